@@ -1,0 +1,9 @@
+// The version banner and the help text.
+#pragma once
+
+class Platform;
+
+// Writes the three banner lines when ShowVersion is on: 0 when written, -1 otherwise.
+int PrintVersionBanner(Platform& platform);
+// Writes the 43 help lines when ShowHelp is on: 0 when written, -1 otherwise.
+int PrintHelp(Platform& platform);

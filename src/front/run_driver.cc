@@ -1,0 +1,54 @@
+// The run driver. The order of the tree steps matters: the ordering needs the aggregation's
+// folder totals, the marking needs the final order, and nothing may reorder after the marking.
+#include "front/run_driver.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/app_options.h"
+#include "common/tree_item.h"
+#include "front/command_line.h"
+#include "front/help_text.h"
+#include "order/mark_last.h"
+#include "order/sort_tree.h"
+#include "output/print_tree.h"
+#include "output/total_file.h"
+#include "platform/platform.h"
+#include "tree/aggregate.h"
+#include "tree/folder_scan.h"
+
+namespace {
+
+void ChartTree(Platform& platform, TreeStore& store, TreeItem& root) {
+  const std::string root_path = g_options.RootPath;
+  ScanFolder(platform, store, root_path, root);
+  root.NameWidth = 0;
+  AggregateTree(root);
+  SortTree(root);
+  MarkLastItems(root);
+  SetItemName(store, root, root_path);
+  std::vector<uint8_t> continuation_flags(kPathBufferSize);
+  PrintTree(platform, root, continuation_flags);
+  WriteTotalFile(platform, root);
+}
+
+}  // namespace
+
+int RunQuovrel(Platform& platform, int argc, char** argv) {
+  // The root is the first entry of the run, so it takes the first sequence number.
+  TreeItem root(0);
+  TreeStore store;
+  int status = 0;
+  if (ParseCommandLine(platform, argc, argv) != 0) {
+    status = 1;
+  } else if (PrintVersionBanner(platform) == 0 && !g_options.ShowHelp && argc == 2) {
+    // The banner alone: the single argument asked for it.
+  } else if (PrintHelp(platform) == 0) {
+    // The help ends the run.
+  } else {
+    ChartTree(platform, store, root);
+  }
+  ReleaseTree(root, store);
+  return status;
+}

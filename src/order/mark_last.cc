@@ -1,0 +1,3 @@
+// placeholder until implemented
+#include "order/mark_last.h"
+void MarkLastItems(TreeItem&) {}

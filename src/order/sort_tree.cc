@@ -1,0 +1,3 @@
+// placeholder until implemented
+#include "order/sort_tree.h"
+void SortTree(TreeItem&) {}

@@ -1,0 +1,3 @@
+// placeholder until implemented
+#include "output/number_text.h"
+std::string FormatNumber(uint32_t) { return {}; }

@@ -1,0 +1,3 @@
+// placeholder until implemented
+#include "output/print_tree.h"
+void PrintTree(Platform&, const TreeItem&, std::vector<uint8_t>&) {}

@@ -1,0 +1,9 @@
+// The grand total appended to the total file.
+#pragma once
+
+#include "common/tree_item.h"
+
+class Platform;
+
+// Appends the root's TotalBytes and CR LF to TotalFileName, when one is named. Silent on failure.
+void WriteTotalFile(Platform& platform, const TreeItem& root);

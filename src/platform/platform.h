@@ -1,0 +1,91 @@
+// The one interface between the program and its operating system. The core calls nothing else;
+// the build links the POSIX or the Win32 implementation, and the tests a fake one.
+//
+// Texts crossing this interface are code page 932 byte strings, as on a Japanese Windows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/tree_item.h"
+
+// One entry of a folder as the enumeration returned it.
+struct FolderEntry {
+  std::string_view Name;  // code page 932, as shown; never holds a separator
+  bool IsFolder = false;  // a folder, or a link to one
+  bool HasInfo = false;   // Size and WriteTime were read
+  uint32_t Size = 0;      // low 32 bits of the size
+  FileTime WriteTime;     // last write, as a local file time
+};
+
+// Walks a folder hierarchy one level at a time. The walk is a stack of entered folders;
+// the listing of every entered folder stays valid until that folder is left.
+class FolderWalker {
+ public:
+  virtual ~FolderWalker() = default;
+
+  // Enters the folder to chart, `path` as the command line settled it. False when it cannot be
+  // opened; nothing is entered then.
+  virtual bool EnterRoot(std::string_view path) = 0;
+
+  // Enters subfolder `index` of the current folder's listing. False when it cannot be opened,
+  // or when it is the same folder as one of the entered ones (a link loop); nothing is entered.
+  virtual bool EnterSubfolder(size_t index) = 0;
+
+  // Reads the current folder's entries in enumeration order; with `with_info` each entry's
+  // size and time too, where they can be read. False, with no entries, when it cannot be listed.
+  virtual bool ListFolder(bool with_info) = 0;
+
+  // The last listing of the current folder (empty before ListFolder or after a failure).
+  virtual const std::vector<FolderEntry>& Entries() const = 0;
+
+  // Leaves the current folder; its listing is released.
+  virtual void LeaveFolder() = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- Texts
+  // Turns a fixed UTF-8 text of the program into code page 932 bytes.
+  virtual std::string FromUtf8(std::string_view utf8) = 0;
+  // Lower-cases code page 932 text in place (never touching the second byte of a character).
+  virtual void LowerCase(char* text, size_t length) = 0;
+
+  // --- Command line and current directory
+  // The process's arguments as code page 932 texts, element 0 included.
+  virtual std::vector<std::string> ReadArguments(int argc, char** argv) = 0;
+  // Writes the current directory, zero-terminated, into `buffer`. -1 when it does not fit
+  // or cannot be read.
+  virtual int GetCurrentDirectory(char* buffer, size_t size) = 0;
+  // 0 when `path` became the current directory, -1 otherwise.
+  virtual int SetCurrentDirectory(const char* path) = 0;
+  virtual bool DirectoryExists(const char* path) = 0;
+
+  // --- Folder scan
+  virtual std::unique_ptr<FolderWalker> NewFolderWalker() = 0;
+
+  // --- Times
+  // The DOS date and time words of a local file time; -1 outside 1980 to 2107.
+  virtual int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) = 0;
+  // The user's date and time separators ("/" and ":" where the settings give none).
+  virtual void GetDateTimeSeparators(std::string& date, std::string& time) = 0;
+
+  // --- Output
+  // Writes one whole line, its CR LF included, to standard output at once. Errors are ignored.
+  virtual void WriteLine(std::string_view line) = 0;
+  // Appends `line` to the file named `name`, creating it. Silent when it cannot be opened.
+  virtual void AppendTotalFile(const char* name, std::string_view line) = 0;
+};
+
+// The platform the program runs on (POSIX or Win32, chosen by the build).
+std::unique_ptr<Platform> NewSystemPlatform();
+
+// The DOS date and time words of a local file time, computed by the calendar; -1 outside the
+// DOS range (1980-01-01 to 2107-12-31). Odd seconds are dropped.
+int DosDateTimeFromFileTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time);

@@ -1,0 +1,3 @@
+// placeholder until implemented
+#include "platform/platform.h"
+std::unique_ptr<Platform> NewSystemPlatform() { return nullptr; }

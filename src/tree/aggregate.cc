@@ -1,0 +1,3 @@
+// placeholder until implemented
+#include "tree/aggregate.h"
+void AggregateTree(TreeItem&) {}

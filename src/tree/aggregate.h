@@ -1,0 +1,7 @@
+// The passes that complete the tree: file-name widths, per-folder counts and byte sums.
+#pragma once
+
+#include "common/tree_item.h"
+
+// Runs the width pass and the sums pass as g_options asks. Sums wrap modulo 2^32.
+void AggregateTree(TreeItem& root);

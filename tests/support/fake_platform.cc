@@ -1,0 +1,211 @@
+// The in-memory platform of the unit tests.
+#include "fake_platform.h"
+
+#include <iconv.h>
+
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/common_text.h"
+
+namespace {
+
+std::vector<std::string> SplitPath(std::string_view path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::string JoinPath(const std::vector<std::string>& parts, size_t count) {
+  std::string path;
+  for (size_t i = 0; i < count; ++i) {
+    if (i) path += '\\';
+    path += parts[i];
+  }
+  return path;
+}
+
+class FakeWalker : public FolderWalker {
+ public:
+  explicit FakeWalker(FakePlatform& platform) : platform_(platform) { ++platform_.walkers_alive; }
+  ~FakeWalker() override { --platform_.walkers_alive; }
+
+  bool EnterRoot(std::string_view path) override {
+    FakePlatform::Node* node = platform_.Find(path);
+    std::string key = JoinPath(SplitPath(path), SplitPath(path).size());
+    if (!node || !node->is_folder || platform_.refuse_enter.count(key)) return false;
+    levels_.push_back(Level{node, key, {}, {}});
+    return true;
+  }
+
+  bool EnterSubfolder(size_t index) override {
+    Level& level = levels_.back();
+    FakePlatform::Node* node = level.listed.at(index);
+    std::string key = level.path + "\\" + node->name;
+    if (!node->is_folder || platform_.refuse_enter.count(key)) return false;
+    levels_.push_back(Level{node, key, {}, {}});
+    return true;
+  }
+
+  bool ListFolder(bool with_info) override {
+    Level& level = levels_.back();
+    level.entries.clear();
+    level.listed.clear();
+    ++platform_.listings;
+    if (platform_.refuse_listing.count(level.path)) return false;
+    for (auto& child : level.node->children) {
+      FolderEntry entry;
+      entry.Name = child->name;
+      entry.IsFolder = child->is_folder;
+      if (with_info && !platform_.refuse_info.count(level.path + "\\" + child->name)) {
+        ++platform_.info_reads;
+        entry.HasInfo = true;
+        entry.Size = static_cast<uint32_t>(child->size);
+        entry.WriteTime = child->time;
+      }
+      level.entries.push_back(entry);
+      level.listed.push_back(child.get());
+    }
+    return true;
+  }
+
+  const std::vector<FolderEntry>& Entries() const override { return levels_.back().entries; }
+
+  void LeaveFolder() override { levels_.pop_back(); }
+
+ private:
+  struct Level {
+    FakePlatform::Node* node;
+    std::string path;
+    std::vector<FolderEntry> entries;
+    std::vector<FakePlatform::Node*> listed;
+  };
+  FakePlatform& platform_;
+  std::vector<Level> levels_;
+};
+
+}  // namespace
+
+std::string Cp932(std::string_view utf8) {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
+  std::string out(utf8.size() * 2 + 4, '\0');
+  char* in_ptr = const_cast<char*>(utf8.data());
+  size_t in_left = utf8.size();
+  char* out_ptr = out.data();
+  size_t out_left = out.size();
+  size_t result = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
+  iconv_close(cd);
+  if (result == static_cast<size_t>(-1)) throw std::runtime_error("text not in CP932");
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+FakePlatform::FakePlatform() { root_.is_folder = true; }
+
+FakePlatform::Node& FakePlatform::Make(std::string_view path, bool is_folder) {
+  std::vector<std::string> parts = SplitPath(path);
+  Node* node = &root_;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    bool last = i + 1 == parts.size();
+    Node* next = nullptr;
+    for (auto& child : node->children) {
+      if (child->name == parts[i]) next = child.get();
+    }
+    if (!next) {
+      node->children.push_back(std::make_unique<Node>());
+      next = node->children.back().get();
+      next->name = parts[i];
+      next->is_folder = !last || is_folder;
+    }
+    node = next;
+  }
+  return *node;
+}
+
+FakePlatform::Node& FakePlatform::AddFolder(std::string_view path, FileTime time, uint64_t size) {
+  Node& node = Make(path, true);
+  node.time = time;
+  node.size = size;
+  return node;
+}
+
+FakePlatform::Node& FakePlatform::AddFile(std::string_view path, uint64_t size, FileTime time) {
+  Node& node = Make(path, false);
+  node.size = size;
+  node.time = time;
+  return node;
+}
+
+FakePlatform::Node* FakePlatform::Find(std::string_view path) {
+  Node* node = &root_;
+  for (const std::string& part : SplitPath(path)) {
+    Node* next = nullptr;
+    for (auto& child : node->children) {
+      if (child->name == part) next = child.get();
+    }
+    if (!next) return nullptr;
+    node = next;
+  }
+  return node == &root_ ? nullptr : node;
+}
+
+std::string FakePlatform::FromUtf8(std::string_view utf8) { return Cp932(utf8); }
+
+void FakePlatform::LowerCase(char* text, size_t length) { LowerCaseCp932(text, length); }
+
+std::vector<std::string> FakePlatform::ReadArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+int FakePlatform::GetCurrentDirectory(char* buffer, size_t size) {
+  if (current_directory.size() + 1 > size) return -1;
+  std::memcpy(buffer, current_directory.c_str(), current_directory.size() + 1);
+  return 0;
+}
+
+int FakePlatform::SetCurrentDirectory(const char* path) {
+  std::string target = path;
+  // A drive letter and colon, alone or with a relative path, resolves against the current one.
+  if (target.size() >= 2 && target[1] == ':' && (target.size() == 2 || target[2] != '\\')) {
+    if (current_directory.compare(0, 2, target, 0, 2) != 0) return -1;
+    target = target.size() == 2 ? current_directory : current_directory + "\\" + target.substr(2);
+  }
+  if (!DirectoryExists(target.c_str())) return -1;
+  current_directory = target;
+  return 0;
+}
+
+bool FakePlatform::DirectoryExists(const char* path) {
+  Node* node = Find(path);
+  return node && node->is_folder && path[0] != 0;
+}
+
+std::unique_ptr<FolderWalker> FakePlatform::NewFolderWalker() {
+  return std::make_unique<FakeWalker>(*this);
+}
+
+int FakePlatform::FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) {
+  return DosDateTimeFromFileTime(local, dos_date, dos_time);
+}
+
+void FakePlatform::GetDateTimeSeparators(std::string& date, std::string& time) {
+  date = date_separator;
+  time = time_separator;
+}
+
+void FakePlatform::WriteLine(std::string_view line) { output.append(line); }
+
+void FakePlatform::AppendTotalFile(const char* name, std::string_view line) {
+  if (refuse_total_file.count(name)) return;
+  total_files[name].append(line);
+}

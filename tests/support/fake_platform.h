@@ -1,0 +1,68 @@
+// An in-memory platform for unit tests: a folder tree with a chosen enumeration order
+// (the order entries were added), chosen failures, captured output and call counts.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+class FakePlatform : public Platform {
+ public:
+  struct Node {
+    std::string name;
+    bool is_folder = false;
+    uint64_t size = 0;
+    FileTime time;
+    std::vector<std::unique_ptr<Node>> children;  // in enumeration order
+  };
+
+  FakePlatform();
+
+  // Paths use "\" or "/" between names; missing folders on the way are made.
+  Node& AddFolder(std::string_view path, FileTime time = {}, uint64_t size = 0);
+  Node& AddFile(std::string_view path, uint64_t size = 0, FileTime time = {});
+  Node* Find(std::string_view path);
+
+  // Failures, by path: the folder cannot be entered, listed, or its entries' info read.
+  std::set<std::string> refuse_enter;
+  std::set<std::string> refuse_listing;
+  std::set<std::string> refuse_info;  // the entry at this path
+  std::set<std::string> refuse_total_file;
+
+  // What the program did.
+  std::string output;                                  // every byte written
+  std::map<std::string, std::string> total_files;      // name -> bytes appended
+  int info_reads = 0;                                  // entries whose info was read
+  int listings = 0;                                    // folders listed
+  int walkers_alive = 0;
+
+  std::string current_directory = "C:\\Work";
+  std::string date_separator = "/";
+  std::string time_separator = ":";
+
+  // Platform
+  std::string FromUtf8(std::string_view utf8) override;
+  void LowerCase(char* text, size_t length) override;
+  std::vector<std::string> ReadArguments(int argc, char** argv) override;
+  int GetCurrentDirectory(char* buffer, size_t size) override;
+  int SetCurrentDirectory(const char* path) override;
+  bool DirectoryExists(const char* path) override;
+  std::unique_ptr<FolderWalker> NewFolderWalker() override;
+  int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override;
+  void GetDateTimeSeparators(std::string& date, std::string& time) override;
+  void WriteLine(std::string_view line) override;
+  void AppendTotalFile(const char* name, std::string_view line) override;
+
+ private:
+  Node& Make(std::string_view path, bool is_folder);
+  Node root_;  // holds the top-level names, such as "C:"
+};
+
+// Code page 932 bytes of a UTF-8 text, for writing expected output readably.
+std::string Cp932(std::string_view utf8);
