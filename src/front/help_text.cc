@@ -1,4 +1,23 @@
-// placeholder until implemented
+// The version banner and the help text, each printed only when its switch is on.
 #include "front/help_text.h"
-int PrintVersionBanner(Platform&) { return -1; }
-int PrintHelp(Platform&) { return -1; }
+
+#include <string>
+
+#include "common/app_options.h"
+#include "front/fixed_texts.h"
+
+int PrintVersionBanner(Platform& platform) {
+  if (!g_options.ShowVersion) return -1;
+  std::string title(kProductTitle);
+  title.append("    ").append(kVersionText);
+  WriteFixedLine(platform, title);
+  WriteFixedLine(platform, kNoticeText);
+  WriteFixedLine(platform, "");
+  return 0;
+}
+
+int PrintHelp(Platform& platform) {
+  if (!g_options.ShowHelp) return -1;
+  for (std::string_view line : kHelpLines) WriteFixedLine(platform, line);
+  return 0;
+}
