@@ -1,0 +1,98 @@
+// The Win32 platform: the ANSI calls of a Japanese Windows, whose ANSI code page is 932.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+// <windows.h> maps these names to their A or W forms; the interface below must keep its own
+// names. The system is always called by its ANSI names.
+#undef GetCurrentDirectory
+#undef SetCurrentDirectory
+
+#include "platform/platform.h"
+#include "platform/win32_text.h"
+#include "platform/win32_walker.h"
+
+namespace {
+
+// The user's separator for `type`, or `fallback` when the settings give none.
+std::string ReadLocaleSeparator(LCTYPE type, const char* fallback) {
+  char buffer[8] = {};
+  int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer);
+  if (length <= 1) return fallback;
+  return std::string(buffer, length - 1);
+}
+
+class Win32Platform : public Platform {
+ public:
+  Win32Platform() {
+    // The program writes its own CR LF; the runtime must not add a second CR.
+    _setmode(_fileno(stdout), _O_BINARY);
+  }
+
+  std::string FromUtf8(std::string_view utf8) override { return Cp932FromUtf8(utf8); }
+
+  void LowerCase(char* text, size_t length) override {
+    if (length > 0) CharLowerBuffA(text, static_cast<DWORD>(length));
+  }
+
+  // The runtime already hands over the arguments in the ANSI code page.
+  std::vector<std::string> ReadArguments(int argc, char** argv) override {
+    return std::vector<std::string>(argv, argv + argc);
+  }
+
+  int GetCurrentDirectory(char* buffer, size_t size) override {
+    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(size), buffer);
+    return length == 0 || length >= size ? -1 : 0;
+  }
+
+  int SetCurrentDirectory(const char* path) override {
+    return SetCurrentDirectoryA(path) ? 0 : -1;
+  }
+
+  bool DirectoryExists(const char* path) override {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+
+  std::unique_ptr<FolderWalker> NewFolderWalker() override { return NewWin32FolderWalker(); }
+
+  int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override {
+    FILETIME time{local.Low, local.High};
+    WORD date_word = 0;
+    WORD time_word = 0;
+    if (!::FileTimeToDosDateTime(&time, &date_word, &time_word)) return -1;
+    dos_date = date_word;
+    dos_time = time_word;
+    return 0;
+  }
+
+  void GetDateTimeSeparators(std::string& date, std::string& time) override {
+    date = ReadLocaleSeparator(LOCALE_SDATE, "/");
+    time = ReadLocaleSeparator(LOCALE_STIME, ":");
+  }
+
+  // One WriteFile per line, so each line reaches a pipe whole. A failed write (a closed pipe)
+  // is ignored: the run goes on and its status does not change.
+  void WriteLine(std::string_view line) override {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+              &written, nullptr);
+  }
+
+  // A total file that cannot be opened is not written, silently.
+  void AppendTotalFile(const char* name, std::string_view line) override {
+    HANDLE file = CreateFileA(name, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> NewSystemPlatform() { return std::make_unique<Win32Platform>(); }
