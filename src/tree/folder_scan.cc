@@ -1,3 +1,101 @@
-// placeholder until implemented
+// The walk of the file system below the charted folder that builds the tree.
+//
+// The walk keeps its own stack of open folders instead of recursing, so that a hierarchy tens
+// of thousands of levels deep costs heap, not call stack. Each folder is listed once; that
+// listing serves the subfolder pass and, after every subfolder's subtree, the file pass.
 #include "tree/folder_scan.h"
-void ScanFolder(Platform&, TreeStore&, std::string_view, TreeItem&) {}
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "common/app_options.h"
+#include "platform/platform.h"
+#include "tree/entry_info.h"
+
+namespace {
+
+// One entered folder: its entry and the listing position of the next subfolder to look at.
+struct ScanFrame {
+  TreeItem* folder;
+  size_t next_index;
+};
+
+struct ScanState {
+  FolderWalker& walker;
+  EntryInfoContext info;
+  std::vector<ScanFrame> frames;
+  bool keep_files;
+};
+
+// Folders whose names begin with a full stop are left out with everything below them.
+bool IsChartedFolder(const FolderEntry& entry) {
+  return entry.IsFolder && (entry.Name.empty() || entry.Name[0] != '.');
+}
+
+TreeItem* AddChild(ScanState& state, TreeItem& parent, const FolderEntry& entry) {
+  TreeItem* child = state.info.store.NewItem(parent.Level + 1);
+  ReadEntryInfo(state.info, entry, *child);
+  AppendChild(parent, child);
+  return child;
+}
+
+// Lists the folder just entered and makes it the top of the walk. A folder that cannot be
+// listed has no entries and so stands as an empty folder; the scan stays silent about it.
+void BeginFolder(ScanState& state, TreeItem& folder) {
+  state.walker.ListFolder(g_options.NeedFileInfo);
+  state.frames.push_back(ScanFrame{&folder, 0});
+}
+
+// Ends the top folder: its files, after all its subfolders' subtrees, then the mark.
+void FinishFolder(ScanState& state) {
+  TreeItem& folder = *state.frames.back().folder;
+  if (state.keep_files) {
+    for (const FolderEntry& entry : state.walker.Entries()) {
+      if (!entry.IsFolder) AddChild(state, folder, entry);
+    }
+  }
+  folder.IsFolder = true;
+  state.walker.LeaveFolder();
+  state.frames.pop_back();
+}
+
+// Adds the next charted subfolder of the top folder and enters it. False when none is left.
+bool StepIntoNextSubfolder(ScanState& state) {
+  ScanFrame& frame = state.frames.back();
+  const std::vector<FolderEntry>& entries = state.walker.Entries();
+  while (frame.next_index < entries.size() && !IsChartedFolder(entries[frame.next_index])) {
+    ++frame.next_index;
+  }
+  if (frame.next_index == entries.size()) return false;
+  size_t index = frame.next_index++;
+  // The entry is numbered now, before its subtree, as the creation order requires.
+  TreeItem* subfolder = AddChild(state, *frame.folder, entries[index]);
+  if (state.walker.EnterSubfolder(index)) {
+    BeginFolder(state, *subfolder);
+  } else {
+    subfolder->IsFolder = true;  // refused or a link loop: shown as an empty folder
+  }
+  return true;
+}
+
+}  // namespace
+
+void ScanFolder(Platform& platform, TreeStore& store, std::string_view path, TreeItem& root) {
+  std::unique_ptr<FolderWalker> walker = platform.NewFolderWalker();
+  // File entries that nothing reads are not made: with files hidden and no sizes, times, sums,
+  // totals or size and time ordering, a file is neither drawn nor counted, so the chart is the
+  // same without it and a large tree takes far less memory.
+  ScanState state{*walker,
+                  EntryInfoContext{platform, store, {}},
+                  {},
+                  g_options.ShowFiles || g_options.NeedFileInfo};
+  if (!walker->EnterRoot(path)) {
+    root.IsFolder = true;  // a root that cannot be opened charts as an empty folder
+    return;
+  }
+  BeginFolder(state, root);
+  while (!state.frames.empty()) {
+    if (!StepIntoNextSubfolder(state)) FinishFolder(state);
+  }
+}

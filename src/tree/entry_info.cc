@@ -1,0 +1,51 @@
+// Filling one tree entry from its folder listing: name, sort keys, size and time.
+#include "tree/entry_info.h"
+
+#include <cstdint>
+
+#include "common/app_options.h"
+#include "platform/common_text.h"
+#include "platform/platform.h"
+
+namespace {
+
+// NameLength is 16 bits wide; no file system gives a name anywhere near this long.
+constexpr size_t kMaxNameLength = UINT16_MAX;
+
+// Makes NameKey and ExtKey. Lower-casing keeps the length, so one copy serves both keys,
+// and a name that is already lower case serves as its own key without a copy.
+void MakeSortKeys(EntryInfoContext& context, TreeItem& item) {
+  std::string& key = context.key_buffer;
+  key.assign(item.NameBytes, item.NameLength);
+  context.platform.LowerCase(key.data(), key.size());
+  item.NameKeyBytes = key == item.Name() ? item.NameBytes : context.store.SaveText(key);
+  item.ExtKeyStart = static_cast<uint16_t>(FindExtensionStart(item.Name()));
+}
+
+}  // namespace
+
+size_t FindExtensionStart(std::string_view name) {
+  size_t start = name.size();
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (IsCp932LeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
+      ++i;  // the trail byte is part of the character, never a full stop
+    } else if (name[i] == '.') {
+      start = i;
+    }
+  }
+  return start;
+}
+
+void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item) {
+  std::string_view name = entry.Name.substr(0, kMaxNameLength);
+  item.NameBytes = context.store.SaveText(name);
+  item.NameLength = static_cast<uint16_t>(name.size());
+  item.NameKeyBytes = nullptr;
+  item.ExtKeyStart = item.NameLength;
+  if (g_options.SortKey != NoSort) MakeSortKeys(context, item);
+  // An entry whose information could not be read keeps its zeroes; nothing is reported.
+  if (g_options.NeedFileInfo && entry.HasInfo) {
+    item.Size = entry.Size;
+    item.WriteTime = entry.WriteTime;
+  }
+}

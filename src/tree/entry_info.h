@@ -1,0 +1,27 @@
+// Filling one tree entry from its folder listing: name, sort keys, size and time.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/tree_item.h"
+
+class Platform;
+struct FolderEntry;
+
+// What ReadEntryInfo needs besides the entry: the lower-casing, the store that keeps the
+// texts, and one buffer reused for every name so that no entry allocates beyond its texts.
+struct EntryInfoContext {
+  Platform& platform;
+  TreeStore& store;
+  std::string key_buffer;
+};
+
+// The byte position of a name's extension: its last full stop, where the second byte of a
+// two-byte character never counts as one; `name.size()` when there is none.
+size_t FindExtensionStart(std::string_view name);
+
+// Fills `item` from `entry`: the name always; the name and extension keys when an ordering
+// is chosen; size and time when they are needed and were read (otherwise they keep 0).
+void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item);

@@ -1,0 +1,357 @@
+// The folder scan on the fake platform: order, numbering, skipped entries, keys, info, failures.
+#include "tree/folder_scan.h"
+
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/app_options.h"
+#include "common/tree_item.h"
+#include "fake_platform.h"
+#include "tree/entry_info.h"
+
+namespace {
+
+// Runs `work` on a thread with a small stack, so that a walk whose stack use grows with the
+// depth of the tree crashes instead of passing.
+void RunWithSmallStack(const std::function<void()>& work) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 64 * 1024);
+  pthread_t thread;
+  auto body = [](void* argument) -> void* {
+    (*static_cast<const std::function<void()>*>(argument))();
+    return nullptr;
+  };
+  ASSERT_EQ(0,
+            pthread_create(&thread, &attributes, body, const_cast<std::function<void()>*>(&work)));
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+// Resets the globals before the fixture's root takes its sequence number.
+struct GlobalReset {
+  GlobalReset() {
+    g_options = AppOptions{};
+    g_nextSequenceNo = 100;
+  }
+  ~GlobalReset() { g_options = AppOptions{}; }
+};
+
+class FolderScanTest : public ::testing::Test {
+ protected:
+  void Scan(std::string_view path = "C:\\Work") { ScanFolder(fake_, store_, path, root_); }
+
+  // The entry at `path` below the root, names separated by "/"; null when there is none.
+  TreeItem* At(std::string_view path) {
+    TreeItem* item = &root_;
+    while (item && !path.empty()) {
+      size_t end = path.find('/');
+      std::string_view name = path.substr(0, end);
+      path = end == std::string_view::npos ? std::string_view() : path.substr(end + 1);
+      TreeItem* child = item->Children.First;
+      while (child && child->Name() != name) child = child->NextSibling;
+      item = child;
+    }
+    return item;
+  }
+
+  std::vector<std::string> ChildNames(const TreeItem& folder) {
+    std::vector<std::string> names;
+    for (TreeItem* c = folder.Children.First; c; c = c->NextSibling) names.emplace_back(c->Name());
+    return names;
+  }
+
+  GlobalReset reset_;
+  FakePlatform fake_;
+  TreeStore store_;
+  TreeItem root_{0};
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(FolderScanTest, SubfoldersComeFirstThenFilesEachInListingOrder) {
+  for (int32_t sort_key : {NoSort, SortByName, SortBySize}) {
+    SCOPED_TRACE(sort_key);
+    g_nextSequenceNo = 100;
+    root_ = TreeItem(0);
+    ReleaseTree(root_, store_);
+    g_options.SortKey = sort_key;
+    fake_ = FakePlatform();
+    fake_.AddFile("C:/Work/y");
+    fake_.AddFolder("C:/Work/B");
+    fake_.AddFile("C:/Work/x");
+    fake_.AddFolder("C:/Work/A");
+    g_options.ShowFiles = true;
+    Scan();
+    EXPECT_EQ(100, root_.SequenceNo);
+    EXPECT_TRUE(root_.IsFolder);
+    ASSERT_EQ((Names{"B", "A", "y", "x"}), ChildNames(root_));
+    const bool folder[] = {true, true, false, false};
+    int index = 0;
+    for (TreeItem* c = root_.Children.First; c; c = c->NextSibling, ++index) {
+      EXPECT_EQ(101 + index, c->SequenceNo) << c->Name();
+      EXPECT_EQ(1, c->Level) << c->Name();
+      EXPECT_EQ(folder[index], c->IsFolder) << c->Name();
+      EXPECT_EQ(nullptr, c->Children.First) << c->Name();
+    }
+  }
+}
+
+TEST_F(FolderScanTest, SubtreeIsNumberedBeforeTheNextSiblingAndFilesAfterAll) {
+  g_options.ShowFiles = true;
+  fake_.AddFile("C:/Work/f");
+  fake_.AddFile("C:/Work/A/a1/deep.txt");
+  fake_.AddFile("C:/Work/A/a.txt");
+  fake_.AddFolder("C:/Work/B/b1");
+  fake_.AddFile("C:/Work/B/b.txt");
+  Scan();
+  const struct {
+    const char* path;
+    int32_t sequence_no;
+    int32_t level;
+  } rows[] = {
+      {"A", 101, 1}, {"A/a1", 102, 2}, {"A/a1/deep.txt", 103, 3}, {"A/a.txt", 104, 2},
+      {"B", 105, 1}, {"B/b1", 106, 2}, {"B/b.txt", 107, 2},       {"f", 108, 1},
+  };
+  for (const auto& row : rows) {
+    TreeItem* item = At(row.path);
+    ASSERT_NE(nullptr, item) << row.path;
+    EXPECT_EQ(row.sequence_no, item->SequenceNo) << row.path;
+    EXPECT_EQ(row.level, item->Level) << row.path;
+  }
+  EXPECT_EQ(109, g_nextSequenceNo);
+}
+
+TEST_F(FolderScanTest, DotFoldersAreLeftOutWithTheirContentsAndDotFilesKept) {
+  g_options.ShowFiles = true;
+  g_options.SortKey = SortByName;
+  fake_.AddFile("C:/Work/.git/config");
+  fake_.AddFile("C:/Work/.git/objects/x");
+  fake_.AddFile("C:/Work/src/.cache/y");
+  fake_.AddFile("C:/Work/src/.profile");
+  fake_.AddFile("C:/Work/.gitignore");
+  Scan();
+  EXPECT_EQ((Names{"src", ".gitignore"}), ChildNames(root_));
+  EXPECT_EQ((Names{".profile"}), ChildNames(*At("src")));
+  EXPECT_EQ(2, fake_.listings);  // no dot-folder was even listed
+  TreeItem* ignore = At(".gitignore");
+  ASSERT_NE(nullptr, ignore);
+  EXPECT_EQ(".gitignore", ignore->NameKey());
+  EXPECT_EQ(".gitignore", ignore->ExtKey());
+}
+
+TEST_F(FolderScanTest, SortKeysAreTheLowerCaseNameAndLastExtension) {
+  const struct {
+    const char* name;
+    const char* name_key;
+    const char* ext_key;
+  } rows[] = {
+      {"ARCHIVE.TAR.GZ", "archive.tar.gz", ".gz"},
+      {"README", "readme", ""},
+      {"lower.txt", "lower.txt", ".txt"},
+      {"trailing.", "trailing.", "."},
+      {".Profile", ".profile", ".profile"},
+      {"\x83\x5C", "\x83\x5C", ""},              // the trail byte 0x5C is no separator
+      {"\x83\x5C.TXT", "\x83\x5C.txt", ".txt"},  // the extension after it is found
+      {"\x83\x41.DOC", "\x83\x41.doc", ".doc"},  // the trail byte 0x41 is no letter
+      {"\xB1.TXT", "\xB1.txt", ".txt"},          // one-byte katakana then an extension
+  };
+  g_options.ShowFiles = true;
+  g_options.SortKey = SortByExt;
+  // Added as raw nodes: the fake's path splitting would take the trail byte 0x5C for "\\".
+  FakePlatform::Node& work = fake_.AddFolder("C:/Work");
+  for (const auto& row : rows) {
+    work.children.push_back(std::make_unique<FakePlatform::Node>());
+    work.children.back()->name = row.name;
+  }
+  fake_.AddFolder("C:/Work/Docs.Old");
+  Scan();
+  for (const auto& row : rows) {
+    TreeItem* item = At(row.name);
+    ASSERT_NE(nullptr, item) << row.name;
+    EXPECT_EQ(row.name, item->Name());
+    EXPECT_EQ(row.name_key, item->NameKey()) << row.name;
+    EXPECT_EQ(row.ext_key, item->ExtKey()) << row.name;
+  }
+  // Folders get their keys too.
+  EXPECT_EQ("docs.old", At("Docs.Old")->NameKey());
+  EXPECT_EQ(".old", At("Docs.Old")->ExtKey());
+}
+
+TEST_F(FolderScanTest, NoSortMakesNoKeys) {
+  g_options.ShowFiles = true;
+  fake_.AddFile("C:/Work/ARCHIVE.TAR.GZ");
+  fake_.AddFolder("C:/Work/Docs.Old");
+  Scan();
+  for (const char* name : {"ARCHIVE.TAR.GZ", "Docs.Old"}) {
+    TreeItem* item = At(name);
+    ASSERT_NE(nullptr, item) << name;
+    EXPECT_EQ(name, item->Name());
+    EXPECT_EQ(nullptr, item->NameKeyBytes) << name;
+    EXPECT_TRUE(item->NameKey().empty()) << name;
+    EXPECT_TRUE(item->ExtKey().empty()) << name;
+  }
+}
+
+TEST(FindExtensionStart, SecondBytesOfTwoByteCharactersAreNeverFullStops) {
+  const struct {
+    std::string_view name;
+    size_t start;
+  } rows[] = {
+      {"a.b.c", 3},      {"abc", 3},           {"", 0},       {".x", 0},     {"x.", 1},
+      {"\x83\x5C.a", 2}, {"\x80.a", 1},        {"\x81.a", 3}, {"\x9F.a", 3},  // 0x81 to 0x9F lead
+      {"\xA0.a", 1},     {"\xDF.a", 1},                                       // one-byte katakana
+      {"\xE0.a", 3},     {"\xFC.a", 3},        {"\xFD.a", 1},                 // 0xE0 to 0xFC lead
+      {"a.\x81", 1},     {"\x81\x40\x81.", 4},  // a lead byte at the end
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.start, FindExtensionStart(row.name)) << testing::PrintToString(row.name);
+  }
+}
+
+TEST_F(FolderScanTest, NothingIsReadWithoutNeedFileInfo) {
+  g_options.ShowFiles = true;
+  fake_.AddFolder("C:/Work/A", MakeFileTime(0x0123456789ABCDEF), 4096);
+  fake_.AddFile("C:/Work/A/a.txt", 1234, MakeFileTime(0x0FEDCBA987654321));
+  fake_.AddFile("C:/Work/b.txt", 99, MakeFileTime(77));
+  Scan();
+  EXPECT_EQ(0, fake_.info_reads);
+  for (const char* path : {"A", "A/a.txt", "b.txt"}) {
+    TreeItem* item = At(path);
+    ASSERT_NE(nullptr, item) << path;
+    EXPECT_EQ(0u, item->Size) << path;
+    EXPECT_EQ(0u, FileTimeValue(item->WriteTime)) << path;
+  }
+}
+
+TEST_F(FolderScanTest, SizesAndTimesAreReadForFilesAndFoldersWhenNeeded) {
+  g_options.NeedFileInfo = true;
+  fake_.AddFolder("C:/Work/A", MakeFileTime(0x0123456789ABCDEF), 4096);
+  fake_.AddFile("C:/Work/A/a.txt", 1234, MakeFileTime(0x0FEDCBA987654321));
+  fake_.AddFile("C:/Work/b.txt", 99, MakeFileTime(77));
+  fake_.refuse_info.insert("C:\\Work\\A\\a.txt");
+  Scan();
+  const struct {
+    const char* path;
+    uint32_t size;
+    uint64_t time;
+  } rows[] = {
+      {"A", 4096, 0x0123456789ABCDEF},
+      {"A/a.txt", 0, 0},  // its information was refused: it keeps its zeroes
+      {"b.txt", 99, 77},
+  };
+  for (const auto& row : rows) {
+    TreeItem* item = At(row.path);
+    ASSERT_NE(nullptr, item) << row.path;
+    EXPECT_EQ(row.size, item->Size) << row.path;
+    EXPECT_EQ(row.time, FileTimeValue(item->WriteTime)) << row.path;
+  }
+}
+
+TEST_F(FolderScanTest, AFolderThatCannotBeListedOrEnteredStaysEmpty) {
+  const struct {
+    const char* name;
+    std::set<std::string> FakePlatform::*refusals;
+  } rows[] = {
+      {"listing", &FakePlatform::refuse_listing},
+      {"enter", &FakePlatform::refuse_enter},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ReleaseTree(root_, store_);
+    fake_ = FakePlatform();
+    g_options.ShowFiles = true;
+    fake_.AddFile("C:/Work/A/x.txt");
+    fake_.AddFolder("C:/Work/A/sub");
+    fake_.AddFile("C:/Work/B/y.txt");
+    fake_.AddFile("C:/Work/r.txt");
+    (fake_.*row.refusals).insert("C:\\Work\\A");
+    Scan();
+    EXPECT_EQ((Names{"A", "B", "r.txt"}), ChildNames(root_));
+    EXPECT_TRUE(At("A")->IsFolder);
+    EXPECT_EQ(nullptr, At("A")->Children.First);
+    EXPECT_TRUE(At("B")->IsFolder);
+    EXPECT_EQ((Names{"y.txt"}), ChildNames(*At("B")));
+  }
+}
+
+TEST_F(FolderScanTest, ARootThatCannotBeOpenedOrListedIsAnEmptyFolder) {
+  const struct {
+    const char* name;
+    std::set<std::string> FakePlatform::*refusals;
+    const char* path;
+  } rows[] = {
+      {"listing", &FakePlatform::refuse_listing, "C:\\Work"},
+      {"enter", &FakePlatform::refuse_enter, "C:\\Work"},
+      {"missing", nullptr, "C:\\Gone"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ReleaseTree(root_, store_);
+    root_.IsFolder = false;
+    fake_ = FakePlatform();
+    fake_.AddFile("C:/Work/A/x.txt");
+    if (row.refusals) (fake_.*row.refusals).insert("C:\\Work");
+    Scan(row.path);
+    EXPECT_TRUE(root_.IsFolder);
+    EXPECT_EQ(nullptr, root_.Children.First);
+    EXPECT_EQ(0, fake_.walkers_alive);
+  }
+}
+
+TEST_F(FolderScanTest, FilesAreLeftOutOnlyWhenNeitherShownNorCounted) {
+  const struct {
+    bool show_files;
+    bool need_file_info;
+    Names root_children;
+    Names a_children;
+  } rows[] = {
+      {false, false, {"A"}, {}},
+      {true, false, {"A", "r.txt"}, {"a.txt"}},
+      {false, true, {"A", "r.txt"}, {"a.txt"}},
+      {true, true, {"A", "r.txt"}, {"a.txt"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.show_files << row.need_file_info);
+    ReleaseTree(root_, store_);
+    fake_ = FakePlatform();
+    g_options.ShowFiles = row.show_files;
+    g_options.NeedFileInfo = row.need_file_info;
+    fake_.AddFile("C:/Work/A/a.txt");
+    fake_.AddFile("C:/Work/r.txt");
+    Scan();
+    EXPECT_EQ(row.root_children, ChildNames(root_));
+    EXPECT_EQ(row.a_children, ChildNames(*At("A")));
+  }
+}
+
+TEST_F(FolderScanTest, AVeryDeepTreeIsScannedWithoutDeepRecursion) {
+  constexpr int kDepth = 3000;
+  std::string path = "C:/Work";
+  for (int i = 0; i < kDepth; ++i) path += "/d";
+  g_options.NeedFileInfo = true;
+  fake_.AddFile(path + "/bottom.txt", 42);
+  RunWithSmallStack([&] { Scan(); });
+  TreeItem* item = &root_;
+  int depth = 0;
+  while (item->Children.First && item->Children.First->IsFolder) {
+    item = item->Children.First;
+    ++depth;
+    ASSERT_EQ(depth, item->Level);
+  }
+  EXPECT_EQ(kDepth, depth);
+  ASSERT_NE(nullptr, item->Children.First);
+  EXPECT_EQ("bottom.txt", item->Children.First->Name());
+  EXPECT_EQ(42u, item->Children.First->Size);
+  EXPECT_EQ(kDepth + 1, fake_.listings);
+}
+
+}  // namespace
