@@ -1,3 +1,95 @@
-// placeholder until implemented
+// The passes that complete the tree: file-name widths, per-folder counts and byte sums.
+//
+// The tree is walked with an explicit stack rather than by recursion, so that a hierarchy tens
+// of thousands of levels deep costs heap, not call stack.
 #include "tree/aggregate.h"
-void AggregateTree(TreeItem&) {}
+
+#include <cstdint>
+#include <vector>
+
+#include "common/app_options.h"
+
+namespace {
+
+struct PassSettings {
+  bool widths;
+  bool sums;
+  bool totals;
+};
+
+// Every file of a folder gets the byte length of the folder's longest file name, so the size
+// and time columns line up. Subfolder names do not count, and folders get no width.
+void SetFileWidths(TreeItem& folder) {
+  int32_t width = 0;
+  for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
+    if (!child->IsFolder && child->NameLength > width) width = child->NameLength;
+  }
+  for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
+    if (!child->IsFolder) child->NameWidth = width;
+  }
+}
+
+// Counts and sums the folder's own files, replacing the size the scan read for the folder
+// itself; the totals add the subfolders' totals, which are complete by now. All uint32_t
+// additions, so sums wrap modulo 2^32.
+void SumFolder(TreeItem& folder, bool totals) {
+  uint32_t size = 0;
+  uint32_t count = 0;
+  uint32_t total_bytes = 0;
+  uint32_t total_files = 0;
+  for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
+    if (child->IsFolder) {
+      total_bytes += child->TotalBytes;
+      total_files += child->TotalFiles;
+    } else {
+      size += child->Size;
+      count += 1;
+    }
+  }
+  folder.Size = size;
+  folder.FileCount = count;
+  if (!totals) return;  // TotalBytes and TotalFiles keep their constructed 0
+  folder.TotalBytes = size + total_bytes;
+  folder.TotalFiles = count + total_files;
+}
+
+void FinishFolder(TreeItem& folder, const PassSettings& settings) {
+  if (settings.widths) SetFileWidths(folder);
+  if (settings.sums) SumFolder(folder, settings.totals);
+}
+
+// One folder on the walk's stack and the next of its children to look at.
+struct AggregateFrame {
+  TreeItem* folder;
+  TreeItem* next_child;
+};
+
+// Visits every folder after all its subfolders (the sums need that order; the widths do not
+// care), each folder's children in list order.
+void WalkFolders(TreeItem& root, const PassSettings& settings) {
+  std::vector<AggregateFrame> frames;
+  frames.push_back(AggregateFrame{&root, root.Children.First});
+  while (!frames.empty()) {
+    AggregateFrame& frame = frames.back();
+    TreeItem* child = frame.next_child;
+    while (child && !child->IsFolder) child = child->NextSibling;
+    if (!child) {
+      FinishFolder(*frame.folder, settings);
+      frames.pop_back();
+      continue;
+    }
+    frame.next_child = child->NextSibling;
+    frames.push_back(AggregateFrame{child, child->Children.First});
+  }
+}
+
+}  // namespace
+
+void AggregateTree(TreeItem& root) {
+  PassSettings settings;
+  settings.widths = g_options.NeedItemDetails;
+  settings.sums = g_options.NeedFolderSums || g_options.SortKey == SortBySize ||
+                  g_options.TotalFileName[0] != 0;
+  settings.totals = NeedCumulativeTotals(g_options);
+  if (settings.widths || settings.sums) WalkFolders(root, settings);
+}

@@ -1,0 +1,242 @@
+// The aggregation: file-name widths, per-folder counts and sums, totals, 32-bit wrap-around.
+#include "tree/aggregate.h"
+
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string_view>
+
+#include "common/app_options.h"
+#include "common/tree_item.h"
+#include "fake_platform.h"
+#include "tree/folder_scan.h"
+
+namespace {
+
+// Runs `work` on a thread with a small stack, so that a walk whose stack use grows with the
+// depth of the tree crashes instead of passing.
+void RunWithSmallStack(const std::function<void()>& work) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 64 * 1024);
+  pthread_t thread;
+  auto body = [](void* argument) -> void* {
+    (*static_cast<const std::function<void()>*>(argument))();
+    return nullptr;
+  };
+  void* argument = const_cast<std::function<void()>*>(&work);
+  ASSERT_EQ(0, pthread_create(&thread, &attributes, body, argument));
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+// Resets the globals before the fixture's root takes its sequence number.
+struct GlobalReset {
+  GlobalReset() {
+    g_options = AppOptions{};
+    g_nextSequenceNo = 100;
+  }
+  ~GlobalReset() { g_options = AppOptions{}; }
+};
+
+// The folder values the sums pass writes: own count and bytes, then the cumulative pair.
+struct Sums {
+  uint32_t file_count, size, total_files, total_bytes;
+  bool operator==(const Sums&) const = default;
+};
+
+Sums SumsOf(const TreeItem& folder) {
+  return Sums{folder.FileCount, folder.Size, folder.TotalFiles, folder.TotalBytes};
+}
+
+void PrintTo(const Sums& sums, std::ostream* out) {
+  *out << "{" << sums.file_count << ", " << sums.size << ", " << sums.total_files << ", "
+       << sums.total_bytes << "}";
+}
+
+class AggregateTest : public ::testing::Test {
+ protected:
+  // A folder as the scan leaves it: marked, and holding the size the system gave the folder.
+  TreeItem& Folder(TreeItem& parent, std::string_view name, uint32_t scanned_size = 4096) {
+    TreeItem& folder = File(parent, name, scanned_size);
+    folder.IsFolder = true;
+    return folder;
+  }
+
+  // NameWidth starts at -1 so that a width the pass did not write shows.
+  TreeItem& File(TreeItem& parent, std::string_view name, uint32_t size = 0) {
+    TreeItem* item = store_.NewItem(parent.Level + 1);
+    SetItemName(store_, *item, name);
+    item->Size = size;
+    item->NameWidth = -1;
+    AppendChild(parent, item);
+    return *item;
+  }
+
+  void ShowSumsAndTotals() {
+    g_options.ShowSum = g_options.ShowTotal = g_options.NeedFolderSums = true;
+    g_options.NeedFileInfo = true;
+  }
+
+  GlobalReset reset_;
+  TreeStore store_;
+  TreeItem root_{0};
+};
+
+TEST_F(AggregateTest, OwnFilesAndEverythingBelow) {
+  ShowSumsAndTotals();
+  root_.IsFolder = true;
+  File(root_, "a", 100);
+  TreeItem& sub = Folder(root_, "sub");
+  File(sub, "c", 50);
+  File(root_, "b", 250);
+  AggregateTree(root_);
+  EXPECT_EQ((Sums{2, 350, 3, 400}), SumsOf(root_));
+  EXPECT_EQ((Sums{1, 50, 1, 50}), SumsOf(sub));
+}
+
+TEST_F(AggregateTest, AnEmptyFolderHasZeroes) {
+  ShowSumsAndTotals();
+  root_.IsFolder = true;
+  TreeItem& empty = Folder(root_, "empty");
+  AggregateTree(root_);
+  EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(empty));  // the scanned 4096 is gone
+  EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(root_));
+}
+
+TEST_F(AggregateTest, AFolderOfOnlySubfoldersTotalsThem) {
+  ShowSumsAndTotals();
+  root_.IsFolder = true;
+  TreeItem& first = Folder(root_, "first");
+  File(first, "a", 10);
+  File(first, "b", 20);
+  TreeItem& second = Folder(root_, "second");
+  File(second, "c", 5);
+  File(Folder(second, "inner"), "d", 7);
+  AggregateTree(root_);
+  EXPECT_EQ((Sums{0, 0, 4, 42}), SumsOf(root_));
+  EXPECT_EQ((Sums{2, 30, 2, 30}), SumsOf(first));
+  EXPECT_EQ((Sums{1, 5, 2, 12}), SumsOf(second));
+}
+
+TEST_F(AggregateTest, TheOptionsDecideWhetherSumsAndTotalsAreMade) {
+  const struct {
+    const char* name;
+    bool show_sum, show_total, need_item_details;
+    int32_t sort_key;
+    const char* total_file;
+    Sums root;
+  } rows[] = {
+      // Without the sums pass the folder keeps the size the scan read for it.
+      {"nothing", false, false, false, NoSort, "", {0, 4096, 0, 0}},
+      {"sizes shown", false, false, true, NoSort, "", {0, 4096, 0, 0}},
+      {"by time", false, false, false, SortByTime, "", {0, 4096, 0, 0}},
+      {"sums shown", true, false, false, NoSort, "", {1, 100, 0, 0}},
+      {"totals shown", false, true, false, NoSort, "", {1, 100, 2, 150}},
+      {"by size", false, false, false, SortBySize, "", {1, 100, 2, 150}},
+      {"total file", false, false, false, NoSort, "total.txt", {1, 100, 2, 150}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    g_options = AppOptions{};
+    g_options.ShowSum = row.show_sum;
+    g_options.ShowTotal = row.show_total;
+    g_options.NeedFolderSums = row.show_sum || row.show_total;
+    g_options.NeedItemDetails = row.need_item_details;
+    g_options.SortKey = row.sort_key;
+    std::strcpy(g_options.TotalFileName, row.total_file);
+    ReleaseTree(root_, store_);
+    root_.IsFolder = true;
+    root_.Size = 4096;
+    File(root_, "a", 100);
+    File(Folder(root_, "sub"), "b", 50);
+    AggregateTree(root_);
+    EXPECT_EQ(row.root, SumsOf(root_));
+  }
+}
+
+TEST_F(AggregateTest, SumsWrapModulo2To32) {
+  ShowSumsAndTotals();
+  root_.IsFolder = true;
+  File(root_, "max", UINT32_MAX);
+  File(root_, "one", 1);
+  TreeItem& sub = Folder(root_, "sub");
+  File(sub, "max", UINT32_MAX);
+  File(sub, "two", 2);
+  AggregateTree(root_);
+  EXPECT_EQ((Sums{2, 0, 4, 1}), SumsOf(root_));
+  EXPECT_EQ((Sums{2, 1, 2, 1}), SumsOf(sub));
+}
+
+TEST_F(AggregateTest, FilesOf4GiBKeepTheirLow32BitsThroughScanAndSums) {
+  constexpr uint64_t kFourGiB = uint64_t{1} << 32;
+  ShowSumsAndTotals();
+  FakePlatform fake;
+  fake.AddFile("C:/Work/big", kFourGiB + 10);
+  fake.AddFile("C:/Work/sub/huge", 2 * kFourGiB + 5);
+  ScanFolder(fake, store_, "C:\\Work", root_);
+  AggregateTree(root_);
+  TreeItem* sub = root_.Children.First;
+  ASSERT_NE(nullptr, sub);
+  TreeItem* big = sub->NextSibling;
+  ASSERT_NE(nullptr, big);
+  EXPECT_EQ(10u, big->Size);
+  EXPECT_EQ((Sums{1, 10, 2, 15}), SumsOf(root_));
+  EXPECT_EQ((Sums{1, 5, 1, 5}), SumsOf(*sub));
+}
+
+TEST_F(AggregateTest, FilesTakeTheLongestFileNameOfTheirFolderAsWidth) {
+  g_options.ShowSize = g_options.NeedItemDetails = g_options.NeedFileInfo = true;
+  root_.IsFolder = true;
+  root_.NameWidth = -1;
+  TreeItem& a = File(root_, "a.txt");
+  TreeItem& sub = Folder(root_, "a-much-longer-folder-name");
+  TreeItem& inner = File(sub, "b.c");
+  TreeItem& longname = File(root_, "longname.doc");
+  TreeItem& wide = Folder(root_, "wide");
+  // Five two-byte characters count 10 bytes.
+  TreeItem& japanese = File(wide, "\x93\xFA\x96\x7B\x8C\xEA\x83\x74\x83\x40");
+  TreeItem& short_name = File(wide, "x.txt");
+  AggregateTree(root_);
+  EXPECT_EQ(12, a.NameWidth);
+  EXPECT_EQ(12, longname.NameWidth);
+  EXPECT_EQ(3, inner.NameWidth);
+  EXPECT_EQ(10, japanese.NameWidth);
+  EXPECT_EQ(10, short_name.NameWidth);
+  // Folders get no width.
+  EXPECT_EQ(-1, root_.NameWidth);
+  EXPECT_EQ(-1, sub.NameWidth);
+  EXPECT_EQ(-1, wide.NameWidth);
+}
+
+TEST_F(AggregateTest, NoWidthsWithoutSizesOrTimes) {
+  ShowSumsAndTotals();
+  root_.IsFolder = true;
+  TreeItem& a = File(root_, "a.txt", 1);
+  TreeItem& inner = File(Folder(root_, "sub"), "b.c", 2);
+  AggregateTree(root_);
+  EXPECT_EQ(-1, a.NameWidth);
+  EXPECT_EQ(-1, inner.NameWidth);
+  EXPECT_EQ((Sums{1, 1, 2, 3}), SumsOf(root_));  // the sums pass did run
+}
+
+TEST_F(AggregateTest, AVeryDeepTreeIsAggregatedWithoutDeepRecursion) {
+  constexpr uint32_t kDepth = 100000;
+  ShowSumsAndTotals();
+  g_options.ShowSize = g_options.NeedItemDetails = true;
+  root_.IsFolder = true;
+  TreeItem* folder = &root_;
+  for (uint32_t i = 0; i < kDepth; ++i) {
+    File(*folder, "f", 1);
+    folder = &Folder(*folder, "d");
+  }
+  RunWithSmallStack([&] { AggregateTree(root_); });
+  EXPECT_EQ((Sums{1, 1, kDepth, kDepth}), SumsOf(root_));
+  EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(*folder));
+  EXPECT_EQ(1, root_.Children.First->NameWidth);
+}
+
+}  // namespace
