@@ -1,0 +1,75 @@
+// The fixture of the command-line parser tests: a recording fake platform and writable
+// arguments, the record described as one text, and the messages as code page 932 bytes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/app_options.h"
+#include "fake_platform.h"
+#include "front/command_line.h"
+
+namespace parse_test {
+
+// Keeps each written line apart, so a message is seen to be one line written at once.
+class RecordingPlatform : public FakePlatform {
+ public:
+  void WriteLine(std::string_view line) override {
+    lines.emplace_back(line);
+    FakePlatform::WriteLine(line);
+  }
+  std::vector<std::string> lines;
+};
+
+// Every field of the record in one text, so a test compares the whole record at once.
+inline std::string Describe(const AppOptions& o) {
+  std::ostringstream s;
+  s << "ascii=" << o.UseAsciiGlyphs << " filesFirst=" << o.FilesFirst << " help=" << o.ShowHelp
+    << " files=" << o.ShowFiles << " size=" << o.ShowSize << " sum=" << o.ShowSum
+    << " time=" << o.ShowTime << " total=" << o.ShowTotal << " ascending=" << o.Ascending
+    << " version=" << o.ShowVersion << " totalFile=[" << o.TotalFileName << "] root=[" << o.RootPath
+    << "] sortKey=" << o.SortKey << " needInfo=" << o.NeedFileInfo
+    << " needDetails=" << o.NeedItemDetails << " needSums=" << o.NeedFolderSums << " glyphs=["
+    << o.GlyphLast << "|" << o.GlyphMiddle << "|" << o.GlyphContinue << "]";
+  return s.str();
+}
+
+inline std::string ToLower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+inline const std::string kInvalidOption = Cp932("無効なオプションです：");
+inline const std::string kNoOutputFile = Cp932("出力先を指定して下さい：");
+inline const std::string kInvalidFolder = Cp932("無効なフォルダです：");
+inline const std::string kBoxLast = "\x84\xA4\x84\x9F";
+inline const std::string kBoxMiddle = "\x84\xA5\x84\x9F";
+inline const std::string kBoxContinue = "\x84\xA0  ";
+
+class ParseCommandLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_options = AppOptions{};
+    platform.AddFolder("C:\\Work\\Sub");
+    platform.AddFile("C:\\Work\\file.txt", 10);
+  }
+
+  // Parses `args` as arguments 1 and on; `args` keeps what the parser made of them.
+  int Parse(std::vector<std::string> given) {
+    args = std::move(given);
+    std::vector<char*> argv{program};
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return ParseCommandLine(platform, static_cast<int>(args.size() + 1), argv.data());
+  }
+
+  RecordingPlatform platform;
+  std::vector<std::string> args;
+  char program[8] = "quovrel";
+};
+
+}  // namespace parse_test

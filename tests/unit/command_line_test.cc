@@ -1,0 +1,393 @@
+// The command-line parser's options: keywords, in-place upper-casing, later-wins, derived
+// flags and connector texts, and the messages byte for byte.
+#include <cstring>
+
+#include "command_line_fixture.h"
+
+namespace {
+
+using namespace parse_test;
+
+TEST(MakeKeywordTable, HoldsTheFortyThreeKeywordsWithTheirActions) {
+  const std::map<std::string, int> expected = {
+      {"A+", 1},
+      {"A", 1},
+      {"A-", 2},
+      {"FILEFIRST", 3},
+      {"IF", 3},
+      {"FOLDERFIRST", 4},
+      {"OF", 4},
+      {"HELP", 5},
+      {"H", 5},
+      {"?", 5},
+      {"OUTPUTTOTAL+", 6},
+      {"OUTPUTTOTAL", 6},
+      {"OUTPUTTOTAL-", 7},
+      {"F+", 8},
+      {"F", 8},
+      {"F-", 9},
+      {"SIZE+", 10},
+      {"SIZE", 10},
+      {"SIZE-", 11},
+      {"SUM+", 12},
+      {"SUM", 12},
+      {"SUM-", 13},
+      {"TIME+", 14},
+      {"TIME", 14},
+      {"TIME-", 15},
+      {"TOTAL+", 16},
+      {"TOTAL", 16},
+      {"TOTAL-", 17},
+      {"NOSORT", 18},
+      {"SORTBYNAME", 19},
+      {"SN", 19},
+      {"SORTBYEXT", 20},
+      {"SE", 20},
+      {"SORTBYSIZE", 21},
+      {"SS", 21},
+      {"SORTBYTIME", 22},
+      {"ST", 22},
+      {"ASCEND", 23},
+      {"DESCEND", 24},
+      {"VERBOSE+", 25},
+      {"VERBOSE", 25},
+      {"V", 25},
+      {"VERBOSE-", 26},
+  };
+  EXPECT_EQ(43u, MakeKeywordTable().size());
+  EXPECT_EQ(expected, MakeKeywordTable());
+}
+
+// Each switch keyword, in every spelling, sets its one field and nothing else.
+TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
+  struct Row {
+    const char* keyword;
+    bool AppOptions::*field;
+    bool value;
+  };
+  const Row rows[] = {
+      {"A+", &AppOptions::UseAsciiGlyphs, true},
+      {"A", &AppOptions::UseAsciiGlyphs, true},
+      {"A-", &AppOptions::UseAsciiGlyphs, false},
+      {"FileFirst", &AppOptions::FilesFirst, true},
+      {"IF", &AppOptions::FilesFirst, true},
+      {"FolderFirst", &AppOptions::FilesFirst, false},
+      {"OF", &AppOptions::FilesFirst, false},
+      {"Help", &AppOptions::ShowHelp, true},
+      {"H", &AppOptions::ShowHelp, true},
+      {"?", &AppOptions::ShowHelp, true},
+      {"F+", &AppOptions::ShowFiles, true},
+      {"F", &AppOptions::ShowFiles, true},
+      {"F-", &AppOptions::ShowFiles, false},
+      {"Size+", &AppOptions::ShowSize, true},
+      {"Size", &AppOptions::ShowSize, true},
+      {"Size-", &AppOptions::ShowSize, false},
+      {"Sum+", &AppOptions::ShowSum, true},
+      {"Sum", &AppOptions::ShowSum, true},
+      {"Sum-", &AppOptions::ShowSum, false},
+      {"Time+", &AppOptions::ShowTime, true},
+      {"Time", &AppOptions::ShowTime, true},
+      {"Time-", &AppOptions::ShowTime, false},
+      {"Total+", &AppOptions::ShowTotal, true},
+      {"Total", &AppOptions::ShowTotal, true},
+      {"Total-", &AppOptions::ShowTotal, false},
+      {"Ascend", &AppOptions::Ascending, true},
+      {"Descend", &AppOptions::Ascending, false},
+      {"Verbose+", &AppOptions::ShowVersion, true},
+      {"Verbose", &AppOptions::ShowVersion, true},
+      {"V", &AppOptions::ShowVersion, true},
+      {"Verbose-", &AppOptions::ShowVersion, false},
+  };
+  for (const Row& row : rows) {
+    const std::string upper = [&] {
+      std::string s = row.keyword;
+      for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      return s;
+    }();
+    for (const std::string& spelling : {std::string(row.keyword), upper, ToLower(upper)}) {
+      for (const char* prefix : {"/", "-"}) {
+        SCOPED_TRACE(prefix + spelling);
+        g_options = AppOptions{};
+        g_options.*row.field = !row.value;
+        AppOptions expected = g_options;
+        expected.*row.field = row.value;
+        std::strcpy(expected.RootPath, "C:\\Work");
+        DeriveSettings(expected);
+        ASSERT_EQ(0, Parse({prefix + spelling}));
+        EXPECT_EQ(Describe(expected), Describe(g_options));
+        EXPECT_EQ(prefix + upper, args[0]);  // upper-cased in place, prefix kept
+      }
+    }
+  }
+  EXPECT_TRUE(platform.output.empty());
+}
+
+TEST_F(ParseCommandLineTest, EverySortKeywordSetsTheSortKey) {
+  const struct {
+    const char* argument;
+    int32_t before;
+    int32_t after;
+  } rows[] = {
+      {"/NoSort", 3, 0},     {"-nosort", 1, 0}, {"/SortByName", 0, 1}, {"-sn", 4, 1},
+      {"/SortByExt", 0, 2},  {"/se", 1, 2},     {"-SORTBYSIZE", 0, 3}, {"/Ss", 2, 3},
+      {"/sortbytime", 0, 4}, {"-ST", 3, 4},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argument);
+    g_options = AppOptions{};
+    g_options.SortKey = row.before;
+    ASSERT_EQ(0, Parse({row.argument}));
+    EXPECT_EQ(row.after, g_options.SortKey);
+  }
+}
+
+TEST_F(ParseCommandLineTest, OutputTotalTakesTheBytesAfterTheFirstEqualsSign) {
+  const struct {
+    const char* argument;
+    const char* before;
+    const char* after;
+  } rows[] = {
+      {"/OutputTotal+=Out.Txt", "", "Out.Txt"},
+      {"-outputtotal=Out.Txt", "", "Out.Txt"},
+      {"/OUTPUTTOTAL+=a=B=c", "", "a=B=c"},
+      {"/OutputTotal=x", "longer-name.txt", "x"},
+      {"/OutputTotal-", "name", ""},
+      {"-outputtotal-=name", "name", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argument);
+    g_options = AppOptions{};
+    std::strcpy(g_options.TotalFileName, row.before);
+    ASSERT_EQ(0, Parse({row.argument}));
+    EXPECT_STREQ(row.after, g_options.TotalFileName);
+  }
+  EXPECT_TRUE(platform.output.empty());
+}
+
+TEST_F(ParseCommandLineTest, OutputTotalNameOfTwoHundredFiftyNineBytesIsKept) {
+  const std::string name(259, 'n');
+  ASSERT_EQ(0, Parse({"/OutputTotal=" + name}));
+  EXPECT_EQ(name, g_options.TotalFileName);
+}
+
+TEST_F(ParseCommandLineTest, OutputTotalNameTooLongForTheFieldIsRefusedNotCut) {
+  const std::string argument = "/OutputTotal=" + std::string(260, 'n');
+  EXPECT_EQ(-1, Parse({argument}));
+  EXPECT_STREQ("", g_options.TotalFileName);
+  ASSERT_EQ(1u, platform.lines.size());
+  EXPECT_EQ(kNoOutputFile + "/OUTPUTTOTAL=" + std::string(260, 'n') + "\r\n", platform.lines[0]);
+}
+
+TEST_F(ParseCommandLineTest, UpperCasesOnlyTheKeyAndOnlyAToZ) {
+  const struct {
+    const char* argument;
+    const char* after;
+  } rows[] = {
+      {"/sum=abc", "/SUM=abc"},
+      {"-f+=x=y", "-F+=x=y"},
+      {"/size-", "/SIZE-"},
+      {"/a=\x83\x76", "/A=\x83\x76"},  // after the "=": a trail byte in a-z is kept
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argument);
+    ASSERT_EQ(0, Parse({row.argument}));
+    EXPECT_EQ(row.after, args[0]);
+  }
+}
+
+TEST_F(ParseCommandLineTest, UnknownKeysAreEchoedUpperCasedBeforeTheEqualsSign) {
+  const struct {
+    const char* argument;
+    std::string echoed;
+  } rows[] = {
+      {"/X", "/X"},
+      {"/", "/"},
+      {"-", "-"},
+      {"/=abc", "/=abc"},
+      {"-=", "-="},
+      {"/sum+x", "/SUM+X"},
+      {"/SIZEx", "/SIZEX"},
+      {"/sizex=abc", "/SIZEX=abc"},
+      {"/az`{@[", "/AZ`{@["},      // only 0x61-0x7A change, not their neighbours
+      {"/\x83\x76", "/\x83\x56"},  // "プ": its trail byte 0x76 becomes 0x56 ("シ")
+      {"/?x", "/?X"},
+      {"/ a", "/ A"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argument);
+    platform.lines.clear();
+    EXPECT_EQ(-1, Parse({row.argument}));
+    EXPECT_EQ(row.echoed, args[0]);
+    ASSERT_EQ(1u, platform.lines.size());
+    EXPECT_EQ(kInvalidOption + row.echoed + "\r\n", platform.lines[0]);
+  }
+}
+
+TEST_F(ParseCommandLineTest, OutputTotalWithoutNameGivesItsMessage) {
+  const struct {
+    const char* argument;
+    const char* echoed;
+  } rows[] = {
+      {"/OutputTotal", "/OUTPUTTOTAL"},
+      {"/outputtotal+=", "/OUTPUTTOTAL+="},
+      {"-OutputTotal=", "-OUTPUTTOTAL="},
+      {"/OUTPUTTOTAL+", "/OUTPUTTOTAL+"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argument);
+    platform.lines.clear();
+    EXPECT_EQ(-1, Parse({row.argument}));
+    ASSERT_EQ(1u, platform.lines.size());
+    EXPECT_EQ(kNoOutputFile + row.echoed + "\r\n", platform.lines[0]);
+  }
+}
+
+TEST_F(ParseCommandLineTest, MessagesAreTheseBytes) {
+  EXPECT_EQ(-1, Parse({"/X"}));
+  EXPECT_EQ(-1, Parse({"/OutputTotal"}));
+  EXPECT_EQ(-1, Parse({"C:\\Nowhere"}));
+  EXPECT_EQ(-1, Parse({""}));
+  EXPECT_EQ(
+      "\x96\xB3\x8C\xF8\x82\xC8\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x82\xC5\x82\xB7\x81\x46"
+      "/X\r\n"
+      "\x8F\x6F\x97\xCD\x90\xE6\x82\xF0\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x89\xBA\x82\xB3\x82\xA2"
+      "\x81\x46/OUTPUTTOTAL\r\n"
+      "\x96\xB3\x8C\xF8\x82\xC8\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC5\x82\xB7\x81\x46"
+      "C:\\Nowhere\r\n"
+      "\x96\xB3\x8C\xF8\x82\xC8\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC5\x82\xB7\x81\x46\r\n",
+      platform.output);
+  EXPECT_EQ(4u, platform.lines.size());
+}
+
+TEST_F(ParseCommandLineTest, ProcessingStopsAtTheFirstFailure) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string line;
+  } rows[] = {
+      {{"/X", "/y"}, kInvalidOption + "/X"},
+      {{"/X", "C:\\Nowhere"}, kInvalidOption + "/X"},
+      {{"C:\\Nowhere", "/X"}, kInvalidOption + "/X"},  // the folder is tested after the last
+      {{"/?", "/X"}, kInvalidOption + "/X"},           // help does not shield a bad option
+      {{"/H", "C:\\Nowhere"}, kInvalidFolder + "C:\\Nowhere"},
+      {{"/OutputTotal", "/X"}, kNoOutputFile + "/OUTPUTTOTAL"},
+      {{"C:\\Work\\file.txt"}, kInvalidFolder + "C:\\Work\\file.txt"},
+      {{"C:\\Work", ""}, kInvalidFolder},
+      {{"Sub"}, kInvalidFolder + "Sub"},  // no drive: not resolved against the current one
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    platform.lines.clear();
+    EXPECT_EQ(-1, Parse(row.arguments));
+    ASSERT_EQ(1u, platform.lines.size());
+    EXPECT_EQ(row.line + "\r\n", platform.lines[0]);
+  }
+  Parse({"/X", "/y"});
+  EXPECT_EQ("/y", args[1]);  // never examined, so never upper-cased
+}
+
+TEST_F(ParseCommandLineTest, FailureLeavesTheDerivedFieldsUnset) {
+  EXPECT_EQ(-1, Parse({"/SS", "/H", "/X"}));
+  EXPECT_EQ(SortBySize, g_options.SortKey);
+  EXPECT_TRUE(g_options.ShowHelp);
+  EXPECT_FALSE(g_options.ShowVersion);
+  EXPECT_FALSE(g_options.NeedFileInfo);
+  EXPECT_TRUE(g_options.GlyphLast.empty());
+}
+
+TEST_F(ParseCommandLineTest, LaterArgumentsWin) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string shown;
+  } rows[] = {
+      {{"/F+", "/F-"}, "files=0"},
+      {{"/F-", "/F+"}, "files=1"},
+      {{"/SN", "/ST"}, "sortKey=4"},
+      {{"/ST", "/NoSort"}, "sortKey=0"},
+      {{"/A", "/A-"}, "ascii=0"},
+      {{"/Descend", "/Ascend"}, "ascending=1"},
+      {{"/Verbose", "/Verbose-"}, "version=0"},
+      {{"/OutputTotal+=x", "/OutputTotal-"}, "totalFile=[]"},
+      {{"/OutputTotal-", "/OutputTotal+=x"}, "totalFile=[x]"},
+      {{"/OutputTotal=long.txt", "/OutputTotal=b"}, "totalFile=[b]"},
+      {{"C:\\Nowhere", "C:\\Work\\Sub"}, "root=[C:\\Work\\Sub]"},
+      {{"C:\\Work", "/F", "C:\\Work\\Sub"}, "root=[C:\\Work\\Sub]"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.shown);
+    g_options = AppOptions{};
+    ASSERT_EQ(0, Parse(row.arguments));
+    const std::string described = std::string(" ").append(Describe(g_options));
+    EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
+  }
+}
+
+TEST_F(ParseCommandLineTest, DerivedFlagsFollowTheSwitches) {
+  const struct {
+    std::vector<std::string> arguments;
+    bool file_info, item_details, folder_sums;
+  } rows[] = {
+      {{}, false, false, false},
+      {{"/SS"}, true, false, false},
+      {{"/ST"}, true, false, false},
+      {{"/SE"}, false, false, false},
+      {{"/SN"}, false, false, false},
+      {{"/SS", "/NoSort"}, false, false, false},
+      {{"/Time"}, true, true, false},
+      {{"/Size"}, true, true, false},
+      {{"/Sum"}, true, false, true},
+      {{"/Total"}, true, false, true},
+      {{"/OutputTotal=t.txt"}, true, false, false},
+      {{"/OutputTotal=t.txt", "/OutputTotal-"}, false, false, false},
+      {{"/F", "/A", "/Descend", "/OF"}, false, false, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    g_options = AppOptions{};
+    ASSERT_EQ(0, Parse(row.arguments));
+    EXPECT_EQ(row.file_info, g_options.NeedFileInfo);
+    EXPECT_EQ(row.item_details, g_options.NeedItemDetails);
+    EXPECT_EQ(row.folder_sums, g_options.NeedFolderSums);
+  }
+}
+
+TEST_F(ParseCommandLineTest, HelpForcesTheBanner) {
+  const struct {
+    std::vector<std::string> arguments;
+    bool version;
+  } rows[] = {
+      {{"/H", "/Verbose-"}, true},
+      {{"/Verbose-", "/?"}, true},
+      {{"/Verbose-"}, false},
+      {{"/V"}, true},
+      {{}, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    g_options = AppOptions{};
+    ASSERT_EQ(0, Parse(row.arguments));
+    EXPECT_EQ(row.version, g_options.ShowVersion);
+  }
+}
+
+TEST_F(ParseCommandLineTest, ConnectorTextsFollowTheAsciiSwitch) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string last, middle, vertical;
+  } rows[] = {
+      {{}, kBoxLast, kBoxMiddle, kBoxContinue},
+      {{"/A-"}, kBoxLast, kBoxMiddle, kBoxContinue},
+      {{"/A"}, "`---", "+---", "|   "},
+      {{"-a+"}, "`---", "+---", "|   "},
+      {{"/A", "/A-"}, kBoxLast, kBoxMiddle, kBoxContinue},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    g_options = AppOptions{};
+    ASSERT_EQ(0, Parse(row.arguments));
+    EXPECT_EQ(row.last, g_options.GlyphLast);
+    EXPECT_EQ(row.middle, g_options.GlyphMiddle);
+    EXPECT_EQ(row.vertical, g_options.GlyphContinue);
+  }
+}
+
+}  // namespace
