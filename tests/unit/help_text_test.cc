@@ -1,0 +1,151 @@
+// The version banner and the help text: when they print, and their exact bytes.
+#include "front/help_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/app_options.h"
+#include "fake_platform.h"
+
+namespace {
+
+// Keeps each written line apart: every text line must be one whole write with its CR LF.
+class LinePlatform : public FakePlatform {
+ public:
+  void WriteLine(std::string_view line) override { lines.emplace_back(line); }
+  std::vector<std::string> lines;
+};
+
+// The help text as the user reads it, written out here again so that a slip in the program's
+// copy shows up.
+const char* const kExpectedHelp[] = {
+    "【 機能 】ドライブやパスのフォルダ構造を図式表示します。",
+    "【 書式 】Quovrel [<ドライブ>:][<パス>] [<オプション>]",
+    "",
+    "=== オプションの説明 ===",
+    "",
+    "/F+ (/F), /F-",
+    "　各フォルダのファイル名を表示します(/F+)／表示しません(/F-)。",
+    "",
+    "/FileFirst (/IF), /FolderFirst (/OF)",
+    "　ファイルを先に(/FileFirst)／フォルダを先に(/FolderFirst)表示します。",
+    "",
+    "/Size+ (/Size), /Size-",
+    "　ファイルのサイズを表示します(/Size+)／表示しません(/Size-)。",
+    "",
+    "/Time+ (/Time), /Time-",
+    "　ファイルの更新日時を表示します(/Time+)／表示しません(/Time-)。",
+    "",
+    "/Sum+ (/Sum), /Sum-",
+    "　各フォルダのファイルの合計サイズを表示します(/Sum+)／表示しません(/Sum-)。",
+    "",
+    "/Total+ (/Total), /Total-",
+    "　各フォルダのファイルの累計サイズ（サブフォルダを含む）を表示します(/Total+)／"
+    "表示しません(/Total-)。",
+    "",
+    "/OutputTotal+=<出力先ファイル名> (/OutputTotal), /OutputTotal-",
+    "　全フォルダのファイルの累計サイズをファイルに出力します(/OutputTotal+)／"
+    "出力しません(/OutputTotal-)。",
+    "",
+    "/NoSort, /SortByName (/SN), /SortByExt (/SE), /SortBySize (/SS), /SortByTime (/ST)",
+    "　名前順(/SortByName)／拡張子順(/SortByExt)／サイズ順(/SortBySize)／"
+    "更新日時順(/SortByTime)にソートします。/NoSortではソートしません。"
+    "/SortBySizeでは、フォルダは累計サイズ順に並びます。",
+    "",
+    "/Ascend, /Descend",
+    "　昇順(/Ascend)／降順(/Descend)にソートします。",
+    "",
+    "/A+ (/A), /A-",
+    "　1 バイト文字を使ってツリー表示する機能を有効(/A+)／無効(/A-)にします。",
+    "",
+    "/Verbose+ (/Verbose, /V), /Verbose-",
+    "　バージョン情報を表示します(/Verbose+)／表示しません(/Verbose-)。"
+    "/Verbose+のみを指定した場合、表示後直ちに終了します。",
+    "",
+    "/Help (/H, /?)",
+    "　このヘルプを表示します。",
+    "",
+    "※ オプションに大文字小文字の区別はありません。",
+    "※ / の代わりに - を使うこともできます。",
+};
+
+class HelpTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override { g_options = AppOptions{}; }
+  LinePlatform platform;
+};
+
+TEST_F(HelpTextTest, BannerIsSilentWhenVersionIsOff) {
+  g_options.ShowHelp = true;  // only ShowVersion counts; the parser is what forces it
+  EXPECT_EQ(-1, PrintVersionBanner(platform));
+  EXPECT_TRUE(platform.lines.empty());
+}
+
+TEST_F(HelpTextTest, BannerIsTitleVersionNoticeAndAnEmptyLine) {
+  g_options.ShowVersion = true;
+  EXPECT_EQ(0, PrintVersionBanner(platform));
+  ASSERT_EQ(3u, platform.lines.size());
+  EXPECT_EQ("Quovrelant    Ver 2.03\r\n", platform.lines[0]);
+  EXPECT_EQ(Cp932("フォルダ構造を図式表示するコンソールプログラム") + "\r\n", platform.lines[1]);
+  EXPECT_EQ("\r\n", platform.lines[2]);
+}
+
+TEST_F(HelpTextTest, HelpIsSilentWhenHelpIsOff) {
+  g_options.ShowVersion = true;
+  EXPECT_EQ(-1, PrintHelp(platform));
+  EXPECT_TRUE(platform.lines.empty());
+}
+
+TEST_F(HelpTextTest, HelpIsTheFortyThreeLinesInCodePage932) {
+  g_options.ShowHelp = true;
+  EXPECT_EQ(0, PrintHelp(platform));
+  ASSERT_EQ(std::size(kExpectedHelp), platform.lines.size());
+  ASSERT_EQ(43u, platform.lines.size());
+  for (size_t i = 0; i < platform.lines.size(); ++i) {
+    EXPECT_EQ(Cp932(kExpectedHelp[i]) + "\r\n", platform.lines[i]) << "line " << i + 1;
+  }
+}
+
+// A few lines as raw bytes, so that the converter itself is checked as well.
+TEST_F(HelpTextTest, FullWidthCharactersAreTheseBytes) {
+  g_options.ShowHelp = true;
+  ASSERT_EQ(0, PrintHelp(platform));
+  ASSERT_EQ(43u, platform.lines.size());
+  // "【 機能 】" and "【 書式 】"
+  EXPECT_EQ(0u, platform.lines[0].find("\x81\x79 \x8B\x40\x94\x5C \x81\x7A"));
+  EXPECT_EQ(0u, platform.lines[1].find("\x81\x79 \x8F\x91\x8E\xAE \x81\x7A"
+                                       "Quovrel ["));
+  EXPECT_EQ("\r\n", platform.lines[2]);
+  EXPECT_EQ("=== \x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x82\xCC\x90\xE0\x96\xBE ===\r\n",
+            platform.lines[3]);
+  EXPECT_EQ("/F+ (/F), /F-\r\n", platform.lines[5]);
+  // The description opens with U+3000 and separates the alternatives with "／".
+  EXPECT_EQ(0u, platform.lines[6].find("\x81\x40\x8A\x65"));
+  EXPECT_NE(std::string::npos, platform.lines[6].find("(/F+)\x81\x5E"));
+  // "（サブフォルダを含む）" keeps its full-width parentheses.
+  EXPECT_NE(std::string::npos, platform.lines[21].find("\x81\x69\x83\x54\x83\x75"));
+  EXPECT_NE(std::string::npos, platform.lines[21].find("\x8A\xDC\x82\xDE\x81\x6A"));
+  EXPECT_EQ(
+      "\x81\xA6 / \x82\xCC\x91\xE3\x82\xED\x82\xE8\x82\xC9 - "
+      "\x82\xF0\x8E\x67\x82\xA4\x82\xB1\x82\xC6\x82\xE0\x82\xC5\x82\xAB\x82\xDC\x82\xB7"
+      "\x81\x42\r\n",
+      platform.lines[42]);
+}
+
+TEST_F(HelpTextTest, HelpDoesNotChangeWithTheOtherOptions) {
+  g_options.ShowHelp = true;
+  ASSERT_EQ(0, PrintHelp(platform));
+  const std::vector<std::string> plain = platform.lines;
+  platform.lines.clear();
+  g_options.UseAsciiGlyphs = true;
+  g_options.Ascending = false;
+  g_options.ShowFiles = true;
+  g_options.SortKey = SortBySize;
+  DeriveSettings(g_options);
+  ASSERT_EQ(0, PrintHelp(platform));
+  EXPECT_EQ(plain, platform.lines);
+}
+
+}  // namespace

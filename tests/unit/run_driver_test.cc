@@ -1,0 +1,161 @@
+// The run driver's outcomes: what is printed and the exit status for each kind of command line.
+#include "front/run_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/app_options.h"
+#include "common/tree_item.h"
+#include "fake_platform.h"
+#include "front/help_text.h"
+
+namespace {
+
+std::string Banner() {
+  return "Quovrelant    Ver 2.03\r\n" + Cp932("フォルダ構造を図式表示するコンソールプログラム") +
+         "\r\n\r\n";
+}
+
+// The help lines as PrintHelp writes them; their bytes are checked by the help text's tests.
+std::string HelpLines() {
+  FakePlatform platform;
+  AppOptions saved = g_options;
+  g_options.ShowHelp = true;
+  PrintHelp(platform);
+  g_options = saved;
+  return platform.output;
+}
+
+size_t CountLines(const std::string& text) {
+  size_t count = 0;
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) {
+    ++count;
+  }
+  return count;
+}
+
+class RunDriverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_options = AppOptions{};
+    platform.AddFolder("C:\\Work");
+  }
+
+  int Run(std::vector<std::string> args) {
+    std::vector<char*> argv{program};
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return RunQuovrel(platform, static_cast<int>(args.size() + 1), argv.data());
+  }
+
+  FakePlatform platform;
+  char program[8] = "quovrel";
+};
+
+struct OutcomeRow {
+  std::vector<std::string> arguments;
+  int status;
+  std::string output;
+};
+
+void CheckOutcomes(const std::vector<OutcomeRow>& rows) {
+  for (const OutcomeRow& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    FakePlatform platform;
+    platform.AddFolder("C:\\Work");
+    g_options = AppOptions{};
+    std::vector<std::string> args = row.arguments;
+    char program[] = "quovrel";
+    std::vector<char*> argv{program};
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    EXPECT_EQ(row.status, RunQuovrel(platform, static_cast<int>(argv.size() - 1), argv.data()));
+    EXPECT_EQ(row.output, platform.output);
+  }
+}
+
+TEST(RunQuovrel, FailedParseEndsWithStatusOneAndTheMessageOnly) {
+  const std::string option = Cp932("無効なオプションです：");
+  const std::string folder = Cp932("無効なフォルダです：");
+  CheckOutcomes({
+      {{"/X"}, 1, option + "/X\r\n"},
+      {{"/H", "/X"}, 1, option + "/X\r\n"},
+      {{"/V", "/X"}, 1, option + "/X\r\n"},
+      {{"/?", "C:\\Nowhere"}, 1, folder + "C:\\Nowhere\r\n"},
+      {{"/V", "C:\\Nowhere"}, 1, folder + "C:\\Nowhere\r\n"},
+      {{"/OutputTotal"}, 1, Cp932("出力先を指定して下さい：") + "/OUTPUTTOTAL\r\n"},
+      {{""}, 1, folder + "\r\n"},
+  });
+}
+
+TEST(RunQuovrel, VersionAloneShowsTheBannerOnly) {
+  CheckOutcomes({
+      {{"/V"}, 0, Banner()},
+      {{"/Verbose"}, 0, Banner()},
+      {{"/verbose+"}, 0, Banner()},
+      {{"-v"}, 0, Banner()},
+  });
+  EXPECT_EQ(3u, CountLines(Banner()));
+}
+
+TEST(RunQuovrel, HelpShowsTheBannerThenTheHelpAndNoTree) {
+  const std::string help = Banner() + HelpLines();
+  ASSERT_EQ(46u, CountLines(help));
+  CheckOutcomes({
+      {{"/H"}, 0, help},
+      {{"/?"}, 0, help},
+      {{"-h"}, 0, help},
+      {{"/help"}, 0, help},
+      {{"/HeLp"}, 0, help},
+      {{"/Verbose-", "/H"}, 0, help},
+      {{"/H", "/Verbose-"}, 0, help},
+      {{"/H", "/A+", "/Descend", "C:\\Work"}, 0, help},
+  });
+}
+
+// The chart itself belongs to the renderer's tests; here only where it starts matters. An empty
+// folder charts as its root line alone.
+TEST(RunQuovrel, OtherRunsChartTheTreeAfterTheBannerIfAny) {
+  const std::string tree = "C:\\Work\r\n";
+  CheckOutcomes({
+      {{}, 0, tree},
+      {{"/Verbose-"}, 0, tree},
+      {{"/F"}, 0, tree},
+      {{"/V", "/V"}, 0, Banner() + tree},
+      {{"/V", "C:\\Work"}, 0, Banner() + tree},
+      {{"/V", "/Verbose-"}, 0, tree},
+  });
+}
+
+TEST_F(RunDriverTest, RootIsTheFirstEntryEvenWhenParsingFails) {
+  g_nextSequenceNo = 100;
+  EXPECT_EQ(1, Run({"/X"}));
+  EXPECT_EQ(101, g_nextSequenceNo);  // the root took 100; nothing else was made
+}
+
+TEST_F(RunDriverTest, ChartRunStartsNumberingAfterTheRoot) {
+  platform.AddFile("C:\\Work\\a.txt", 5);
+  platform.AddFolder("C:\\Work\\Sub");
+  g_nextSequenceNo = 100;
+  EXPECT_EQ(0, Run({"/F"}));
+  EXPECT_EQ(103, g_nextSequenceNo);
+}
+
+TEST_F(RunDriverTest, OnlyAChartRunWritesTheTotalFile) {
+  EXPECT_EQ(0, Run({"/H", "/OutputTotal=t.txt"}));
+  EXPECT_EQ(1, Run({"/OutputTotal=t.txt", "/X"}));
+  EXPECT_EQ(0u, platform.total_files.count("t.txt"));
+  g_options = AppOptions{};
+  EXPECT_EQ(0, Run({"/OutputTotal=t.txt"}));
+  EXPECT_EQ(1u, platform.total_files.count("t.txt"));
+}
+
+TEST_F(RunDriverTest, ChartShowsTheRootPathAsTheParserSettledIt) {
+  platform.AddFolder("C:\\Work\\Sub");
+  EXPECT_EQ(0, Run({"C:Sub"}));
+  EXPECT_EQ(0u, platform.output.find("C:\\Work\\Sub\r\n"));
+}
+
+}  // namespace
