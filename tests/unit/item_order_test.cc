@@ -1,0 +1,165 @@
+// The sibling comparator: grouping by kind, each key and its tie-break, the direction.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "common/app_options.h"
+#include "common/item_order.h"
+#include "common/tree_item.h"
+
+namespace {
+
+class ItemOrderTest : public ::testing::Test {
+ protected:
+  ItemOrderTest() {
+    g_options = AppOptions{};
+    g_nextSequenceNo = 100;
+  }
+
+  // An entry with the sort keys the scan would make from an ASCII `name`.
+  TreeItem& Make(std::string_view name, bool folder = false) {
+    TreeItem& item = *store_.NewItem(1);
+    item.IsFolder = folder;
+    SetItemName(store_, item, name);
+    std::string key(name);
+    for (char& c : key) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    item.NameKeyBytes = store_.SaveText(key);
+    size_t dot = key.rfind('.');
+    item.ExtKeyStart = static_cast<uint16_t>(dot == std::string::npos ? key.size() : dot);
+    return item;
+  }
+
+  TreeStore store_;
+};
+
+TEST_F(ItemOrderTest, KindDecidesBeforeKeyAndDirection) {
+  TreeItem& file = Make("z.txt");
+  TreeItem& folder = Make("a", true);
+  for (bool ascending : {true, false}) {
+    for (int32_t key = NoSort; key <= SortByTime; ++key) {
+      AppOptions options;
+      options.SortKey = key;
+      options.Ascending = ascending;
+      options.FilesFirst = true;
+      EXPECT_TRUE(ItemPrecedes(file, folder, options)) << key << ascending;
+      EXPECT_FALSE(ItemPrecedes(folder, file, options)) << key << ascending;
+      options.FilesFirst = false;
+      EXPECT_FALSE(ItemPrecedes(file, folder, options)) << key << ascending;
+      EXPECT_TRUE(ItemPrecedes(folder, file, options)) << key << ascending;
+    }
+  }
+}
+
+TEST_F(ItemOrderTest, DescendingNegatesTheKeyOrder) {
+  TreeItem& a = Make("a");
+  TreeItem& b = Make("b");
+  AppOptions options;
+  options.SortKey = SortByName;
+  EXPECT_TRUE(ItemPrecedes(a, b, options));
+  EXPECT_FALSE(ItemPrecedes(b, a, options));
+  options.Ascending = false;
+  EXPECT_FALSE(ItemPrecedes(a, b, options));
+  EXPECT_TRUE(ItemPrecedes(b, a, options));
+}
+
+TEST_F(ItemOrderTest, DescendingEqualKeysEachPrecedeTheOther) {
+  TreeItem& upper = Make("README");
+  TreeItem& lower = Make("readme");
+  AppOptions options;
+  options.SortKey = SortByName;
+  EXPECT_FALSE(ItemPrecedes(upper, lower, options));
+  EXPECT_FALSE(ItemPrecedes(lower, upper, options));
+  options.Ascending = false;
+  EXPECT_TRUE(ItemPrecedes(upper, lower, options));
+  EXPECT_TRUE(ItemPrecedes(lower, upper, options));
+}
+
+TEST_F(ItemOrderTest, NoSortUsesTheSequenceNumber) {
+  TreeItem& first = Make("z");
+  TreeItem& second = Make("a");
+  EXPECT_TRUE(KeyLess(first, second, NoSort));
+  EXPECT_FALSE(KeyLess(second, first, NoSort));
+  EXPECT_FALSE(KeyLess(first, first, NoSort));
+}
+
+TEST_F(ItemOrderTest, NameKeyComparesUnsignedBytes) {
+  struct NameCase {
+    const char* less;
+    const char* greater;
+  };
+  const NameCase cases[] = {
+      {"a", "b"},
+      {"ab", "abc"},        // a beginning is less than the longer text
+      {"", "a"},
+      {"z", "\x82\xA0"},    // a lead byte above 0x7F is greater than any ASCII byte
+      {"\x82\xA0", "\x82\xA1"},
+      {"\x81\xFC", "\x82\x40"},  // the lead byte decides first
+      {"a.txt", "B"},       // compared lower-cased: "a.txt" before "b"
+  };
+  for (const NameCase& c : cases) {
+    TreeItem& less = Make(c.less);
+    TreeItem& greater = Make(c.greater);
+    EXPECT_TRUE(KeyLess(less, greater, SortByName)) << c.less << " " << c.greater;
+    EXPECT_FALSE(KeyLess(greater, less, SortByName)) << c.less << " " << c.greater;
+  }
+}
+
+TEST_F(ItemOrderTest, ExtensionThenName) {
+  TreeItem& readme = Make("README");
+  TreeItem& a = Make("a.TXT");
+  TreeItem& b = Make("b.txt");
+  TreeItem& c = Make("c.doc");
+  EXPECT_TRUE(KeyLess(readme, c, SortByExt));  // no extension is less than any
+  EXPECT_TRUE(KeyLess(c, a, SortByExt));       // ".doc" before ".txt" whatever the names
+  EXPECT_TRUE(KeyLess(a, b, SortByExt));       // equal extensions: the name decides
+  EXPECT_FALSE(KeyLess(b, a, SortByExt));
+}
+
+TEST_F(ItemOrderTest, SizeOfFilesAndTotalOfFolders) {
+  TreeItem& small = Make("z");
+  TreeItem& large = Make("a");
+  small.Size = 1000000000u;
+  large.Size = 3000000000u;
+  EXPECT_TRUE(KeyLess(small, large, SortBySize));
+  EXPECT_FALSE(KeyLess(large, small, SortBySize));
+
+  TreeItem& one_file = Make("z", true);
+  TreeItem& deep = Make("a", true);
+  one_file.TotalBytes = 1000;
+  one_file.Size = 1000;
+  deep.TotalBytes = 5010;
+  deep.Size = 10;  // its own files only; the total decides
+  EXPECT_TRUE(KeyLess(one_file, deep, SortBySize));
+  EXPECT_FALSE(KeyLess(deep, one_file, SortBySize));
+
+  TreeItem& b = Make("b");
+  TreeItem& a = Make("a");
+  b.Size = a.Size = 10;
+  EXPECT_TRUE(KeyLess(a, b, SortBySize));
+}
+
+TEST_F(ItemOrderTest, TimeHighHalfFirstThenName) {
+  TreeItem& early = Make("z");
+  TreeItem& late = Make("a");
+  early.WriteTime = FileTime{0xFFFFFFFFu, 1};
+  late.WriteTime = FileTime{0, 2};
+  EXPECT_TRUE(KeyLess(early, late, SortByTime));
+  EXPECT_FALSE(KeyLess(late, early, SortByTime));
+
+  TreeItem& seconds_earlier = Make("z");
+  TreeItem& seconds_later = Make("a");
+  seconds_earlier.WriteTime = MakeFileTime(129120000000000000ull);
+  seconds_later.WriteTime = MakeFileTime(129120000000000000ull + 10000000ull);
+  EXPECT_TRUE(KeyLess(seconds_earlier, seconds_later, SortByTime));
+
+  TreeItem& b = Make("b");
+  TreeItem& a = Make("a");
+  a.WriteTime = b.WriteTime = FileTime{5, 5};
+  EXPECT_TRUE(KeyLess(a, b, SortByTime));
+  EXPECT_FALSE(KeyLess(b, a, SortByTime));
+}
+
+}  // namespace
