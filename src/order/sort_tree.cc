@@ -1,3 +1,72 @@
-// placeholder until implemented
+// Puts the children of every folder in display order, without recursion.
 #include "order/sort_tree.h"
-void SortTree(TreeItem&) {}
+
+#include <algorithm>
+#include <vector>
+
+#include "common/app_options.h"
+#include "common/item_order.h"
+
+namespace {
+
+using ItemIterator = std::vector<TreeItem*>::iterator;
+
+// Ascending key order, equal keys in their earlier order; descending is the exact reverse of
+// that, equal keys included. ItemPrecedes in the descending direction holds both ways for
+// equal keys, so it is never handed to the library sort: the group is sorted ascending with
+// KeyLess and then reversed.
+void SortGroup(ItemIterator begin, ItemIterator end, const AppOptions& options) {
+  auto less = [&options](const TreeItem* a, const TreeItem* b) {
+    return KeyLess(*a, *b, options.SortKey);
+  };
+  // A group already in order (the usual case without a sort key) needs no sort at all.
+  if (!std::is_sorted(begin, end, less)) std::stable_sort(begin, end, less);
+  if (!options.Ascending) std::reverse(begin, end);
+}
+
+// Collects `folder`'s children into `items`: the kind that comes first, then the other kind,
+// each in its present order. Returns where the second group starts.
+size_t CollectByKind(const TreeItem& folder, bool files_first, std::vector<TreeItem*>& items) {
+  items.clear();
+  for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
+    if (child->IsFolder != files_first) items.push_back(child);
+  }
+  size_t second_group = items.size();
+  for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
+    if (child->IsFolder == files_first) items.push_back(child);
+  }
+  return second_group;
+}
+
+// Rebuilds `folder`'s intrusive list in the order of `items`.
+void Relink(TreeItem& folder, const std::vector<TreeItem*>& items) {
+  for (size_t i = 0; i + 1 < items.size(); ++i) items[i]->NextSibling = items[i + 1];
+  items.back()->NextSibling = nullptr;
+  folder.Children.First = items.front();
+  folder.Children.Last = items.back();
+}
+
+void SortChildren(TreeItem& folder, const AppOptions& options, std::vector<TreeItem*>& items) {
+  if (!folder.Children.First || folder.Children.First == folder.Children.Last) return;
+  size_t second_group = CollectByKind(folder, options.FilesFirst, items);
+  SortGroup(items.begin(), items.begin() + second_group, options);
+  SortGroup(items.begin() + second_group, items.end(), options);
+  Relink(folder, items);
+}
+
+}  // namespace
+
+void SortTree(TreeItem& root) {
+  const AppOptions& options = g_options;
+  std::vector<TreeItem*> items;    // reused for every folder
+  std::vector<TreeItem*> pending;  // folders still to sort; an explicit stack for deep trees
+  pending.push_back(&root);
+  while (!pending.empty()) {
+    TreeItem* folder = pending.back();
+    pending.pop_back();
+    SortChildren(*folder, options, items);
+    for (TreeItem* child = folder->Children.First; child; child = child->NextSibling) {
+      if (child->IsFolder) pending.push_back(child);
+    }
+  }
+}
