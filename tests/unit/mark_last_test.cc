@@ -1,0 +1,114 @@
+// The last-sibling marks: the rows of the marks table, nesting, and a very deep tree.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/app_options.h"
+#include "common/tree_item.h"
+#include "order/mark_last.h"
+
+namespace {
+
+class MarkLastTest : public ::testing::Test {
+ protected:
+  MarkLastTest() {
+    g_options = AppOptions{};
+    g_nextSequenceNo = 100;
+    root_ = std::make_unique<TreeItem>(0);
+    root_->IsFolder = true;
+  }
+
+  // Appends one child per letter of `kinds`: "D" a folder, "f" a file.
+  void AddKinds(TreeItem& parent, std::string_view kinds) {
+    for (char kind : kinds) {
+      TreeItem* item = store_.NewItem(parent.Level + 1);
+      item->IsFolder = kind == 'D';
+      AppendChild(parent, item);
+    }
+  }
+
+  // One letter per child: "X" marked, "." clear.
+  static std::string Marks(const TreeItem& folder) {
+    std::string marks;
+    for (const TreeItem* c = folder.Children.First; c; c = c->NextSibling) {
+      marks += c->IsLast ? 'X' : '.';
+    }
+    return marks;
+  }
+
+  TreeStore store_;
+  std::unique_ptr<TreeItem> root_;
+};
+
+struct MarkCase {
+  const char* label;
+  const char* kinds;     // children in their final order
+  const char* expected;  // marks
+};
+
+const MarkCase kCases[] = {
+    {"None", "", ""},
+    {"OneFile", "f", "X"},
+    {"OneFolder", "D", "X"},
+    {"FilesOnly", "fff", "XXX"},
+    {"FoldersOnly", "DDD", "..X"},
+    {"FilesFirstThenFolders", "ffDD", "...X"},
+    {"FoldersFirstThenFiles", "DDff", ".XXX"},
+    // The rule holds for any order: marked exactly when no folder follows.
+    {"Mixed", "fDfDf", "...XX"},
+};
+
+class MarkLastCase : public MarkLastTest, public ::testing::WithParamInterface<MarkCase> {};
+
+TEST_P(MarkLastCase, MarksTheLastFolderAndWhatFollows) {
+  AddKinds(*root_, GetParam().kinds);
+  MarkLastItems(*root_);
+  EXPECT_EQ(GetParam().expected, Marks(*root_));
+  EXPECT_FALSE(root_->IsLast);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MarkLastCase, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(MarkLastTest, EveryFolderAtEveryDepthIsVisited) {
+  AddKinds(*root_, "ffDD");
+  TreeItem* first = root_->Children.First->NextSibling->NextSibling;
+  TreeItem* second = first->NextSibling;
+  AddKinds(*first, "ff");  // files only, no subfolders of its own
+  AddKinds(*second, "DDf");
+  TreeItem* inner = second->Children.First;
+  AddKinds(*inner, "fD");
+  MarkLastItems(*root_);
+  EXPECT_EQ("...X", Marks(*root_));
+  EXPECT_EQ("XX", Marks(*first));
+  EXPECT_EQ(".XX", Marks(*second));
+  EXPECT_EQ(".X", Marks(*inner));
+}
+
+TEST_F(MarkLastTest, MarksAreNeverCleared) {
+  AddKinds(*root_, "DD");
+  root_->Children.First->IsLast = true;
+  MarkLastItems(*root_);
+  EXPECT_EQ("XX", Marks(*root_));
+}
+
+TEST_F(MarkLastTest, TenThousandLevelsDeep) {
+  constexpr int kDepth = 10000;
+  TreeItem* folder = root_.get();
+  for (int level = 0; level < kDepth; ++level) {
+    AddKinds(*folder, "DfD");
+    folder = folder->Children.Last;
+  }
+  MarkLastItems(*root_);
+  int depth = 0;
+  for (TreeItem* f = root_.get(); f->Children.First; f = f->Children.Last) {
+    ASSERT_EQ("..X", Marks(*f)) << "at depth " << depth;
+    ASSERT_EQ("", Marks(*f->Children.First)) << "at depth " << depth;
+    ++depth;
+  }
+  EXPECT_EQ(kDepth, depth);
+}
+
+}  // namespace
