@@ -1,0 +1,65 @@
+// Grouped decimal texts of counts and sizes.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "output/number_text.h"
+
+namespace {
+
+struct NumberCase {
+  uint32_t value;
+  const char* text;
+};
+
+const NumberCase kCases[] = {
+    {0, "0"},
+    {7, "7"},
+    {999, "999"},
+    {1000, "1,000"},
+    {9999, "9,999"},
+    {10000, "10,000"},
+    {123456, "123,456"},
+    {1000000, "1,000,000"},
+    {1234567, "1,234,567"},
+    {1000000000, "1,000,000,000"},
+    {4294967295u, "4,294,967,295"},
+};
+
+TEST(FormatNumber, GroupsDigitsInThreesFromTheRight) {
+  for (const NumberCase& c : kCases) {
+    EXPECT_EQ(c.text, FormatNumber(c.value)) << c.value;
+  }
+}
+
+TEST(AppendNumber, AppendsAfterExistingText) {
+  for (const NumberCase& c : kCases) {
+    std::string out = "x";
+    AppendNumber(out, c.value);
+    EXPECT_EQ(std::string("x") + c.text, out) << c.value;
+  }
+}
+
+TEST(AppendNumberRight, RightAlignsInTheColumn) {
+  struct RightCase {
+    uint32_t value;
+    size_t width;
+    const char* text;
+  };
+  const RightCase cases[] = {
+      {0, 13, "            0"},
+      {1234, 13, "        1,234"},
+      {56, 13, "           56"},
+      {1000000000, 13, "1,000,000,000"},
+      {4294967295u, 13, "4,294,967,295"},
+      {1234567, 5, "1,234,567"},  // a longer text is written whole
+  };
+  for (const RightCase& c : cases) {
+    std::string out;
+    AppendNumberRight(out, c.value, c.width);
+    EXPECT_EQ(c.text, out) << c.value;
+  }
+}
+
+}  // namespace
