@@ -1,3 +1,142 @@
-// placeholder until implemented
+// Draws the finished tree on standard output: pre-order, one line per shown entry.
 #include "output/print_tree.h"
-void PrintTree(Platform&, const TreeItem&, std::vector<uint8_t>&) {}
+
+#include <string>
+#include <string_view>
+
+#include "common/app_options.h"
+#include "output/number_text.h"
+#include "output/time_text.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr std::string_view kBlankSegment = "    ";
+constexpr size_t kSizeColumnWidth = 13;  // the length of "4,294,967,295"
+
+// Everything a line needs that stays the same for the whole run, fetched once.
+struct LineTexts {
+  const AppOptions* Options;
+  std::string Open;       // "（"
+  std::string Files;      // " ファイル "
+  std::string Bytes;      // " バイト"
+  std::string Between;    // "、"
+  std::string TotalHead;  // "累計 "
+  std::string Close;      // "）"
+  TimeSeparators Separators;
+};
+
+LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
+  LineTexts texts;
+  texts.Options = &options;
+  texts.Open = platform.FromUtf8("（");
+  texts.Files = platform.FromUtf8(" ファイル ");
+  texts.Bytes = platform.FromUtf8(" バイト");
+  texts.Between = platform.FromUtf8("、");
+  texts.TotalHead = platform.FromUtf8("累計 ");
+  texts.Close = platform.FromUtf8("）");
+  texts.Separators = ReadTimeSeparators(platform);
+  return texts;
+}
+
+void AppendCountAndBytes(const LineTexts& texts, uint32_t count, uint32_t bytes,
+                         std::string& line) {
+  AppendNumber(line, count);
+  line += texts.Files;
+  AppendNumber(line, bytes);
+  line += texts.Bytes;
+}
+
+void AppendFolderSummary(const LineTexts& texts, const TreeItem& folder, std::string& line) {
+  const AppOptions& options = *texts.Options;
+  line += texts.Open;
+  if (options.ShowSum) AppendCountAndBytes(texts, folder.FileCount, folder.Size, line);
+  if (options.ShowSum && options.ShowTotal) line += texts.Between;
+  if (options.ShowTotal) {
+    line += texts.TotalHead;
+    AppendCountAndBytes(texts, folder.TotalFiles, folder.TotalBytes, line);
+  }
+  line += texts.Close;
+}
+
+// A file's name in its folder's name column (filled only while a size or a time follows,
+// so a line never ends in fill blanks), then the size column and the time text.
+void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeItem& file,
+                       std::string& line) {
+  const AppOptions& options = *texts.Options;
+  std::string_view name = file.Name();
+  line += name;
+  if (!options.NeedItemDetails) return;
+  if (file.NameWidth > 0 && static_cast<size_t>(file.NameWidth) > name.size()) {
+    line.append(static_cast<size_t>(file.NameWidth) - name.size(), ' ');
+  }
+  if (options.ShowSize) {
+    line += ' ';
+    AppendNumberRight(line, file.Size, kSizeColumnWidth);
+  }
+  if (options.ShowTime) {
+    line += ' ';
+    AppendTimeText(platform, file.WriteTime, texts.Separators, line);
+  }
+}
+
+// Builds the line of `item` at `depth` in `line`. Prefix segment d (1 to depth - 1) follows
+// the ancestor at depth d: its vertical line goes on when it is not marked last.
+void BuildLine(Platform& platform, const LineTexts& texts, const TreeItem& item, size_t depth,
+               const std::vector<uint8_t>& flags, std::string& line) {
+  const AppOptions& options = *texts.Options;
+  line.clear();
+  for (size_t d = 1; d < depth; ++d) {
+    line += flags[d] ? std::string_view(options.GlyphContinue) : kBlankSegment;
+  }
+  if (depth >= 1) {
+    // A file never gets a branch: it hangs on its folder's line while a folder follows it.
+    if (item.IsFolder) {
+      line += item.IsLast ? options.GlyphLast : options.GlyphMiddle;
+    } else {
+      line += item.IsLast ? kBlankSegment : std::string_view(options.GlyphContinue);
+    }
+  }
+  if (item.IsFolder) {
+    line += item.Name();
+    if (options.NeedFolderSums) AppendFolderSummary(texts, item, line);
+  } else {
+    AppendFileDetails(platform, texts, item, line);
+  }
+  line += "\r\n";
+}
+
+}  // namespace
+
+void PrintTree(Platform& platform, const TreeItem& root, std::vector<uint8_t>& flags) {
+  const AppOptions& options = g_options;
+  const LineTexts texts = MakeLineTexts(platform, options);
+  std::string line;  // reused for every line
+  // pending[d - 1] is the next entry to draw at depth d; an explicit stack for deep trees.
+  // The depth of an entry in this walk is its Level.
+  std::vector<const TreeItem*> pending;
+  const TreeItem* item = &root;
+  while (item) {
+    size_t depth = pending.size();
+    if (item->IsFolder || options.ShowFiles) {
+      BuildLine(platform, texts, *item, depth, flags, line);
+      platform.WriteLine(line);
+    }
+    if (item->Children.First) {
+      if (flags.size() <= depth) flags.resize(depth + 1);
+      flags[depth] = item->IsLast ? 0 : 1;
+      pending.push_back(item->Children.First);
+    }
+    // The next entry in pre-order: the first child just pushed, else the next sibling of the
+    // nearest entry that has one.
+    item = nullptr;
+    while (!pending.empty() && !item) {
+      item = pending.back();
+      if (item) {
+        pending.back() = item->NextSibling;
+      } else {
+        pending.pop_back();
+      }
+    }
+  }
+}
