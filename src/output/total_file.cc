@@ -1,3 +1,19 @@
-// placeholder until implemented
+// The grand total appended to the total file: plain decimal digits and CR LF.
 #include "output/total_file.h"
-void WriteTotalFile(Platform&, const TreeItem&) {}
+
+#include <charconv>
+#include <string_view>
+
+#include "common/app_options.h"
+#include "platform/platform.h"
+
+void WriteTotalFile(Platform& platform, const TreeItem& root) {
+  if (g_options.TotalFileName[0] == 0) return;
+  // Digits only: no grouping, no sign, "0" for an empty tree. Ten digits hold any 32-bit value.
+  char line[12];
+  char* end = std::to_chars(line, line + 10, root.TotalBytes).ptr;
+  *end++ = '\r';
+  *end++ = '\n';
+  // A file that cannot be opened is skipped without a word; the platform stays silent.
+  platform.AppendTotalFile(g_options.TotalFileName, std::string_view(line, end - line));
+}

@@ -1,0 +1,83 @@
+// The grand total appended to the total file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "common/app_options.h"
+#include "common/tree_item.h"
+#include "fake_platform.h"
+#include "output/total_file.h"
+
+namespace {
+
+class TotalFileTest : public ::testing::Test {
+ protected:
+  TotalFileTest() {
+    g_options = AppOptions{};
+    g_nextSequenceNo = 100;
+  }
+
+  static void NameTotalFile(const char* name) {
+    std::strncpy(g_options.TotalFileName, name, kPathBufferSize - 1);
+  }
+
+  FakePlatform platform_;
+  TreeItem root_{0};
+};
+
+TEST_F(TotalFileTest, PlainDecimalDigitsAndCrLf) {
+  struct TotalCase {
+    uint32_t total;
+    const char* line;
+  };
+  const TotalCase cases[] = {
+      {0, "0\r\n"},
+      {7, "7\r\n"},
+      {1234567, "1234567\r\n"},
+      {4294967295u, "4294967295\r\n"},
+  };
+  for (const TotalCase& c : cases) {
+    platform_.total_files.clear();
+    NameTotalFile("total.txt");
+    root_.TotalBytes = c.total;
+    WriteTotalFile(platform_, root_);
+    ASSERT_EQ(1u, platform_.total_files.size());
+    EXPECT_EQ(c.line, platform_.total_files["total.txt"]) << c.total;
+  }
+}
+
+TEST_F(TotalFileTest, NoNameWritesNothing) {
+  root_.TotalBytes = 5;
+  WriteTotalFile(platform_, root_);
+  EXPECT_TRUE(platform_.total_files.empty());
+  EXPECT_TRUE(platform_.output.empty());
+}
+
+TEST_F(TotalFileTest, EachRunAppendsOneLine) {
+  NameTotalFile("t.txt");
+  root_.TotalBytes = 10;
+  WriteTotalFile(platform_, root_);
+  root_.TotalBytes = 2048;
+  WriteTotalFile(platform_, root_);
+  EXPECT_EQ("10\r\n2048\r\n", platform_.total_files["t.txt"]);
+}
+
+TEST_F(TotalFileTest, NameIsUsedUnchanged) {
+  NameTotalFile("sub\\a=b.TXT");
+  root_.TotalBytes = 1;
+  WriteTotalFile(platform_, root_);
+  ASSERT_EQ(1u, platform_.total_files.count("sub\\a=b.TXT"));
+  EXPECT_EQ("1\r\n", platform_.total_files["sub\\a=b.TXT"]);
+}
+
+TEST_F(TotalFileTest, RefusedFileIsSkippedSilently) {
+  NameTotalFile("locked.txt");
+  platform_.refuse_total_file.insert("locked.txt");
+  root_.TotalBytes = 3;
+  WriteTotalFile(platform_, root_);
+  EXPECT_TRUE(platform_.total_files.empty());
+  EXPECT_TRUE(platform_.output.empty());
+}
+
+}  // namespace
