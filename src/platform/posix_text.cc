@@ -1,0 +1,144 @@
+// Conversions between native UTF-8 bytes and code page 932, through the C library's iconv.
+#include "platform/posix_text.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+bool IsControlByte(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The length of the well-formed character at the start of `text`, or 0 when there is none.
+size_t ValidCharacterLength(std::string_view text) {
+  const unsigned char first = static_cast<unsigned char>(text[0]);
+  const size_t length = Utf8SequenceLength(first);
+  if (length == 1) return first < 0x80 ? 1 : 0;
+  if (length > text.size()) return 0;
+  const unsigned char second = static_cast<unsigned char>(text[1]);
+  // The second byte's range is what rules out overlong forms, surrogates and values past U+10FFFF.
+  unsigned char low = 0x80, high = 0xBF;
+  if (first == 0xE0) low = 0xA0;
+  if (first == 0xED) high = 0x9F;
+  if (first == 0xF0) low = 0x90;
+  if (first == 0xF4) high = 0x8F;
+  if (second < low || second > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (!IsContinuation(static_cast<unsigned char>(text[i]))) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+bool IsPrintableAscii(std::string_view text) {
+  for (char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E) return false;
+  }
+  return true;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t length = ValidCharacterLength(text.substr(i));
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+size_t Utf8SequenceLength(unsigned char first_byte) {
+  if (first_byte >= 0xC2 && first_byte <= 0xDF) return 2;
+  if (first_byte >= 0xE0 && first_byte <= 0xEF) return 3;
+  if (first_byte >= 0xF0 && first_byte <= 0xF4) return 4;
+  return 1;
+}
+
+TextConverter::TextConverter()
+    : to_cp932_(iconv_open("CP932", "UTF-8")), to_utf8_(iconv_open("UTF-8", "CP932")) {}
+
+TextConverter::~TextConverter() {
+  if (to_cp932_ != kNoConverter) iconv_close(to_cp932_);
+  if (to_utf8_ != kNoConverter) iconv_close(to_utf8_);
+}
+
+bool TextConverter::ConvertUtf8(std::string_view utf8, char* out, size_t& length) {
+  if (to_cp932_ == kNoConverter) return false;
+  iconv(to_cp932_, nullptr, nullptr, nullptr, nullptr);
+  char* in = const_cast<char*>(utf8.data());
+  size_t in_left = utf8.size();
+  char* next = out;
+  // Room for utf8.size() bytes is enough: no character takes more bytes in code page 932 than in
+  // UTF-8, and the "?" that replaces one takes a single byte.
+  size_t out_left = utf8.size();
+  while (in_left > 0) {
+    if (iconv(to_cp932_, &in, &in_left, &next, &out_left) != static_cast<size_t>(-1)) break;
+    if ((errno != EILSEQ && errno != EINVAL) || out_left == 0) return false;
+    // The code page lacks this character (or it is malformed): show "?" and go on after it.
+    *next++ = '?';
+    --out_left;
+    size_t skip = ValidCharacterLength(std::string_view(in, in_left));
+    if (skip == 0) skip = 1;
+    in += skip;
+    in_left -= skip;
+  }
+  length = static_cast<size_t>(next - out);
+  return true;
+}
+
+std::string TextConverter::FixedText(std::string_view utf8) {
+  if (IsPrintableAscii(utf8)) return std::string(utf8);
+  std::string out(utf8.size(), '\0');
+  size_t length = 0;
+  if (!ConvertUtf8(utf8, out.data(), length)) return std::string(utf8);
+  out.resize(length);
+  return out;
+}
+
+size_t TextConverter::WriteDisplayName(std::string_view native, char* out) {
+  if (native.empty()) return 0;
+  if (IsPrintableAscii(native)) {
+    std::memcpy(out, native.data(), native.size());
+    return native.size();
+  }
+  size_t length = 0;
+  if (!IsValidUtf8(native) || !ConvertUtf8(native, out, length)) {
+    // Not UTF-8: most likely code page 932 already, so it is taken byte for byte.
+    std::memcpy(out, native.data(), native.size());
+    length = native.size();
+  }
+  // No trail byte of code page 932 is a control byte, so this never splits a character.
+  for (size_t i = 0; i < length; ++i) {
+    if (IsControlByte(static_cast<unsigned char>(out[i]))) out[i] = '?';
+  }
+  return length;
+}
+
+std::string TextConverter::DisplayName(std::string_view native) {
+  std::string out(native.size(), '\0');
+  out.resize(WriteDisplayName(native, out.data()));
+  return out;
+}
+
+std::string TextConverter::NativeFromCp932(std::string_view cp932) {
+  bool is_ascii = true;
+  for (char c : cp932) is_ascii = is_ascii && static_cast<unsigned char>(c) < 0x80;
+  if (is_ascii || to_utf8_ == kNoConverter) return std::string(cp932);
+  iconv(to_utf8_, nullptr, nullptr, nullptr, nullptr);
+  // One code page 932 byte becomes at most three UTF-8 bytes (a half-width katakana).
+  std::string out(cp932.size() * 3, '\0');
+  char* in = const_cast<char*>(cp932.data());
+  size_t in_left = cp932.size();
+  char* next = out.data();
+  size_t out_left = out.size();
+  if (iconv(to_utf8_, &in, &in_left, &next, &out_left) == static_cast<size_t>(-1)) {
+    return std::string(cp932);  // not code page 932 after all: the bytes are the best guess
+  }
+  out.resize(out.size() - out_left);
+  return out;
+}

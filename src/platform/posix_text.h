@@ -1,0 +1,51 @@
+// Conversions between the file system's native (UTF-8) bytes and the program's code page 932 texts.
+#pragma once
+
+#include <iconv.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// True when every byte is printable ASCII (0x20 to 0x7E): the text is the same in both encodings
+// and needs no conversion at all.
+bool IsPrintableAscii(std::string_view text);
+
+// True when `text` is well-formed UTF-8: no stray or missing continuation bytes, no overlong
+// forms, no surrogates, nothing past U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+
+// The bytes a well-formed UTF-8 character takes, from its first byte (1 for anything else).
+size_t Utf8SequenceLength(unsigned char first_byte);
+
+// Holds the two iconv converters for the life of the platform; opening them costs far more
+// than a conversion, and a walk converts many names.
+class TextConverter {
+ public:
+  TextConverter();
+  ~TextConverter();
+  TextConverter(const TextConverter&) = delete;
+  TextConverter& operator=(const TextConverter&) = delete;
+
+  // A fixed text of the program, UTF-8 to code page 932; a character the code page lacks (or a
+  // malformed byte) becomes "?". Control characters pass unchanged: the texts hold none by accident.
+  std::string FixedText(std::string_view utf8);
+
+  // Writes the form in which a native name or argument is shown: pure ASCII as it is, valid UTF-8
+  // converted (a character the code page lacks becomes "?"), anything else byte for byte; then
+  // every control byte becomes "?", so that one entry is one line and cannot drive a terminal.
+  // `out` needs room for native.size() bytes: the shown form is never longer. Returns its length.
+  size_t WriteDisplayName(std::string_view native, char* out);
+  std::string DisplayName(std::string_view native);
+
+  // The native bytes for a code page 932 text that has no remembered origin: converted to UTF-8,
+  // or the bytes as they are when they are not valid code page 932.
+  std::string NativeFromCp932(std::string_view cp932);
+
+ private:
+  // Converts well-formed UTF-8 into `out` (room for utf8.size() bytes); false if iconv misbehaves.
+  bool ConvertUtf8(std::string_view utf8, char* out, size_t& length);
+
+  iconv_t to_cp932_;
+  iconv_t to_utf8_;
+};
