@@ -1,0 +1,153 @@
+// Reading a folder with getdents64: one system call per block of names, and per entry no call at
+// all unless its type is unknown, it is a link, or its size and time are asked for.
+#include "platform/posix_listing.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/posix_file_time.h"
+#include "platform/posix_name_order.h"
+
+namespace {
+
+constexpr size_t kBlockSize = 64 * 1024;
+// A listing that grew past this many bytes gives its storage back when its folder is left.
+constexpr size_t kKeptCapacity = 1024 * 1024;
+
+// The kernel's record (struct linux_dirent64): 64-bit inode and offset, then these fields.
+constexpr size_t kRecordLengthAt = 16;  // d_reclen, 16 bits
+constexpr size_t kTypeAt = 18;          // d_type
+constexpr size_t kNameAt = 19;          // d_name, zero-terminated, padded to the record's end
+
+bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
+
+template <typename T>
+size_t CapacityBytes(const std::vector<T>& items) {
+  return items.capacity() * sizeof(T);
+}
+
+template <typename T>
+void FreeStorage(std::vector<T>& items) {
+  std::vector<T>().swap(items);
+}
+
+}  // namespace
+
+void FolderListing::Clear() {
+  native_bytes_.clear();
+  names_.clear();
+  shown_bytes_.clear();
+  entries_.clear();
+}
+
+void FolderListing::Recycle() {
+  Clear();
+  const size_t held = CapacityBytes(native_bytes_) + CapacityBytes(names_) +
+                      CapacityBytes(shown_bytes_) + CapacityBytes(entries_);
+  if (held <= kKeptCapacity) return;
+  FreeStorage(native_bytes_);
+  FreeStorage(names_);
+  FreeStorage(shown_bytes_);
+  FreeStorage(entries_);
+}
+
+FolderReader::FolderReader(TextConverter& converter, int64_t utc_offset_seconds)
+    : converter_(converter), utc_offset_seconds_(utc_offset_seconds), block_(kBlockSize) {}
+
+bool FolderReader::Read(int fd, bool rewind, bool with_info, FolderListing& listing) {
+  listing.Clear();
+  if (rewind && lseek(fd, 0, SEEK_SET) < 0) return false;
+  if (!ReadNames(fd, listing)) return false;
+  SortNames(listing);
+  FillEntries(fd, with_info, listing);
+  return true;
+}
+
+bool FolderReader::ReadNames(int fd, FolderListing& listing) {
+  bool first_block = true;
+  for (;;) {
+    const long got = syscall(SYS_getdents64, fd, block_.data(), block_.size());
+    if (got < 0 && errno == EINTR) continue;
+    // Like an enumeration that fails midway: what was read stands, the rest is missed.
+    if (got < 0) return !first_block;
+    if (got == 0) return true;
+    first_block = false;
+    const size_t end = static_cast<size_t>(got);
+    size_t at = 0;
+    while (at + kNameAt < end) {
+      uint16_t record_length = 0;
+      std::memcpy(&record_length, block_.data() + at + kRecordLengthAt, sizeof record_length);
+      if (record_length <= kNameAt || at + record_length > end) break;  // never read past a record
+      const char* name = block_.data() + at + kNameAt;
+      const std::string_view native(name, strnlen(name, record_length - kNameAt));
+      if (!native.empty() && !IsDotOrDotDot(native)) {
+        AddName(native, static_cast<unsigned char>(block_[at + kTypeAt]), listing);
+      }
+      at += record_length;
+    }
+  }
+}
+
+void FolderReader::AddName(std::string_view name, unsigned char type, FolderListing& listing) {
+  const size_t offset = listing.native_bytes_.size();
+  listing.native_bytes_.insert(listing.native_bytes_.end(), name.begin(), name.end());
+  listing.native_bytes_.push_back('\0');
+  listing.names_.push_back({offset, static_cast<uint32_t>(name.size()), type});
+}
+
+void FolderReader::SortNames(FolderListing& listing) {
+  const char* bytes = listing.native_bytes_.data();
+  std::sort(listing.names_.begin(), listing.names_.end(),
+            [bytes](const FolderListing::NativeNameSpan& a, const FolderListing::NativeNameSpan& b) {
+              return NativeNameLess(std::string_view(bytes + a.offset, a.length),
+                                    std::string_view(bytes + b.offset, b.length));
+            });
+}
+
+void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
+  listing.entries_.resize(listing.names_.size());
+  size_t shown_used = 0;
+  for (size_t i = 0; i < listing.names_.size(); ++i) {
+    const FolderListing::NativeNameSpan& span = listing.names_[i];
+    const char* name = listing.native_bytes_.data() + span.offset;
+    const std::string_view native(name, span.length);
+    FolderEntry& entry = listing.entries_[i];
+    entry = FolderEntry{};
+    if (IsPrintableAscii(native)) {
+      entry.Name = native;  // the common case shares the native bytes
+    } else {
+      // Sized once for every name: a shown name is never longer than its native bytes, so the
+      // buffer never moves and the names already pointing into it stay valid.
+      if (listing.shown_bytes_.empty()) listing.shown_bytes_.resize(listing.native_bytes_.size());
+      char* shown = listing.shown_bytes_.data() + shown_used;
+      const size_t length = converter_.WriteDisplayName(native, shown);
+      entry.Name = std::string_view(shown, length);
+      shown_used += length;
+    }
+
+    const unsigned char type = span.type;
+    const bool type_known = type != DT_LNK && type != DT_UNKNOWN;
+    if (type_known) entry.IsFolder = type == DT_DIR;
+    if (type_known && !with_info) continue;
+    // fstatat never opens the entry, so FIFOs, sockets and devices are safe to look at.
+    struct stat status {};
+    if (fstatat(fd, name, &status, 0) == 0) {
+      if (!type_known) entry.IsFolder = S_ISDIR(status.st_mode);  // a link to a folder is one
+    } else if (!with_info || (errno != ENOENT && errno != ELOOP) ||
+               fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+      continue;  // a dangling link is a file; unreadable information stays unread
+    }
+    if (!with_info) continue;
+    entry.HasInfo = true;
+    entry.Size = static_cast<uint32_t>(status.st_size);
+    entry.WriteTime =
+        LocalFileTimeFromPosix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec, utc_offset_seconds_);
+  }
+}

@@ -1,0 +1,61 @@
+// One folder's listing read from an open directory descriptor: native names kept for re-opening,
+// shown names in code page 932, folder flags and, on request, sizes and times.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix_text.h"
+
+// The storage of one listing. Every FolderEntry::Name points into it, so it is never touched
+// while the listing is in use; it is reused (capacity kept) from one folder to the next.
+class FolderListing {
+ public:
+  const std::vector<FolderEntry>& Entries() const { return entries_; }
+  size_t Size() const { return names_.size(); }
+  // The native name of entry `index`, zero-terminated, as openat needs it.
+  const char* NativeName(size_t index) const { return native_bytes_.data() + names_[index].offset; }
+
+  // Forgets the entries but keeps the storage for the next listing.
+  void Clear();
+  // Forgets the entries and frees storage grown large, so a huge folder does not pin its memory.
+  void Recycle();
+
+ private:
+  friend class FolderReader;
+  struct NativeNameSpan {
+    size_t offset;    // into native_bytes_
+    uint32_t length;  // without the zero
+    unsigned char type;  // d_type
+  };
+
+  std::vector<char> native_bytes_;
+  std::vector<NativeNameSpan> names_;  // in enumeration order once sorted
+  std::vector<char> shown_bytes_;     // shown names that differ from their native bytes
+  std::vector<FolderEntry> entries_;   // parallel to names_
+};
+
+// Reads folders into listings. Owns the buffer that getdents64 fills, shared by every level.
+class FolderReader {
+ public:
+  FolderReader(TextConverter& converter, int64_t utc_offset_seconds);
+
+  // Fills `listing` from the open directory `fd`, sorted in enumeration order, "." and ".."
+  // left out. With `with_info` each entry's size and time are read where stat allows; without
+  // it no entry whose type the folder reports is looked at. False, with no entries, when the
+  // folder cannot be read at all; a failure after the first block keeps what was read.
+  bool Read(int fd, bool rewind, bool with_info, FolderListing& listing);
+
+ private:
+  bool ReadNames(int fd, FolderListing& listing);
+  void AddName(std::string_view name, unsigned char type, FolderListing& listing);
+  void SortNames(FolderListing& listing);
+  void FillEntries(int fd, bool with_info, FolderListing& listing);
+
+  TextConverter& converter_;
+  int64_t utc_offset_seconds_;
+  std::vector<char> block_;
+};

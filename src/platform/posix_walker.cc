@@ -1,0 +1,208 @@
+// The POSIX folder walker: directory descriptors, a bounded number of them, and no recursion.
+#include "platform/posix_walker.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <functional>
+#include <string>
+
+namespace {
+
+// O_DIRECTORY refuses anything but a folder before it is opened, so a FIFO, socket or device that
+// took a folder's place is never opened.
+constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY;
+constexpr size_t kFewestOpen = 4;
+constexpr size_t kMostOpen = 128;
+
+const std::vector<FolderEntry> kNoEntries;
+
+}  // namespace
+
+size_t MaxOpenFolders() {
+  struct rlimit limit {};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kMostOpen;
+  const rlim_t quarter = limit.rlim_cur / 4;
+  return static_cast<size_t>(std::clamp<rlim_t>(quarter, kFewestOpen, kMostOpen));
+}
+
+size_t PosixFolderWalker::FolderIdHash::operator()(const FolderId& id) const {
+  return std::hash<uint64_t>()(static_cast<uint64_t>(id.inode) * 0x9E3779B97F4A7C15ull ^
+                               static_cast<uint64_t>(id.device));
+}
+
+PosixFolderWalker::PosixFolderWalker(TextConverter& converter, NativePathBook& paths,
+                                     int64_t utc_offset_seconds, size_t max_open)
+    : paths_(paths),
+      reader_(converter, utc_offset_seconds),
+      max_open_(std::max<size_t>(max_open, 2)) {}  // the root's and the current folder's
+
+PosixFolderWalker::~PosixFolderWalker() {
+  for (size_t depth = 0; depth < depth_; ++depth) CloseFd(depth);
+}
+
+bool PosixFolderWalker::EnterRoot(std::string_view path) {
+  while (depth_ > 0) LeaveFolder();
+  const std::string native = paths_.NativePath(path);
+  if (native.empty()) return false;
+  int fd;
+  do {
+    fd = open(native.c_str(), kFolderOpenFlags);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  return PushLevel(fd, 0);
+}
+
+bool PosixFolderWalker::EnterSubfolder(size_t index) {
+  if (depth_ == 0) return false;
+  const size_t depth = depth_ - 1;
+  Level& level = *levels_[depth];
+  // Only an entry listed as a folder is opened; anything else cannot be entered anyway.
+  if (index >= level.listing.Size() || !level.listing.Entries()[index].IsFolder) return false;
+  if (!EnsureOpen(depth)) return false;
+  const int fd = OpenChild(level.fd, level.listing.NativeName(index), depth);
+  if (fd < 0) return false;
+  return PushLevel(fd, index);
+}
+
+bool PosixFolderWalker::ListFolder(bool with_info) {
+  if (depth_ == 0) return false;
+  const size_t depth = depth_ - 1;
+  Level& level = *levels_[depth];
+  level.listing.Clear();
+  if (!EnsureOpen(depth)) return false;
+  const bool listed = reader_.Read(level.fd, level.fd_was_read, with_info, level.listing);
+  level.fd_was_read = true;
+  return listed;
+}
+
+const std::vector<FolderEntry>& PosixFolderWalker::Entries() const {
+  return depth_ == 0 ? kNoEntries : levels_[depth_ - 1]->listing.Entries();
+}
+
+void PosixFolderWalker::LeaveFolder() {
+  if (depth_ == 0) return;
+  const size_t depth = depth_ - 1;
+  if (depth > 0) RegainParentThroughDotDot(depth);
+  Level& level = *levels_[depth];
+  CloseFd(depth);
+  entered_.erase(level.id);
+  level.listing.Recycle();
+  depth_ = depth;
+}
+
+bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent) {
+  FolderId id;
+  // The same folder as an entered one is a link loop: it is shown but not entered.
+  if (!ReadId(fd, id) || !entered_.insert(id).second) {
+    close(fd);
+    return false;
+  }
+  if (levels_.size() == depth_) levels_.push_back(std::make_unique<Level>());
+  Level& level = *levels_[depth_];
+  level.id = id;
+  level.index_in_parent = index_in_parent;
+  level.listing.Clear();
+  ++depth_;
+  SetFd(depth_ - 1, fd);
+  TrimDescriptors(depth_ - 1);
+  return true;
+}
+
+// Gives the folder at `depth` its descriptor back, opening the remembered names one by one from
+// the nearest ancestor that still has one (the root always has). Each folder opened on the way
+// keeps its descriptor, so the walk back up finds the deepest ones open.
+bool PosixFolderWalker::EnsureOpen(size_t depth) {
+  if (levels_[depth]->fd >= 0) return true;
+  size_t base = depth;
+  while (base > 0 && levels_[base]->fd < 0) --base;
+  if (levels_[base]->fd < 0) return false;
+  for (size_t next = base + 1; next <= depth; ++next) {
+    const Level& parent = *levels_[next - 1];
+    const Level& level = *levels_[next];
+    const int fd = OpenChild(parent.fd, parent.listing.NativeName(level.index_in_parent), next - 1);
+    if (fd < 0) return false;
+    FolderId id;
+    if (!ReadId(fd, id) || !(id == level.id)) {
+      close(fd);  // renamed or replaced since it was entered: that folder is gone for the walk
+      return false;
+    }
+    SetFd(next, fd);
+    TrimDescriptors(next);
+  }
+  return true;
+}
+
+// The cheap way back up: the child's ".." is its parent unless the child was reached through a
+// link, which the device and inode check catches. Failing is fine; EnsureOpen walks down later.
+void PosixFolderWalker::RegainParentThroughDotDot(size_t child_depth) {
+  const Level& child = *levels_[child_depth];
+  const Level& parent = *levels_[child_depth - 1];
+  if (parent.fd >= 0 || child.fd < 0) return;
+  const int fd = openat(child.fd, "..", kFolderOpenFlags);
+  if (fd < 0) return;
+  FolderId id;
+  if (!ReadId(fd, id) || !(id == parent.id)) {
+    close(fd);
+    return;
+  }
+  SetFd(child_depth - 1, fd);
+}
+
+int PosixFolderWalker::OpenChild(int parent_fd, const char* name, size_t keep_depth) {
+  for (;;) {
+    const int fd = openat(parent_fd, name, kFolderOpenFlags);
+    if (fd >= 0) return fd;
+    if (errno == EINTR) continue;
+    // The process is out of descriptors: give back one of ours and try again.
+    if ((errno == EMFILE || errno == ENFILE) && CloseShallowest(keep_depth)) continue;
+    return -1;
+  }
+}
+
+// Closes the descriptor of the shallowest folder below the root that holds one, except the one
+// at `keep_depth`. False when there is none to close.
+bool PosixFolderWalker::CloseShallowest(size_t keep_depth) {
+  size_t depth = lowest_maybe_open_;
+  while (depth < depth_ && levels_[depth]->fd < 0) ++depth;
+  lowest_maybe_open_ = depth;
+  for (; depth < depth_; ++depth) {
+    if (depth != keep_depth && levels_[depth]->fd >= 0) {
+      CloseFd(depth);
+      return true;
+    }
+  }
+  return false;
+}
+
+void PosixFolderWalker::TrimDescriptors(size_t keep_depth) {
+  while (open_count_ > max_open_ && CloseShallowest(keep_depth)) {
+  }
+}
+
+void PosixFolderWalker::SetFd(size_t depth, int fd) {
+  Level& level = *levels_[depth];
+  level.fd = fd;
+  level.fd_was_read = false;
+  ++open_count_;
+  if (depth > 0) lowest_maybe_open_ = std::min(lowest_maybe_open_, depth);
+}
+
+void PosixFolderWalker::CloseFd(size_t depth) {
+  Level& level = *levels_[depth];
+  if (level.fd < 0) return;
+  close(level.fd);
+  level.fd = -1;
+  --open_count_;
+}
+
+bool PosixFolderWalker::ReadId(int fd, FolderId& id) {
+  struct stat status {};
+  if (fstat(fd, &status) != 0) return false;
+  id = FolderId{status.st_dev, status.st_ino};
+  return true;
+}

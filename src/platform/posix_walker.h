@@ -1,0 +1,83 @@
+// The folder walker of the POSIX platform: a stack of entered folders held as directory
+// descriptors, so that neither the depth of a tree nor the length of its paths is limited.
+//
+// Descriptors: each entered folder is opened relative to its parent (openat), so no path is ever
+// longer than one name. At most `max_open` of them are held at once; past that the shallowest
+// one (never the root's) is closed. A folder whose descriptor was closed gets it back when it is
+// needed again: when its child is left, through the child's ".." if that is the same folder
+// (device and inode), else by opening the remembered names one by one from the nearest open
+// ancestor. Every level keeps its listing, native names included, until it is left.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix_listing.h"
+#include "platform/posix_native_paths.h"
+#include "platform/posix_text.h"
+
+// How many directory descriptors a walker may hold: a quarter of RLIMIT_NOFILE, 4 to 128.
+size_t MaxOpenFolders();
+
+class PosixFolderWalker : public FolderWalker {
+ public:
+  // `converter` and `paths` belong to the platform and must outlive the walker.
+  PosixFolderWalker(TextConverter& converter, NativePathBook& paths, int64_t utc_offset_seconds,
+                    size_t max_open);
+  ~PosixFolderWalker() override;
+
+  bool EnterRoot(std::string_view path) override;
+  bool EnterSubfolder(size_t index) override;
+  bool ListFolder(bool with_info) override;
+  const std::vector<FolderEntry>& Entries() const override;
+  void LeaveFolder() override;
+
+  // For tests: descriptors held now, never more than max_open.
+  size_t OpenDescriptors() const { return open_count_; }
+
+ private:
+  struct FolderId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FolderId& other) const {
+      return device == other.device && inode == other.inode;
+    }
+  };
+  struct FolderIdHash {
+    size_t operator()(const FolderId& id) const;
+  };
+  struct Level {
+    int fd = -1;
+    bool fd_was_read = false;  // a listing read it, so a new listing must rewind first
+    FolderId id{};
+    size_t index_in_parent = 0;  // the entry of the parent's listing this folder is
+    FolderListing listing;
+  };
+
+  bool PushLevel(int fd, size_t index_in_parent);
+  bool EnsureOpen(size_t depth);
+  void RegainParentThroughDotDot(size_t child_depth);
+  int OpenChild(int parent_fd, const char* name, size_t keep_depth);
+  bool CloseShallowest(size_t keep_depth);
+  void TrimDescriptors(size_t keep_depth);
+  void SetFd(size_t depth, int fd);
+  void CloseFd(size_t depth);
+  static bool ReadId(int fd, FolderId& id);
+
+  NativePathBook& paths_;
+  FolderReader reader_;
+  const size_t max_open_;
+  // Levels [0, depth_) are entered; those past depth_ are kept with their storage for reuse.
+  std::vector<std::unique_ptr<Level>> levels_;
+  size_t depth_ = 0;
+  size_t open_count_ = 0;
+  size_t lowest_maybe_open_ = 1;  // every level in [1, this) has its descriptor closed
+  std::unordered_set<FolderId, FolderIdHash> entered_;
+};
