@@ -196,16 +196,52 @@ INSTANTIATE_TEST_SUITE_P(Keys, SortTreeCase, ::testing::ValuesIn(kCases),
 TEST_F(SortTreeTest, EveryFolderAtEveryDepthIsSorted) {
   g_options.SortKey = SortByName;
   TreeItem* a = Add(*root_, {"A", true});
-  TreeItem* only = Add(*a, {"Only", true});  // a single child: its own children still sorted
+  TreeItem* b = Add(*root_, {"B", true});
+  TreeItem* only = Add(*a, {"Only", true});  // A's single child: its own children still sorted
   Add(*only, {"z", false});
   Add(*only, {"y", false});
-  Add(*a, {"c", false});
-  Add(*a, {"b", false});
+  Add(*b, {"c", false});
+  Add(*b, {"a", false});
   Add(*root_, {"x", false});
   SortTree(*root_);
-  EXPECT_EQ("x A", Names(*root_));
-  EXPECT_EQ("b c Only", Names(*a));
+  EXPECT_EQ("x A B", Names(*root_));
+  EXPECT_EQ("Only", Names(*a));
   EXPECT_EQ("y z", Names(*only));
+  EXPECT_EQ("a c", Names(*b));
+}
+
+// Enough fully equal keys that a sort which is not stable would show it: the 64 spellings of
+// "abcdef" that differ only in case, between entries with other keys.
+TEST_F(SortTreeTest, ManyEqualKeysKeepTheirOrderAndReverseIt) {
+  for (int32_t key = SortByName; key <= SortByTime; ++key) {
+    for (bool ascending : {true, false}) {
+      store_.Clear();
+      root_->Children = ChildList{};
+      g_options.SortKey = key;
+      g_options.Ascending = ascending;
+      std::vector<std::string> twins;
+      for (int mask = 0; mask < 64; ++mask) {
+        std::string name = "abcdef";
+        for (int bit = 0; bit < 6; ++bit) {
+          if (mask & (1 << bit)) name[bit] = static_cast<char>(name[bit] - 'a' + 'A');
+        }
+        twins.push_back(name);
+        Add(*root_, {"zz", false, 9, 9});
+        Add(*root_, {twins.back().c_str(), false, 5, 5});
+        Add(*root_, {"aa", false, 1, 1});
+      }
+      std::string expected;
+      auto append = [&expected](const std::string& name) {
+        if (!expected.empty()) expected += ' ';
+        expected += name;
+      };
+      for (int i = 0; i < 64; ++i) append(ascending ? "aa" : "zz");
+      for (int i = 0; i < 64; ++i) append(twins[ascending ? i : 63 - i]);
+      for (int i = 0; i < 64; ++i) append(ascending ? "zz" : "aa");
+      SortTree(*root_);
+      EXPECT_EQ(expected, Names(*root_)) << "key " << key << (ascending ? " ascending" : "");
+    }
+  }
 }
 
 TEST_F(SortTreeTest, LastEntryEndsTheList) {
