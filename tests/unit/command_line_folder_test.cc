@@ -64,6 +64,8 @@ TEST_F(ParseCommandLineTest, DriveRelativePathBecomesTheCurrentDirectory) {
 }
 
 TEST_F(ParseCommandLineTest, FailedDriveChangeRefusesThePathAsTyped) {
+  // "D:" exists, but the change to it fails: the failed change alone must refuse it.
+  platform.AddFolder("D:\\Data");
   for (const char* argument : {"D:", "C:Missing", "C:file.txt"}) {
     SCOPED_TRACE(argument);
     platform.lines.clear();
