@@ -29,8 +29,7 @@ TimeFields FieldsFromDos(uint16_t dos_date, uint16_t dos_time) {
 TimeFields FieldsFromCalendar(FileTime local) {
   CalendarTime time = CalendarTimeFromFileTime(local);
   if (time.Year > kLastFourDigitYear) return TimeFields{kLastFourDigitYear, 12, 31, 23, 59};
-  return TimeFields{static_cast<unsigned>(time.Year), time.Month, time.Day, time.Hour,
-                    time.Minute};
+  return TimeFields{static_cast<unsigned>(time.Year), time.Month, time.Day, time.Hour, time.Minute};
 }
 
 void PutDigits(char* out, unsigned value, int count) {

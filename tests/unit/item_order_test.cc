@@ -1,11 +1,12 @@
 // The sibling comparator: grouping by kind, each key and its tie-break, the direction.
+#include "common/item_order.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
 
 #include "common/app_options.h"
-#include "common/item_order.h"
 #include "common/tree_item.h"
 
 namespace {
@@ -92,12 +93,12 @@ TEST_F(ItemOrderTest, NameKeyComparesUnsignedBytes) {
   };
   const NameCase cases[] = {
       {"a", "b"},
-      {"ab", "abc"},        // a beginning is less than the longer text
+      {"ab", "abc"},  // a beginning is less than the longer text
       {"", "a"},
-      {"z", "\x82\xA0"},    // a lead byte above 0x7F is greater than any ASCII byte
+      {"z", "\x82\xA0"},  // a lead byte above 0x7F is greater than any ASCII byte
       {"\x82\xA0", "\x82\xA1"},
       {"\x81\xFC", "\x82\x40"},  // the lead byte decides first
-      {"a.txt", "B"},       // compared lower-cased: "a.txt" before "b"
+      {"a.txt", "B"},            // compared lower-cased: "a.txt" before "b"
   };
   for (const NameCase& c : cases) {
     TreeItem& less = Make(c.less);

@@ -1,4 +1,6 @@
 // The last-sibling marks: the rows of the marks table, nesting, and a very deep tree.
+#include "order/mark_last.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,7 +9,6 @@
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
-#include "order/mark_last.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Grouped decimal texts of counts and sizes.
+#include "output/number_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-
-#include "output/number_text.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // The chart: whole output compared byte for byte for the connector, mark, summary and column
 // rules, the worked example in both groupings and glyph sets, and a very deep tree.
+#include "output/print_tree.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,7 +16,6 @@
 #include "fake_platform.h"
 #include "order/mark_last.h"
 #include "order/sort_tree.h"
-#include "output/print_tree.h"
 #include "platform/common_text.h"
 
 namespace {
@@ -90,24 +91,17 @@ class PrintTreeTest : public ::testing::Test {
     g_options.SortKey = SortByName;
   }
 
-  // Sorts, marks and prints as the run driver does, with the driver's 260-entry table.
-  std::string Chart() {
+  // Marks and prints as the run driver does, with its 260-entry table; sorts first unless the
+  // children are to stay in the order they were added.
+  std::string Chart(bool sort = true) {
     DeriveSettings(g_options);
-    SortTree(*root_);
+    if (sort) SortTree(*root_);
     MarkLastItems(*root_);
     std::vector<uint8_t> flags(kPathBufferSize);
     PrintTree(platform_, *root_, flags);
     return platform_.output;
   }
-
-  // Marks and prints the children in the order they were added.
-  std::string ChartAsBuilt() {
-    DeriveSettings(g_options);
-    MarkLastItems(*root_);
-    std::vector<uint8_t> flags(kPathBufferSize);
-    PrintTree(platform_, *root_, flags);
-    return platform_.output;
-  }
+  std::string ChartAsBuilt() { return Chart(false); }
 
   FakePlatform platform_;
   TreeStore store_;
@@ -191,8 +185,8 @@ TEST_F(PrintTreeTest, RawBytesOfGlyphsAndSummary) {
       "\r\n"
       "\x84\xA0  a.txt             1,234\r\n";
   EXPECT_EQ(first_lines, chart.substr(0, first_lines.size()));
-  EXPECT_NE(std::string::npos, chart.find("\r\n\x84\xA5\x84\x9F" "Docs"));
-  EXPECT_NE(std::string::npos, chart.find("\r\n\x84\xA4\x84\x9F" "Src"));
+  EXPECT_NE(std::string::npos, chart.find(std::string("\r\n\x84\xA5\x84\x9F") + "Docs"));
+  EXPECT_NE(std::string::npos, chart.find(std::string("\r\n\x84\xA4\x84\x9F") + "Src"));
 }
 
 TEST_F(PrintTreeTest, WithoutFilesTheFolderLinesStayTheSame) {
@@ -232,6 +226,7 @@ TEST_P(ConnectorTest, MarksAndConnectors) {
   EXPECT_EQ(Cp932(expected), ChartAsBuilt());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, ConnectorTest,
     ::testing::Values(
@@ -243,6 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectorCase{"FilesFirst", "ffDD", {"│  f1", "│  f2", "├─D1", "└─D2"}},
         ConnectorCase{"FoldersFirst", "DDff", {"├─D1", "└─D2", "    f1", "    f2"}}),
     [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
 
 // Each level adds one 4-byte segment: a vertical line where the ancestor is not last.
 TEST_F(PrintTreeTest, PrefixesFollowTheAncestors) {
@@ -294,6 +290,7 @@ TEST_P(SummaryTest, FolderSummaryByOption) {
             ChartAsBuilt());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, SummaryTest,
     ::testing::Values(
@@ -305,6 +302,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "（3 ファイル 1,234 バイト、累計 10 ファイル 56,789 バイト）",
                     "（0 ファイル 0 バイト、累計 7 ファイル 4,294,967,295 バイト）"}),
     [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
 
 TEST_F(PrintTreeTest, EmptyRootWithSumAndTotal) {
   g_options.ShowSum = true;
@@ -424,14 +422,16 @@ TEST_F(PrintTreeTest, TenThousandLevelsDeep) {
   std::vector<uint8_t> flags(kPathBufferSize);
   PrintTree(platform, *root_, flags);
 
+  const std::string kTee = "\x84\xA5\x84\x9F";
+  const std::string kCorner = "\x84\xA4\x84\x9F";
   std::string segments;
   for (uint64_t d = 1; d < kDepth; ++d) segments += "\x84\xA0  ";
   EXPECT_EQ(1 + 2 * kDepth, platform.lines);
   // Every line at depth d is 4 d bytes of prefix and connector, one letter and CR LF.
   EXPECT_EQ(3 + 2 * (4 * kDepth * (kDepth + 1) / 2 + 3 * kDepth), platform.bytes);
-  EXPECT_EQ(segments + "\x84\xA5\x84\x9F" "a\r\n", platform.watched_line);
-  EXPECT_EQ(segments + "\x84\xA4\x84\x9F" "b\r\n", platform.next_line);
-  EXPECT_EQ("\x84\xA4\x84\x9F" "b\r\n", platform.last_line);
+  EXPECT_EQ(segments + kTee + "a\r\n", platform.watched_line);
+  EXPECT_EQ(segments + kCorner + "b\r\n", platform.next_line);
+  EXPECT_EQ(kCorner + "b\r\n", platform.last_line);
   EXPECT_GE(flags.size(), kDepth);
 }
 

@@ -1,4 +1,6 @@
 // The order of every folder's children: grouping, keys, direction, relinking, deep trees.
+#include "order/sort_tree.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +9,6 @@
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
-#include "order/sort_tree.h"
 #include "platform/common_text.h"
 
 namespace {
@@ -80,6 +81,7 @@ constexpr uint64_t kMinute = 600000000;  // file-time ticks
 constexpr uint64_t kSecond = 10000000;
 constexpr uint64_t kBase = 129120000000000000;  // a date in 2010
 
+// clang-format off
 const SortCase kCases[] = {
     // NoSort: scan order (subfolders, then files) within each group, reversed descending.
     {"NoSortFilesFirst", NoSort, true, true,
@@ -177,6 +179,7 @@ const SortCase kCases[] = {
     {"OneEntry", SortByName, false, false, {{"only", false}}, "only"},
     {"NoEntries", SortByName, true, false, {}, ""},
 };
+// clang-format on
 
 class SortTreeCase : public SortTreeTest, public ::testing::WithParamInterface<SortCase> {};
 

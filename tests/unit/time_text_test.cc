@@ -1,4 +1,6 @@
 // The 16-byte time text, the DOS date and time pair and the calendar beneath both.
+#include "output/time_text.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -6,7 +8,6 @@
 
 #include "common/calendar.h"
 #include "fake_platform.h"
-#include "output/time_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -163,10 +164,8 @@ TEST(Calendar, LeapYearEdges) {
   };
   const EdgeCase cases[] = {
       {At(1700, 3, 1, 0, 0, 0), 1700, 3, 1},  // 1700 has no 29 February
-      {At(1904, 2, 29, 12, 0, 0), 1904, 2, 29},
-      {At(2000, 2, 29, 23, 59, 59), 2000, 2, 29},
-      {At(2100, 3, 1, 0, 0, 0), 2100, 3, 1},
-      {MakeFileTime(~0ull), 60056, 5, 28},
+      {At(1904, 2, 29, 12, 0, 0), 1904, 2, 29}, {At(2000, 2, 29, 23, 59, 59), 2000, 2, 29},
+      {At(2100, 3, 1, 0, 0, 0), 2100, 3, 1},    {MakeFileTime(~0ull), 60056, 5, 28},
   };
   for (const EdgeCase& c : cases) {
     CalendarTime got = CalendarTimeFromFileTime(c.time);

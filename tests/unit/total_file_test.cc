@@ -1,4 +1,6 @@
 // The grand total appended to the total file.
+#include "output/total_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 #include "common/app_options.h"
 #include "common/tree_item.h"
 #include "fake_platform.h"
-#include "output/total_file.h"
 
 namespace {
 
