@@ -2,7 +2,8 @@
 //   floor enum DIR       reads every folder with getdents64 (fd-relative, recursive)
 //   floor stat DIR       the same, plus one fstatat per entry
 //   floor write N FILE   writes N lines of 60 bytes, one write(2) each
-// Each prints only a count at the end.
+// Each prints only a count at the end. Like the chart, the walk leaves out every folder whose
+// name starts with a dot, and all below it; the count is of the entries a chart shows.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -48,10 +49,6 @@ size_t ReadFolder(int fd, std::vector<char>& buffer) {
   }
 }
 
-bool IsDotOrDotDot(const char* name) {
-  return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
-
 // True when the entry is a folder; the type comes from the folder listing where it is known.
 bool IsFolderEntry(int fd, const KernelDirent& entry) {
   if (entry.Type != DT_UNKNOWN) return entry.Type == DT_DIR;
@@ -66,11 +63,12 @@ void WalkFolder(Walk& walk, int fd, size_t depth) {
   for (size_t at = 0; at < used;) {
     const KernelDirent& entry = *reinterpret_cast<const KernelDirent*>(buffer.data() + at);
     at += entry.Length;
-    if (IsDotOrDotDot(entry.Name)) continue;
+    bool is_folder = IsFolderEntry(fd, entry);
+    if (is_folder && entry.Name[0] == '.') continue;  // ".", "..", and the dot-folders
     walk.Entries++;
     struct stat info;
     if (walk.WithStat) fstatat(fd, entry.Name, &info, 0);
-    if (!IsFolderEntry(fd, entry)) continue;
+    if (!is_folder) continue;
     int child = openat(fd, entry.Name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (child < 0) continue;
     WalkFolder(walk, child, depth + 1);

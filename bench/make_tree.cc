@@ -28,6 +28,11 @@ constexpr size_t kMaxRelativePath = 200;
 constexpr size_t kMaxFileName = 160;
 constexpr size_t kMaxFolderName = 40;
 constexpr size_t kRoomBelowFolder = 24;  // kept free under a new folder for the names in it
+// A chart leaves out a folder whose name starts with a dot and all below it; only folders with
+// few entries below may get such a name, so that the chart still shows most of the tree.
+constexpr uint64_t kMostEntriesBelowDotFolder = 300;
+
+enum class NameKind { File, Folder, DotFolderAllowed };
 
 struct MakeCounts {
   uint64_t Folders = 0;
@@ -57,15 +62,17 @@ class NameSet {
   std::unordered_set<std::string> keys_;
 };
 
-std::string UniqueName(TreeRandom& random, NameSet& names, bool is_folder, size_t max_bytes) {
+std::string UniqueName(TreeRandom& random, NameSet& names, NameKind kind, size_t max_bytes) {
   for (int attempt = 0; attempt < 8; ++attempt) {
-    std::string name =
-        is_folder ? MakeFolderName(random, max_bytes) : MakeFileName(random, max_bytes);
+    std::string name = kind == NameKind::File
+                           ? MakeFileName(random, max_bytes)
+                           : MakeFolderName(random, max_bytes, kind == NameKind::DotFolderAllowed);
     if (names.Insert(name)) return name;
   }
   // Short budgets run out of fresh names; numbers never do.
   for (;;) {
-    std::string name = "n" + std::to_string(names.Size());
+    std::string name = std::to_string(names.Size());
+    name.insert(name.begin(), 'n');
     if (names.Insert(name)) return name;
   }
 }
@@ -120,14 +127,17 @@ int MakeFolderContents(TreeMaker& maker, uint32_t folder, int dir_fd, size_t pat
   NameSet names;
   std::vector<std::string> subfolders;
   for (uint32_t i = 0; i < plan.ChildCount; ++i) {
-    subfolders.push_back(UniqueName(random, names, true, std::min(folder_budget, kMaxFolderName)));
+    const FolderPlan& child = maker.Plan.Folders[maker.Plan.Children[plan.FirstChild + i]];
+    NameKind kind = child.EntriesBelow <= kMostEntriesBelowDotFolder ? NameKind::DotFolderAllowed
+                                                                     : NameKind::Folder;
+    subfolders.push_back(UniqueName(random, names, kind, std::min(folder_budget, kMaxFolderName)));
     if (mkdirat(dir_fd, subfolders.back().c_str(), 0755) != 0)
       return Fail("mkdirat", subfolders.back());
     maker.Counts.Folders++;
     CountName(maker.Counts, subfolders.back());
   }
   for (uint32_t i = 0; i < plan.FileCount; ++i) {
-    std::string name = UniqueName(random, names, false, std::min(budget, kMaxFileName));
+    std::string name = UniqueName(random, names, NameKind::File, std::min(budget, kMaxFileName));
     if (MakeFile(dir_fd, name, random, maker.Counts) != 0) return -1;
   }
   if (futimens(dir_fd, folder_times) != 0) return Fail("futimens", "folder");

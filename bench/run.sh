@@ -59,10 +59,12 @@ build_tools() {
   cmake --build "$build" --target quovrel make_tree floor >&2
 }
 
-# The tree's folder name tells how it was made, so a changed setting makes a new tree.
+# The tree's folder name tells how it was made, so a changed setting makes a new tree. Raise
+# the generation number whenever make_tree changes what it makes.
+generation=1
 tree_path() {  # seed entries
   local folders=$(($2 / 11))
-  echo "$trees/tree-s$1-f$folders-m$(($2 - folders))-d16"
+  echo "$trees/tree-g$generation-s$1-f$folders-m$(($2 - folders))-d16"
 }
 
 check_room() {  # entries: inodes for each, and directory blocks (about 2 GB per million)
@@ -148,16 +150,20 @@ count_chart_lines() {  # dir entries
   echo "$lines"
 }
 
-measure_tree() {  # name dir
-  local round key
-  entries_of[$1]=$("$build/bench/floor" stat "$2")
-  lines_of[$1]=$(count_chart_lines "$2" "${entries_of[$1]}")
+# Every command runs in the trees' folder on the tree's bare name: quovrel takes an argument
+# that starts with "/" for an option, so it cannot be given an absolute path.
+measure_tree() {  # name path
+  local round key dir
+  dir=$(basename "$2")
+  cd "$(dirname "$2")"
+  entries_of[$1]=$("$build/bench/floor" stat "$dir")
+  lines_of[$1]=$(count_chart_lines "$dir" "${entries_of[$1]}")
   [ "$(wc -l < "$out/q-full.txt")" -gt 1 ] || lines_of[$1]+=" (no chart yet: one per entry)"
-  log "$1 tree: $2, ${entries_of[$1]} entries, ${lines_of[$1]} chart lines"
+  log "$1 tree: $2, ${entries_of[$1]} entries charted, ${lines_of[$1]} chart lines"
   for ((round = 0; round <= runs; round++)); do
     log "$1 tree: round $round of $runs (0 warms up)"
     for key in "${command_keys[@]}"; do
-      set_command "$key" "$2" "${lines_of[$1]%% *}"
+      set_command "$key" "$dir" "${lines_of[$1]%% *}"
       run_once "$1" "$key"
     done
     [ "$round" -gt 0 ] || rm -f "$out/$1".*
@@ -269,7 +275,8 @@ print_report() {
     "load average $load_before before, $(cut -d' ' -f1-3 /proc/loadavg) after."
   echo
   for name in "${measured[@]}"; do
-    echo "- $name tree: \`$(basename "${tree_of[$name]}")\`, ${entries_of[$name]} entries," \
+    echo "- $name tree: \`$(basename "${tree_of[$name]}")\`, ${entries_of[$name]} entries" \
+      "outside dot-folders (which a chart leaves out; the peers walk them too)," \
       "${lines_of[$name]} chart lines"
   done
   echo; print_commands; echo; print_ratios

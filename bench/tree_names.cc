@@ -164,8 +164,10 @@ std::string FinishName(std::string stem, std::string_view extension, size_t max_
 
 }  // namespace
 
-std::string MakeFolderName(TreeRandom& random, size_t max_bytes) {
-  return FinishName(FolderStem(random), "", max_bytes);
+std::string MakeFolderName(TreeRandom& random, size_t max_bytes, bool may_start_with_dot) {
+  std::string stem = FolderStem(random);
+  if (!may_start_with_dot && stem[0] == '.') stem.erase(stem.begin());
+  return FinishName(std::move(stem), "", max_bytes);
 }
 
 std::string MakeFileName(TreeRandom& random, size_t max_bytes) {

@@ -66,6 +66,15 @@ void SpreadFiles(TreeRandom& random, uint64_t files, TreePlan& plan) {
   for (; given < files; ++given) plan.Folders[random.Below(weights.size())].FileCount++;
 }
 
+// A folder's index is above its parent's, so one pass from the last folder adds up subtrees.
+void CountEntriesBelow(TreePlan& plan) {
+  std::vector<FolderPlan>& folders = plan.Folders;
+  for (FolderPlan& folder : folders) folder.EntriesBelow = folder.FileCount;
+  for (size_t i = folders.size() - 1; i > 0; --i) {
+    folders[folders[i].Parent].EntriesBelow += folders[i].EntriesBelow + 1;
+  }
+}
+
 }  // namespace
 
 TreePlan PlanTree(const TreeSettings& settings) {
@@ -74,5 +83,6 @@ TreePlan PlanTree(const TreeSettings& settings) {
   PlaceFolders(random, settings, plan);
   ListChildren(plan);
   SpreadFiles(random, settings.Files, plan);
+  CountEntriesBelow(plan);
   return plan;
 }

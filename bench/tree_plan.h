@@ -18,6 +18,7 @@ struct FolderPlan {
   uint32_t FirstChild = 0;  // index into TreePlan::Children
   uint32_t ChildCount = 0;
   uint32_t FileCount = 0;
+  uint64_t EntriesBelow = 0;  // files and folders anywhere below
 };
 
 // Folder 0 is the root; a folder's subfolders are Children[FirstChild .. FirstChild+ChildCount).
