@@ -25,6 +25,18 @@ std::string ReadLocaleSeparator(LCTYPE type, const char* fallback) {
   return std::string(buffer, length - 1);
 }
 
+// True from 2108-01-01 on, where the DOS date ends. Windows refuses such a time itself, but
+// wine wraps the year into the 7 bits instead; checked here so that both agree.
+bool IsAfterDosDates(const FILETIME& time) {
+  static const ULONGLONG kEnd = [] {
+    SYSTEMTIME first_day{2108, 1, 0, 1, 0, 0, 0, 0};
+    FILETIME end{};
+    SystemTimeToFileTime(&first_day, &end);
+    return (static_cast<ULONGLONG>(end.dwHighDateTime) << 32) | end.dwLowDateTime;
+  }();
+  return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) >= kEnd;
+}
+
 class Win32Platform : public Platform {
  public:
   Win32Platform() {
@@ -61,6 +73,7 @@ class Win32Platform : public Platform {
 
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override {
     FILETIME time{local.Low, local.High};
+    if (IsAfterDosDates(time)) return -1;
     WORD date_word = 0;
     WORD time_word = 0;
     if (!::FileTimeToDosDateTime(&time, &date_word, &time_word)) return -1;
