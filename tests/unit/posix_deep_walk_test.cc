@@ -1,0 +1,174 @@
+// Deep walks on the POSIX platform: paths far beyond PATH_MAX and thousands of levels, with only
+// 16 descriptors allowed, in a forked child so the lowered limit stays there.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix_walker.h"
+#include "posix_test_folder.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Makes `depth` nested folders called `name` below `root`, each level (the deepest too) also
+// holding an empty folder "z" and a file "f". Uses descriptors, as no path could reach the bottom.
+bool MakeChain(const std::string& root, const std::string& name, int depth) {
+  int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int level = 0; fd >= 0; ++level) {
+    const int file = openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    const bool made = file >= 0 && close(file) == 0 && mkdirat(fd, "z", 0755) == 0;
+    if (!made || level == depth) {
+      close(fd);
+      return made;
+    }
+    const int next = mkdirat(fd, name.c_str(), 0755) == 0
+                         ? openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                         : -1;
+    close(fd);
+    fd = next;
+  }
+  return false;
+}
+
+std::string LevelName(int index) {
+  std::string name = "d";
+  name += std::to_string(index);
+  return name;
+}
+
+bool LimitDescriptors(rlim_t count) {
+  const struct rlimit limit = {count, count};
+  return setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
+// The descriptors the process holds now, counted without opening one (there may be none left).
+int OpenDescriptorCount() {
+  struct rlimit limit {};
+  getrlimit(RLIMIT_NOFILE, &limit);
+  int count = 0;
+  for (rlim_t fd = 0; fd < limit.rlim_cur && fd < 65536; ++fd) {
+    if (fcntl(static_cast<int>(fd), F_GETFD) != -1) ++count;
+  }
+  return count;
+}
+
+// Walks the chain: down through `name` to the bottom, then back up, entering and listing "z" at
+// every level on the way up, which needs each level's folder open again.
+std::string WalkChain(FolderWalker& walker, const std::string& root, const std::string& name,
+                      int depth) {
+  const int descriptors_before = OpenDescriptorCount();
+  if (!walker.EnterRoot(root) || !walker.ListFolder(false)) return "root not listed";
+  const std::vector<FolderEntry>& top = walker.Entries();
+  const Names top_names = EntryNames(walker);
+  for (int level = 0; level < depth; ++level) {
+    if (EntryNames(walker) != Names{name, "f", "z"}) return "level " + std::to_string(level);
+    if (!walker.EnterSubfolder(0)) return "cannot enter level " + std::to_string(level + 1);
+    if (!walker.ListFolder(level % 2 == 0)) return "cannot list " + std::to_string(level + 1);
+  }
+  if (EntryNames(walker) != Names{"f", "z"}) return "bottom listing is wrong";
+  const int held = OpenDescriptorCount() - descriptors_before;
+  if (held > static_cast<int>(MaxOpenFolders())) {
+    return "holds " + std::to_string(held) + " descriptors at the bottom";
+  }
+  for (int level = depth; level >= 0; --level) {
+    const long z = FindEntry(walker, "z");
+    if (z < 0 || !walker.EnterSubfolder(static_cast<size_t>(z))) {
+      return "cannot enter z at level " + std::to_string(level);
+    }
+    if (!walker.ListFolder(true) || !walker.Entries().empty()) {
+      return "cannot list z at level " + std::to_string(level);
+    }
+    walker.LeaveFolder();
+    if (level > 0) walker.LeaveFolder();
+  }
+  if (&top != &walker.Entries() || EntryNames(walker) != top_names) return "root entries lost";
+  return "";
+}
+
+TEST(PosixDeepWalk, WalksPathsFarBeyondPathMaxWithSixteenDescriptors) {
+  TempFolder folder;
+  const std::string name(200, 'd');
+  ASSERT_TRUE(MakeChain(folder.path(), name, 300));  // about 60,000 bytes of path at the bottom
+  const std::string root = folder.path();
+  EXPECT_EQ("", RunInChild([&]() -> std::string {
+    if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
+    std::unique_ptr<Platform> platform = NewSystemPlatform();
+    std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
+    return WalkChain(*walker, root, name, 300);
+  }));
+}
+
+TEST(PosixDeepWalk, WalksTenThousandLevels) {
+  TempFolder folder(FastTempBase());
+  ASSERT_TRUE(MakeChain(folder.path(), "d", 10000));
+  const std::string root = folder.path();
+  EXPECT_EQ("", RunInChild([&]() -> std::string {
+    if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
+    std::unique_ptr<Platform> platform = NewSystemPlatform();
+    std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
+    return WalkChain(*walker, root, "d", 10000);
+  }, 300));
+}
+
+// Every level is reached through a link, so a folder's ".." is never the folder above it in the
+// walk, and each closed level must be opened again by names from an open ancestor.
+TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenDescriptors) {
+  TempFolder folder;
+  constexpr int kDepth = 120;
+  for (int i = 0; i <= kDepth; ++i) {
+    const std::string level = LevelName(i);
+    ASSERT_TRUE(folder.MakeFolder(level));
+    ASSERT_TRUE(folder.MakeFolder(level + "/z"));
+    ASSERT_TRUE(folder.MakeFile(level + "/f"));
+    if (i < kDepth) {
+      ASSERT_TRUE(folder.MakeLink("../" + LevelName(i + 1), level + "/next"));
+    }
+  }
+  const std::string root = folder.Path("d0");
+  EXPECT_EQ("", RunInChild([&]() -> std::string {
+    if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
+    std::unique_ptr<Platform> platform = NewSystemPlatform();
+    std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
+    // "next" sorts before "z" and after "f": the chain's names are f, next, z.
+    if (!walker->EnterRoot(root) || !walker->ListFolder(false)) return "root not listed";
+    for (int level = 0; level < kDepth; ++level) {
+      if (EntryNames(*walker) != Names{"f", "next", "z"}) return "level " + std::to_string(level);
+      if (!walker->EnterSubfolder(1) || !walker->ListFolder(false)) {
+        return "cannot go below level " + std::to_string(level);
+      }
+    }
+    for (int level = kDepth; level >= 0; --level) {
+      const long z = FindEntry(*walker, "z");
+      if (z < 0 || !walker->EnterSubfolder(static_cast<size_t>(z))) {
+        return "cannot enter z at level " + std::to_string(level);
+      }
+      walker->LeaveFolder();
+      if (level > 0) walker->LeaveFolder();
+    }
+    return "";
+  }));
+}
+
+TEST(PosixDeepWalk, ALinkLoopEndsTheWalk) {
+  TempFolder folder;
+  ASSERT_TRUE(folder.MakeFolder("a"));
+  ASSERT_TRUE(folder.MakeFolder("a/b"));
+  ASSERT_TRUE(folder.MakeLink("../../a", "a/b/back"));
+  std::unique_ptr<Platform> platform = NewSystemPlatform();
+  std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
+  ASSERT_TRUE(walker->EnterRoot(folder.path()));
+  ASSERT_TRUE(walker->ListFolder(false));
+  ASSERT_TRUE(walker->EnterSubfolder(0));  // a
+  ASSERT_TRUE(walker->ListFolder(false));
+  ASSERT_TRUE(walker->EnterSubfolder(0));  // b
+  ASSERT_TRUE(walker->ListFolder(false));
+  ASSERT_EQ(Names{"back"}, EntryNames(*walker));
+  EXPECT_TRUE(walker->Entries()[0].IsFolder);
+  EXPECT_FALSE(walker->EnterSubfolder(0));
+}
+
+}  // namespace

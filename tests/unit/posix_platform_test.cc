@@ -1,0 +1,209 @@
+// The POSIX platform's arguments, current directory, existence test, output and total file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "posix_test_folder.h"
+
+namespace {
+
+const char kNihongo[] = "\x93\xFA\x96\x7B\x8C\xEA";  // 日本語 in code page 932
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::vector<std::string> Arguments(Platform& platform, std::vector<std::string> native) {
+  std::vector<char*> argv;
+  for (std::string& argument : native) argv.push_back(argument.data());
+  return platform.ReadArguments(static_cast<int>(argv.size()), argv.data());
+}
+
+// Puts the process back in the folder it started in when a test has moved it.
+class PosixPlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder_.ok());
+    ASSERT_NE(nullptr, getcwd(start_, sizeof start_));
+    platform_ = NewSystemPlatform();
+  }
+  void TearDown() override { EXPECT_EQ(0, chdir(start_)); }
+
+  TempFolder folder_;
+  char start_[PATH_MAX];
+  std::unique_ptr<Platform> platform_;
+};
+
+TEST_F(PosixPlatformTest, ConvertsArgumentsToCodePage932) {
+  const std::vector<std::string> shown =
+      Arguments(*platform_, {"quovrel", "/tmp/日本語", "/sn", "-F+", "x\x1B", "\x95\x5C", "a😀"});
+  const std::vector<std::string> expected = {
+      "quovrel", std::string("/tmp/") + kNihongo, "/sn", "-F+", "x?", "\x95\x5C", "a?"};
+  EXPECT_EQ(expected, shown);
+}
+
+TEST_F(PosixPlatformTest, AnArgumentLeadsBackToItsFolder) {
+  for (const char* name : {"日本語", "x😀", "\x95\x5Craw"}) {
+    ASSERT_TRUE(folder_.MakeFolder(name)) << name;
+    const std::string native = folder_.Path(name);
+    const std::string shown = Arguments(*platform_, {"quovrel", native})[1];
+    EXPECT_TRUE(platform_->DirectoryExists(shown.c_str())) << name;
+    ASSERT_EQ(0, platform_->SetCurrentDirectory(shown.c_str())) << name;
+    char here[PATH_MAX];
+    ASSERT_NE(nullptr, getcwd(here, sizeof here));
+    EXPECT_EQ(native, here);
+  }
+}
+
+TEST_F(PosixPlatformTest, AnUnrememberedTextIsConvertedToUtf8) {
+  ASSERT_TRUE(folder_.MakeFolder("表"));
+  ASSERT_TRUE(folder_.MakeFolder("\x83\x5Craw"));  // raw CP932 on disk
+  EXPECT_TRUE(platform_->DirectoryExists((folder_.path() + "/\x95\x5C").c_str()));
+  // Not handed over as an argument, so it is taken for code page 932 and converted.
+  EXPECT_FALSE(platform_->DirectoryExists((folder_.path() + "/\x83\x5Craw").c_str()));
+}
+
+TEST_F(PosixPlatformTest, TellsWhetherAFolderExists) {
+  ASSERT_TRUE(folder_.MakeFolder("folder"));
+  ASSERT_TRUE(folder_.MakeFile("file"));
+  ASSERT_TRUE(folder_.MakeLink("folder", "link"));
+  ASSERT_TRUE(folder_.MakeLink("missing", "dangling"));
+  const struct {
+    std::string path;
+    bool exists;
+  } rows[] = {
+      {folder_.path(), true},          {folder_.Path("folder"), true},
+      {folder_.Path("link"), true},    {folder_.Path("file"), false},
+      {folder_.Path("dangling"), false}, {folder_.Path("missing"), false},
+      {"", false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.exists, platform_->DirectoryExists(row.path.c_str())) << row.path;
+  }
+}
+
+TEST_F(PosixPlatformTest, ReadsTheCurrentDirectoryAsCodePage932) {
+  ASSERT_TRUE(folder_.MakeFolder("日本語"));
+  ASSERT_TRUE(folder_.MakeFolder("日本語/x😀"));
+  ASSERT_EQ(0, chdir(folder_.Path("日本語/x😀").c_str()));
+  const std::string expected = folder_.path() + "/" + kNihongo + "/x?";
+  std::vector<char> buffer(expected.size() + 1, '#');
+  ASSERT_EQ(0, platform_->GetCurrentDirectory(buffer.data(), buffer.size()));
+  EXPECT_EQ(expected, buffer.data());
+  EXPECT_EQ(-1, platform_->GetCurrentDirectory(buffer.data(), expected.size()));
+  // The text read back leads to the same folder, "?" and all.
+  ASSERT_EQ(0, chdir("/"));
+  EXPECT_TRUE(platform_->DirectoryExists(expected.c_str()));
+  EXPECT_EQ(0, platform_->SetCurrentDirectory(expected.c_str()));
+}
+
+TEST_F(PosixPlatformTest, ChangingToAMissingFolderFails) {
+  ASSERT_EQ(0, chdir(folder_.path().c_str()));
+  EXPECT_EQ(-1, platform_->SetCurrentDirectory(folder_.Path("missing").c_str()));
+  EXPECT_EQ(-1, platform_->SetCurrentDirectory(""));
+  char here[PATH_MAX];
+  ASSERT_NE(nullptr, getcwd(here, sizeof here));
+  EXPECT_EQ(folder_.path(), here);
+}
+
+TEST_F(PosixPlatformTest, AppendsToTheTotalFile) {
+  const std::string name = folder_.Path("total.txt");
+  platform_->AppendTotalFile(name.c_str(), "12\r\n");
+  platform_->AppendTotalFile(name.c_str(), "12\r\n");
+  EXPECT_EQ("12\r\n12\r\n", ReadFile(name));
+}
+
+TEST_F(PosixPlatformTest, TheTotalFileNamedInAnOptionKeepsItsNativeName) {
+  const std::string native = folder_.Path("合計😀.txt");
+  Arguments(*platform_, {"quovrel", "/OutputTotal=" + native});
+  const std::string shown = folder_.path() + "/\x8D\x87\x8C\x76?.txt";
+  platform_->AppendTotalFile(shown.c_str(), "7\r\n");
+  EXPECT_EQ("7\r\n", ReadFile(native));
+}
+
+TEST_F(PosixPlatformTest, ATotalFileThatCannotBeOpenedIsSkipped) {
+  ASSERT_TRUE(folder_.MakeFolder("folder"));
+  platform_->AppendTotalFile(folder_.Path("missing/total.txt").c_str(), "1\r\n");
+  platform_->AppendTotalFile(folder_.Path("folder").c_str(), "1\r\n");
+  platform_->AppendTotalFile("", "1\r\n");
+  struct stat status {};
+  EXPECT_NE(0, stat(folder_.Path("missing").c_str(), &status));
+}
+
+TEST_F(PosixPlatformTest, AFifoWithoutReaderDoesNotHoldUpTheTotalFile) {
+  const std::string fifo = folder_.Path("fifo");
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+  EXPECT_EQ("", RunInChild([&]() -> std::string {
+    const auto start = std::chrono::steady_clock::now();
+    NewSystemPlatform()->AppendTotalFile(fifo.c_str(), "12\r\n");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    return waited < std::chrono::seconds(2) ? "" : "waited for a reader";
+  }, 5));
+}
+
+TEST_F(PosixPlatformTest, WritesEachLineWholeToStandardOutput) {
+  const std::string file = folder_.Path("out");
+  EXPECT_EQ("", RunInChild([&]() -> std::string {
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) return "cannot redirect";
+    std::unique_ptr<Platform> platform = NewSystemPlatform();
+    platform->WriteLine(std::string(kNihongo) + "\r\n");
+    platform->WriteLine(std::string(100000, 'x') + "\r\n");
+    return "";
+  }));
+  EXPECT_EQ(std::string(kNihongo) + "\r\n" + std::string(100000, 'x') + "\r\n", ReadFile(file));
+}
+
+TEST_F(PosixPlatformTest, AClosedPipeDoesNotEndTheProgram) {
+  EXPECT_EQ("", RunInChild([]() -> std::string {
+    int ends[2];
+    if (pipe(ends) != 0) return "no pipe";
+    close(ends[0]);
+    if (dup2(ends[1], STDOUT_FILENO) < 0) return "cannot redirect";
+    std::unique_ptr<Platform> platform = NewSystemPlatform();
+    platform->WriteLine("lost\r\n");
+    platform->WriteLine("lost too\r\n");
+    return "";  // reaching this means SIGPIPE did not kill the process
+  }));
+}
+
+TEST_F(PosixPlatformTest, LowerCasesOnlyAsciiLettersOutsideDoubleByteCharacters) {
+  std::string text = "ABC\x83\x41Z\x82\x60";  // the second bytes 41 and 60 are not letters here
+  platform_->LowerCase(text.data(), text.size());
+  EXPECT_EQ("abc\x83\x41z\x82\x60", text);
+}
+
+TEST_F(PosixPlatformTest, FromUtf8GivesCodePage932) {
+  EXPECT_EQ("\x8D\x87\x8C\x76\r\n", platform_->FromUtf8("合計\r\n"));
+}
+
+TEST_F(PosixPlatformTest, GivesDosDateAndTime) {
+  // 2021-03-04 05:06:08 as a local file time.
+  const FileTime time = MakeFileTime((1614834368ull + 11644473600ull) * 10000000ull);
+  uint16_t date = 0, clock = 0;
+  ASSERT_EQ(0, platform_->FileTimeToDosDateTime(time, date, clock));
+  EXPECT_EQ(((2021 - 1980) << 9) | (3 << 5) | 4, date);
+  EXPECT_EQ((5 << 11) | (6 << 5) | 4, clock);
+}
+
+TEST_F(PosixPlatformTest, SeparatorsFallBackWhenTheLocaleHasNone) {
+  EXPECT_EQ("", RunInChild([]() -> std::string {
+    setenv("LC_ALL", "ja_JP.UTF-8", 1);  // its formats put 年 and 時 between fields
+    std::string date, time;
+    NewSystemPlatform()->GetDateTimeSeparators(date, time);
+    return date == "/" && time == ":" ? "" : "got " + date + " and " + time;
+  }));
+}
+
+}  // namespace

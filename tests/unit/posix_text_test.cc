@@ -1,0 +1,109 @@
+// Conversions of the POSIX platform: names, arguments and fixed texts to code page 932 and back.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/posix_native_paths.h"
+#include "platform/posix_text.h"
+
+namespace {
+
+struct TextRow {
+  const char* label;
+  std::string input;
+  std::string expected;
+};
+
+TEST(PosixDisplayName, TurnsNativeNamesIntoShownBytes) {
+  const TextRow rows[] = {
+      {"plain ASCII", "report-2024.txt", "report-2024.txt"},
+      {"UTF-8 Japanese", "日本語", "\x93\xFA\x96\x7B\x8C\xEA"},
+      {"half-width katakana", "ｱ", "\xB1"},
+      {"emoji has no CP932 form", "x😀y", "x?y"},
+      {"two emoji, two marks", "😀😀", "??"},
+      {"Latin letter CP932 lacks", "caf\xC3\xA9", "caf?"},
+      {"raw CP932 with trail byte 5C", "\x83\x5C.txt", "\x83\x5C.txt"},
+      {"raw bytes that are not UTF-8", "\xFF\xFE", "\xFF\xFE"},
+      {"overlong form is not UTF-8", "\xC0\xAF", "\xC0\xAF"},
+      {"encoded surrogate is not UTF-8", "\xED\xA0\x80", "\xED\xA0\x80"},
+      {"newline", "a\nb", "a?b"},
+      {"escape sequence", "\x1B[31mred", "?[31mred"},
+      {"tab and delete", "t\tx\x7F", "t?x?"},
+      {"control byte in raw text", "\xFF\n", "\xFF?"},
+      {"control byte beside Japanese", "日\r", "\x93\xFA?"},
+  };
+  TextConverter converter;
+  for (const TextRow& row : rows) {
+    EXPECT_EQ(row.expected, converter.DisplayName(row.input)) << row.label;
+  }
+}
+
+TEST(PosixDisplayName, NeverLongerThanTheNativeName) {
+  TextConverter converter;
+  for (const std::string name : {"ｱｲｳ", "é", "日本", "😀", "a\x80z"}) {
+    EXPECT_LE(converter.DisplayName(name).size(), name.size()) << name;
+  }
+}
+
+TEST(PosixFixedText, ConvertsTheProgramsTexts) {
+  const TextRow rows[] = {
+      {"message with full-width colon", "無効なフォルダです：",
+       "\x96\xB3\x8C\xF8\x82\xC8\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC5\x82\xB7\x81\x46"},
+      {"line end kept", "合計\r\n", "\x8D\x87\x8C\x76\r\n"},
+      {"character CP932 lacks", "a😀b", "a?b"},
+      {"ASCII", "Usage /A", "Usage /A"},
+  };
+  TextConverter converter;
+  for (const TextRow& row : rows) {
+    EXPECT_EQ(row.expected, converter.FixedText(row.input)) << row.label;
+  }
+}
+
+TEST(PosixNativeFromCp932, TurnsCp932BackIntoUtf8) {
+  const TextRow rows[] = {
+      {"ASCII", "/tmp/a b", "/tmp/a b"},
+      {"Japanese", "/tmp/\x93\xFA\x96\x7B\x8C\xEA", "/tmp/日本語"},
+      {"trail byte 5C stays inside its character", "\x95\x5C", "表"},
+      {"not CP932: bytes as they are", "/tmp/\x85\x40", "/tmp/\x85\x40"},
+  };
+  TextConverter converter;
+  for (const TextRow& row : rows) {
+    EXPECT_EQ(row.expected, converter.NativeFromCp932(row.input)) << row.label;
+  }
+}
+
+TEST(PosixUtf8, TellsWellFormedFromMalformed) {
+  const struct {
+    std::string text;
+    bool valid;
+  } rows[] = {
+      {"", true},          {"abc", true},          {"日本", true},
+      {"😀", true},        {"\xC3", false},        {"\xC3\x28", false},
+      {"\xC1\xBF", false}, {"\xE0\x80\xAF", false}, {"\xED\xBF\xBF", false},
+      {"\xF4\x90\x80\x80", false}, {"\xF5\x80\x80\x80", false}, {"\x80", false},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row.valid, IsValidUtf8(row.text)) << row.text;
+}
+
+TEST(PosixNativePathBook, GivesBackTheExactBytesOfAnImportedText) {
+  TextConverter converter;
+  NativePathBook book(converter);
+  const std::string shown = book.Import("/tmp/x😀");
+  EXPECT_EQ("/tmp/x?", shown);
+  EXPECT_EQ("/tmp/x😀", book.NativePath(shown));
+  // Raw CP932 is shown unchanged and must not be converted on its way back either.
+  EXPECT_EQ("/tmp/\x95\x5C", book.Import("/tmp/\x95\x5C"));
+  EXPECT_EQ("/tmp/\x95\x5C", book.NativePath("/tmp/\x95\x5C"));
+  // A text never imported is converted.
+  EXPECT_EQ("/srv/表", book.NativePath("/srv/\x95\x5C"));
+}
+
+TEST(PosixNativePathBook, LaterImportWinsForTheSameShownText) {
+  TextConverter converter;
+  NativePathBook book(converter);
+  book.Import("a😀");
+  book.Import("a😃");
+  EXPECT_EQ("a😃", book.NativePath("a?"));
+}
+
+}  // namespace
