@@ -104,11 +104,12 @@ void FolderReader::AddName(std::string_view name, unsigned char type, FolderList
 
 void FolderReader::SortNames(FolderListing& listing) {
   const char* bytes = listing.native_bytes_.data();
-  std::sort(listing.names_.begin(), listing.names_.end(),
-            [bytes](const FolderListing::NativeNameSpan& a, const FolderListing::NativeNameSpan& b) {
-              return NativeNameLess(std::string_view(bytes + a.offset, a.length),
-                                    std::string_view(bytes + b.offset, b.length));
-            });
+  std::sort(
+      listing.names_.begin(), listing.names_.end(),
+      [bytes](const FolderListing::NativeNameSpan& a, const FolderListing::NativeNameSpan& b) {
+        return NativeNameLess(std::string_view(bytes + a.offset, a.length),
+                              std::string_view(bytes + b.offset, b.length));
+      });
 }
 
 void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {

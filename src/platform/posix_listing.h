@@ -27,14 +27,14 @@ class FolderListing {
  private:
   friend class FolderReader;
   struct NativeNameSpan {
-    size_t offset;    // into native_bytes_
-    uint32_t length;  // without the zero
+    size_t offset;       // into native_bytes_
+    uint32_t length;     // without the zero
     unsigned char type;  // d_type
   };
 
   std::vector<char> native_bytes_;
   std::vector<NativeNameSpan> names_;  // in enumeration order once sorted
-  std::vector<char> shown_bytes_;     // shown names that differ from their native bytes
+  std::vector<char> shown_bytes_;      // shown names that differ from their native bytes
   std::vector<FolderEntry> entries_;   // parallel to names_
 };
 

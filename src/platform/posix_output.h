@@ -1,4 +1,5 @@
-// Standard output and the total file on POSIX: whole lines at once, never blocking or failing a run.
+// Standard output and the total file on POSIX: whole lines at once, never blocking or failing a
+// run.
 #pragma once
 
 #include <string>

@@ -23,11 +23,22 @@ std::string ExpandComposites(std::string_view format) {
     }
     const char conversion = format[++i];
     switch (conversion) {
-      case 'D': out += "%m/%d/%y"; break;
-      case 'F': out += "%Y-%m-%d"; break;
-      case 'T': out += "%H:%M:%S"; break;
-      case 'R': out += "%H:%M"; break;
-      default: out += '%'; out += conversion; break;
+      case 'D':
+        out += "%m/%d/%y";
+        break;
+      case 'F':
+        out += "%Y-%m-%d";
+        break;
+      case 'T':
+        out += "%H:%M:%S";
+        break;
+      case 'R':
+        out += "%H:%M";
+        break;
+      default:
+        out += '%';
+        out += conversion;
+        break;
     }
   }
   return out;

@@ -28,7 +28,8 @@ class TextConverter {
   TextConverter& operator=(const TextConverter&) = delete;
 
   // A fixed text of the program, UTF-8 to code page 932; a character the code page lacks (or a
-  // malformed byte) becomes "?". Control characters pass unchanged: the texts hold none by accident.
+  // malformed byte) becomes "?". Control characters pass unchanged: the texts hold none by
+  // accident.
   std::string FixedText(std::string_view utf8);
 
   // Writes the form in which a native name or argument is shown: pure ASCII as it is, valid UTF-8

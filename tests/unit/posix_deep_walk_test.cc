@@ -95,23 +95,25 @@ TEST(PosixDeepWalk, WalksPathsFarBeyondPathMaxWithSixteenDescriptors) {
   ASSERT_TRUE(MakeChain(folder.path(), name, 300));  // about 60,000 bytes of path at the bottom
   const std::string root = folder.path();
   EXPECT_EQ("", RunInChild([&]() -> std::string {
-    if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
-    std::unique_ptr<Platform> platform = NewSystemPlatform();
-    std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
-    return WalkChain(*walker, root, name, 300);
-  }));
+              if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
+              std::unique_ptr<Platform> platform = NewSystemPlatform();
+              std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
+              return WalkChain(*walker, root, name, 300);
+            }));
 }
 
 TEST(PosixDeepWalk, WalksTenThousandLevels) {
   TempFolder folder(FastTempBase());
   ASSERT_TRUE(MakeChain(folder.path(), "d", 10000));
   const std::string root = folder.path();
-  EXPECT_EQ("", RunInChild([&]() -> std::string {
-    if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
-    std::unique_ptr<Platform> platform = NewSystemPlatform();
-    std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
-    return WalkChain(*walker, root, "d", 10000);
-  }, 300));
+  EXPECT_EQ("", RunInChild(
+                    [&]() -> std::string {
+                      if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
+                      std::unique_ptr<Platform> platform = NewSystemPlatform();
+                      std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
+                      return WalkChain(*walker, root, "d", 10000);
+                    },
+                    300));
 }
 
 // Every level is reached through a link, so a folder's ".." is never the folder above it in the
@@ -130,27 +132,28 @@ TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenDescriptors) {
   }
   const std::string root = folder.Path("d0");
   EXPECT_EQ("", RunInChild([&]() -> std::string {
-    if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
-    std::unique_ptr<Platform> platform = NewSystemPlatform();
-    std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
-    // "next" sorts before "z" and after "f": the chain's names are f, next, z.
-    if (!walker->EnterRoot(root) || !walker->ListFolder(false)) return "root not listed";
-    for (int level = 0; level < kDepth; ++level) {
-      if (EntryNames(*walker) != Names{"f", "next", "z"}) return "level " + std::to_string(level);
-      if (!walker->EnterSubfolder(1) || !walker->ListFolder(false)) {
-        return "cannot go below level " + std::to_string(level);
-      }
-    }
-    for (int level = kDepth; level >= 0; --level) {
-      const long z = FindEntry(*walker, "z");
-      if (z < 0 || !walker->EnterSubfolder(static_cast<size_t>(z))) {
-        return "cannot enter z at level " + std::to_string(level);
-      }
-      walker->LeaveFolder();
-      if (level > 0) walker->LeaveFolder();
-    }
-    return "";
-  }));
+              if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
+              std::unique_ptr<Platform> platform = NewSystemPlatform();
+              std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
+              // "next" sorts before "z" and after "f": the chain's names are f, next, z.
+              if (!walker->EnterRoot(root) || !walker->ListFolder(false)) return "root not listed";
+              for (int level = 0; level < kDepth; ++level) {
+                if (EntryNames(*walker) != Names{"f", "next", "z"})
+                  return "level " + std::to_string(level);
+                if (!walker->EnterSubfolder(1) || !walker->ListFolder(false)) {
+                  return "cannot go below level " + std::to_string(level);
+                }
+              }
+              for (int level = kDepth; level >= 0; --level) {
+                const long z = FindEntry(*walker, "z");
+                if (z < 0 || !walker->EnterSubfolder(static_cast<size_t>(z))) {
+                  return "cannot enter z at level " + std::to_string(level);
+                }
+                walker->LeaveFolder();
+                if (level > 0) walker->LeaveFolder();
+              }
+              return "";
+            }));
 }
 
 TEST(PosixDeepWalk, ALinkLoopEndsTheWalk) {

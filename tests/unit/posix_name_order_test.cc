@@ -1,18 +1,17 @@
 // The fixed enumeration order of a folder's entries on the POSIX platform.
+#include "platform/posix_name_order.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "platform/posix_name_order.h"
-
 namespace {
 
 std::vector<std::string> Sorted(std::vector<std::string> names) {
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return NativeNameLess(a, b);
-  });
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return NativeNameLess(a, b); });
   return names;
 }
 

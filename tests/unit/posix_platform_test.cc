@@ -83,9 +83,12 @@ TEST_F(PosixPlatformTest, TellsWhetherAFolderExists) {
     std::string path;
     bool exists;
   } rows[] = {
-      {folder_.path(), true},          {folder_.Path("folder"), true},
-      {folder_.Path("link"), true},    {folder_.Path("file"), false},
-      {folder_.Path("dangling"), false}, {folder_.Path("missing"), false},
+      {folder_.path(), true},
+      {folder_.Path("folder"), true},
+      {folder_.Path("link"), true},
+      {folder_.Path("file"), false},
+      {folder_.Path("dangling"), false},
+      {folder_.Path("missing"), false},
       {"", false},
   };
   for (const auto& row : rows) {
@@ -144,38 +147,40 @@ TEST_F(PosixPlatformTest, ATotalFileThatCannotBeOpenedIsSkipped) {
 TEST_F(PosixPlatformTest, AFifoWithoutReaderDoesNotHoldUpTheTotalFile) {
   const std::string fifo = folder_.Path("fifo");
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
-  EXPECT_EQ("", RunInChild([&]() -> std::string {
-    const auto start = std::chrono::steady_clock::now();
-    NewSystemPlatform()->AppendTotalFile(fifo.c_str(), "12\r\n");
-    const auto waited = std::chrono::steady_clock::now() - start;
-    return waited < std::chrono::seconds(2) ? "" : "waited for a reader";
-  }, 5));
+  EXPECT_EQ("", RunInChild(
+                    [&]() -> std::string {
+                      const auto start = std::chrono::steady_clock::now();
+                      NewSystemPlatform()->AppendTotalFile(fifo.c_str(), "12\r\n");
+                      const auto waited = std::chrono::steady_clock::now() - start;
+                      return waited < std::chrono::seconds(2) ? "" : "waited for a reader";
+                    },
+                    5));
 }
 
 TEST_F(PosixPlatformTest, WritesEachLineWholeToStandardOutput) {
   const std::string file = folder_.Path("out");
   EXPECT_EQ("", RunInChild([&]() -> std::string {
-    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) return "cannot redirect";
-    std::unique_ptr<Platform> platform = NewSystemPlatform();
-    platform->WriteLine(std::string(kNihongo) + "\r\n");
-    platform->WriteLine(std::string(100000, 'x') + "\r\n");
-    return "";
-  }));
+              const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+              if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) return "cannot redirect";
+              std::unique_ptr<Platform> platform = NewSystemPlatform();
+              platform->WriteLine(std::string(kNihongo) + "\r\n");
+              platform->WriteLine(std::string(100000, 'x') + "\r\n");
+              return "";
+            }));
   EXPECT_EQ(std::string(kNihongo) + "\r\n" + std::string(100000, 'x') + "\r\n", ReadFile(file));
 }
 
 TEST_F(PosixPlatformTest, AClosedPipeDoesNotEndTheProgram) {
   EXPECT_EQ("", RunInChild([]() -> std::string {
-    int ends[2];
-    if (pipe(ends) != 0) return "no pipe";
-    close(ends[0]);
-    if (dup2(ends[1], STDOUT_FILENO) < 0) return "cannot redirect";
-    std::unique_ptr<Platform> platform = NewSystemPlatform();
-    platform->WriteLine("lost\r\n");
-    platform->WriteLine("lost too\r\n");
-    return "";  // reaching this means SIGPIPE did not kill the process
-  }));
+              int ends[2];
+              if (pipe(ends) != 0) return "no pipe";
+              close(ends[0]);
+              if (dup2(ends[1], STDOUT_FILENO) < 0) return "cannot redirect";
+              std::unique_ptr<Platform> platform = NewSystemPlatform();
+              platform->WriteLine("lost\r\n");
+              platform->WriteLine("lost too\r\n");
+              return "";  // reaching this means SIGPIPE did not kill the process
+            }));
 }
 
 TEST_F(PosixPlatformTest, LowerCasesOnlyAsciiLettersOutsideDoubleByteCharacters) {
@@ -199,11 +204,11 @@ TEST_F(PosixPlatformTest, GivesDosDateAndTime) {
 
 TEST_F(PosixPlatformTest, SeparatorsFallBackWhenTheLocaleHasNone) {
   EXPECT_EQ("", RunInChild([]() -> std::string {
-    setenv("LC_ALL", "ja_JP.UTF-8", 1);  // its formats put 年 and 時 between fields
-    std::string date, time;
-    NewSystemPlatform()->GetDateTimeSeparators(date, time);
-    return date == "/" && time == ":" ? "" : "got " + date + " and " + time;
-  }));
+              setenv("LC_ALL", "ja_JP.UTF-8", 1);  // its formats put 年 and 時 between fields
+              std::string date, time;
+              NewSystemPlatform()->GetDateTimeSeparators(date, time);
+              return date == "/" && time == ":" ? "" : "got " + date + " and " + time;
+            }));
 }
 
 }  // namespace

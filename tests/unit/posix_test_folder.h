@@ -50,7 +50,8 @@ class TempFolder {
   bool MakeFile(std::string_view relative, std::string_view bytes = "") const {
     const int fd = open(Path(relative).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    const bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    const bool written =
+        write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     return close(fd) == 0 && written;
   }
   bool MakeLink(std::string_view target, std::string_view relative) const {

@@ -1,10 +1,11 @@
 // Conversions of the POSIX platform: names, arguments and fixed texts to code page 932 and back.
+#include "platform/posix_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "platform/posix_native_paths.h"
-#include "platform/posix_text.h"
 
 namespace {
 
@@ -77,10 +78,18 @@ TEST(PosixUtf8, TellsWellFormedFromMalformed) {
     std::string text;
     bool valid;
   } rows[] = {
-      {"", true},          {"abc", true},          {"日本", true},
-      {"😀", true},        {"\xC3", false},        {"\xC3\x28", false},
-      {"\xC1\xBF", false}, {"\xE0\x80\xAF", false}, {"\xED\xBF\xBF", false},
-      {"\xF4\x90\x80\x80", false}, {"\xF5\x80\x80\x80", false}, {"\x80", false},
+      {"", true},
+      {"abc", true},
+      {"日本", true},
+      {"😀", true},
+      {"\xC3", false},
+      {"\xC3\x28", false},
+      {"\xC1\xBF", false},
+      {"\xE0\x80\xAF", false},
+      {"\xED\xBF\xBF", false},
+      {"\xF4\x90\x80\x80", false},
+      {"\xF5\x80\x80\x80", false},
+      {"\x80", false},
   };
   for (const auto& row : rows) EXPECT_EQ(row.valid, IsValidUtf8(row.text)) << row.text;
 }

@@ -24,15 +24,13 @@ TEST(PosixFileTime, CountsHundredNanosecondsSince1601) {
       {"nanoseconds in 100 ns steps", 0, 123456789, 0, kUnixEpochAsFileTime + 1234567},
       {"nine hours east", 0, 0, 9 * 3600, kUnixEpochAsFileTime + 9 * 3600 * 10000000ull},
       {"five hours west", 0, 0, -5 * 3600, kUnixEpochAsFileTime - 5 * 3600 * 10000000ull},
-      {"2021-03-04 05:06:07 UTC", 1614834367, 0, 0,
-       (1614834367ull + 11644473600ull) * 10000000ull},
+      {"2021-03-04 05:06:07 UTC", 1614834367, 0, 0, (1614834367ull + 11644473600ull) * 10000000ull},
       {"1601-01-01 exactly", -11644473600, 0, 0, 0},
       {"before 1601", -11644473601, 999999999, 0, 0},
       {"far before 1601", INT64_MIN, 0, 0, 0},
       {"moved before 1601 by the offset", -11644473600, 0, -3600, 0},
       {"past the 64-bit range", INT64_MAX, 999999999, 0, UINT64_MAX},
-      {"last second that fits", 1844674407370, 0, -11644473600,
-       1844674407370ull * 10000000ull},
+      {"last second that fits", 1844674407370, 0, -11644473600, 1844674407370ull * 10000000ull},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(row.expected,
@@ -81,14 +79,12 @@ TEST(PosixSeparators, TakesTheTextBetweenTheFirstTwoFields) {
     const char* format;
     const char* separator;  // empty: none that fits
   } rows[] = {
-      {"%m/%d/%y", "/"},     {"%d.%m.%Y", "."},     {"%Y-%m-%d", "-"},
-      {"%H:%M:%S", ":"},     {"%H.%M.%S", "."},     {"%D", "/"},
-      {"%F", "-"},           {"%T", ":"},           {"%R", ":"},
-      {"%e-%b-%Y", "-"},     {"%-m/%-d/%Y", "/"},   {"%Od/%Om/%Oy", "/"},
-      {"%d%%%m", "%"},       {"%%%d/%m", "/"},      {"%Y年%m月%d日", ""},
-      {"%H時%M分%S秒", ""}, {"%d. %m. %Y", ""},    {"%d %m %Y", ""},
-      {"%r", ""},            {"%H", ""},            {"", ""},
-      {"%Y%m%d", ""},        {"%a %d/%m", ""},
+      {"%m/%d/%y", "/"},  {"%d.%m.%Y", "."}, {"%Y-%m-%d", "-"},    {"%H:%M:%S", ":"},
+      {"%H.%M.%S", "."},  {"%D", "/"},       {"%F", "-"},          {"%T", ":"},
+      {"%R", ":"},        {"%e-%b-%Y", "-"}, {"%-m/%-d/%Y", "/"},  {"%Od/%Om/%Oy", "/"},
+      {"%d%%%m", "%"},    {"%%%d/%m", "/"},  {"%Y年%m月%d日", ""}, {"%H時%M分%S秒", ""},
+      {"%d. %m. %Y", ""}, {"%d %m %Y", ""},  {"%r", ""},           {"%H", ""},
+      {"", ""},           {"%Y%m%d", ""},    {"%a %d/%m", ""},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(row.separator, FieldSeparator(row.format)) << row.format;

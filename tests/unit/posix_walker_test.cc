@@ -1,6 +1,6 @@
 // The POSIX folder walker on real temporary folders: names, order, links, sizes and times.
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -232,7 +232,8 @@ TEST_F(PosixWalkerTest, GivesTimesAsLocalFileTimesAtTheRunsOffset) {
   // A broken link reports the link itself: its own time and the length of its target.
   EXPECT_TRUE(Entry("broken").HasInfo);
   EXPECT_EQ(14u, Entry("broken").Size);
-  EXPECT_EQ((946684800 + k1601To1970 + 9 * 3600) * kTicks, FileTimeValue(Entry("broken").WriteTime));
+  EXPECT_EQ((946684800 + k1601To1970 + 9 * 3600) * kTicks,
+            FileTimeValue(Entry("broken").WriteTime));
 }
 
 TEST_F(PosixWalkerTest, LinkReportsItsTargetsSizeAndTime) {
