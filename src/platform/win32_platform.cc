@@ -60,9 +60,7 @@ class Win32Platform : public Platform {
     return length == 0 || length >= size ? -1 : 0;
   }
 
-  int SetCurrentDirectory(const char* path) override {
-    return SetCurrentDirectoryA(path) ? 0 : -1;
-  }
+  int SetCurrentDirectory(const char* path) override { return SetCurrentDirectoryA(path) ? 0 : -1; }
 
   bool DirectoryExists(const char* path) override {
     DWORD attributes = GetFileAttributesA(path);

@@ -24,7 +24,8 @@ std::string Cp932FromUtf8(std::string_view utf8) {
   std::wstring wide = WideFromUtf8(utf8);
   if (wide.empty()) return std::string();
   int size = static_cast<int>(wide.size());
-  int length = WideCharToMultiByte(kCodePage932, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  int length =
+      WideCharToMultiByte(kCodePage932, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
   if (length <= 0) return std::string();
   std::string text(length, '\0');
   WideCharToMultiByte(kCodePage932, 0, wide.data(), size, text.data(), length, nullptr, nullptr);

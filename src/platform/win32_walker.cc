@@ -25,7 +25,7 @@ struct WalkLevel {
   std::vector<FolderEntry> entries;
   std::vector<size_t> name_offsets;
   std::vector<bool> is_link;  // a reparse point: a link or junction
-  std::string names;  // every name of the listing, each followed by a zero
+  std::string names;          // every name of the listing, each followed by a zero
 };
 
 bool IsDotOrDotDot(const char* name) {

@@ -68,9 +68,9 @@ const struct {
     {"big.iso", 1000000000, 1400000000},
     {"mixed Case.Md", 123456, 1300000000},
     {"a,b.csv", 1, 1200000000},
-    {"_under", 2, 315532800},  // 1980-01-01 00:00 UTC
-    {"old.txt", 3, 86400},     // 1970: before the DOS dates
-    {"far.txt", 4, 4450000000},  // 2111: after them
+    {"_under", 2, 315532800},     // 1980-01-01 00:00 UTC
+    {"old.txt", 3, 86400},        // 1970: before the DOS dates
+    {"far.txt", 4, 4450000000},   // 2111: after them
     {"edge.txt", 5, 4354819199},  // 2107-12-31 23:59:59 UTC: the last DOS date, or after it
     {"表.txt", 500, 1400000000},
     {"予定表.xlsx", 12345, 1400000060},
@@ -95,11 +95,11 @@ const struct {
   const char* path;
   std::time_t time;
 } kFolders[] = {
-    {"Docs", 1234567890},    {"Docs/Old", 1234567891}, {"Docs/日本語", 1234567880},
-    {"src", 1234567000},     {"src/lib", 1234567001},  {"src/lib/inner", 1234567002},
+    {"Docs", 1234567890},      {"Docs/Old", 1234567891}, {"Docs/日本語", 1234567880},
+    {"src", 1234567000},       {"src/lib", 1234567001},  {"src/lib/inner", 1234567002},
     {"src/lib/inner/none", 1}, {"ソフト", 1234567895},   {"ソフト/設定", 1234567896},
-    {"漢字", 1234567893},    {"zeta", 1234567894},     {"Empty", 1234567892},
-    {"表", 1234567899},      {".git", 1234567897},     {".hidden", 1234567898},
+    {"漢字", 1234567893},      {"zeta", 1234567894},     {"Empty", 1234567892},
+    {"表", 1234567899},        {".git", 1234567897},     {".hidden", 1234567898},
 };
 
 class WineDifferential : public ::testing::Test {
