@@ -54,8 +54,8 @@ constexpr KeywordRow kKeywords[] = {
 
 // Byte by byte, without decoding: the second byte of a double-byte character that falls in
 // a to z is changed too, exactly as the keys have always been matched.
-void UpperCaseKey(char* argument, size_t end) {
-  for (size_t i = 1; i < end; ++i) {
+void UpperCaseKey(char* argument, size_t begin, size_t end) {
+  for (size_t i = begin; i < end; ++i) {
     if (argument[i] >= 'a' && argument[i] <= 'z')
       argument[i] = static_cast<char>(argument[i] - 0x20);
   }
@@ -124,8 +124,16 @@ int ParseOption(Platform& platform, const std::map<std::string, int>& table, cha
   const size_t length = std::strlen(argument);
   const char* equals_sign = std::strchr(argument, '=');
   const size_t equals = equals_sign ? static_cast<size_t>(equals_sign - argument) : length;
-  UpperCaseKey(argument, equals);
-  auto found = table.find(std::string(argument + 1, equals - 1));
+  std::string key(argument + 1, equals - 1);
+  UpperCaseKey(key.data(), 0, key.size());
+  auto found = table.find(key);
+  // Where "/" also begins absolute paths, an argument that is no keyword but a path is the
+  // folder to chart, kept exactly as typed.
+  if (found == table.end() && argument[0] == '/' && platform.IsSlashPath(argument)) {
+    CopyIntoField(g_options.RootPath, argument);
+    return 0;
+  }
+  UpperCaseKey(argument, 1, equals);
   const int action = found == table.end() ? kUnknownOption : found->second;
   return PerformAction(platform, action, argument, length, equals);
 }

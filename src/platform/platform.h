@@ -66,6 +66,13 @@ class Platform {
   // 0 when `path` became the current directory, -1 otherwise.
   virtual int SetCurrentDirectory(const char* path) = 0;
   virtual bool DirectoryExists(const char* path) = 0;
+  // True when `argument`, which begins with "/" and is no option keyword, names a folder on
+  // this system rather than a bad option: an absolute path where "/" separates names. Never
+  // on Windows, where "/" always starts an option.
+  virtual bool IsSlashPath(const char* argument) {
+    (void)argument;
+    return false;
+  }
 
   // --- Folder scan
   virtual std::unique_ptr<FolderWalker> NewFolderWalker() = 0;

@@ -62,6 +62,14 @@ class PosixPlatform : public Platform {
     return stat(paths_.NativePath(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
   }
 
+  // A second "/" before any "=" can only be a path (no option key holds one); otherwise the
+  // argument is a path when it names an existing folder, such as /tmp.
+  bool IsSlashPath(const char* argument) override {
+    const std::string_view text = argument;
+    const std::string_view key = text.substr(0, text.find('='));
+    return key.find('/', 1) != std::string_view::npos || DirectoryExists(argument);
+  }
+
   std::unique_ptr<FolderWalker> NewFolderWalker() override {
     return std::make_unique<PosixFolderWalker>(converter_, paths_, utc_offset_seconds_,
                                                MaxOpenFolders());

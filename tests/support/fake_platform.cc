@@ -190,6 +190,13 @@ bool FakePlatform::DirectoryExists(const char* path) {
   return node && node->is_folder && path[0] != 0;
 }
 
+bool FakePlatform::IsSlashPath(const char* argument) {
+  if (!slash_paths) return false;
+  const std::string_view text = argument;
+  const std::string_view key = text.substr(0, text.find('='));
+  return key.find('/', 1) != std::string_view::npos || DirectoryExists(argument);
+}
+
 std::unique_ptr<FolderWalker> FakePlatform::NewFolderWalker() {
   return std::make_unique<FakeWalker>(*this);
 }

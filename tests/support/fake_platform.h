@@ -43,6 +43,7 @@ class FakePlatform : public Platform {
   int walkers_alive = 0;
 
   std::string current_directory = "C:\\Work";
+  bool slash_paths = false;  // "/" begins absolute paths too, as on POSIX
   std::string date_separator = "/";
   std::string time_separator = ":";
 
@@ -53,6 +54,7 @@ class FakePlatform : public Platform {
   int GetCurrentDirectory(char* buffer, size_t size) override;
   int SetCurrentDirectory(const char* path) override;
   bool DirectoryExists(const char* path) override;
+  bool IsSlashPath(const char* argument) override;
   std::unique_ptr<FolderWalker> NewFolderWalker() override;
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override;
   void GetDateTimeSeparators(std::string& date, std::string& time) override;
