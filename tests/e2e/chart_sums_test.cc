@@ -1,0 +1,180 @@
+// Folder sums and cumulative totals on real folders, in every combination of /Sum and /Total,
+// and file sizes at the edges of the 13-byte column and of the 32-bit sums.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "fake_platform.h"
+
+namespace {
+
+// Charts the folder "r" of `tree`, from the tree's own folder, so the root line reads "r".
+RunResult ChartR(const TempTree& tree, const std::vector<std::string>& options) {
+  std::vector<std::string> arguments{"r"};
+  arguments.insert(arguments.end(), options.begin(), options.end());
+  return RunProgram(arguments, RunSettings{tree.Path(), {}});
+}
+
+std::string Lines(const std::vector<std::string>& utf8_lines) {
+  std::string bytes;
+  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
+  return bytes;
+}
+
+std::string Blanks(size_t count) { return std::string(count, ' '); }
+
+// r: x1 (100), x2 (250); S: y (50), with the empty folder T; U: only the folder V, which holds
+// w (1,000). So r has 2 files of 350 bytes of its own and 4 files of 1,400 bytes in all.
+void MakeSumsTree(TempTree& tree) {
+  ASSERT_TRUE(tree.MakeFile("r/x1", 100));
+  ASSERT_TRUE(tree.MakeFile("r/x2", 250));
+  ASSERT_TRUE(tree.MakeFile("r/S/y", 50));
+  ASSERT_TRUE(tree.MakeFolder("r/S/T"));
+  ASSERT_TRUE(tree.MakeFile("r/U/V/w", 1000));
+}
+
+TEST(ChartSums, EachCombinationOfSumAndTotal) {
+  TempTree tree;
+  MakeSumsTree(tree);
+  const std::vector<std::string> plain = {"r", "├─S", "│  └─T", "└─U", "    └─V"};
+  const std::vector<std::string> sums = {
+      "r（2 ファイル 350 バイト）",
+      "├─S（1 ファイル 50 バイト）",
+      "│  └─T（0 ファイル 0 バイト）",
+      "└─U（0 ファイル 0 バイト）",
+      "    └─V（1 ファイル 1,000 バイト）",
+  };
+  const std::vector<std::string> totals = {
+      "r（累計 4 ファイル 1,400 バイト）",
+      "├─S（累計 1 ファイル 50 バイト）",
+      "│  └─T（累計 0 ファイル 0 バイト）",
+      "└─U（累計 1 ファイル 1,000 バイト）",
+      "    └─V（累計 1 ファイル 1,000 バイト）",
+  };
+  const std::vector<std::string> both = {
+      "r（2 ファイル 350 バイト、累計 4 ファイル 1,400 バイト）",
+      "├─S（1 ファイル 50 バイト、累計 1 ファイル 50 バイト）",
+      "│  └─T（0 ファイル 0 バイト、累計 0 ファイル 0 バイト）",
+      "└─U（0 ファイル 0 バイト、累計 1 ファイル 1,000 バイト）",
+      "    └─V（1 ファイル 1,000 バイト、累計 1 ファイル 1,000 バイト）",
+  };
+  const struct {
+    std::vector<std::string> options;
+    const std::vector<std::string>& lines;
+  } rows[] = {
+      {{}, plain},
+      {{"/Sum-", "/Total-"}, plain},
+      {{"/Sum", "/Sum-"}, plain},
+      {{"/Sum"}, sums},
+      {{"/sum+", "/Total-"}, sums},
+      {{"/Total"}, totals},
+      {{"-TOTAL+"}, totals},
+      {{"/Sum", "/Total"}, both},
+      {{"/Total+", "/Sum+"}, both},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.options));
+    std::vector<std::string> options{"/SN"};
+    options.insert(options.end(), row.options.begin(), row.options.end());
+    RunResult run = ChartR(tree, options);
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(Lines(row.lines), run.out);
+  }
+}
+
+// Files add nothing but their own lines: the sums of a folder line are the same with /F, and a
+// file line carries no summary.
+TEST(ChartSums, FileLinesCarryNoSummary) {
+  TempTree tree;
+  MakeSumsTree(tree);
+  RunResult run = ChartR(tree, {"/F", "/Sum", "/Total", "/SN"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(Lines({
+                "r（2 ファイル 350 バイト、累計 4 ファイル 1,400 バイト）",
+                "│  x1",
+                "│  x2",
+                "├─S（1 ファイル 50 バイト、累計 1 ファイル 50 バイト）",
+                "│  │  y",
+                "│  └─T（0 ファイル 0 バイト、累計 0 ファイル 0 バイト）",
+                "└─U（0 ファイル 0 バイト、累計 1 ファイル 1,000 バイト）",
+                "    └─V（1 ファイル 1,000 バイト、累計 1 ファイル 1,000 バイト）",
+                "            w",
+            }),
+            run.out);
+}
+
+TEST(ChartSums, EmptyRootWithSumAndTotal) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFolder("r"));
+  RunResult run = ChartR(tree, {"/Sum", "/Total", "/F"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(Cp932("r（0 ファイル 0 バイト、累計 0 ファイル 0 バイト）") + "\r\n", run.out);
+  // The same line as raw bytes: （0 ファイル 0 バイト、累計 0 ファイル 0 バイト）
+  EXPECT_EQ(
+      "r\x81\x69" "0 \x83\x74\x83\x40\x83\x43\x83\x8B 0 \x83\x6F\x83\x43\x83\x67\x81\x41"
+      "\x97\xDD\x8C\x76 0 \x83\x74\x83\x40\x83\x43\x83\x8B 0 \x83\x6F\x83\x43\x83\x67\x81\x6A\r\n",
+      run.out);
+}
+
+constexpr off_t k4GiB = off_t{1} << 32;
+
+// Sizes at the edges: the column is one blank and 13 bytes, right-aligned; 4,294,967,295 and
+// 1,000,000,000 fill it; a file of 4 GiB + 10 bytes keeps its low 32 bits, 10; sums wrap at 2^32.
+TEST(ChartSums, SizesInTheColumnAndInTheSums) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/big/huge", k4GiB + 10));
+  const struct {
+    const char* name;
+    off_t size;
+  } files[] = {
+      {"s1", 0},      {"s2", 999},     {"s3", 1000},       {"s4", 123456},
+      {"s5", 1234567}, {"s6", 4294967295}, {"s7", 1000000000},
+  };
+  for (const auto& file : files) ASSERT_TRUE(tree.MakeFile(std::string("r/z/") + file.name, file.size));
+  // z: 0 + 999 + 1,000 + 123,456 + 1,234,567 + 4,294,967,295 + 1,000,000,000
+  //    = 5,297,327,317, which is 1,001,360,021 modulo 2^32; r adds big's 10.
+  RunResult run = ChartR(tree, {"/F", "/Size", "/Sum", "/Total", "/SN"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(Lines({
+                "r（0 ファイル 0 バイト、累計 8 ファイル 1,001,360,031 バイト）",
+                "├─big（1 ファイル 10 バイト、累計 1 ファイル 10 バイト）",
+                "│      huge " + Blanks(11) + "10",
+                "└─z（7 ファイル 1,001,360,021 バイト、累計 7 ファイル 1,001,360,021 バイト）",
+                "        s1 " + Blanks(12) + "0",
+                "        s2 " + Blanks(10) + "999",
+                "        s3 " + Blanks(8) + "1,000",
+                "        s4 " + Blanks(6) + "123,456",
+                "        s5 " + Blanks(4) + "1,234,567",
+                "        s6 4,294,967,295",
+                "        s7 1,000,000,000",
+            }),
+            run.out);
+}
+
+// Sums of every file below, wrapping modulo 2^32 on the way up: two files of 4 GiB - 1 bytes in
+// separate folders sum to 4 GiB - 2 at their common parent.
+TEST(ChartSums, CumulativeTotalsWrapAtTheTop) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/a/f", 4294967295));
+  ASSERT_TRUE(tree.MakeFile("r/b/f", 4294967295));
+  ASSERT_TRUE(tree.MakeFile("r/c/f", 3));
+  RunResult run = ChartR(tree, {"/Total", "/SN"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  // 4,294,967,295 * 2 + 3 = 8,589,934,593, which is 1 modulo 2^32.
+  EXPECT_EQ(Lines({
+                "r（累計 3 ファイル 1 バイト）",
+                "├─a（累計 1 ファイル 4,294,967,295 バイト）",
+                "├─b（累計 1 ファイル 4,294,967,295 バイト）",
+                "└─c（累計 1 ファイル 3 バイト）",
+            }),
+            run.out);
+}
+
+}  // namespace
