@@ -1,4 +1,4 @@
-// Line output to standard output and to the append-mode total file.
+// Line output to standard output (as a terminal can read it) and to the append-mode total file.
 #include "platform/posix_output.h"
 
 #include <fcntl.h>
@@ -29,4 +29,28 @@ void AppendLineToFile(const std::string& native_name, std::string_view line) {
   if (fd < 0) return;  // a total file that cannot be opened is not written
   WriteAllBytes(fd, line);
   close(fd);
+}
+
+Console::Console(TextConverter& texts) {
+  const bool is_output_terminal = isatty(STDOUT_FILENO) == 1;
+  const bool is_error_terminal = isatty(STDERR_FILENO) == 1;
+  // The locale is not even looked at when neither stream is a terminal: a pipe or a file must
+  // get the same bytes whatever the environment says.
+  if ((is_output_terminal || is_error_terminal) && IsUtf8Locale()) {
+    terminal_ = std::make_unique<TerminalConverter>();
+    if (!terminal_->IsReady()) terminal_.reset();
+  }
+  is_output_converted_ = is_output_terminal && terminal_ != nullptr;
+  if (is_error_terminal) {
+    progress_ = std::make_unique<ProgressLine>(STDERR_FILENO, texts, terminal_.get());
+  }
+}
+
+Console::~Console() {
+  if (progress_) progress_->Erase();
+}
+
+void Console::WriteLine(std::string_view line) {
+  if (progress_) progress_->Erase();
+  WriteAllBytes(STDOUT_FILENO, is_output_converted_ ? terminal_->ToUtf8(line) : line);
 }

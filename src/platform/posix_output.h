@@ -1,9 +1,14 @@
-// Standard output and the total file on POSIX: whole lines at once, never blocking or failing a
-// run.
+// Standard output, standard error and the total file on POSIX: whole lines at once, never blocking
+// or failing a run; on a terminal, shown as the terminal can read them.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/posix_progress.h"
+#include "platform/posix_terminal.h"
+#include "platform/posix_text.h"
 
 // Makes a closed pipe a write error instead of the end of the process: the run goes on, the total
 // file is still written and the exit status stays as it was.
@@ -16,3 +21,27 @@ void WriteAllBytes(int fd, std::string_view bytes);
 // Appends `line` to the file `native_name`, creating it. Silent when it cannot be opened; a FIFO
 // without a reader refuses at once instead of hanging the run.
 void AppendLineToFile(const std::string& native_name, std::string_view line);
+
+// Standard output and error as the run found them. A pipe or a file gets the code page 932 bytes
+// unchanged; a terminal whose locale is UTF-8 gets each line in UTF-8. Standard error carries
+// the progress line, and only when it is a terminal.
+class Console {
+ public:
+  // `texts` gives the progress line its labels and must outlive the console.
+  explicit Console(TextConverter& texts);
+  ~Console();  // a progress line still shown is erased
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
+
+  // Writes one whole line, its CR LF included, to standard output with one write, after the
+  // progress line is taken off the screen.
+  void WriteLine(std::string_view line);
+
+  // The progress line of the scan; null when standard error is no terminal.
+  ProgressLine* Progress() { return progress_.get(); }
+
+ private:
+  std::unique_ptr<TerminalConverter> terminal_;  // null unless a terminal takes UTF-8
+  bool is_output_converted_ = false;
+  std::unique_ptr<ProgressLine> progress_;
+};

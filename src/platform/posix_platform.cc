@@ -18,7 +18,8 @@ namespace {
 
 class PosixPlatform : public Platform {
  public:
-  PosixPlatform() : paths_(converter_), utc_offset_seconds_(CurrentUtcOffsetSeconds()) {
+  PosixPlatform()
+      : paths_(converter_), utc_offset_seconds_(CurrentUtcOffsetSeconds()), console_(converter_) {
     IgnoreBrokenPipes();
   }
 
@@ -72,7 +73,7 @@ class PosixPlatform : public Platform {
 
   std::unique_ptr<FolderWalker> NewFolderWalker() override {
     return std::make_unique<PosixFolderWalker>(converter_, paths_, utc_offset_seconds_,
-                                               MaxOpenFolders());
+                                               MaxOpenFolders(), console_.Progress());
   }
 
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override {
@@ -83,7 +84,7 @@ class PosixPlatform : public Platform {
     ReadLocaleSeparators(date, time);
   }
 
-  void WriteLine(std::string_view line) override { WriteAllBytes(STDOUT_FILENO, line); }
+  void WriteLine(std::string_view line) override { console_.WriteLine(line); }
 
   void AppendTotalFile(const char* name, std::string_view line) override {
     AppendLineToFile(paths_.NativePath(name), line);
@@ -93,6 +94,7 @@ class PosixPlatform : public Platform {
   TextConverter converter_;
   NativePathBook paths_;
   const int64_t utc_offset_seconds_;  // taken once, as FileTimeToLocalFileTime does
+  Console console_;
 };
 
 }  // namespace

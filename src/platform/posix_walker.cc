@@ -36,10 +36,14 @@ size_t PosixFolderWalker::FolderIdHash::operator()(const FolderId& id) const {
 }
 
 PosixFolderWalker::PosixFolderWalker(TextConverter& converter, NativePathBook& paths,
-                                     int64_t utc_offset_seconds, size_t max_open)
+                                     int64_t utc_offset_seconds, size_t max_open,
+                                     ProgressLine* progress)
     : paths_(paths),
       reader_(converter, utc_offset_seconds),
-      max_open_(std::max<size_t>(max_open, 2)) {}  // the root's and the current folder's
+      max_open_(std::max<size_t>(max_open, 2)),  // the root's and the current folder's
+      progress_(progress) {
+  if (progress_ != nullptr) progress_->Begin(MonotonicMilliseconds());
+}
 
 PosixFolderWalker::~PosixFolderWalker() {
   for (size_t depth = 0; depth < depth_; ++depth) CloseFd(depth);
@@ -54,6 +58,7 @@ bool PosixFolderWalker::EnterRoot(std::string_view path) {
     fd = open(native.c_str(), kFolderOpenFlags);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return false;
+  if (progress_ != nullptr) root_shown_ = path;
   return PushLevel(fd, 0);
 }
 
@@ -77,6 +82,7 @@ bool PosixFolderWalker::ListFolder(bool with_info) {
   if (!EnsureOpen(depth)) return false;
   const bool listed = reader_.Read(level.fd, level.fd_was_read, with_info, level.listing);
   level.fd_was_read = true;
+  if (progress_ != nullptr) ReportProgress(level.listing);
   return listed;
 }
 
@@ -205,4 +211,23 @@ bool PosixFolderWalker::ReadId(int fd, FolderId& id) {
   if (fstat(fd, &status) != 0) return false;
   id = FolderId{status.st_dev, status.st_ino};
   return true;
+}
+
+// The clock is read once per folder, which costs far less than reading the folder did.
+void PosixFolderWalker::ReportProgress(const FolderListing& listing) {
+  size_t files = 0;
+  for (const FolderEntry& entry : listing.Entries()) files += entry.IsFolder ? 0 : 1;
+  const int64_t now = MonotonicMilliseconds();
+  if (progress_->NoteFolder(files, now)) progress_->Show(ShownPath(), now);
+}
+
+// The current folder's path in code page 932, as its names are shown in the chart.
+std::string PosixFolderWalker::ShownPath() const {
+  std::string path = root_shown_;
+  for (size_t depth = 1; depth < depth_; ++depth) {
+    if (path.empty() || path.back() != '/') path += '/';
+    const Level& parent = *levels_[depth - 1];
+    path += parent.listing.Entries()[levels_[depth]->index_in_parent].Name;
+  }
+  return path;
 }

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "platform/platform.h"
 #include "platform/posix_listing.h"
 #include "platform/posix_native_paths.h"
+#include "platform/posix_progress.h"
 #include "platform/posix_text.h"
 
 // How many directory descriptors a walker may hold: a quarter of RLIMIT_NOFILE, 4 to 128.
@@ -28,9 +30,10 @@ size_t MaxOpenFolders();
 
 class PosixFolderWalker : public FolderWalker {
  public:
-  // `converter` and `paths` belong to the platform and must outlive the walker.
+  // `converter` and `paths` belong to the platform and must outlive the walker, as `progress`
+  // does when given: the walk reports each folder it reads to it, from now on.
   PosixFolderWalker(TextConverter& converter, NativePathBook& paths, int64_t utc_offset_seconds,
-                    size_t max_open);
+                    size_t max_open, ProgressLine* progress = nullptr);
   ~PosixFolderWalker() override;
 
   bool EnterRoot(std::string_view path) override;
@@ -70,6 +73,8 @@ class PosixFolderWalker : public FolderWalker {
   void SetFd(size_t depth, int fd);
   void CloseFd(size_t depth);
   static bool ReadId(int fd, FolderId& id);
+  void ReportProgress(const FolderListing& listing);
+  std::string ShownPath() const;
 
   NativePathBook& paths_;
   FolderReader reader_;
@@ -80,4 +85,6 @@ class PosixFolderWalker : public FolderWalker {
   size_t open_count_ = 0;
   size_t lowest_maybe_open_ = 1;  // every level in [1, this) has its descriptor closed
   std::unordered_set<FolderId, FolderIdHash> entered_;
+  ProgressLine* const progress_;
+  std::string root_shown_;  // the root as the command line gave it, for the progress line
 };

@@ -1,0 +1,119 @@
+// The progress line of a long scan on a terminal's standard error.
+#include "platform/posix_progress.h"
+
+#include <time.h>
+
+#include "platform/posix_output.h"
+
+namespace {
+
+constexpr std::string_view kEraseLine = "\r\x1b[K";  // to the line's start, then clear to its end
+constexpr std::string_view kGap = "  ";
+constexpr std::string_view kEllipsis = "...";
+constexpr size_t kDefaultColumns = 80;  // when the terminal does not tell its width
+
+// The bytes of the code page 932 character at `at`: two for a lead byte with a byte after it.
+size_t CharacterLength(std::string_view text, size_t at) {
+  const unsigned char byte = static_cast<unsigned char>(text[at]);
+  const bool is_lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+  return is_lead && at + 1 < text.size() ? 2 : 1;
+}
+
+// The longest start of `text` that fits `columns` without cutting a character.
+std::string_view CutToColumns(std::string_view text, size_t columns) {
+  size_t end = 0;
+  while (end < text.size()) {
+    const size_t next = end + CharacterLength(text, end);
+    if (next > columns) break;
+    end = next;
+  }
+  return text.substr(0, end);
+}
+
+// The shortest end of `text`, starting at a character, that fits `columns`.
+std::string_view TailToColumns(std::string_view text, size_t columns) {
+  size_t start = 0;
+  while (start < text.size() && text.size() - start > columns) {
+    start += CharacterLength(text, start);
+  }
+  return text.substr(start);
+}
+
+// Digits grouped by three with ",", as the chart writes its numbers.
+void AppendGrouped(std::string& out, uint64_t value) {
+  char digits[32];
+  size_t count = 0;
+  do {
+    if (count % 4 == 3) digits[count++] = ',';
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0);
+  while (count > 0) out += digits[--count];
+}
+
+}  // namespace
+
+int64_t MonotonicMilliseconds() {
+  struct timespec now {};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+std::string ProgressText(std::string_view folders_label, uint64_t folders,
+                         std::string_view files_label, uint64_t files, std::string_view folder,
+                         size_t columns) {
+  std::string text(folders_label);
+  AppendGrouped(text, folders);
+  text += kGap;
+  text += files_label;
+  AppendGrouped(text, files);
+  text += kGap;
+  if (text.size() + folder.size() <= columns) return text + std::string(folder);
+  if (text.size() + kEllipsis.size() >= columns) return std::string(CutToColumns(text, columns));
+  // The end of the path says where the walk is; its beginning is the folder being charted.
+  const size_t room = columns - text.size() - kEllipsis.size();
+  text += kEllipsis;
+  text += TailToColumns(folder, room);
+  return text;
+}
+
+ProgressLine::ProgressLine(int fd, TextConverter& texts, TerminalConverter* terminal)
+    : fd_(fd),
+      terminal_(terminal),
+      folders_label_(texts.FixedText("フォルダ ")),
+      files_label_(texts.FixedText("ファイル ")) {}
+
+void ProgressLine::Begin(int64_t now_ms) {
+  folders_ = 0;
+  files_ = 0;
+  begin_ms_ = now_ms;
+  has_drawn_ = false;
+}
+
+bool ProgressLine::NoteFolder(size_t files, int64_t now_ms) {
+  ++folders_;
+  files_ += files;
+  if (now_ms - begin_ms_ <= kQuietMilliseconds) return false;
+  return !has_drawn_ || now_ms - drawn_ms_ >= kRedrawMilliseconds;
+}
+
+void ProgressLine::Show(std::string_view folder, int64_t now_ms) {
+  // The last column is left free: a terminal that wraps on it would leave a line behind.
+  const int width = TerminalColumns(fd_);
+  const size_t columns = width > 1 ? static_cast<size_t>(width - 1) : kDefaultColumns - 1;
+  const std::string text =
+      ProgressText(folders_label_, folders_, files_label_, files_, folder, columns);
+  std::string line(kEraseLine.substr(0, 1));
+  line += terminal_ != nullptr ? terminal_->ToUtf8(text) : std::string_view(text);
+  line += kEraseLine.substr(1);  // clears what a longer line before it left
+  WriteAllBytes(fd_, line);
+  drawn_ms_ = now_ms;
+  has_drawn_ = true;
+  is_shown_ = true;
+}
+
+void ProgressLine::Erase() {
+  if (!is_shown_) return;
+  WriteAllBytes(fd_, kEraseLine);
+  is_shown_ = false;
+}

@@ -1,0 +1,97 @@
+// The user's charset, the terminal's width, and code page 932 shown as UTF-8 on a terminal.
+#include "platform/posix_terminal.h"
+
+#include <langinfo.h>
+#include <sys/ioctl.h>
+
+#include <cerrno>
+#include <clocale>
+
+namespace {
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
+
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// The bytes iconv refused at `in`: a whole double-byte character when a lead and a trail byte
+// stand there, else one byte.
+size_t RefusedLength(const char* in, size_t in_left) {
+  const unsigned char first = static_cast<unsigned char>(in[0]);
+  if (in_left >= 2 && IsLeadByte(first) && IsTrailByte(static_cast<unsigned char>(in[1]))) {
+    return 2;
+  }
+  return 1;
+}
+
+}  // namespace
+
+bool IsUtf8CodesetName(std::string_view codeset) {
+  std::string letters;
+  for (char c : codeset) {
+    if (c == '-' || c == '_') continue;
+    letters += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return letters == "utf8";
+}
+
+bool IsUtf8Locale() {
+  // Only the charset is wanted. Every category goes back to what it was at once: the date and
+  // time separators read LC_TIME on their own, and nothing may start to depend on LC_NUMERIC,
+  // LC_COLLATE or LC_CTYPE because a terminal is attached.
+  const char* current = setlocale(LC_ALL, nullptr);
+  const std::string saved = current != nullptr ? current : "C";
+  // One category the system lacks makes the whole of LC_ALL fail; the charset is LC_CTYPE's.
+  if (setlocale(LC_ALL, "") == nullptr) setlocale(LC_CTYPE, "");
+  const bool is_utf8 = IsUtf8CodesetName(nl_langinfo(CODESET));
+  setlocale(LC_ALL, saved.c_str());
+  return is_utf8;
+}
+
+int TerminalColumns(int fd) {
+  struct winsize size {};
+  if (ioctl(fd, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+TerminalConverter::TerminalConverter() : to_utf8_(iconv_open("UTF-8", "CP932")) {}
+
+TerminalConverter::~TerminalConverter() {
+  if (to_utf8_ != kNoConverter) iconv_close(to_utf8_);
+}
+
+bool TerminalConverter::IsReady() const { return to_utf8_ != kNoConverter; }
+
+std::string_view TerminalConverter::ToUtf8(std::string_view cp932) {
+  if (!IsReady() || IsAscii(cp932)) return cp932;
+  iconv(to_utf8_, nullptr, nullptr, nullptr, nullptr);
+  // A code page 932 byte becomes at most three UTF-8 bytes (a half-width katakana), a double-byte
+  // character at most three, and a "?" that stands for a byte one.
+  buffer_.resize(cp932.size() * 3);
+  char* in = const_cast<char*>(cp932.data());
+  size_t in_left = cp932.size();
+  char* next = buffer_.data();
+  size_t out_left = buffer_.size();
+  while (in_left > 0) {
+    if (iconv(to_utf8_, &in, &in_left, &next, &out_left) != static_cast<size_t>(-1)) break;
+    if ((errno != EILSEQ && errno != EINVAL) || out_left < 2) break;
+    // Not code page 932 (a name taken byte for byte, say): one "?" for each byte.
+    const size_t refused = RefusedLength(in, in_left);
+    for (size_t i = 0; i < refused; ++i) *next++ = '?';
+    out_left -= refused;
+    in += refused;
+    in_left -= refused;
+  }
+  buffer_.resize(static_cast<size_t>(next - buffer_.data()));
+  return buffer_;
+}

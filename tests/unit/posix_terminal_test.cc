@@ -1,0 +1,114 @@
+// Terminal display on POSIX: the charset test, the locale left as found, CP932 shown as UTF-8.
+#include "platform/posix_terminal.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+TEST(IsUtf8CodesetName, KnowsTheSpellingsOfUtf8) {
+  EXPECT_TRUE(IsUtf8CodesetName("UTF-8"));
+  EXPECT_TRUE(IsUtf8CodesetName("utf8"));
+  EXPECT_TRUE(IsUtf8CodesetName("Utf_8"));
+  EXPECT_FALSE(IsUtf8CodesetName("ANSI_X3.4-1968"));
+  EXPECT_FALSE(IsUtf8CodesetName("EUC-JP"));
+  EXPECT_FALSE(IsUtf8CodesetName("UTF-16"));
+  EXPECT_FALSE(IsUtf8CodesetName(""));
+}
+
+// Sets one environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST(IsUtf8Locale, ReadsTheUsersCharset) {
+  {
+    ScopedEnv all("LC_ALL", "C.UTF-8");
+    EXPECT_TRUE(IsUtf8Locale());
+  }
+  {
+    ScopedEnv all("LC_ALL", "C");
+    EXPECT_FALSE(IsUtf8Locale());
+  }
+}
+
+TEST(IsUtf8Locale, LeavesTheProgramsLocaleAsItWas) {
+  ScopedEnv all("LC_ALL", "C.UTF-8");
+  const std::string before = setlocale(LC_ALL, nullptr);
+  IsUtf8Locale();
+  EXPECT_EQ(before, setlocale(LC_ALL, nullptr));
+  // A category set on its own, as the date and time separators set LC_TIME, stays set.
+  ASSERT_NE(nullptr, setlocale(LC_TIME, "C.UTF-8"));
+  const std::string mixed = setlocale(LC_ALL, nullptr);
+  IsUtf8Locale();
+  EXPECT_EQ(mixed, setlocale(LC_ALL, nullptr));
+  setlocale(LC_ALL, before.c_str());
+}
+
+TEST(TerminalColumns, IsZeroForAPipe) {
+  int fds[2];
+  ASSERT_EQ(0, pipe(fds));
+  EXPECT_EQ(0, TerminalColumns(fds[1]));
+  close(fds[0]);
+  close(fds[1]);
+}
+
+struct ShownRow {
+  const char* label;
+  std::string cp932;
+  std::string utf8;
+};
+
+TEST(TerminalConverter, ShowsCodePage932AsUtf8) {
+  TerminalConverter converter;
+  ASSERT_TRUE(converter.IsReady());
+  const ShownRow rows[] = {
+      {"ASCII", "a/b.txt\r\n", "a/b.txt\r\n"},
+      {"tee and line",
+       "\x84\xA5\x84\x9F"
+       "docs\r\n",
+       "├─docs\r\n"},
+      {"corner", "\x84\xA4\x84\x9F", "└─"},
+      {"vertical and blanks", "\x84\xA0  x", "│  x"},
+      {"katakana", "\x83\x74\x83\x40\x83\x43\x83\x8B", "ファイル"},
+      {"half-width katakana", "\xB1", "ｱ"},
+      {"trail byte 5C", "\x83\x5C", "ソ"},
+      {"backslash and tilde stay ASCII", "\\~", "\\~"},
+      {"unmapped double-byte: one mark a byte", "a\x85\x40z", "a??z"},
+      {"lone byte no character starts with", "a\xA0z", "a?z"},
+      {"lead byte at the end", "a\x81", "a?"},
+  };
+  for (const ShownRow& row : rows) {
+    EXPECT_EQ(row.utf8, converter.ToUtf8(row.cp932)) << row.label;
+  }
+}
+
+TEST(TerminalConverter, GivesAsciiBackUntouched) {
+  TerminalConverter converter;
+  const std::string line = "plain line\r\n";
+  EXPECT_EQ(line.data(), converter.ToUtf8(line).data());
+}
+
+}  // namespace
