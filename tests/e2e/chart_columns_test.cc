@@ -54,42 +54,75 @@ TEST(ChartColumns, NameColumnPerFolder) {
   TempTree tree;
   MakeNamesTree(tree);
   const std::string t = kMarch2010Utc;
+  // clang-format off
   const struct {
     std::vector<std::string> options;
     std::vector<std::string> lines;
   } rows[] = {
       {{"/Size"},
-       {"r", "├─A",
+       {"r",
+        "├─A",
         "│  │  a.txt" + Blanks(7) + " " + Blanks(12) + "5",
         "│  │  longname.doc " + Blanks(8) + "1,234",
-        "│  └─muchlongerfoldername", "├─B",
+        "│  └─muchlongerfoldername",
+        "├─B",
         "│      x " + Blanks(1) + Blanks(12) + "7",
-        "│      yy " + Blanks(12) + "0", "└─J",
+        "│      yy " + Blanks(12) + "0",
+        "└─J",
         "        ab" + Blanks(8) + " " + Blanks(7) + "12,345",
         "        日本語.txt " + Blanks(12) + "3"}},
       {{"/Time"},
-       {"r", "├─A", "│  │  a.txt" + Blanks(7) + " " + t, "│  │  longname.doc " + t,
-        "│  └─muchlongerfoldername", "├─B", "│      x  " + t, "│      yy " + t, "└─J",
-        "        ab" + Blanks(8) + " " + t, "        日本語.txt " + t}},
+       {"r",
+        "├─A",
+        "│  │  a.txt" + Blanks(7) + " " + t,
+        "│  │  longname.doc " + t,
+        "│  └─muchlongerfoldername",
+        "├─B",
+        "│      x  " + t,
+        "│      yy " + t,
+        "└─J",
+        "        ab" + Blanks(8) + " " + t,
+        "        日本語.txt " + t}},
       {{"/Size", "/Time"},
-       {"r", "├─A",
+       {"r",
+        "├─A",
         "│  │  a.txt" + Blanks(7) + " " + Blanks(12) + "5 " + t,
         "│  │  longname.doc " + Blanks(8) + "1,234 " + t,
-        "│  └─muchlongerfoldername", "├─B",
+        "│  └─muchlongerfoldername",
+        "├─B",
         "│      x " + Blanks(1) + Blanks(12) + "7 " + t,
-        "│      yy " + Blanks(12) + "0 " + t, "└─J",
+        "│      yy " + Blanks(12) + "0 " + t,
+        "└─J",
         "        ab" + Blanks(8) + " " + Blanks(7) + "12,345 " + t,
         "        日本語.txt " + Blanks(12) + "3 " + t}},
       // Neither sizes nor times: no padding, so no line ends in blanks; sums do not pad either.
       {{},
-       {"r", "├─A", "│  │  a.txt", "│  │  longname.doc", "│  └─muchlongerfoldername", "├─B",
-        "│      x", "│      yy", "└─J", "        ab", "        日本語.txt"}},
+       {"r",
+        "├─A",
+        "│  │  a.txt",
+        "│  │  longname.doc",
+        "│  └─muchlongerfoldername",
+        "├─B",
+        "│      x",
+        "│      yy",
+        "└─J",
+        "        ab",
+        "        日本語.txt"}},
       {{"/Sum"},
-       {"r（0 ファイル 0 バイト）", "├─A（2 ファイル 1,239 バイト）", "│  │  a.txt",
-        "│  │  longname.doc", "│  └─muchlongerfoldername（0 ファイル 0 バイト）",
-        "├─B（2 ファイル 7 バイト）", "│      x", "│      yy", "└─J（2 ファイル 12,348 バイト）",
-        "        ab", "        日本語.txt"}},
+       {"r（0 ファイル 0 バイト）",
+        "├─A（2 ファイル 1,239 バイト）",
+        "│  │  a.txt",
+        "│  │  longname.doc",
+        "│  └─muchlongerfoldername（0 ファイル 0 バイト）",
+        "├─B（2 ファイル 7 バイト）",
+        "│      x",
+        "│      yy",
+        "└─J（2 ファイル 12,348 バイト）",
+        "        ab",
+        "        日本語.txt"}},
   };
+  // clang-format on
+
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.options));
     std::vector<std::string> options{"/F", "/SN"};
@@ -115,7 +148,7 @@ const struct {
     {"t04", 1267819200, "2010/03/05 20:00", "2010/03/06 05:00"},  // the next day in Tokyo
     {"t05", 315532800, "1980/01/01 00:00", "1980/01/01 09:00"},   // the first DOS day
     {"t06", 315500400, "1979/12/31 15:00", "1980/01/01 00:00"},
-    {"t07", 315532798, "1979/12/31 23:59", "1980/01/01 08:59"},   // 23:59:58 UTC
+    {"t07", 315532798, "1979/12/31 23:59", "1980/01/01 08:59"},  // 23:59:58 UTC
     {"t08", 0, "1970/01/01 00:00", "1970/01/01 09:00"},
     {"t09", -299592000, "1960/07/04 12:00", "1960/07/04 21:00"},
     {"t10", 4354819080, "2107/12/31 23:58", "2108/01/01 08:58"},  // the last DOS day in UTC

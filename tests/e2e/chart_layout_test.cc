@@ -45,37 +45,45 @@ TEST(ChartLayout, WorkedExampleInBothGroupingsAndGlyphSets) {
     std::vector<std::string> lines;
   } rows[] = {
       {{},
-       {"r（2 ファイル 1,290 バイト）",
-        "│  a.txt             1,234",
-        "│  readme.md            56",
-        "├─Docs（1 ファイル 2,048 バイト）",
-        "│  │  memo.txt         2,048",
-        "│  └─Old（0 ファイル 0 バイト）",
-        "└─Src（0 ファイル 0 バイト）"}},
+       {
+           "r（2 ファイル 1,290 バイト）",
+           "│  a.txt             1,234",
+           "│  readme.md            56",
+           "├─Docs（1 ファイル 2,048 バイト）",
+           "│  │  memo.txt         2,048",
+           "│  └─Old（0 ファイル 0 バイト）",
+           "└─Src（0 ファイル 0 バイト）",
+       }},
       {{"/FolderFirst"},
-       {"r（2 ファイル 1,290 バイト）",
-        "├─Docs（1 ファイル 2,048 バイト）",
-        "│  └─Old（0 ファイル 0 バイト）",
-        "│      memo.txt         2,048",
-        "└─Src（0 ファイル 0 バイト）",
-        "    a.txt             1,234",
-        "    readme.md            56"}},
+       {
+           "r（2 ファイル 1,290 バイト）",
+           "├─Docs（1 ファイル 2,048 バイト）",
+           "│  └─Old（0 ファイル 0 バイト）",
+           "│      memo.txt         2,048",
+           "└─Src（0 ファイル 0 バイト）",
+           "    a.txt             1,234",
+           "    readme.md            56",
+       }},
       {{"/A+"},
-       {"r（2 ファイル 1,290 バイト）",
-        "|   a.txt             1,234",
-        "|   readme.md            56",
-        "+---Docs（1 ファイル 2,048 バイト）",
-        "|   |   memo.txt         2,048",
-        "|   `---Old（0 ファイル 0 バイト）",
-        "`---Src（0 ファイル 0 バイト）"}},
+       {
+           "r（2 ファイル 1,290 バイト）",
+           "|   a.txt             1,234",
+           "|   readme.md            56",
+           "+---Docs（1 ファイル 2,048 バイト）",
+           "|   |   memo.txt         2,048",
+           "|   `---Old（0 ファイル 0 バイト）",
+           "`---Src（0 ファイル 0 バイト）",
+       }},
       {{"/A", "/OF"},
-       {"r（2 ファイル 1,290 バイト）",
-        "+---Docs（1 ファイル 2,048 バイト）",
-        "|   `---Old（0 ファイル 0 バイト）",
-        "|       memo.txt         2,048",
-        "`---Src（0 ファイル 0 バイト）",
-        "    a.txt             1,234",
-        "    readme.md            56"}},
+       {
+           "r（2 ファイル 1,290 バイト）",
+           "+---Docs（1 ファイル 2,048 バイト）",
+           "|   `---Old（0 ファイル 0 バイト）",
+           "|       memo.txt         2,048",
+           "`---Src（0 ファイル 0 バイト）",
+           "    a.txt             1,234",
+           "    readme.md            56",
+       }},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.extra));
@@ -101,6 +109,7 @@ TEST(ChartLayout, WorkedExampleRawBytes) {
   const std::string bytes = "\x83\x6F\x83\x43\x83\x67";          // バイト
   const std::string open = "\x81\x69";                           // （
   const std::string close = "\x81\x6A";                          // ）
+  // clang-format off
   const std::string expected =
       "r" + open + "2 " + files + " 1,290 " + bytes + close + "\r\n" +
       "\x84\xA0  a.txt             1,234\r\n"
@@ -109,6 +118,7 @@ TEST(ChartLayout, WorkedExampleRawBytes) {
       "\x84\xA0  \x84\xA0  memo.txt         2,048\r\n"
       "\x84\xA0  \x84\xA4\x84\x9F" "Old" + open + "0 " + files + " 0 " + bytes + close + "\r\n" +
       "\x84\xA4\x84\x9F" "Src" + open + "0 " + files + " 0 " + bytes + close + "\r\n";
+  // clang-format on
   EXPECT_EQ(expected, run.out);
 }
 
@@ -135,6 +145,7 @@ struct ChartLine {
 };
 
 // The lines of the marks tree with /F; without /F the same lines but the file ones.
+// clang-format off
 const ChartLine kFilesFirstLines[] = {
     {"r", false},
     {"├─a_none", false},
@@ -152,7 +163,9 @@ const ChartLine kFilesFirstLines[] = {
     {"    └─D2", false},
     {"            g", true},
 };
+// clang-format on
 
+// clang-format off
 const ChartLine kFoldersFirstLines[] = {
     {"r", false},
     {"├─a_none", false},
@@ -170,6 +183,7 @@ const ChartLine kFoldersFirstLines[] = {
     {"        f1", true},
     {"        f2", true},
 };
+// clang-format on
 
 template <size_t N>
 std::string Expected(const ChartLine (&lines)[N], bool with_files, bool ascii) {
@@ -179,9 +193,8 @@ std::string Expected(const ChartLine (&lines)[N], bool with_files, bool ascii) {
     std::string text = line.text;
     if (ascii) {
       // The box glyphs map one to one on the ASCII ones, four columns each.
-      for (auto [box, plain] : {std::pair<std::string, std::string>{"├─", "+---"},
-                                {"└─", "`---"},
-                                {"│  ", "|   "}}) {
+      for (auto [box, plain] :
+           {std::pair<std::string, std::string>{"├─", "+---"}, {"└─", "`---"}, {"│  ", "|   "}}) {
         for (size_t at = text.find(box); at != std::string::npos; at = text.find(box, at)) {
           text.replace(at, box.size(), plain);
           at += plain.size();
@@ -250,14 +263,16 @@ TEST(ChartLayout, DeepPrefixesFollowEachAncestor) {
   RunResult run = ChartR(tree, {"/F", "/SN"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({"r",
-                   "├─a",
-                   "│  ├─b",
-                   "│  │  └─c",
-                   "│  │      └─d",
-                   "│  │              leaf",
-                   "│  └─b2",
-                   "└─z"}),
+  EXPECT_EQ(Lines({
+                "r",
+                "├─a",
+                "│  ├─b",
+                "│  │  └─c",
+                "│  │      └─d",
+                "│  │              leaf",
+                "│  └─b2",
+                "└─z",
+            }),
             run.out);
 }
 

@@ -178,9 +178,9 @@ TEST(ChartOrder, SizesCompareUnsignedAndModulo32Bits) {
     RunResult run = ChartR(tree, {"/F", "/SS", direction});
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(Render(std::string(direction) == "/Descend" ? Reversed(ascending) : ascending, {},
-                     true),
-              run.out);
+    EXPECT_EQ(
+        Render(std::string(direction) == "/Descend" ? Reversed(ascending) : ascending, {}, true),
+        run.out);
   }
 }
 

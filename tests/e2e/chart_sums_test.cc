@@ -38,7 +38,10 @@ void MakeSumsTree(TempTree& tree) {
 TEST(ChartSums, EachCombinationOfSumAndTotal) {
   TempTree tree;
   MakeSumsTree(tree);
-  const std::vector<std::string> plain = {"r", "├─S", "│  └─T", "└─U", "    └─V"};
+  // clang-format off
+  const std::vector<std::string> plain = {
+      "r", "├─S", "│  └─T", "└─U", "    └─V",
+  };
   const std::vector<std::string> sums = {
       "r（2 ファイル 350 バイト）",
       "├─S（1 ファイル 50 バイト）",
@@ -74,6 +77,7 @@ TEST(ChartSums, EachCombinationOfSumAndTotal) {
       {{"/Sum", "/Total"}, both},
       {{"/Total+", "/Sum+"}, both},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.options));
     std::vector<std::string> options{"/SN"};
@@ -115,10 +119,12 @@ TEST(ChartSums, EmptyRootWithSumAndTotal) {
   EXPECT_EQ("", run.err);
   EXPECT_EQ(Cp932("r（0 ファイル 0 バイト、累計 0 ファイル 0 バイト）") + "\r\n", run.out);
   // The same line as raw bytes: （0 ファイル 0 バイト、累計 0 ファイル 0 バイト）
+  // clang-format off
   EXPECT_EQ(
       "r\x81\x69" "0 \x83\x74\x83\x40\x83\x43\x83\x8B 0 \x83\x6F\x83\x43\x83\x67\x81\x41"
       "\x97\xDD\x8C\x76 0 \x83\x74\x83\x40\x83\x43\x83\x8B 0 \x83\x6F\x83\x43\x83\x67\x81\x6A\r\n",
       run.out);
+  // clang-format on
 }
 
 constexpr off_t k4GiB = off_t{1} << 32;
@@ -132,10 +138,12 @@ TEST(ChartSums, SizesInTheColumnAndInTheSums) {
     const char* name;
     off_t size;
   } files[] = {
-      {"s1", 0},      {"s2", 999},     {"s3", 1000},       {"s4", 123456},
+      {"s1", 0},       {"s2", 999},        {"s3", 1000},       {"s4", 123456},
       {"s5", 1234567}, {"s6", 4294967295}, {"s7", 1000000000},
   };
-  for (const auto& file : files) ASSERT_TRUE(tree.MakeFile(std::string("r/z/") + file.name, file.size));
+  for (const auto& file : files) {
+    ASSERT_TRUE(tree.MakeFile(std::string("r/z/") + file.name, file.size));
+  }
   // z: 0 + 999 + 1,000 + 123,456 + 1,234,567 + 4,294,967,295 + 1,000,000,000
   //    = 5,297,327,317, which is 1,001,360,021 modulo 2^32; r adds big's 10.
   RunResult run = ChartR(tree, {"/F", "/Size", "/Sum", "/Total", "/SN"});
