@@ -253,3 +253,78 @@ bool TempTree::SetMode(std::string_view rel, mode_t mode) {
   if (root_.empty()) return false;
   return chmod(Path(rel).c_str(), mode) == 0;
 }
+
+RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
+                                     const RunSettings& settings) {
+  RunResult result;
+  const char* program = std::getenv("QUOVREL_PROGRAM");
+  if (!program || !*program) {
+    result.err = "e2e: QUOVREL_PROGRAM names no program\n";
+    return result;
+  }
+  std::vector<std::string> command =
+      SplitOnBlanks(HasRunner() ? std::getenv("QUOVREL_RUNNER") : "");
+  command.emplace_back(program);
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  std::vector<std::string> env = ChildEnvironment(settings.extra_env);
+  std::vector<char*> argv = Pointers(command);
+  std::vector<char*> envp = Pointers(env);
+
+  int out_pipe[2], err_pipe[2], done_pipe[2];
+  if (pipe2(out_pipe, O_CLOEXEC) != 0) return result;
+  close(out_pipe[0]);  // nobody will ever read: every write to out_pipe[1] fails
+  if (pipe2(err_pipe, O_CLOEXEC) != 0) {
+    close(out_pipe[1]);
+    return result;
+  }
+  // An output pipe that is closed at once stands in for standard output in Collect.
+  if (pipe2(done_pipe, O_CLOEXEC) != 0) {
+    close(out_pipe[1]);
+    close(err_pipe[0]);
+    close(err_pipe[1]);
+    return result;
+  }
+  close(done_pipe[1]);
+  pid_t pid = fork();
+  if (pid == 0) {
+    // The test process may ignore SIGPIPE, and an ignored signal stays ignored across exec.
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigaction(SIGPIPE, &action, nullptr);
+    StartChild(out_pipe[1], err_pipe[1], settings, argv.data(), envp.data());
+  }
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+  bool finished = pid > 0 && Collect(done_pipe[0], err_pipe[0], settings.timeout_seconds, result);
+  close(done_pipe[0]);
+  close(err_pipe[0]);
+  if (pid < 0) return result;
+  if (!finished) kill(pid, SIGKILL);
+  int wait_status = 0;
+  while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
+  }
+  if (!finished) return result;
+  if (WIFEXITED(wait_status)) result.status = WEXITSTATUS(wait_status);
+  if (WIFSIGNALED(wait_status)) result.status = 128 + WTERMSIG(wait_status);
+  return result;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bytes;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(fd, buffer, sizeof buffer)) != 0) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    bytes.append(buffer, static_cast<size_t>(got));
+  }
+  close(fd);
+  return bytes;
+}
+
+bool PathExists(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}

@@ -65,3 +65,16 @@ class TempTree {
   bool MakeParents(std::string_view rel);
   std::string root_;
 };
+
+// Runs the program like RunProgram, but with standard output going to a pipe whose reading end
+// is already closed, so that every write to it fails; a broken pipe ends the program only if it
+// does not guard against it (the child starts with the default action for SIGPIPE). `out` stays
+// empty; `err` and `status` are as for RunProgram.
+RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
+                                     const RunSettings& settings = {});
+
+// Every byte of the file at `path`; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+
+// True when something (a file, a folder, anything) exists at `path`.
+bool PathExists(const std::string& path);

@@ -1,0 +1,150 @@
+// Whole runs on real folders: what the scan leaves out, the chart of the current folder, and a
+// run whose standard output has gone away.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "fake_platform.h"
+
+namespace {
+
+std::string Lines(const std::vector<std::string>& utf8_lines) {
+  std::string bytes;
+  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
+  return bytes;
+}
+
+std::string Blanks(size_t count) { return std::string(count, ' '); }
+
+// Folders whose names begin with a full stop are left out with everything below them, at any
+// depth, in the chart, in the sums and in the total file; files whose names begin with one stay.
+TEST(ChartRun, DotFoldersAbsentDotFilesPresent) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/.gitignore", 7));
+  ASSERT_TRUE(tree.MakeFile("r/.git/objects/x", 500));
+  ASSERT_TRUE(tree.MakeFile("r/.git/HEAD", 20));
+  ASSERT_TRUE(tree.MakeFile("r/src/.env", 3));
+  ASSERT_TRUE(tree.MakeFile("r/src/main.c", 10));
+  ASSERT_TRUE(tree.MakeFile("r/src/.cache/y", 100));
+  ASSERT_TRUE(tree.MakeFolder("r/src/.empty"));
+  ASSERT_TRUE(tree.MakeFile("r/v1.0/n", 1));  // a full stop inside the name does not count
+  RunResult run = RunProgram({"r", "/F", "/Size", "/Total", "/SN", "/OutputTotal+=t.txt"},
+                             RunSettings{tree.Path(), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(Lines({
+                "r（累計 4 ファイル 21 バイト）",
+                "│  .gitignore " + Blanks(12) + "7",
+                "├─src（累計 2 ファイル 13 バイト）",
+                "│      .env   " + Blanks(12) + "3",
+                "│      main.c " + Blanks(11) + "10",
+                "└─v1.0（累計 1 ファイル 1 バイト）",
+                "        n " + Blanks(12) + "1",
+            }),
+            run.out);
+  EXPECT_EQ("21\r\n", ReadFileBytes(tree.Path("t.txt")));
+}
+
+// A dot-folder given as the folder to chart is charted: only what lies below it is filtered.
+TEST(ChartRun, DotFolderAsTheRootIsCharted) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile(".r/f", 2));
+  ASSERT_TRUE(tree.MakeFolder(".r/.hidden/x"));
+  ASSERT_TRUE(tree.MakeFolder(".r/shown"));
+  RunResult run = RunProgram({".r", "/F"}, RunSettings{tree.Path(), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(Lines({".r", "│  f", "└─shown"}), run.out);
+}
+
+// Every display option at once, ordered by size descending, with the total file.
+TEST(ChartRun, EveryOptionAtOnce) {
+  TempTree tree;
+  constexpr std::time_t kMarch2010 = 1267798050;  // 2010-03-05 14:07:30 UTC
+  const struct {
+    const char* path;
+    off_t size;
+  } files[] = {
+      {"r/a.txt", 1234},         {"r/readme.md", 56}, {"r/z.bin", 99999},
+      {"r/Docs/memo.txt", 2048}, {"r/Zip/k", 5000},
+  };
+  for (const auto& file : files) {
+    ASSERT_TRUE(tree.MakeFile(file.path, file.size));
+    ASSERT_TRUE(tree.SetTime(file.path, kMarch2010));
+  }
+  ASSERT_TRUE(tree.MakeFolder("r/Docs/Old"));
+  ASSERT_TRUE(tree.MakeFolder("r/Src"));
+  RunResult run = RunProgram(
+      {"r", "/F", "/Size", "/Time", "/Sum", "/Total", "/SS", "/Descend", "/OutputTotal+=t.txt"},
+      RunSettings{tree.Path(), {"TZ=UTC"}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  // r's own files: 1,234 + 56 + 99,999 = 101,289; with Docs' 2,048 and Zip's 5,000: 108,337.
+  const std::string t = " 2010/03/05 14:07";
+  EXPECT_EQ(Lines({
+                "r（3 ファイル 101,289 バイト、累計 5 ファイル 108,337 バイト）",
+                "│  z.bin    " + Blanks(8) + "99,999" + t,
+                "│  a.txt    " + Blanks(9) + "1,234" + t,
+                "│  readme.md " + Blanks(11) + "56" + t,
+                "├─Zip（1 ファイル 5,000 バイト、累計 1 ファイル 5,000 バイト）",
+                "│      k " + Blanks(8) + "5,000" + t,
+                "├─Docs（1 ファイル 2,048 バイト、累計 1 ファイル 2,048 バイト）",
+                "│  │  memo.txt " + Blanks(8) + "2,048" + t,
+                "│  └─Old（0 ファイル 0 バイト、累計 0 ファイル 0 バイト）",
+                "└─Src（0 ファイル 0 バイト、累計 0 ファイル 0 バイト）",
+            }),
+            run.out);
+  EXPECT_EQ("108337\r\n", ReadFileBytes(tree.Path("t.txt")));
+}
+
+// No arguments: the current folder, under its full path, folders only.
+TEST(ChartRun, NoArgumentsChartTheCurrentFolderByItsFullPath) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("cwd/file", 9));
+  ASSERT_TRUE(tree.MakeFolder("cwd/a"));
+  ASSERT_TRUE(tree.MakeFile("cwd/b/c/inner", 1));
+  RunResult run = RunProgram({}, RunSettings{tree.Path("cwd"), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(ShownPath(tree.Path("cwd")) + Lines({"", "├─a", "└─b", "    └─c"}), run.out);
+}
+
+// The chart goes to a pipe that nobody reads: every line is lost, yet the run goes on to the
+// total file and ends with status 0 and nothing on standard error.
+TEST(ChartRun, ClosedOutputPipeDoesNotStopTheRun) {
+  TempTree tree;
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_TRUE(tree.MakeFile("r/d" + std::to_string(i % 7) + "/f" + std::to_string(i), i));
+  }
+  // 0 + 1 + ... + 299
+  const std::string total = std::to_string(299 * 300 / 2) + "\r\n";
+  for (const char* options : {"/F", "/Sum"}) {
+    SCOPED_TRACE(options);
+    RunResult run = RunProgramWithClosedOutput({"r", options, "/OutputTotal+=t.txt"},
+                                               RunSettings{tree.Path(), {}});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ("", run.out);
+    EXPECT_EQ(total, ReadFileBytes(tree.Path("t.txt")));
+    ASSERT_EQ(0, std::remove(tree.Path("t.txt").c_str()));
+  }
+}
+
+// The harness's own closed pipe: a program that does not guard against it is ended by SIGPIPE.
+TEST(E2eSupport, ClosedOutputPipeEndsAnUnguardedProgram) {
+  if (HasRunner()) GTEST_SKIP() << "checks the harness with a Linux tool";
+  const char* saved = std::getenv("QUOVREL_PROGRAM");
+  const std::string kept = saved ? saved : "";
+  setenv("QUOVREL_PROGRAM", "yes", 1);
+  RunResult run = RunProgramWithClosedOutput({}, RunSettings{"", {}, 20});
+  setenv("QUOVREL_PROGRAM", kept.c_str(), 1);
+  EXPECT_EQ(128 + SIGPIPE, run.status);
+}
+
+}  // namespace

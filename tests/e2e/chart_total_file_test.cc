@@ -1,0 +1,232 @@
+// The total file on real folders: one appended line per run that names it, the grand total of
+// every file below the charted folder in plain decimal and CR LF, and nothing at all on every
+// run that does not chart, that takes the name back, or that cannot open it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "fake_platform.h"
+
+namespace {
+
+// Runs the program in the tree's own folder, where relative total-file names land.
+RunResult RunIn(const TempTree& tree, const std::vector<std::string>& arguments) {
+  return RunProgram(arguments, RunSettings{tree.Path(), {}});
+}
+
+std::string Lines(const std::vector<std::string>& utf8_lines) {
+  std::string bytes;
+  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
+  return bytes;
+}
+
+TEST(ChartTotalFile, TwoRunsLeaveTwoLinesOlderFirst) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/a", 5));
+  RunResult run = RunIn(tree, {"r", "/OutputTotal+=t.txt"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ("r\r\n", run.out);
+  EXPECT_EQ("5\r\n", ReadFileBytes(tree.Path("t.txt")));
+
+  ASSERT_TRUE(tree.MakeFile("r/sub/b", 1234567));
+  run = RunIn(tree, {"r", "/OutputTotal+=t.txt"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(Lines({"r", "└─sub"}), run.out);
+  EXPECT_EQ("5\r\n1234572\r\n", ReadFileBytes(tree.Path("t.txt")));
+}
+
+TEST(ChartTotalFile, ExistingContentIsKept) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/a", 12));
+  ASSERT_TRUE(tree.MakeFile("t.txt"));
+  {
+    FILE* file = std::fopen(tree.Path("t.txt").c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    std::fputs("kept\r\n", file);
+    std::fclose(file);
+  }
+  RunResult run = RunIn(tree, {"r", "/OutputTotal=t.txt"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("kept\r\n12\r\n", ReadFileBytes(tree.Path("t.txt")));
+}
+
+TEST(ChartTotalFile, NoFilesWriteZero) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFolder("r/empty/deeper"));
+  RunResult run = RunIn(tree, {"r", "/OutputTotal+=t.txt"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ("0\r\n", ReadFileBytes(tree.Path("t.txt")));
+}
+
+// The line is the root's cumulative total as the chart shows it with /Total, without the
+// separators; hidden files (/F-, the default) count all the same. Absolute names here, for the
+// charted folder and for the total file.
+TEST(ChartTotalFile, TheRootsCumulativeTotalInPlainDecimal) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/own", 1000));
+  ASSERT_TRUE(tree.MakeFile("r/a/b/c/deep", 2345678));
+  ASSERT_TRUE(tree.MakeFile("r/a/side", 1));
+  const std::string root = ShownPath(tree.Path("r"));
+  const struct {
+    const char* files;
+    std::vector<std::string> lines;
+  } rows[] = {
+      {"/F-",
+       {
+           "（累計 3 ファイル 2,346,679 バイト）",
+           "└─a（累計 2 ファイル 2,345,679 バイト）",
+           "    └─b（累計 1 ファイル 2,345,678 バイト）",
+           "        └─c（累計 1 ファイル 2,345,678 バイト）",
+       }},
+      {"/F",
+       {
+           "（累計 3 ファイル 2,346,679 バイト）",
+           "│  own",
+           "└─a（累計 2 ファイル 2,345,679 バイト）",
+           "    │  side",
+           "    └─b（累計 1 ファイル 2,345,678 バイト）",
+           "        └─c（累計 1 ファイル 2,345,678 バイト）",
+           "                deep",
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.files);
+    TempTree out;
+    RunResult run = RunProgram(
+        {root, "/Total", row.files, "/SN", "/OutputTotal+=" + ShownPath(out.Path("t.txt"))},
+        RunSettings{out.Path(), {}});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(root + Lines(row.lines), run.out);
+    EXPECT_EQ("2346679\r\n", ReadFileBytes(out.Path("t.txt")));
+  }
+}
+
+TEST(ChartTotalFile, FourGibibytesAndTenWriteTen) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/sub/huge", (off_t{1} << 32) + 10));
+  RunResult run = RunIn(tree, {"r", "/OutputTotal+=t.txt"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ("10\r\n", ReadFileBytes(tree.Path("t.txt")));
+}
+
+// Help runs and failed parses never reach the total file, wherever its option stands.
+TEST(ChartTotalFile, HelpAndFailedParsesNeverCreateIt) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/a", 5));
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+  } rows[] = {
+      {{"r", "/H", "/OutputTotal+=t.txt"}, 0},
+      {{"/OutputTotal+=t.txt", "/?", "r"}, 0},
+      {{"/Verbose-", "/help", "/OutputTotal=t.txt"}, 0},
+      {{"r", "/OutputTotal+=t.txt", "/X"}, 1},
+      {{"/X", "r", "/OutputTotal+=t.txt"}, 1},
+      {{"/OutputTotal+=t.txt", "missing"}, 1},
+      {{"/OutputTotal+=t.txt", "/H", "missing"}, 1},
+      {{"r", "/OutputTotal+=t.txt", "/OutputTotal"}, 1},
+      {{"r", "/OutputTotal+=t.txt", "/OutputTotal+="}, 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    RunResult run = RunIn(tree, row.arguments);
+    EXPECT_EQ(row.status, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_FALSE(run.out.empty());
+    EXPECT_FALSE(PathExists(tree.Path("t.txt")));
+  }
+}
+
+// The banner with a second argument goes on to the chart, and so to the total file.
+TEST(ChartTotalFile, BannerRunsThatChartWriteIt) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/a", 5));
+  RunResult run = RunIn(tree, {"/V", "r", "/OutputTotal+=t.txt"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ("5\r\n", ReadFileBytes(tree.Path("t.txt")));
+}
+
+// The name is every byte after the first "=", further "=" and letter case included; a later
+// option on the total file replaces or takes back an earlier one.
+TEST(ChartTotalFile, NameAsTypedAndTheLaterOptionDecides) {
+  const struct {
+    std::vector<std::string> options;
+    std::vector<std::string> written;  // files that get the line, every other one stays absent
+  } rows[] = {
+      {{"/OutputTotal+=a=b.txt"},
+       {
+           "a=b.txt",
+       }},
+      {{"/outputtotal=MiXed.Txt"},
+       {
+           "MiXed.Txt",
+       }},
+      {{"/OutputTotal+=x.txt", "/OutputTotal-"}, {}},
+      {{"/OutputTotal+=x.txt", "/OutputTotal-=y.txt"}, {}},
+      {{"/OutputTotal-", "/OutputTotal+=x.txt"},
+       {
+           "x.txt",
+       }},
+      {{"/OutputTotal+=x.txt", "/OutputTotal+=y.txt"},
+       {
+           "y.txt",
+       }},
+  };
+  const char* const kCandidates[] = {"a", "a=b.txt", "b.txt", "MiXed.Txt", "x.txt", "y.txt"};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.options));
+    TempTree tree;
+    ASSERT_TRUE(tree.MakeFile("r/a", 42));
+    std::vector<std::string> arguments{"r"};
+    arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+    RunResult run = RunIn(tree, arguments);
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ("r\r\n", run.out);
+    for (const char* name : kCandidates) {
+      bool is_written = false;
+      for (const std::string& written : row.written) is_written = is_written || written == name;
+      SCOPED_TRACE(name);
+      if (is_written) {
+        EXPECT_EQ("42\r\n", ReadFileBytes(tree.Path(name)));
+      } else {
+        EXPECT_FALSE(PathExists(tree.Path(name)));
+      }
+    }
+  }
+}
+
+// A total file that cannot be opened is skipped without a word: the chart is printed whole and
+// the status is 0.
+TEST(ChartTotalFile, UnopenableTotalFileIsSkippedSilently) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/a", 5));
+  ASSERT_TRUE(tree.MakeFolder("r/sub"));
+  ASSERT_TRUE(tree.MakeFolder("taken"));
+  const std::string chart =
+      Lines({"r（1 ファイル 5 バイト）", "│  a", "└─sub（0 ファイル 0 バイト）"});
+  for (const char* name : {"nofolder/t.txt", "taken", "r", "r/sub"}) {
+    SCOPED_TRACE(name);
+    RunResult run = RunIn(tree, {"r", "/F", "/Sum", std::string("/OutputTotal+=") + name});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(chart, run.out);
+  }
+  EXPECT_FALSE(PathExists(tree.Path("nofolder")));
+  // The folders named are still the same empty folders.
+  RunResult run = RunIn(tree, {"taken", "/F"});
+  EXPECT_EQ("taken\r\n", run.out);
+  run = RunIn(tree, {"r", "/F"});
+  EXPECT_EQ(Lines({"r", "│  a", "└─sub"}), run.out);
+}
+
+}  // namespace
