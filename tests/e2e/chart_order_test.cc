@@ -1,6 +1,8 @@
 // The order of each folder's entries on real folders: every sort key ascending and descending,
 // files first and folders first, the enumeration order with /NoSort, and names equal but for case.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <ctime>
@@ -184,20 +186,29 @@ TEST(ChartOrder, SizesCompareUnsignedAndModulo32Bits) {
   }
 }
 
-// Times compare to the second, though the chart shows minutes: two files written in the same
-// minute order by their seconds, against their names.
+// Sets the last-write time of `rel` to `seconds` and `nanoseconds` past them.
+bool SetFineTime(const TempTree& tree, const std::string& rel, std::time_t seconds,
+                 long nanoseconds) {
+  const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+  return utimensat(AT_FDCWD, tree.Path(rel).c_str(), times, 0) == 0;
+}
+
+// Times compare to the full resolution, though the chart shows minutes: files written in the same
+// minute, and in the same second, order by their time against their names.
 TEST(ChartOrder, TimesWithinOneMinuteStillOrder) {
   TempTree tree;
-  ASSERT_TRUE(tree.MakeFile("r/a_later"));
-  ASSERT_TRUE(tree.MakeFile("r/b_sooner"));
-  ASSERT_TRUE(tree.SetTime("r/a_later", kBase + 40));
-  ASSERT_TRUE(tree.SetTime("r/b_sooner", kBase + 10));
+  for (const char* name : {"a_later", "b_sooner", "c_soonest"}) {
+    ASSERT_TRUE(tree.MakeFile(std::string("r/") + name));
+  }
+  ASSERT_TRUE(SetFineTime(tree, "r/a_later", kBase + 40, 0));
+  ASSERT_TRUE(SetFineTime(tree, "r/b_sooner", kBase + 10, 500000000));
+  ASSERT_TRUE(SetFineTime(tree, "r/c_soonest", kBase + 10, 250000000));
   RunResult run = ChartR(tree, {"/F", "/ST"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Render({"b_sooner", "a_later"}, {}, true), run.out);
+  EXPECT_EQ(Render({"c_soonest", "b_sooner", "a_later"}, {}, true), run.out);
   run = ChartR(tree, {"/F", "/ST", "/Descend"});
-  EXPECT_EQ(Render({"a_later", "b_sooner"}, {}, true), run.out);
+  EXPECT_EQ(Render({"a_later", "b_sooner", "c_soonest"}, {}, true), run.out);
 }
 
 // On Linux the folder's entries are enumerated by name with ASCII letters upper-cased, ties by

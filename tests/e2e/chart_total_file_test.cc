@@ -229,4 +229,19 @@ TEST(ChartTotalFile, UnopenableTotalFileIsSkippedSilently) {
   EXPECT_EQ(Lines({"r", "│  a", "└─sub"}), run.out);
 }
 
+// A drive-relative folder ("a:sub", which on Linux is an ordinary name) is made the current
+// folder while the command line is read, so a relative total file lands inside it, after the
+// scan (it is not in its own total).
+TEST(ChartTotalFile, DriveRelativeFolderTakesTheRelativeTotalFile) {
+  if (HasRunner()) GTEST_SKIP() << "a drive letter means a drive under a runner";
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("a:sub/f", 5));
+  RunResult run = RunIn(tree, {"a:sub", "/OutputTotal+=t.txt"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(tree.Path("a:sub") + "\r\n", run.out);
+  EXPECT_EQ("5\r\n", ReadFileBytes(tree.Path("a:sub/t.txt")));
+  EXPECT_FALSE(PathExists(tree.Path("t.txt")));
+}
+
 }  // namespace
