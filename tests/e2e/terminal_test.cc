@@ -1,0 +1,207 @@
+// The program in a real terminal (tmux, LANG=C.UTF-8): UTF-8 on the screen, code page 932 in
+// pipes and files, and the progress line of a long scan, which only the terminal ever sees.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "fake_platform.h"
+#include "terminal_tmux.h"
+
+namespace {
+
+constexpr int kColumns = 120;
+constexpr int kRows = 40;
+constexpr int kTimeoutSeconds = 60;
+
+// Temporary paths hold no quote, so single quotes make any of them one shell word.
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '\'');
+  quoted.append(text).push_back('\'');
+  return quoted;
+}
+
+std::string Program() { return Quoted(std::getenv("QUOVREL_PROGRAM")); }
+
+bool HasLine(const std::string& screen, std::string_view wanted) {
+  const std::vector<std::string> lines = TextLines(screen);
+  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+}
+
+// True when `wanted` stands on consecutive lines of `screen`.
+bool HasLines(const std::string& screen, const std::vector<std::string>& wanted) {
+  const std::vector<std::string> lines = TextLines(screen);
+  return std::search(lines.begin(), lines.end(), wanted.begin(), wanted.end()) != lines.end();
+}
+
+bool IsProgressLine(std::string_view line) {
+  return line.rfind("フォルダ ", 0) == 0 && line.find("  ファイル ") != std::string_view::npos;
+}
+
+// Skips unless the Linux program, tmux and the C.UTF-8 locale are all here; then opens a pane.
+class TerminalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (HasRunner()) GTEST_SKIP() << "the terminal display is the Linux program's own";
+    ASSERT_NE(nullptr, std::getenv("QUOVREL_PROGRAM")) << "QUOVREL_PROGRAM names no program";
+    if (!HasTmux()) GTEST_SKIP() << "tmux is not installed";
+    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    if (utf8 == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+    freelocale(utf8);
+    session_ = std::make_unique<TmuxSession>(kColumns, kRows);
+    ASSERT_TRUE(session_->IsReady());
+  }
+
+  std::unique_ptr<TmuxSession> session_;
+};
+
+// The small tree of the chart tests below, in "tree" of `files`.
+void MakeSmallTree(TempTree& files) {
+  ASSERT_TRUE(files.MakeFile("tree/a.txt", 10));
+  ASSERT_TRUE(files.MakeFile("tree/docs/設計書.txt", 2000));
+  ASSERT_TRUE(files.MakeFile("tree/src/main.cc", 1234));
+  ASSERT_TRUE(files.MakeFolder("tree/src/util"));
+}
+
+std::vector<std::string> SmallChart(const TempTree& files) {
+  return {
+      files.Path("tree") + "（1 ファイル 10 バイト）",
+      "│  a.txt",
+      "├─docs（1 ファイル 2,000 バイト）",
+      "│      設計書.txt",
+      "└─src（1 ファイル 1,234 バイト）",
+      "    │  main.cc",
+      "    └─util（0 ファイル 0 バイト）",
+  };
+}
+
+TEST_F(TerminalTest, ChartShowsAsUtf8OnTheScreen) {
+  TempTree files;
+  MakeSmallTree(files);
+  ASSERT_TRUE(session_->Run("cd " + Quoted(files.Path("tree")) + " && " + Program() + " /F /Sum",
+                            kTimeoutSeconds));
+  const std::string screen = session_->Screen();
+  EXPECT_TRUE(HasLines(screen, SmallChart(files))) << screen;
+  for (const char* glyph : {"├─", "└─", "│", "ファイル"}) {
+    EXPECT_NE(std::string::npos, screen.find(glyph)) << glyph;
+  }
+}
+
+TEST_F(TerminalTest, PipesAndFilesStillGetCodePage932) {
+  TempTree files;
+  MakeSmallTree(files);
+  std::string expected;
+  for (const std::string& line : SmallChart(files)) expected += Cp932(line) + "\r\n";
+  const std::string in_tree = "cd " + Quoted(files.Path("tree")) + " && ";
+  ASSERT_TRUE(
+      session_->Run(in_tree + Program() + " /F /Sum | cat > ../piped.bin", kTimeoutSeconds));
+  ASSERT_TRUE(session_->Run(Program() + " /F /Sum > ../file.bin 2> ../err.bin", kTimeoutSeconds));
+  EXPECT_EQ(expected, ReadFileBytes(files.Path("piped.bin")));
+  EXPECT_EQ(expected, ReadFileBytes(files.Path("file.bin")));
+  EXPECT_EQ("", ReadFileBytes(files.Path("err.bin")));
+  // As a user would look at them: "├─" is 84 A5 84 9F in code page 932.
+  session_->Clear();
+  ASSERT_TRUE(session_->Run(Program() + " /F /Sum | od -An -tx1", kTimeoutSeconds));
+  std::string dump;
+  for (const std::string& line : TextLines(session_->Screen())) dump += line;
+  EXPECT_NE(std::string::npos, dump.find(" 84 a5 84 9f 64 6f 63 73")) << dump;
+}
+
+TEST_F(TerminalTest, HelpShowsInJapanese) {
+  ASSERT_TRUE(session_->Run(Program() + " /?", kTimeoutSeconds));
+  const std::string history = session_->History();
+  EXPECT_TRUE(HasLine(history, "Quovrelant    Ver 2.03")) << history;
+  EXPECT_TRUE(HasLine(history, "フォルダ構造を図式表示するコンソールプログラム"));
+  EXPECT_TRUE(HasLine(history, "【 機能 】ドライブやパスのフォルダ構造を図式表示します。"));
+  EXPECT_TRUE(HasLine(history, "=== オプションの説明 ==="));
+  EXPECT_TRUE(HasLine(history, "※ / の代わりに - を使うこともできます。"));
+}
+
+// A tree whose scan takes a few seconds though its chart is short: one folder of many files,
+// reached through many links (each a sibling, not an ancestor, so each is walked). Its files
+// are not charted, so the run needs little memory.
+class LongScanTest : public TerminalTest {
+ protected:
+  static constexpr int kFiles = 20000;
+  static constexpr double kWantedSeconds = 3.5;
+
+  static void SetUpTestSuite() {
+    if (HasRunner()) return;
+    tree_ = new TempTree;
+    for (int i = 0; i < kFiles; ++i) tree_->MakeFile("data/file" + std::to_string(i) + ".txt");
+    AddLinks(20);
+    // The pace of this machine now: a run to a pipe shows no progress but scans the same.
+    const auto start = std::chrono::steady_clock::now();
+    RunProgram({tree_->Path("top")});
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    const double per_link = std::max(took.count(), 0.001) / links_;
+    AddLinks(std::clamp(static_cast<int>(std::ceil(kWantedSeconds / per_link)), 20, 3000));
+  }
+  static void TearDownTestSuite() {
+    delete tree_;
+    tree_ = nullptr;
+  }
+
+  static void AddLinks(int count) {
+    tree_->MakeFolder("top");
+    for (; links_ < count; ++links_) {
+      char name[32];
+      std::snprintf(name, sizeof name, "top/link%04d", links_);
+      (void)!symlink("../data", tree_->Path(name).c_str());
+    }
+  }
+
+  static std::string LastLinkLine() {
+    char name[32];
+    std::snprintf(name, sizeof name, "└─link%04d", links_ - 1);
+    return name;
+  }
+
+  static TempTree* tree_;
+  static int links_;
+};
+
+TempTree* LongScanTest::tree_ = nullptr;
+int LongScanTest::links_ = 0;
+
+TEST_F(LongScanTest, ProgressShowsThenGivesWayToTheChart) {
+  std::string progress;
+  auto watch = [&](const std::string& screen) {
+    for (const std::string& line : TextLines(screen)) {
+      if (IsProgressLine(line)) progress = line;
+    }
+  };
+  ASSERT_TRUE(session_->Run(Program() + " " + Quoted(tree_->Path("top")), kTimeoutSeconds, watch));
+  EXPECT_NE(std::string::npos, progress.find(tree_->Path("top") + "/link")) << progress;
+  const std::string history = session_->History();
+  for (const std::string& line : TextLines(history)) EXPECT_FALSE(IsProgressLine(line)) << line;
+  // The chart's first line stands alone where the progress line was.
+  EXPECT_TRUE(HasLine(history, tree_->Path("top"))) << history;
+  EXPECT_TRUE(HasLine(history, LastLinkLine()));
+}
+
+TEST_F(LongScanTest, StandardErrorToAFileStaysEmpty) {
+  bool saw_progress = false;
+  auto watch = [&](const std::string& screen) {
+    for (const std::string& line : TextLines(screen)) saw_progress |= IsProgressLine(line);
+  };
+  const std::string err = tree_->Path("err.txt");
+  ASSERT_TRUE(session_->Run(Program() + " " + Quoted(tree_->Path("top")) + " 2>" + Quoted(err),
+                            kTimeoutSeconds, watch));
+  EXPECT_FALSE(saw_progress);
+  EXPECT_TRUE(PathExists(err));
+  EXPECT_EQ("", ReadFileBytes(err));
+  EXPECT_TRUE(HasLine(session_->Screen(), LastLinkLine()));
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+// A detached tmux session of the test's own, driven with send-keys and read with capture-pane.
+#include "terminal_tmux.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kToolTimeoutMs = 10000;
+const char kSession[] = "quovrel";
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// The test's environment for the server and the pane's shell: the locale is LANG=C.UTF-8 alone,
+// and nothing of the user's shell set-up or of a tmux the test may itself run in is kept.
+std::vector<std::string> SessionEnvironment() {
+  std::vector<std::string> env;
+  for (char** entry = environ; *entry; ++entry) {
+    const std::string_view text = *entry;
+    const std::string_view name = text.substr(0, text.find('='));
+    if (name.substr(0, 3) == "LC_" || name == "LANG" || name == "LANGUAGE" || name == "TMUX" ||
+        name == "PS1" || name == "ENV") {
+      continue;
+    }
+    env.emplace_back(text);
+  }
+  env.emplace_back("LANG=C.UTF-8");
+  env.emplace_back("PS1=$ ");
+  return env;
+}
+
+// Reads `fd` to its end, or until the time is up. False on timeout.
+bool ReadAll(int fd, std::string& out) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kToolTimeoutMs);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd ready{fd, POLLIN, 0};
+    const int count = poll(&ready, 1, static_cast<int>(left.count()));
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return false;
+    char buffer[65536];
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return true;
+    out.append(buffer, static_cast<size_t>(got));
+  }
+}
+
+// Runs a program found on PATH with `env`, without a shell; its standard output is returned.
+std::string RunTool(std::vector<std::string> argv, std::vector<std::string> env) {
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return {};
+  std::vector<char*> args = Pointers(argv);
+  std::vector<char*> envp = Pointers(env);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null_fd = open("/dev/null", O_RDWR);
+    dup2(null_fd, 0);
+    dup2(out[1], 1);
+    dup2(null_fd, 2);
+    execvpe(args[0], args.data(), envp.data());
+    _exit(127);
+  }
+  close(out[1]);
+  std::string text;
+  const bool finished = pid > 0 && ReadAll(out[0], text);
+  close(out[0]);
+  if (pid < 0) return {};
+  if (!finished) kill(pid, SIGKILL);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return text;
+}
+
+}  // namespace
+
+bool HasTmux() {
+  std::vector<std::string> env(SessionEnvironment());
+  return RunTool({"tmux", "-V"}, env).rfind("tmux ", 0) == 0;
+}
+
+std::vector<std::string> TextLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+TmuxSession::TmuxSession(int columns, int rows) : env_(SessionEnvironment()) {
+  // A new server each time: one still going away must not take the next session's place.
+  static int sessions = 0;
+  socket_ = "quovrel-test-" + std::to_string(getpid()) + "-" + std::to_string(++sessions);
+  // A history long enough for a whole chart, and no status line taking a row of the pane.
+  char path[] = "/tmp/quovrel-tmux-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return;
+  config_ = path;
+  const std::string settings = "set -g history-limit 100000\nset -g status off\n";
+  const bool written =
+      write(fd, settings.data(), settings.size()) == static_cast<ssize_t>(settings.size());
+  close(fd);
+  if (!written) return;
+  Tmux({"new-session", "-d", "-s", kSession, "-x", std::to_string(columns), "-y",
+        std::to_string(rows), "/bin/sh"});
+  ready_ = Tmux({"display-message", "-p", "-t", kSession, "#{pane_width}x#{pane_height}"}) ==
+           std::to_string(columns) + "x" + std::to_string(rows) + "\n";
+}
+
+TmuxSession::~TmuxSession() {
+  Tmux({"kill-server"});
+  if (!config_.empty()) unlink(config_.c_str());
+}
+
+std::string TmuxSession::Tmux(std::vector<std::string> arguments) {
+  // -u: the pane is UTF-8 whatever the test's own terminal is; -L: a server of this test's own.
+  std::vector<std::string> argv = {"tmux", "-u", "-L", socket_, "-f", config_};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunTool(argv, env_);
+}
+
+bool TmuxSession::Run(std::string_view command_line, int timeout_seconds,
+                      const std::function<void(const std::string&)>& watch) {
+  // The mark is quoted when typed, so only the line the command's end prints reads as it.
+  const std::string mark = "==end " + std::to_string(++runs_) + "==";
+  const std::string typed = std::string(command_line) + "; echo '" + mark + "'";
+  Tmux({"send-keys", "-t", kSession, "-l", typed});
+  Tmux({"send-keys", "-t", kSession, "Enter"});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const std::string screen = Screen();
+    if (watch) watch(screen);
+    for (const std::string& line : TextLines(screen)) {
+      if (line == mark) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+std::string TmuxSession::Screen() { return Tmux({"capture-pane", "-p", "-t", kSession}); }
+
+std::string TmuxSession::History() {
+  return Tmux({"capture-pane", "-p", "-S", "-", "-E", "-", "-t", kSession});
+}
+
+void TmuxSession::Clear() {
+  Tmux({"send-keys", "-R", "-t", kSession});
+  Tmux({"clear-history", "-t", kSession});
+}
