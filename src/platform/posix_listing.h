@@ -18,6 +18,8 @@ class FolderListing {
   size_t Size() const { return names_.size(); }
   // The native name of entry `index`, zero-terminated, as openat needs it.
   const char* NativeName(size_t index) const { return native_bytes_.data() + names_[index].offset; }
+  // The d_type of entry `index` (DT_UNKNOWN where the file system does not say).
+  unsigned char NativeType(size_t index) const { return names_[index].type; }
 
   // Forgets the entries but keeps the storage for the next listing.
   void Clear();

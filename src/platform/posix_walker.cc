@@ -1,6 +1,7 @@
 // The POSIX folder walker: directory descriptors, a bounded number of them, and no recursion.
 #include "platform/posix_walker.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,6 +19,8 @@ namespace {
 constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY;
 constexpr size_t kFewestOpen = 4;
 constexpr size_t kMostOpen = 128;
+// No real path is this deep; the bound only guards against a file system whose ".." never ends.
+constexpr size_t kMostOuterFolders = 4096;
 
 const std::vector<FolderEntry> kNoEntries;
 
@@ -59,7 +62,8 @@ bool PosixFolderWalker::EnterRoot(std::string_view path) {
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return false;
   if (progress_ != nullptr) root_shown_ = path;
-  return PushLevel(fd, 0);
+  RecordOuterFolders(fd);
+  return PushLevel(fd, 0, false);
 }
 
 bool PosixFolderWalker::EnterSubfolder(size_t index) {
@@ -71,7 +75,7 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   if (!EnsureOpen(depth)) return false;
   const int fd = OpenChild(level.fd, level.listing.NativeName(index), depth);
   if (fd < 0) return false;
-  return PushLevel(fd, index);
+  return PushLevel(fd, index, IsLinkEntry(level, index));
 }
 
 bool PosixFolderWalker::ListFolder(bool with_info) {
@@ -101,22 +105,60 @@ void PosixFolderWalker::LeaveFolder() {
   depth_ = depth;
 }
 
-bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent) {
+bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent, bool through_link) {
   FolderId id;
-  // The same folder as an entered one is a link loop: it is shown but not entered.
-  if (!ReadId(fd, id) || !entered_.insert(id).second) {
+  if (!ReadId(fd, id) || IsRefused(id, through_link) || !entered_.insert(id).second) {
     close(fd);
     return false;
   }
+  const bool below_link = through_link || (depth_ > 0 && levels_[depth_ - 1]->below_link);
+  if (below_link) linked_.insert(id);
   if (levels_.size() == depth_) levels_.push_back(std::make_unique<Level>());
   Level& level = *levels_[depth_];
   level.id = id;
   level.index_in_parent = index_in_parent;
+  level.below_link = below_link;
   level.listing.Clear();
   ++depth_;
   SetFd(depth_ - 1, fd);
   TrimDescriptors(depth_ - 1);
   return true;
+}
+
+// Besides the entered folders (a link loop), a folder holding the charted one is never entered;
+// a link met below a link is followed only into a folder that no link has led into before.
+bool PosixFolderWalker::IsRefused(const FolderId& id, bool through_link) const {
+  if (outer_.count(id)) return true;
+  const bool parent_below_link = depth_ > 0 && levels_[depth_ - 1]->below_link;
+  return through_link && parent_below_link && linked_.count(id) != 0;
+}
+
+bool PosixFolderWalker::IsLinkEntry(const Level& level, size_t index) const {
+  const unsigned char type = level.listing.NativeType(index);
+  if (type != DT_UNKNOWN) return type == DT_LNK;
+  struct stat status {};
+  return fstatat(level.fd, level.listing.NativeName(index), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISLNK(status.st_mode);
+}
+
+// Remembers every folder above the charted one, up to "/": a link to one of them would chart
+// the charted folder again inside itself. O_PATH needs no read permission on the way up.
+void PosixFolderWalker::RecordOuterFolders(int root_fd) {
+  outer_.clear();
+  linked_.clear();
+  FolderId below;
+  if (!ReadId(root_fd, below)) return;
+  int fd = openat(root_fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  for (size_t count = 0; fd >= 0 && count < kMostOuterFolders; ++count) {
+    FolderId id;
+    if (!ReadId(fd, id) || id == below) break;  // "/" is its own parent
+    outer_.insert(id);
+    below = id;
+    const int parent = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = parent;
+  }
+  if (fd >= 0) close(fd);
 }
 
 // Gives the folder at `depth` its descriptor back, opening the remembered names one by one from

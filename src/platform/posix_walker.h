@@ -7,6 +7,11 @@
 // needed again: when its child is left, through the child's ".." if that is the same folder
 // (device and inode), else by opening the remembered names one by one from the nearest open
 // ancestor. Every level keeps its listing, native names included, until it is left.
+//
+// Links: a folder that is one of the entered ones, or one that holds the charted folder, is shown
+// but not entered (either would repeat the chart inside itself). Below a link, a further link
+// leads only to a folder that no link has led the walk into yet, so that webs of links such as
+// /sys, where the paths multiply at every level, are walked in bounded time.
 #pragma once
 
 #include <sys/types.h>
@@ -61,10 +66,14 @@ class PosixFolderWalker : public FolderWalker {
     bool fd_was_read = false;  // a listing read it, so a new listing must rewind first
     FolderId id{};
     size_t index_in_parent = 0;  // the entry of the parent's listing this folder is
+    bool below_link = false;     // reached through a link, or lies below a folder that was
     FolderListing listing;
   };
 
-  bool PushLevel(int fd, size_t index_in_parent);
+  bool PushLevel(int fd, size_t index_in_parent, bool through_link);
+  bool IsRefused(const FolderId& id, bool through_link) const;
+  bool IsLinkEntry(const Level& level, size_t index) const;
+  void RecordOuterFolders(int root_fd);
   bool EnsureOpen(size_t depth);
   void RegainParentThroughDotDot(size_t child_depth);
   int OpenChild(int parent_fd, const char* name, size_t keep_depth);
@@ -85,6 +94,8 @@ class PosixFolderWalker : public FolderWalker {
   size_t open_count_ = 0;
   size_t lowest_maybe_open_ = 1;  // every level in [1, this) has its descriptor closed
   std::unordered_set<FolderId, FolderIdHash> entered_;
+  std::unordered_set<FolderId, FolderIdHash> outer_;   // the charted folder's own ancestors
+  std::unordered_set<FolderId, FolderIdHash> linked_;  // every folder entered below a link
   ProgressLine* const progress_;
   std::string root_shown_;  // the root as the command line gave it, for the progress line
 };
