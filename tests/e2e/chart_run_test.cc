@@ -1,6 +1,7 @@
 // Whole runs on real folders: what the scan leaves out, the chart of the current folder, and a
 // run whose standard output has gone away.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -134,6 +135,21 @@ TEST(ChartRun, ClosedOutputPipeDoesNotStopTheRun) {
     EXPECT_EQ(total, ReadFileBytes(tree.Path("t.txt")));
     ASSERT_EQ(0, std::remove(tree.Path("t.txt").c_str()));
   }
+}
+
+// A folder that holds a symbolic link to "/", as every wine prefix's dosdevices/z: does: the
+// folder that holds the charted one is not walked again through the link, so the run ends at once.
+// Were it walked, the run would go through the whole file system, /proc and /sys included, and
+// print nothing for many minutes (as `quovrel` with no arguments once did in this checkout).
+TEST(ChartRun, LinkToTheFileSystemRootDoesNotWalkTheFileSystem) {
+  if (HasRunner()) GTEST_SKIP() << "a Linux link; the Windows program meets it only through wine";
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFolder("r/dosdevices"));
+  ASSERT_EQ(0, symlink("/", tree.Path("r/dosdevices/z:").c_str()));
+  RunResult run = RunProgram({"r"}, RunSettings{tree.Path(), {}, 30});
+  EXPECT_EQ(0, run.status) << "no end within 30 seconds";
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(0u, run.out.find(Lines({"r", "└─dosdevices"})));
 }
 
 // The harness's own closed pipe: a program that does not guard against it is ended by SIGPIPE.
