@@ -1,0 +1,77 @@
+// Fuzzes the command line: any bytes, split on zero bytes into arguments, run through the whole
+// program on a small in-memory tree. Rules: status 0 or 1, fields never overrun, and a refused
+// command line prints exactly one clean line and writes no total file.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fake_platform.h"
+#include "front/run_driver.h"
+#include "fuzz_checks.h"
+#include "platform/posix_native_paths.h"
+#include "platform/posix_text.h"
+
+namespace {
+
+constexpr size_t kMostArguments = 32;
+
+// The tree every run sees: the folder to chart, a few entries, and a path "/" can reach.
+void MakeTree(FakePlatform& fake, uint8_t flags) {
+  fake.AddFile("C:\\Work\\a.txt", 1234);
+  fake.AddFile("C:\\Work\\Docs\\memo.txt", 2048);
+  fake.AddFolder("C:\\Work\\Docs\\Old");
+  fake.AddFolder("C:\\Work\\Src");
+  fake.AddFolder("D:\\");
+  fake.AddFolder("tmp/x");
+  fake.slash_paths = (flags & 2) != 0;
+  // A current directory too long for the 260-byte field must not overrun it.
+  if (flags & 4) fake.current_directory = "C:\\" + std::string(300, 'w');
+}
+
+std::vector<std::string> SplitArguments(std::string_view bytes) {
+  std::vector<std::string> arguments{"quovrel"};
+  size_t start = 0;
+  while (start <= bytes.size() && arguments.size() <= kMostArguments) {
+    size_t end = bytes.find('\0', start);
+    if (end == std::string_view::npos) end = bytes.size();
+    arguments.emplace_back(bytes.substr(start, end - start));
+    start = end + 1;
+  }
+  return arguments;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  static TextConverter converter;
+  const uint8_t flags = data[0];
+  std::vector<std::string> arguments =
+      SplitArguments(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+  // As the POSIX program hands its arguments over: converted, control bytes shown as "?".
+  const bool as_posix = (flags & 1) != 0;
+  if (as_posix) {
+    NativePathBook book(converter);
+    for (std::string& argument : arguments) argument = book.Import(argument);
+  }
+  ResetRunGlobals();
+  FakePlatform fake;
+  MakeTree(fake, flags);
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+
+  const int status = RunQuovrel(fake, static_cast<int>(arguments.size()), argv.data());
+
+  Require(status == 0 || status == 1);
+  Require(FieldsAreTerminated(g_options));
+  Require(fake.walkers_alive == 0);
+  if (status == 1) Require(fake.total_files.empty());
+  if (!as_posix) return 0;  // a raw argument may hold a line end, which a refusal echoes
+  std::vector<std::string_view> lines;
+  Require(SplitCleanLines(fake.output, lines));
+  if (status == 1) Require(lines.size() == 1);
+  return 0;
+}

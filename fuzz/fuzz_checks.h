@@ -1,0 +1,52 @@
+// Checks shared by the fuzz targets: a fresh run's globals and the shape of what a run printed.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/app_options.h"
+#include "common/tree_item.h"
+
+// Every run starts as a fresh process would: default options, the counter at 100.
+inline void ResetRunGlobals() {
+  g_options = AppOptions{};
+  g_nextSequenceNo = 100;
+}
+
+// A fuzz target reports a broken rule by crashing, so that libFuzzer keeps the input.
+inline void Require(bool rule) {
+  if (!rule) std::abort();
+}
+
+// Splits `bytes` into its lines; false unless every line ends in CR LF and no other byte below
+// 0x20 (or 0x7F) appears, so that nothing could drive a terminal or split an entry.
+inline bool SplitCleanLines(std::string_view bytes, std::vector<std::string_view>& lines) {
+  lines.clear();
+  size_t start = 0;
+  while (start < bytes.size()) {
+    const size_t end = bytes.find("\r\n", start);
+    if (end == std::string_view::npos) return false;
+    const std::string_view line = bytes.substr(start, end - start);
+    for (char c : line) {
+      const unsigned char byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte == 0x7F) return false;
+    }
+    lines.push_back(line);
+    start = end + 2;
+  }
+  return true;
+}
+
+// Both fixed text fields end inside their 260 bytes.
+inline bool FieldsAreTerminated(const AppOptions& options) {
+  auto terminated = [](const char* field) {
+    for (size_t i = 0; i < kPathBufferSize; ++i) {
+      if (field[i] == 0) return true;
+    }
+    return false;
+  };
+  return terminated(options.RootPath) && terminated(options.TotalFileName);
+}
