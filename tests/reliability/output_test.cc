@@ -1,0 +1,143 @@
+// Output and the total file: standard output full, closed, or cut short by `head -1`; the total
+// file on /dev/full, read-only, a folder, a FIFO without a reader, a dangling link; fifty runs
+// appending at once. Never a hang or a word on standard error, always status 0, and the total
+// file gets exactly one whole line per run or nothing.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "reliability_support.h"
+
+namespace {
+
+constexpr int kConcurrentRuns = 50;
+
+class Output : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tree_.IsReady());
+    // Enough lines that the chart outlasts a reader that stops after the first.
+    for (int i = 0; i < 400; ++i) {
+      ASSERT_TRUE(tree_.MakeFile("data/f" + std::to_string(i % 40) + "/x" + std::to_string(i), i));
+    }
+    total_line_ = std::to_string(400 * 399 / 2) + "\r\n";
+    ASSERT_TRUE(tree_.MakeFolder("out"));
+  }
+
+  // Runs `$Q data /F /OutputTotal+=<total>` with `redirections` after it.
+  ShellRun Run(const std::string& total, const std::string& redirections,
+               const std::string& prefix = "") {
+    ShellSettings settings;
+    settings.timeout_seconds = 20;
+    return RunShell(prefix + "\"$Q\" " + ShellWord(tree_.Path("data")) +
+                        " /F /OutputTotal+=" + ShellWord(total) + " " + redirections,
+                    settings);
+  }
+
+  std::string Out(const std::string& name) { return tree_.Path("out/" + name); }
+
+  TempTree tree_;
+  std::string total_line_;
+};
+
+TEST_F(Output, StandardOutputOnDevFull) {
+  const ShellRun run = Run(Out("t"), ">/dev/full");
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(total_line_, ReadFileBytes(Out("t")));
+}
+
+TEST_F(Output, StandardOutputClosed) {
+  for (const char* closed : {">&-", ">&- 2>&-", "<&- >&- 2>&-"}) {
+    unlink(Out("t").c_str());
+    const ShellRun run = Run(Out("t"), closed);
+    EXPECT_EQ(0, run.status) << closed;
+    EXPECT_EQ("", run.err) << closed;
+    // Folders opened in its place never receive the chart, nor does the total file.
+    EXPECT_EQ(total_line_, ReadFileBytes(Out("t"))) << closed;
+  }
+}
+
+TEST_F(Output, StandardOutputCutShortByHead) {
+  const std::string status = Out("status");
+  const ShellRun run = RunShell("{ \"$Q\" " + ShellWord(tree_.Path("data")) +
+                                " /F /OutputTotal+=" + ShellWord(Out("t")) + "; echo $? >" +
+                                ShellWord(status) + "; } | head -1");
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(tree_.Path("data") + "\r\n", run.out);
+  EXPECT_EQ("0\n", ReadFileBytes(status));
+  EXPECT_EQ(total_line_, ReadFileBytes(Out("t")));
+}
+
+// Where the total file cannot be written, the chart is still whole and nothing else happens.
+void ExpectChartAlone(const ShellRun& run, const std::string& what) {
+  EXPECT_EQ(0, run.status) << what;
+  EXPECT_EQ("", run.err) << what;
+  std::vector<std::string> lines;
+  EXPECT_TRUE(SplitCrLfLines(run.out, lines)) << what;
+  EXPECT_EQ(441u, lines.size()) << what;  // the root, 40 folders, 400 files
+}
+
+TEST_F(Output, TotalFileOnDevFull) { ExpectChartAlone(Run("/dev/full", ""), "/dev/full"); }
+
+TEST_F(Output, TotalFileIsAFolder) { ExpectChartAlone(Run(tree_.Path("out"), ""), "a folder"); }
+
+TEST_F(Output, TotalFileIsReadOnly) {
+  std::string why;
+  const std::string nobody = NobodyPrefix(why);
+  if (nobody.empty()) GTEST_SKIP() << why;
+  ASSERT_TRUE(tree_.SetMode("", 0755) && tree_.MakeFile("out/read-only", 0));
+  ASSERT_TRUE(tree_.SetMode("out/read-only", 0444) && tree_.SetMode("out", 0755));
+  ExpectChartAlone(Run(Out("read-only"), "", nobody + " "), "read-only");
+  EXPECT_EQ("", ReadFileBytes(Out("read-only")));
+}
+
+TEST_F(Output, TotalFileIsAFifoWithoutAReader) {
+  ASSERT_EQ(0, mkfifo(Out("fifo").c_str(), 0644));
+  const ShellRun run = Run(Out("fifo"), "");
+  ASSERT_NE(-1, run.status) << "the run hung on the FIFO";
+  ExpectChartAlone(run, "a FIFO without a reader");
+  EXPECT_LT(run.seconds, 5.0);
+}
+
+// With a reader the FIFO is an ordinary destination: the line arrives.
+TEST_F(Output, TotalFileIsAFifoWithAReader) {
+  ASSERT_EQ(0, mkfifo(Out("fifo").c_str(), 0644));
+  const ShellRun run = RunShell("cat " + ShellWord(Out("fifo")) + " >" + ShellWord(Out("got")) +
+                                " & sleep 0.2; \"$Q\" " + ShellWord(tree_.Path("data")) +
+                                " /OutputTotal+=" + ShellWord(Out("fifo")) + "; wait");
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(total_line_, ReadFileBytes(Out("got")));
+}
+
+// A link to a missing file is followed, as appending through the shell would: the file it names
+// is made. A link into a missing folder leads nowhere, and nothing is written.
+TEST_F(Output, TotalFileIsADanglingLink) {
+  ASSERT_EQ(0, symlink("made-by-the-run", Out("dangling").c_str()));
+  ASSERT_EQ(0, symlink("missing/total", Out("nowhere").c_str()));
+  const ShellRun run = Run(Out("dangling"), ">/dev/null");
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(total_line_, ReadFileBytes(Out("made-by-the-run")));
+  ExpectChartAlone(Run(Out("nowhere"), ""), "a link into a missing folder");
+  EXPECT_FALSE(PathExists(Out("missing")));
+}
+
+TEST_F(Output, FiftyRunsAppendingAtOnceLeaveFiftyWholeLines) {
+  const ShellRun run =
+      RunShell("i=0; while [ $i -lt " + std::to_string(kConcurrentRuns) + " ]; do \"$Q\" " +
+               ShellWord(tree_.Path("data")) + " /F /OutputTotal+=" + ShellWord(Out("t")) +
+               " >/dev/null & i=$((i+1)); done; wait");
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  std::string expected;
+  for (int i = 0; i < kConcurrentRuns; ++i) expected += total_line_;
+  EXPECT_EQ(expected, ReadFileBytes(Out("t")));
+}
+
+}  // namespace
