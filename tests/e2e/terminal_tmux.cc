@@ -126,12 +126,17 @@ TmuxSession::TmuxSession(int columns, int rows) : env_(SessionEnvironment()) {
   if (!written) return;
   Tmux({"new-session", "-d", "-s", kSession, "-x", std::to_string(columns), "-y",
         std::to_string(rows), "/bin/sh"});
-  ready_ = Tmux({"display-message", "-p", "-t", kSession, "#{pane_width}x#{pane_height}"}) ==
-           std::to_string(columns) + "x" + std::to_string(rows) + "\n";
+  const std::vector<std::string> facts = TextLines(Tmux(
+      {"display-message", "-p", "-t", kSession, "#{pane_width}x#{pane_height}\n#{socket_path}"}));
+  if (facts.size() != 2) return;
+  socket_path_ = facts[1];
+  ready_ = facts[0] == std::to_string(columns) + "x" + std::to_string(rows);
 }
 
 TmuxSession::~TmuxSession() {
   Tmux({"kill-server"});
+  // The server leaves its socket behind; it is this test's own, so it goes too.
+  if (!socket_path_.empty()) unlink(socket_path_.c_str());
   if (!config_.empty()) unlink(config_.c_str());
 }
 

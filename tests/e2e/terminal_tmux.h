@@ -40,6 +40,7 @@ class TmuxSession {
   std::string Tmux(std::vector<std::string> arguments);
 
   std::string socket_;
+  std::string socket_path_;  // known once the server is up
   std::vector<std::string> env_;
   std::string config_;
   bool ready_ = false;
