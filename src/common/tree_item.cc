@@ -13,14 +13,25 @@ constexpr size_t kBlockSize = 256 * 1024;
 
 TreeItem::TreeItem(int32_t level) : Level(level), SequenceNo(g_nextSequenceNo++) {}
 
-void AppendChild(TreeItem& parent, TreeItem* child) {
+static_assert(sizeof(void*) != 8 || sizeof(TreeItem) == 64, "TreeItem grew past 64 bytes");
+
+void AppendChildAfter(TreeItem& parent, TreeItem* last, TreeItem* child) {
   child->NextSibling = nullptr;
-  if (parent.Children.Last) {
-    parent.Children.Last->NextSibling = child;
+  if (last) {
+    last->NextSibling = child;
   } else {
     parent.Children.First = child;
   }
-  parent.Children.Last = child;
+}
+
+TreeItem* LastChild(const TreeItem& folder) {
+  TreeItem* last = folder.Children.First;
+  while (last && last->NextSibling) last = last->NextSibling;
+  return last;
+}
+
+void AppendChild(TreeItem& parent, TreeItem* child) {
+  AppendChildAfter(parent, LastChild(parent), child);
 }
 
 void* TreeStore::Allocate(size_t size, size_t alignment) {
@@ -28,7 +39,7 @@ void* TreeStore::Allocate(size_t size, size_t alignment) {
   if (padding) padding = alignment - padding;
   if (left_ < size + padding) {
     size_t block_size = size + alignment > kBlockSize ? size + alignment : kBlockSize;
-    blocks_.push_back(std::make_unique<char[]>(block_size));
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size));  // no zero fill
     next_ = blocks_.back().get();
     left_ = block_size;
     padding = reinterpret_cast<uintptr_t>(next_) % alignment;
@@ -51,6 +62,16 @@ const char* TreeStore::SaveText(std::string_view text) {
   return copy;
 }
 
+const char* TreeStore::SaveTextPair(std::string_view first, std::string_view second) {
+  char* copy = static_cast<char*>(Allocate(first.size() + second.size() + 2, 1));
+  if (!first.empty()) std::memcpy(copy, first.data(), first.size());
+  copy[first.size()] = 0;
+  char* after = copy + first.size() + 1;
+  if (!second.empty()) std::memcpy(after, second.data(), second.size());
+  after[second.size()] = 0;
+  return copy;
+}
+
 void TreeStore::Clear() {
   // TreeItem holds nothing that needs a destructor, so the blocks are simply freed.
   blocks_.clear();
@@ -61,8 +82,18 @@ void TreeStore::Clear() {
 void SetItemName(TreeStore& store, TreeItem& item, std::string_view name) {
   item.NameBytes = store.SaveText(name);
   item.NameLength = static_cast<uint16_t>(name.size());
-  item.NameKeyBytes = nullptr;
   item.ExtKeyStart = item.NameLength;
+  item.HasSortKeys = false;
+  item.IsKeyAfterName = false;
+}
+
+void SetItemNameAndKeys(TreeStore& store, TreeItem& item, std::string_view name,
+                        std::string_view key, size_t ext_start) {
+  item.IsKeyAfterName = key != name;
+  item.NameBytes = item.IsKeyAfterName ? store.SaveTextPair(name, key) : store.SaveText(name);
+  item.NameLength = static_cast<uint16_t>(name.size());
+  item.ExtKeyStart = static_cast<uint16_t>(ext_start);
+  item.HasSortKeys = true;
 }
 
 void ReleaseTree(TreeItem& root, TreeStore& store) {

@@ -23,51 +23,63 @@ inline FileTime MakeFileTime(uint64_t value) {
 
 struct TreeItem;
 
-// A folder's children in order: an intrusive list linked through TreeItem::NextSibling.
+// A folder's children in order: an intrusive list linked through TreeItem::NextSibling. It keeps
+// no tail, which would cost every entry 8 bytes; whoever appends many children keeps its own.
 struct ChildList {
   TreeItem* First = nullptr;
-  TreeItem* Last = nullptr;
 };
 
 // The creation counter: the next entry's SequenceNo. Starts at 100 and is never reset in a run.
 extern int32_t g_nextSequenceNo;
 
+// 64 bytes on 64-bit systems: a million entries cost 64 MB besides their names. The fields are
+// ordered so that none needs padding.
 struct TreeItem {
   // Takes the next sequence number; NameWidth is left for the aggregation.
   explicit TreeItem(int32_t level);
 
-  bool IsFolder = false;
-  bool IsLast = false;
-  int32_t Level;
-  uint32_t Size = 0;
+  ChildList Children;
+  TreeItem* NextSibling = nullptr;
+  // The texts are byte strings (code page 932) kept by the tree's store, not by the entry.
+  // NameKey is Name lower-cased (same length): Name itself when lower-casing changes nothing,
+  // else the text that follows Name and its zero in the store. ExtKey is the tail of NameKey
+  // from ExtKeyStart.
+  const char* NameBytes = "";
   FileTime WriteTime;
+  uint32_t Size = 0;
   uint32_t FileCount = 0;
   uint32_t TotalFiles = 0;
   uint32_t TotalBytes = 0;
-  ChildList Children;
-  TreeItem* NextSibling = nullptr;
-  int32_t NameWidth;
+  int32_t Level;
   int32_t SequenceNo;
-
-  // The texts are byte strings (code page 932) kept by the tree's store, not by the entry.
-  // NameKey is Name lower-cased (same length); ExtKey is the tail of NameKey from ExtKeyStart.
-  const char* NameBytes = "";
-  const char* NameKeyBytes = nullptr;  // null: no sort keys were made
   uint16_t NameLength = 0;
   uint16_t ExtKeyStart = 0;
+  uint16_t NameWidth;  // a name length, so 16 bits hold it
+  bool IsFolder : 1 = false;
+  bool IsLast : 1 = false;
+  bool HasSortKeys : 1 = false;
+  bool IsKeyAfterName : 1 = false;
 
   std::string_view Name() const { return {NameBytes, NameLength}; }
   std::string_view NameKey() const {
-    return NameKeyBytes ? std::string_view(NameKeyBytes, NameLength) : std::string_view();
+    return HasSortKeys ? std::string_view(KeyBytes(), NameLength) : std::string_view();
   }
   std::string_view ExtKey() const {
-    return NameKeyBytes ? std::string_view(NameKeyBytes + ExtKeyStart, NameLength - ExtKeyStart)
-                        : std::string_view();
+    return HasSortKeys ? std::string_view(KeyBytes() + ExtKeyStart, NameLength - ExtKeyStart)
+                       : std::string_view();
   }
+
+ private:
+  const char* KeyBytes() const { return IsKeyAfterName ? NameBytes + NameLength + 1 : NameBytes; }
 };
 
 // Appends `child` at the end of `parent`'s children; the parent's tree owns it from then on.
+// Walks the list to find its end, so it is for short lists; the scan uses AppendChildAfter.
 void AppendChild(TreeItem& parent, TreeItem* child);
+// Appends `child` after `last`, which is `parent`'s last child or null when it has none.
+void AppendChildAfter(TreeItem& parent, TreeItem* last, TreeItem* child);
+// The last of `folder`'s children (null when it has none), found by walking the list.
+TreeItem* LastChild(const TreeItem& folder);
 
 // Owns the storage of every entry below the root and of every entry's texts. Entries are
 // released all at once with the store; the root lives in the run driver's own storage.
@@ -81,6 +93,8 @@ class TreeStore {
   TreeItem* NewItem(int32_t level);
   // Keeps a copy of `text` for as long as the store lives; the copy is followed by a zero.
   const char* SaveText(std::string_view text);
+  // Keeps `first`, a zero, `second` and a zero one after the other; returns the first copy.
+  const char* SaveTextPair(std::string_view first, std::string_view second);
   // Frees every entry and text.
   void Clear();
 
@@ -94,6 +108,10 @@ class TreeStore {
 
 // Gives `item` a new name (kept in `store`) and drops its sort keys.
 void SetItemName(TreeStore& store, TreeItem& item, std::string_view name);
+// Gives `item` a new name and its sort keys: `key` is `name` lower-cased (the same length) and
+// `ext_start` the position of the extension in it. A key equal to the name costs nothing.
+void SetItemNameAndKeys(TreeStore& store, TreeItem& item, std::string_view name,
+                        std::string_view key, size_t ext_start);
 
 // Releases the whole tree below `root`: its children list is emptied and the store cleared.
 void ReleaseTree(TreeItem& root, TreeStore& store);

@@ -43,11 +43,10 @@ void Relink(TreeItem& folder, const std::vector<TreeItem*>& items) {
   for (size_t i = 0; i + 1 < items.size(); ++i) items[i]->NextSibling = items[i + 1];
   items.back()->NextSibling = nullptr;
   folder.Children.First = items.front();
-  folder.Children.Last = items.back();
 }
 
 void SortChildren(TreeItem& folder, const AppOptions& options, std::vector<TreeItem*>& items) {
-  if (!folder.Children.First || folder.Children.First == folder.Children.Last) return;
+  if (!folder.Children.First || !folder.Children.First->NextSibling) return;
   size_t second_group = CollectByKind(folder, options.FilesFirst, items);
   SortGroup(items.begin(), items.begin() + second_group, options);
   SortGroup(items.begin() + second_group, items.end(), options);

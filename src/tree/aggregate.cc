@@ -25,7 +25,7 @@ void SetFileWidths(TreeItem& folder) {
     if (!child->IsFolder && child->NameLength > width) width = child->NameLength;
   }
   for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
-    if (!child->IsFolder) child->NameWidth = width;
+    if (!child->IsFolder) child->NameWidth = static_cast<uint16_t>(width);
   }
 }
 

@@ -12,14 +12,13 @@ namespace {
 // NameLength is 16 bits wide; no file system gives a name anywhere near this long.
 constexpr size_t kMaxNameLength = UINT16_MAX;
 
-// Makes NameKey and ExtKey. Lower-casing keeps the length, so one copy serves both keys,
-// and a name that is already lower case serves as its own key without a copy.
-void MakeSortKeys(EntryInfoContext& context, TreeItem& item) {
+// Names the entry with its sort keys. Lower-casing keeps the length, so one lower-cased copy
+// serves both keys, and a name that is already lower case serves as its own key.
+void SetNameAndKeys(EntryInfoContext& context, std::string_view name, TreeItem& item) {
   std::string& key = context.key_buffer;
-  key.assign(item.NameBytes, item.NameLength);
+  key.assign(name.data(), name.size());
   context.platform.LowerCase(key.data(), key.size());
-  item.NameKeyBytes = key == item.Name() ? item.NameBytes : context.store.SaveText(key);
-  item.ExtKeyStart = static_cast<uint16_t>(FindExtensionStart(item.Name()));
+  SetItemNameAndKeys(context.store, item, name, key, FindExtensionStart(name));
 }
 
 }  // namespace
@@ -38,11 +37,11 @@ size_t FindExtensionStart(std::string_view name) {
 
 void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item) {
   std::string_view name = entry.Name.substr(0, kMaxNameLength);
-  item.NameBytes = context.store.SaveText(name);
-  item.NameLength = static_cast<uint16_t>(name.size());
-  item.NameKeyBytes = nullptr;
-  item.ExtKeyStart = item.NameLength;
-  if (g_options.SortKey != NoSort) MakeSortKeys(context, item);
+  if (g_options.SortKey != NoSort) {
+    SetNameAndKeys(context, name, item);
+  } else {
+    SetItemName(context.store, item, name);
+  }
   // An entry whose information could not be read keeps its zeroes; nothing is reported.
   if (g_options.NeedFileInfo && entry.HasInfo) {
     item.Size = entry.Size;

@@ -15,9 +15,11 @@
 
 namespace {
 
-// One entered folder: its entry and the listing position of the next subfolder to look at.
+// One entered folder: its entry, its last child so far (the list keeps no tail) and the listing
+// position of the next subfolder to look at.
 struct ScanFrame {
   TreeItem* folder;
+  TreeItem* last_child;
   size_t next_index;
 };
 
@@ -33,10 +35,11 @@ bool IsChartedFolder(const FolderEntry& entry) {
   return entry.IsFolder && (entry.Name.empty() || entry.Name[0] != '.');
 }
 
-TreeItem* AddChild(ScanState& state, TreeItem& parent, const FolderEntry& entry) {
-  TreeItem* child = state.info.store.NewItem(parent.Level + 1);
+TreeItem* AddChild(ScanState& state, ScanFrame& frame, const FolderEntry& entry) {
+  TreeItem* child = state.info.store.NewItem(frame.folder->Level + 1);
   ReadEntryInfo(state.info, entry, *child);
-  AppendChild(parent, child);
+  AppendChildAfter(*frame.folder, frame.last_child, child);
+  frame.last_child = child;
   return child;
 }
 
@@ -44,15 +47,16 @@ TreeItem* AddChild(ScanState& state, TreeItem& parent, const FolderEntry& entry)
 // listed has no entries and so stands as an empty folder; the scan stays silent about it.
 void BeginFolder(ScanState& state, TreeItem& folder) {
   state.walker.ListFolder(g_options.NeedFileInfo);
-  state.frames.push_back(ScanFrame{&folder, 0});
+  state.frames.push_back(ScanFrame{&folder, nullptr, 0});
 }
 
 // Ends the top folder: its files, after all its subfolders' subtrees, then the mark.
 void FinishFolder(ScanState& state) {
-  TreeItem& folder = *state.frames.back().folder;
+  ScanFrame& frame = state.frames.back();
+  TreeItem& folder = *frame.folder;
   if (state.keep_files) {
     for (const FolderEntry& entry : state.walker.Entries()) {
-      if (!entry.IsFolder) AddChild(state, folder, entry);
+      if (!entry.IsFolder) AddChild(state, frame, entry);
     }
   }
   folder.IsFolder = true;
@@ -70,7 +74,7 @@ bool StepIntoNextSubfolder(ScanState& state) {
   if (frame.next_index == entries.size()) return false;
   size_t index = frame.next_index++;
   // The entry is numbered now, before its subtree, as the creation order requires.
-  TreeItem* subfolder = AddChild(state, *frame.folder, entries[index]);
+  TreeItem* subfolder = AddChild(state, frame, entries[index]);
   if (state.walker.EnterSubfolder(index)) {
     BeginFolder(state, *subfolder);
   } else {

@@ -16,6 +16,9 @@
 
 namespace {
 
+// A width no pass writes: names are far shorter.
+constexpr uint16_t kUnwritten = 0xFFFF;
+
 // Runs `work` on a thread with a small stack, so that a walk whose stack use grows with the
 // depth of the tree crashes instead of passing.
 void RunWithSmallStack(const std::function<void()>& work) {
@@ -66,12 +69,12 @@ class AggregateTest : public ::testing::Test {
     return folder;
   }
 
-  // NameWidth starts at -1 so that a width the pass did not write shows.
+  // NameWidth starts at kUnwritten so that a width the pass did not write shows.
   TreeItem& File(TreeItem& parent, std::string_view name, uint32_t size = 0) {
     TreeItem* item = store_.NewItem(parent.Level + 1);
     SetItemName(store_, *item, name);
     item->Size = size;
-    item->NameWidth = -1;
+    item->NameWidth = kUnwritten;
     AppendChild(parent, item);
     return *item;
   }
@@ -191,7 +194,7 @@ TEST_F(AggregateTest, FilesOf4GiBKeepTheirLow32BitsThroughScanAndSums) {
 TEST_F(AggregateTest, FilesTakeTheLongestFileNameOfTheirFolderAsWidth) {
   g_options.ShowSize = g_options.NeedItemDetails = g_options.NeedFileInfo = true;
   root_.IsFolder = true;
-  root_.NameWidth = -1;
+  root_.NameWidth = kUnwritten;
   TreeItem& a = File(root_, "a.txt");
   TreeItem& sub = Folder(root_, "a-much-longer-folder-name");
   TreeItem& inner = File(sub, "b.c");
@@ -207,9 +210,9 @@ TEST_F(AggregateTest, FilesTakeTheLongestFileNameOfTheirFolderAsWidth) {
   EXPECT_EQ(10, japanese.NameWidth);
   EXPECT_EQ(10, short_name.NameWidth);
   // Folders get no width.
-  EXPECT_EQ(-1, root_.NameWidth);
-  EXPECT_EQ(-1, sub.NameWidth);
-  EXPECT_EQ(-1, wide.NameWidth);
+  EXPECT_EQ(kUnwritten, root_.NameWidth);
+  EXPECT_EQ(kUnwritten, sub.NameWidth);
+  EXPECT_EQ(kUnwritten, wide.NameWidth);
 }
 
 TEST_F(AggregateTest, NoWidthsWithoutSizesOrTimes) {
@@ -218,8 +221,8 @@ TEST_F(AggregateTest, NoWidthsWithoutSizesOrTimes) {
   TreeItem& a = File(root_, "a.txt", 1);
   TreeItem& inner = File(Folder(root_, "sub"), "b.c", 2);
   AggregateTree(root_);
-  EXPECT_EQ(-1, a.NameWidth);
-  EXPECT_EQ(-1, inner.NameWidth);
+  EXPECT_EQ(kUnwritten, a.NameWidth);
+  EXPECT_EQ(kUnwritten, inner.NameWidth);
   EXPECT_EQ((Sums{1, 1, 2, 3}), SumsOf(root_));  // the sums pass did run
 }
 

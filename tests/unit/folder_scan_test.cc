@@ -195,7 +195,7 @@ TEST_F(FolderScanTest, NoSortMakesNoKeys) {
     TreeItem* item = At(name);
     ASSERT_NE(nullptr, item) << name;
     EXPECT_EQ(name, item->Name());
-    EXPECT_EQ(nullptr, item->NameKeyBytes) << name;
+    EXPECT_FALSE(item->HasSortKeys) << name;
     EXPECT_TRUE(item->NameKey().empty()) << name;
     EXPECT_TRUE(item->ExtKey().empty()) << name;
   }

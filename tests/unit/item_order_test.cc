@@ -22,14 +22,12 @@ class ItemOrderTest : public ::testing::Test {
   TreeItem& Make(std::string_view name, bool folder = false) {
     TreeItem& item = *store_.NewItem(1);
     item.IsFolder = folder;
-    SetItemName(store_, item, name);
     std::string key(name);
     for (char& c : key) {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
-    item.NameKeyBytes = store_.SaveText(key);
     size_t dot = key.rfind('.');
-    item.ExtKeyStart = static_cast<uint16_t>(dot == std::string::npos ? key.size() : dot);
+    SetItemNameAndKeys(store_, item, name, key, dot == std::string::npos ? key.size() : dot);
     return item;
   }
 

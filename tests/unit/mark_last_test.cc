@@ -100,11 +100,11 @@ TEST_F(MarkLastTest, TenThousandLevelsDeep) {
   TreeItem* folder = root_.get();
   for (int level = 0; level < kDepth; ++level) {
     AddKinds(*folder, "DfD");
-    folder = folder->Children.Last;
+    folder = LastChild(*folder);
   }
   MarkLastItems(*root_);
   int depth = 0;
-  for (TreeItem* f = root_.get(); f->Children.First; f = f->Children.Last) {
+  for (TreeItem* f = root_.get(); f->Children.First; f = LastChild(*f)) {
     ASSERT_EQ("..X", Marks(*f)) << "at depth " << depth;
     ASSERT_EQ("", Marks(*f->Children.First)) << "at depth " << depth;
     ++depth;

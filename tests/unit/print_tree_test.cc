@@ -45,12 +45,10 @@ class PrintTreeTest : public ::testing::Test {
   TreeItem* Add(TreeItem& parent, std::string_view name, bool folder) {
     TreeItem* item = store_.NewItem(parent.Level + 1);
     item->IsFolder = folder;
-    SetItemName(store_, *item, name);
     std::string key(name);
     LowerCaseCp932(key.data(), key.size());
-    item->NameKeyBytes = store_.SaveText(key);
     size_t dot = key.rfind('.');
-    item->ExtKeyStart = static_cast<uint16_t>(dot == std::string::npos ? key.size() : dot);
+    SetItemNameAndKeys(store_, *item, name, key, dot == std::string::npos ? key.size() : dot);
     AppendChild(parent, item);
     return item;
   }

@@ -42,12 +42,10 @@ class SortTreeTest : public ::testing::Test {
   TreeItem* Add(TreeItem& parent, const Child& child) {
     TreeItem* item = store_.NewItem(parent.Level + 1);
     item->IsFolder = child.folder;
-    SetItemName(store_, *item, child.name);
     std::string key = child.name;
     LowerCaseCp932(key.data(), key.size());
-    item->NameKeyBytes = store_.SaveText(key);
     size_t dot = key.rfind('.');
-    item->ExtKeyStart = static_cast<uint16_t>(dot == std::string::npos ? key.size() : dot);
+    SetItemNameAndKeys(store_, *item, child.name, key, dot == std::string::npos ? key.size() : dot);
     if (child.folder) {
       item->TotalBytes = child.size;
       // A folder's own Size runs the other way, so ordering by it would show.
@@ -60,16 +58,13 @@ class SortTreeTest : public ::testing::Test {
     return item;
   }
 
-  // The children's names in list order; also checks that Last and the end of the list agree.
+  // The children's names in list order.
   static std::string Names(const TreeItem& folder) {
     std::string names;
-    const TreeItem* last = nullptr;
     for (const TreeItem* c = folder.Children.First; c; c = c->NextSibling) {
       if (!names.empty()) names += ' ';
       names += c->Name();
-      last = c;
     }
-    EXPECT_EQ(last, folder.Children.Last);
     return names;
   }
 
@@ -252,9 +247,9 @@ TEST_F(SortTreeTest, LastEntryEndsTheList) {
   Add(*root_, {"b", false});
   Add(*root_, {"a", false});
   SortTree(*root_);
-  ASSERT_NE(nullptr, root_->Children.Last);
-  EXPECT_EQ(nullptr, root_->Children.Last->NextSibling);
-  EXPECT_EQ("b", root_->Children.Last->Name());
+  ASSERT_NE(nullptr, LastChild(*root_));
+  EXPECT_EQ(nullptr, LastChild(*root_)->NextSibling);
+  EXPECT_EQ("b", LastChild(*root_)->Name());
 }
 
 TEST_F(SortTreeTest, TenThousandLevelsDeep) {
@@ -271,7 +266,7 @@ TEST_F(SortTreeTest, TenThousandLevelsDeep) {
   EXPECT_EQ("b a next", Names(*root_));
   EXPECT_EQ("", Names(*folder));
   int depth = 0;
-  for (TreeItem* f = root_.get(); f->Children.Last; f = f->Children.Last) {
+  for (TreeItem* f = root_.get(); LastChild(*f); f = LastChild(*f)) {
     ASSERT_EQ("b a next", Names(*f)) << "at depth " << depth;
     ++depth;
   }

@@ -1,7 +1,7 @@
 // Entry construction, numbering, texts and release.
-#include <gtest/gtest.h>
-
 #include "common/tree_item.h"
+
+#include <gtest/gtest.h>
 
 TEST(TreeItem, ConstructionTakesTheNextSequenceNumber) {
   g_nextSequenceNo = 100;
@@ -36,19 +36,51 @@ TEST(TreeItem, AppendKeepsOrderAndReleaseEmptiesTheRoot) {
   EXPECT_EQ("abc", names);
   ReleaseTree(root, store);
   EXPECT_EQ(nullptr, root.Children.First);
-  EXPECT_EQ(nullptr, root.Children.Last);
+  EXPECT_EQ(nullptr, LastChild(root));
 }
 
 TEST(TreeItem, SetItemNameDropsTheSortKeys) {
   TreeStore store;
   TreeItem item(1);
-  const char key[] = "readme.md";
-  item.NameKeyBytes = key;
-  item.NameLength = 9;
-  item.ExtKeyStart = 6;
+  SetItemNameAndKeys(store, item, "ReadMe.md", "readme.md", 6);
   EXPECT_EQ(".md", item.ExtKey());
   SetItemName(store, item, "C:\\Work");
   EXPECT_EQ("C:\\Work", item.Name());
   EXPECT_TRUE(item.NameKey().empty());
   EXPECT_TRUE(item.ExtKey().empty());
+}
+
+TEST(TreeItem, KeyEqualToTheNameSharesItsBytes) {
+  TreeStore store;
+  TreeItem item(1);
+  SetItemNameAndKeys(store, item, "notes.txt", "notes.txt", 5);
+  EXPECT_EQ("notes.txt", item.NameKey());
+  EXPECT_EQ(item.Name().data(), item.NameKey().data());
+  EXPECT_EQ(".txt", item.ExtKey());
+}
+
+TEST(TreeItem, KeyThatDiffersFollowsTheName) {
+  TreeStore store;
+  TreeItem item(1);
+  SetItemNameAndKeys(store, item, "NOTES.TXT", "notes.txt", 5);
+  EXPECT_EQ("NOTES.TXT", item.Name());
+  EXPECT_EQ("notes.txt", item.NameKey());
+  EXPECT_EQ(".txt", item.ExtKey());
+  EXPECT_EQ(item.Name().data() + 10, item.NameKey().data());
+}
+
+TEST(TreeItem, AppendAfterTheLastChildKeepsOrder) {
+  TreeItem root(0);
+  TreeStore store;
+  TreeItem* last = nullptr;
+  for (int i = 0; i < 3; ++i) {
+    TreeItem* child = store.NewItem(1);
+    SetItemName(store, *child, std::string(1, static_cast<char>('a' + i)));
+    AppendChildAfter(root, last, child);
+    last = child;
+  }
+  std::string names;
+  for (TreeItem* c = root.Children.First; c; c = c->NextSibling) names += c->Name();
+  EXPECT_EQ("abc", names);
+  EXPECT_EQ(last, LastChild(root));
 }
