@@ -188,8 +188,9 @@ std::string HexHash(uint64_t hash) {
   return text;
 }
 
-// The hash of standard output, the exit status and the total file of one run.
-std::string RunHash(const TempTree& tree, const Combination& combination) {
+// The hash of standard output, the exit status and the total file of one run; `detail` gets
+// the status and the start of the output, to tell a changed chart from a run that failed.
+std::string RunHash(const TempTree& tree, const Combination& combination, std::string& detail) {
   const std::string total_file = tree.Path("total.txt");
   unlink(total_file.c_str());
   std::vector<std::string> arguments{"t"};
@@ -197,6 +198,9 @@ std::string RunHash(const TempTree& tree, const Combination& combination) {
   const RunResult run = RunProgram(arguments, RunSettings{tree.Path(), {"TZ=UTC", "LC_ALL=C"}});
   uint64_t hash = HashBytes(run.out);
   hash = HashBytes(std::to_string(run.status) + "|" + ReadFileBytes(total_file), hash);
+  detail = "status " + std::to_string(run.status) + ", " + std::to_string(run.out.size()) +
+           " bytes, beginning " + ::testing::PrintToString(run.out.substr(0, 80)) + ", stderr " +
+           ::testing::PrintToString(run.err.substr(0, 200));
   return HexHash(hash);
 }
 
@@ -227,8 +231,9 @@ TEST(ChartFixture, EveryOptionCombinationMatchesTheManifest) {
   ASSERT_TRUE(tree.IsReady());
   MakeFixtureTree(tree);
   const std::vector<Combination> all = EveryCombination();
-  std::vector<std::string> hashes;
-  for (const Combination& combination : all) hashes.push_back(RunHash(tree, combination));
+  std::vector<std::string> hashes(all.size());
+  std::vector<std::string> details(all.size());
+  for (size_t i = 0; i < all.size(); ++i) hashes[i] = RunHash(tree, all[i], details[i]);
   const char* update = std::getenv("QUOVREL_UPDATE_FIXTURE");
   if (update && std::string(update) == "1") {
     WriteManifest(all, hashes);
@@ -239,7 +244,7 @@ TEST(ChartFixture, EveryOptionCombinationMatchesTheManifest) {
   for (size_t i = 0; i < all.size(); ++i) {
     const auto found = expected.find(all[i].key);
     ASSERT_NE(found, expected.end()) << all[i].key;
-    EXPECT_EQ(found->second, hashes[i]) << all[i].key;
+    EXPECT_EQ(found->second, hashes[i]) << all[i].key << ": " << details[i];
   }
 }
 
