@@ -9,6 +9,8 @@ int32_t g_nextSequenceNo = 100;
 namespace {
 // Large enough that a million entries take a few hundred blocks.
 constexpr size_t kBlockSize = 256 * 1024;
+// Entries start on a cache line where they fill one exactly, so none straddles two.
+constexpr size_t kItemAlignment = sizeof(TreeItem) == 64 ? 64 : alignof(TreeItem);
 }  // namespace
 
 TreeItem::TreeItem(int32_t level) : Level(level), SequenceNo(g_nextSequenceNo++) {}
@@ -34,36 +36,36 @@ void AppendChild(TreeItem& parent, TreeItem* child) {
   AppendChildAfter(parent, LastChild(parent), child);
 }
 
-void* TreeStore::Allocate(size_t size, size_t alignment) {
-  size_t padding = reinterpret_cast<uintptr_t>(next_) % alignment;
+void* TreeStore::Allocate(Arena& arena, size_t size, size_t alignment) {
+  size_t padding = reinterpret_cast<uintptr_t>(arena.next) % alignment;
   if (padding) padding = alignment - padding;
-  if (left_ < size + padding) {
+  if (arena.left < size + padding) {
     size_t block_size = size + alignment > kBlockSize ? size + alignment : kBlockSize;
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size));  // no zero fill
-    next_ = blocks_.back().get();
-    left_ = block_size;
-    padding = reinterpret_cast<uintptr_t>(next_) % alignment;
+    arena.next = blocks_.back().get();
+    arena.left = block_size;
+    padding = reinterpret_cast<uintptr_t>(arena.next) % alignment;
     if (padding) padding = alignment - padding;
   }
-  char* result = next_ + padding;
-  next_ = result + size;
-  left_ -= size + padding;
+  char* result = arena.next + padding;
+  arena.next = result + size;
+  arena.left -= size + padding;
   return result;
 }
 
 TreeItem* TreeStore::NewItem(int32_t level) {
-  return new (Allocate(sizeof(TreeItem), alignof(TreeItem))) TreeItem(level);
+  return new (Allocate(items_, sizeof(TreeItem), kItemAlignment)) TreeItem(level);
 }
 
 const char* TreeStore::SaveText(std::string_view text) {
-  char* copy = static_cast<char*>(Allocate(text.size() + 1, 1));
+  char* copy = static_cast<char*>(Allocate(texts_, text.size() + 1, 1));
   if (!text.empty()) std::memcpy(copy, text.data(), text.size());
   copy[text.size()] = 0;
   return copy;
 }
 
 const char* TreeStore::SaveTextPair(std::string_view first, std::string_view second) {
-  char* copy = static_cast<char*>(Allocate(first.size() + second.size() + 2, 1));
+  char* copy = static_cast<char*>(Allocate(texts_, first.size() + second.size() + 2, 1));
   if (!first.empty()) std::memcpy(copy, first.data(), first.size());
   copy[first.size()] = 0;
   char* after = copy + first.size() + 1;
@@ -75,8 +77,8 @@ const char* TreeStore::SaveTextPair(std::string_view first, std::string_view sec
 void TreeStore::Clear() {
   // TreeItem holds nothing that needs a destructor, so the blocks are simply freed.
   blocks_.clear();
-  next_ = nullptr;
-  left_ = 0;
+  items_ = Arena{};
+  texts_ = Arena{};
 }
 
 void SetItemName(TreeStore& store, TreeItem& item, std::string_view name) {

@@ -83,6 +83,9 @@ TreeItem* LastChild(const TreeItem& folder);
 
 // Owns the storage of every entry below the root and of every entry's texts. Entries are
 // released all at once with the store; the root lives in the run driver's own storage.
+// Entries and texts fill separate blocks: entries then lie side by side in creation order, one
+// cache line each, which the passes over a large tree read far faster than entries scattered
+// between names.
 class TreeStore {
  public:
   TreeStore() = default;
@@ -99,11 +102,16 @@ class TreeStore {
   void Clear();
 
  private:
-  void* Allocate(size_t size, size_t alignment);
+  // One run of blocks filled front to back.
+  struct Arena {
+    char* next = nullptr;
+    size_t left = 0;
+  };
+  void* Allocate(Arena& arena, size_t size, size_t alignment);
 
   std::vector<std::unique_ptr<char[]>> blocks_;
-  char* next_ = nullptr;
-  size_t left_ = 0;
+  Arena items_;
+  Arena texts_;
 };
 
 // Gives `item` a new name (kept in `store`) and drops its sort keys.
