@@ -80,15 +80,12 @@ void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeIte
   }
 }
 
-// Builds the line of `item` at `depth` in `line`. Prefix segment d (1 to depth - 1) follows
-// the ancestor at depth d: its vertical line goes on when it is not marked last.
+// Builds the line of `item` at `depth` in `line`, after `prefix`: the segments of depths 1 to
+// depth - 1, each following its ancestor's vertical line.
 void BuildLine(Platform& platform, const LineTexts& texts, const TreeItem& item, size_t depth,
-               const std::vector<uint8_t>& flags, std::string& line) {
+               std::string_view prefix, std::string& line) {
   const AppOptions& options = *texts.Options;
-  line.clear();
-  for (size_t d = 1; d < depth; ++d) {
-    line += flags[d] ? std::string_view(options.GlyphContinue) : kBlankSegment;
-  }
+  line.assign(prefix);
   if (depth >= 1) {
     // A file never gets a branch: it hangs on its folder's line while a folder follows it.
     if (item.IsFolder) {
@@ -115,16 +112,24 @@ void PrintTree(Platform& platform, const TreeItem& root, std::vector<uint8_t>& f
   // pending[d - 1] is the next entry to draw at depth d; an explicit stack for deep trees.
   // The depth of an entry in this walk is its Level.
   std::vector<const TreeItem*> pending;
+  // The prefix of the entries at depth pending.size(), grown by one segment on the way down and
+  // cut back on the way up, so a line costs one copy of it rather than one append per depth.
+  // Segment d follows the ancestor at depth d: its vertical line goes on unless marked last.
+  std::string prefix;
+  std::vector<size_t> prefix_lengths;  // prefix.size() before each push onto `pending`
   const TreeItem* item = &root;
   while (item) {
     size_t depth = pending.size();
     if (item->IsFolder || options.ShowFiles) {
-      BuildLine(platform, texts, *item, depth, flags, line);
+      BuildLine(platform, texts, *item, depth, prefix, line);
       platform.WriteLine(line);
     }
     if (item->Children.First) {
       if (flags.size() <= depth) flags.resize(depth + 1);
       flags[depth] = item->IsLast ? 0 : 1;
+      prefix_lengths.push_back(prefix.size());
+      if (depth >= 1)
+        prefix += flags[depth] ? std::string_view(options.GlyphContinue) : kBlankSegment;
       pending.push_back(item->Children.First);
     }
     // The next entry in pre-order: the first child just pushed, else the next sibling of the
@@ -136,6 +141,8 @@ void PrintTree(Platform& platform, const TreeItem& root, std::vector<uint8_t>& f
         pending.back() = item->NextSibling;
       } else {
         pending.pop_back();
+        prefix.resize(prefix_lengths.back());
+        prefix_lengths.pop_back();
       }
     }
   }
