@@ -17,6 +17,7 @@ inline unsigned char NameOrderByte(char c) {
 inline bool NativeNameLess(std::string_view a, std::string_view b) {
   const size_t common = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < common; ++i) {
+    if (a[i] == b[i]) continue;  // the common case: equal bytes need no folding
     const unsigned char x = NameOrderByte(a[i]);
     const unsigned char y = NameOrderByte(b[i]);
     if (x != y) return x < y;

@@ -35,11 +35,10 @@ size_t ValidCharacterLength(std::string_view text) {
 }  // namespace
 
 bool IsPrintableAscii(std::string_view text) {
-  for (char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte > 0x7E) return false;
-  }
-  return true;
+  // No early exit: names are short and mostly printable, and the plain loop vectorizes.
+  bool printable = true;
+  for (char c : text) printable &= static_cast<unsigned char>(c - 0x20) < 0x5F;
+  return printable;
 }
 
 bool IsValidUtf8(std::string_view text) {

@@ -24,6 +24,13 @@ void SetNameAndKeys(EntryInfoContext& context, std::string_view name, TreeItem& 
 }  // namespace
 
 size_t FindExtensionStart(std::string_view name) {
+  // Most names are ASCII, where no byte can be a trail byte: the last full stop is the answer.
+  unsigned char high_bits = 0;
+  for (char c : name) high_bits |= static_cast<unsigned char>(c);
+  if (high_bits < 0x80) {
+    const size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? name.size() : dot;
+  }
   size_t start = name.size();
   for (size_t i = 0; i < name.size(); ++i) {
     if (IsCp932LeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
