@@ -1,31 +1,49 @@
 // Decimal texts of counts and sizes, grouped in threes without streams or locales.
 #include "output/number_text.h"
 
-size_t WriteNumberText(uint32_t value, char (&buffer)[kMaxNumberTextLength]) {
-  // Filled from the right, so a "," goes in before every fourth digit.
-  size_t position = kMaxNumberTextLength;
-  int digits = 0;
+#include <cstring>
+
+namespace {
+
+// Writes the grouped text of `value` so that it ends just before `end`; returns its first byte.
+// Filled from the right, so a "," goes in before every fourth digit, and no byte moves after.
+char* WriteGroupedBackwards(uint32_t value, char* end) {
+  char* next = end;
+  int group = 0;
   do {
-    if (digits != 0 && digits % 3 == 0) buffer[--position] = ',';
-    buffer[--position] = static_cast<char>('0' + value % 10);
+    if (group == 3) {
+      *--next = ',';
+      group = 0;
+    }
+    *--next = static_cast<char>('0' + value % 10);
     value /= 10;
-    ++digits;
+    ++group;
   } while (value != 0);
-  size_t length = kMaxNumberTextLength - position;
-  for (size_t i = 0; i < length; ++i) buffer[i] = buffer[position + i];
+  return next;
+}
+
+}  // namespace
+
+size_t WriteNumberText(uint32_t value, char (&buffer)[kMaxNumberTextLength]) {
+  char text[kMaxNumberTextLength];
+  const char* start = WriteGroupedBackwards(value, text + kMaxNumberTextLength);
+  const size_t length = static_cast<size_t>(text + kMaxNumberTextLength - start);
+  std::memcpy(buffer, start, length);
   return length;
 }
 
 void AppendNumber(std::string& out, uint32_t value) {
-  char buffer[kMaxNumberTextLength];
-  out.append(buffer, WriteNumberText(value, buffer));
+  char text[kMaxNumberTextLength];
+  const char* start = WriteGroupedBackwards(value, text + kMaxNumberTextLength);
+  out.append(start, static_cast<size_t>(text + kMaxNumberTextLength - start));
 }
 
 void AppendNumberRight(std::string& out, uint32_t value, size_t width) {
-  char buffer[kMaxNumberTextLength];
-  size_t length = WriteNumberText(value, buffer);
+  char text[kMaxNumberTextLength];
+  const char* start = WriteGroupedBackwards(value, text + kMaxNumberTextLength);
+  const size_t length = static_cast<size_t>(text + kMaxNumberTextLength - start);
   if (length < width) out.append(width - length, ' ');
-  out.append(buffer, length);
+  out.append(start, length);
 }
 
 std::string FormatNumber(uint32_t value) {
