@@ -1,0 +1,42 @@
+// Benchmark cases of the renderer: a large in-memory tree drawn into a platform that writes
+// nowhere, in the plain chart, with files, and with every column and sum.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "order/mark_last.h"
+#include "order/sort_tree.h"
+#include "output/print_tree.h"
+#include "stage_tree.h"
+#include "tree/aggregate.h"
+
+namespace {
+
+constexpr size_t kEntries = 100000;
+
+void Render(benchmark::State& state, const std::vector<std::string>& keywords) {
+  SetStageOptions(keywords);
+  StageTree tree;
+  BuildStageTree(tree, kEntries);
+  AggregateTree(*tree.root);
+  SortTree(*tree.root);
+  MarkLastItems(*tree.root);
+  NullPlatform platform;
+  std::vector<uint8_t> flags(260);
+  for (auto _ : state) PrintTree(platform, *tree.root, flags);
+  state.SetItemsProcessed(state.iterations() * kEntries);
+  state.SetBytesProcessed(static_cast<int64_t>(platform.bytes_written));
+}
+
+void BM_PrintTreeFolders(benchmark::State& state) { Render(state, {}); }
+void BM_PrintTreeFiles(benchmark::State& state) { Render(state, {"F"}); }
+void BM_PrintTreeEveryColumn(benchmark::State& state) {
+  Render(state, {"F", "Size", "Time", "Sum", "Total", "SS"});
+}
+
+BENCHMARK(BM_PrintTreeFolders)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintTreeFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintTreeEveryColumn)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,89 @@
+// In-memory trees and a platform that writes nowhere, for the benchmark cases of the pure stages.
+#include "stage_tree.h"
+
+#include <cstring>
+
+#include "platform/common_text.h"
+#include "tree/entry_info.h"
+
+namespace {
+
+// A fixed linear congruential sequence, so every run measures the same tree.
+class Sequence {
+ public:
+  explicit Sequence(uint32_t seed) : state_(seed) {}
+  uint32_t Below(uint32_t bound) {
+    state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<uint32_t>(state_ >> 33) % bound;
+  }
+
+ private:
+  uint64_t state_;
+};
+
+const char* const kStems[] = {"Readme", "report", "IMG_", "data", "Makefile", "notes", "x"};
+const char* const kExtensions[] = {"", ".txt", ".JPG", ".c", ".h", ".tar.gz", ".md"};
+
+std::string MakeName(Sequence& random, size_t index) {
+  std::string name = kStems[random.Below(7)];
+  name += std::to_string(index);
+  name += kExtensions[random.Below(7)];
+  return name;
+}
+
+void NameItem(TreeStore& store, TreeItem& item, const std::string& name) {
+  std::string key = name;
+  LowerCaseCp932(key.data(), key.size());
+  SetItemNameAndKeys(store, item, name, key, FindExtensionStart(name));
+}
+
+}  // namespace
+
+void NullPlatform::LowerCase(char* text, size_t length) { LowerCaseCp932(text, length); }
+
+void BuildStageTree(StageTree& tree, size_t entries, uint32_t seed) {
+  Sequence random(seed);
+  tree.root = std::make_unique<TreeItem>(0);
+  tree.root->IsFolder = true;
+  SetItemName(tree.store, *tree.root, "root");
+  // Folders first, each under a random earlier folder; then files spread over them. Children
+  // are appended after the parent's remembered last child, as the scan does.
+  std::vector<TreeItem*> folders{tree.root.get()};
+  std::vector<TreeItem*> last_child{nullptr};
+  auto add = [&](size_t parent, bool is_folder, size_t index) {
+    TreeItem* item = tree.store.NewItem(folders[parent]->Level + 1);
+    item->IsFolder = is_folder;
+    NameItem(tree.store, *item, MakeName(random, index));
+    item->Size = random.Below(4) == 0 ? random.Below(50000000) : random.Below(70000);
+    item->WriteTime = MakeFileTime(125000000000000000ull + random.Below(1u << 30) * 7919ull);
+    AppendChildAfter(*folders[parent], last_child[parent], item);
+    last_child[parent] = item;
+    return item;
+  };
+  const size_t folder_count = entries / 10;
+  for (size_t i = 0; i < folder_count; ++i) {
+    folders.push_back(add(random.Below(static_cast<uint32_t>(folders.size())), true, i));
+    last_child.push_back(nullptr);
+  }
+  for (size_t i = folder_count; i < entries; ++i) {
+    add(random.Below(static_cast<uint32_t>(folders.size())), false, i);
+  }
+  tree.entries = entries;
+}
+
+void SetStageOptions(const std::vector<std::string>& keywords) {
+  g_options = AppOptions{};
+  for (const std::string& keyword : keywords) {
+    if (keyword == "F") g_options.ShowFiles = true;
+    if (keyword == "Size") g_options.ShowSize = true;
+    if (keyword == "Time") g_options.ShowTime = true;
+    if (keyword == "Sum") g_options.ShowSum = true;
+    if (keyword == "Total") g_options.ShowTotal = true;
+    if (keyword == "SN") g_options.SortKey = SortByName;
+    if (keyword == "SE") g_options.SortKey = SortByExt;
+    if (keyword == "SS") g_options.SortKey = SortBySize;
+    if (keyword == "ST") g_options.SortKey = SortByTime;
+    if (keyword == "Descend") g_options.Ascending = false;
+  }
+  DeriveSettings(g_options);
+}
