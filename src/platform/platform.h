@@ -40,6 +40,11 @@ class FolderWalker {
   // size and time too, where they can be read. False, with no entries, when it cannot be listed.
   virtual bool ListFolder(bool with_info) = 0;
 
+  // Tells the walker whether the scan uses file entries at all. When it does not (a chart of
+  // folders only), a walker may leave out of its listings the entries it already knows to be
+  // files, which spares the sort and conversion of most names. The default keeps every entry.
+  virtual void SetFilesWanted(bool wanted) { (void)wanted; }
+
   // The last listing of the current folder (empty before ListFolder or after a failure).
   virtual const std::vector<FolderEntry>& Entries() const = 0;
 

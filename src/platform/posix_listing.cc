@@ -28,6 +28,11 @@ constexpr size_t kNameAt = 19;          // d_name, zero-terminated, padded to th
 
 bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
 
+// A type the folder reports that is surely no folder: not a directory, a link or unknown.
+bool IsKnownFile(unsigned char type) {
+  return type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN;
+}
+
 template <typename T>
 size_t CapacityBytes(const std::vector<T>& items) {
   return items.capacity() * sizeof(T);
@@ -45,6 +50,7 @@ void FolderListing::Clear() {
   names_.clear();
   shown_bytes_.clear();
   entries_.clear();
+  left_out_files_ = 0;
 }
 
 void FolderListing::Recycle() {
@@ -61,16 +67,17 @@ void FolderListing::Recycle() {
 FolderReader::FolderReader(TextConverter& converter, int64_t utc_offset_seconds)
     : converter_(converter), utc_offset_seconds_(utc_offset_seconds), block_(kBlockSize) {}
 
-bool FolderReader::Read(int fd, bool rewind, bool with_info, FolderListing& listing) {
+bool FolderReader::Read(int fd, bool rewind, bool with_info, bool with_files,
+                        FolderListing& listing) {
   listing.Clear();
   if (rewind && lseek(fd, 0, SEEK_SET) < 0) return false;
-  if (!ReadNames(fd, listing)) return false;
+  if (!ReadNames(fd, with_files, listing)) return false;
   SortNames(listing);
   FillEntries(fd, with_info, listing);
   return true;
 }
 
-bool FolderReader::ReadNames(int fd, FolderListing& listing) {
+bool FolderReader::ReadNames(int fd, bool with_files, FolderListing& listing) {
   bool first_block = true;
   for (;;) {
     const long got = syscall(SYS_getdents64, fd, block_.data(), block_.size());
@@ -87,8 +94,13 @@ bool FolderReader::ReadNames(int fd, FolderListing& listing) {
       if (record_length <= kNameAt || at + record_length > end) break;  // never read past a record
       const char* name = block_.data() + at + kNameAt;
       const std::string_view native(name, strnlen(name, record_length - kNameAt));
-      if (!native.empty() && !IsDotOrDotDot(native)) {
-        AddName(native, static_cast<unsigned char>(block_[at + kTypeAt]), listing);
+      const unsigned char type = static_cast<unsigned char>(block_[at + kTypeAt]);
+      if (native.empty() || IsDotOrDotDot(native)) {
+        // never an entry
+      } else if (!with_files && IsKnownFile(type)) {
+        ++listing.left_out_files_;
+      } else {
+        AddName(native, type, listing);
       }
       at += record_length;
     }

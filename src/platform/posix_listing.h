@@ -20,6 +20,8 @@ class FolderListing {
   const char* NativeName(size_t index) const { return native_bytes_.data() + names_[index].offset; }
   // The d_type of entry `index` (DT_UNKNOWN where the file system does not say).
   unsigned char NativeType(size_t index) const { return names_[index].type; }
+  // The files the folder held beyond Entries() when the listing was read without files.
+  size_t LeftOutFiles() const { return left_out_files_; }
 
   // Forgets the entries but keeps the storage for the next listing.
   void Clear();
@@ -38,6 +40,7 @@ class FolderListing {
   std::vector<NativeNameSpan> names_;  // in enumeration order once sorted
   std::vector<char> shown_bytes_;      // shown names that differ from their native bytes
   std::vector<FolderEntry> entries_;   // parallel to names_
+  size_t left_out_files_ = 0;
 };
 
 // Reads folders into listings. Owns the buffer that getdents64 fills, shared by every level.
@@ -47,12 +50,14 @@ class FolderReader {
 
   // Fills `listing` from the open directory `fd`, sorted in enumeration order, "." and ".."
   // left out. With `with_info` each entry's size and time are read where stat allows; without
-  // it no entry whose type the folder reports is looked at. False, with no entries, when the
-  // folder cannot be read at all; a failure after the first block keeps what was read.
-  bool Read(int fd, bool rewind, bool with_info, FolderListing& listing);
+  // it no entry whose type the folder reports is looked at. Without `with_files` the entries the
+  // folder reports as neither folders nor links are left out (and only counted). False, with no
+  // entries, when the folder cannot be read at all; a failure after the first block keeps what
+  // was read.
+  bool Read(int fd, bool rewind, bool with_info, bool with_files, FolderListing& listing);
 
  private:
-  bool ReadNames(int fd, FolderListing& listing);
+  bool ReadNames(int fd, bool with_files, FolderListing& listing);
   void AddName(std::string_view name, unsigned char type, FolderListing& listing);
   void SortNames(FolderListing& listing);
   void FillEntries(int fd, bool with_info, FolderListing& listing);

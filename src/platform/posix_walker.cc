@@ -84,7 +84,8 @@ bool PosixFolderWalker::ListFolder(bool with_info) {
   Level& level = *levels_[depth];
   level.listing.Clear();
   if (!EnsureOpen(depth)) return false;
-  const bool listed = reader_.Read(level.fd, level.fd_was_read, with_info, level.listing);
+  const bool listed =
+      reader_.Read(level.fd, level.fd_was_read, with_info, files_wanted_, level.listing);
   level.fd_was_read = true;
   if (progress_ != nullptr) ReportProgress(level.listing);
   return listed;
@@ -257,7 +258,7 @@ bool PosixFolderWalker::ReadId(int fd, FolderId& id) {
 
 // The clock is read once per folder, which costs far less than reading the folder did.
 void PosixFolderWalker::ReportProgress(const FolderListing& listing) {
-  size_t files = 0;
+  size_t files = listing.LeftOutFiles();
   for (const FolderEntry& entry : listing.Entries()) files += entry.IsFolder ? 0 : 1;
   const int64_t now = MonotonicMilliseconds();
   if (progress_->NoteFolder(files, now)) progress_->Show(ShownPath(), now);

@@ -44,6 +44,7 @@ class PosixFolderWalker : public FolderWalker {
   bool EnterRoot(std::string_view path) override;
   bool EnterSubfolder(size_t index) override;
   bool ListFolder(bool with_info) override;
+  void SetFilesWanted(bool wanted) override { files_wanted_ = wanted; }
   const std::vector<FolderEntry>& Entries() const override;
   void LeaveFolder() override;
 
@@ -97,5 +98,6 @@ class PosixFolderWalker : public FolderWalker {
   std::unordered_set<FolderId, FolderIdHash> outer_;   // the charted folder's own ancestors
   std::unordered_set<FolderId, FolderIdHash> linked_;  // every folder entered below a link
   ProgressLine* const progress_;
+  bool files_wanted_ = true;
   std::string root_shown_;  // the root as the command line gave it, for the progress line
 };

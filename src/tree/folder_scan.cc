@@ -94,6 +94,7 @@ void ScanFolder(Platform& platform, TreeStore& store, std::string_view path, Tre
                   EntryInfoContext{platform, store, {}},
                   {},
                   g_options.ShowFiles || g_options.NeedFileInfo};
+  walker->SetFilesWanted(state.keep_files);
   if (!walker->EnterRoot(path)) {
     root.IsFolder = true;  // a root that cannot be opened charts as an empty folder
     return;

@@ -277,3 +277,23 @@ TEST_F(PosixWalkerTest, CannotEnterAFolderWithoutPermission) {
 }
 
 }  // namespace
+
+namespace {
+
+// A chart of folders only needs no file entries: those the folder reports as files are left
+// out, while a link, which could lead to a folder, stays for the walker to look at.
+TEST_F(PosixWalkerTest, WithoutFilesKeepsFoldersAndLinks) {
+  ASSERT_TRUE(folder_.MakeFile("b.txt"));
+  ASSERT_TRUE(folder_.MakeFolder("c"));
+  ASSERT_TRUE(folder_.MakeFile("d"));
+  ASSERT_TRUE(folder_.MakeLink("c", "e"));
+  walker_->SetFilesWanted(false);
+  ListRoot();
+  EXPECT_EQ((Names{"c", "e"}), EntryNames(*walker_));
+  EXPECT_TRUE(Entry("e").IsFolder);
+  walker_->SetFilesWanted(true);
+  ASSERT_TRUE(walker_->ListFolder(false));
+  EXPECT_EQ((Names{"b.txt", "c", "d", "e"}), EntryNames(*walker_));
+}
+
+}  // namespace
