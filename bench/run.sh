@@ -3,10 +3,11 @@
 #
 #   bench/run.sh [--small] [--entries N] [--runs N]
 #
-# Builds quovrel (Release) and the bench tools in build-bench/, makes the trees when missing
-# (under $QUOVREL_BENCH_TREES, default /work/bench-trees), then runs every command once to warm
-# up and N more times (default 5), interleaved round by round so that each pair compared in a
-# ratio is measured under the same conditions. Prints median wall times, peak memory and ratios.
+# Builds quovrel (Release) and the bench tools in build-bench/ (or $QUOVREL_BENCH_BUILD), makes
+# the trees when missing (under $QUOVREL_BENCH_TREES, default /work/bench-trees), then runs
+# every command once to warm up and N more times (default 5), interleaved round by round so that
+# each pair compared in a ratio is measured under the same conditions. Prints median wall times,
+# peak memory and ratios.
 # The command labels are markdown: their backquotes are text, not command substitutions.
 # shellcheck disable=SC2016
 set -euo pipefail
@@ -15,7 +16,7 @@ runs=5
 entries=1100000
 small_only=0
 repo=$(cd "$(dirname "$0")/.." && pwd)
-build=$repo/build-bench
+build=${QUOVREL_BENCH_BUILD:-$repo/build-bench}
 trees=${QUOVREL_BENCH_TREES:-/work/bench-trees}
 export LC_ALL=C.UTF-8
 
