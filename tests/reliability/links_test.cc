@@ -160,4 +160,24 @@ TEST(Links, ALinkToAFolderAboveTheChartedOneIsNotEntered) {
   EXPECT_EQ(5u, chart.Entries().size());  // root, slash, sub, sub/above, sub/f.txt
 }
 
+// Without any link: the charted folder bound onto a folder inside itself, in a mount namespace
+// of the run's own, so the mount ends with the run. Shown, not entered.
+TEST(Links, ABindMountOfTheChartedFolderInsideItself) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("a/f.txt", 4) && tree.MakeFolder("a/loop"));
+  const ShellRun run = RunShell(
+      "unshare -m sh -c 'mount --bind \"$1\" \"$1/a/loop\" 2>/dev/null || exit 99; "
+      "exec \"$Q\" \"$1\" /A /F /Size /Sum /Total' sh " +
+      ShellWord(tree.Path()));
+  if (run.status == 99 || (run.status != 0 && run.out.empty())) {
+    GTEST_SKIP() << "needs a mount namespace and bind mounts: " << run.err;
+  }
+  ASSERT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  ChartReader chart(false);
+  ASSERT_TRUE(ReadChart(run.out, chart)) << chart.Problem();
+  const std::vector<std::string> paths = EntryPaths(chart);
+  EXPECT_EQ((std::vector<std::string>{"", "a", "a/f.txt", "a/loop"}), paths);
+}
+
 }  // namespace
