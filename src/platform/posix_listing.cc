@@ -111,7 +111,8 @@ void FolderReader::AddName(std::string_view name, unsigned char type, FolderList
   const size_t offset = listing.native_bytes_.size();
   listing.native_bytes_.insert(listing.native_bytes_.end(), name.begin(), name.end());
   listing.native_bytes_.push_back('\0');
-  listing.names_.push_back({offset, static_cast<uint32_t>(name.size()), type});
+  listing.names_.push_back(
+      {NameOrderPrefix(name), offset, static_cast<uint32_t>(name.size()), type});
 }
 
 void FolderReader::SortNames(FolderListing& listing) {
@@ -119,6 +120,7 @@ void FolderReader::SortNames(FolderListing& listing) {
   std::sort(
       listing.names_.begin(), listing.names_.end(),
       [bytes](const FolderListing::NativeNameSpan& a, const FolderListing::NativeNameSpan& b) {
+        if (a.order_prefix != b.order_prefix) return a.order_prefix < b.order_prefix;
         return NativeNameLess(std::string_view(bytes + a.offset, a.length),
                               std::string_view(bytes + b.offset, b.length));
       });

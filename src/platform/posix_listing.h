@@ -31,9 +31,10 @@ class FolderListing {
  private:
   friend class FolderReader;
   struct NativeNameSpan {
-    size_t offset;       // into native_bytes_
-    uint32_t length;     // without the zero
-    unsigned char type;  // d_type
+    uint64_t order_prefix;  // NameOrderPrefix of the name, compared first
+    size_t offset;          // into native_bytes_
+    uint32_t length;        // without the zero
+    unsigned char type;     // d_type
   };
 
   std::vector<char> native_bytes_;

@@ -3,12 +3,25 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 // The byte compared first: ASCII "a" to "z" upper-cased, every other byte as it is.
 inline unsigned char NameOrderByte(char c) {
   const unsigned char byte = static_cast<unsigned char>(c);
   return (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - ('a' - 'A')) : byte;
+}
+
+// The first eight order bytes of `name`, the first one highest, zeros past its end. Where the
+// prefixes of two names differ they order the names as NativeNameLess does (no name holds a
+// zero byte, so a name that ends first is the lesser), so a sort compares whole names only
+// when their first eight bytes are alike.
+inline uint64_t NameOrderPrefix(std::string_view name) {
+  uint64_t prefix = 0;
+  for (size_t i = 0; i < 8; ++i) {
+    prefix = (prefix << 8) | (i < name.size() ? NameOrderByte(name[i]) : 0u);
+  }
+  return prefix;
 }
 
 // True when native name `a` is enumerated before `b`: by the bytes with ASCII letters

@@ -35,9 +35,19 @@ size_t ValidCharacterLength(std::string_view text) {
 }  // namespace
 
 bool IsPrintableAscii(std::string_view text) {
-  // No early exit: names are short and mostly printable, and the plain loop vectorizes.
+  // Eight bytes at a time: with no high bit set, a byte below 0x20 borrows into its high bit
+  // when 0x20 is taken away, and 0x7F alone carries into it when 1 is added.
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof word);
+    const uint64_t below_space = (word - 0x20 * kOnes) & ~word;
+    if (((word | (word + kOnes) | below_space) & kHighBits) != 0) return false;
+  }
   bool printable = true;
-  for (char c : text) printable &= static_cast<unsigned char>(c - 0x20) < 0x5F;
+  for (; i < text.size(); ++i) printable &= static_cast<unsigned char>(text[i] - 0x20) < 0x5F;
   return printable;
 }
 

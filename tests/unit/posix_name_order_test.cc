@@ -37,3 +37,26 @@ TEST(PosixNameOrder, IsAStrictOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Wherever two prefixes differ they must agree with the whole-name order: names that share
+// their first bytes, differ in case, end early or hold high bytes.
+TEST(PosixNameOrder, PrefixesAgreeWithTheWholeNameOrder) {
+  const std::vector<std::string> names = {
+      "a",        "A",         "ab",           "aB",           "abcdefgh",
+      "abcdefgH", "abcdefghi", "abcdefgha",    "abcdefg",      "_x",
+      "[",        "~",         "\xE3\x81\x82", "\xFF",         "Zz",
+      "zZ",       "a.b",       "a b",          "abcdefgh.txt", "ABCDEFGH.TXT",
+      "0"};
+  for (const std::string& a : names) {
+    for (const std::string& b : names) {
+      const uint64_t prefix_a = NameOrderPrefix(a);
+      const uint64_t prefix_b = NameOrderPrefix(b);
+      if (prefix_a == prefix_b) continue;
+      EXPECT_EQ(NativeNameLess(a, b), prefix_a < prefix_b) << a << " / " << b;
+    }
+  }
+}
+
+}  // namespace

@@ -116,3 +116,22 @@ TEST(PosixNativePathBook, LaterImportWinsForTheSameShownText) {
 }
 
 }  // namespace
+
+namespace {
+
+// The word-at-a-time check against the plain byte rule, for every byte at every position of
+// names of 1 to 20 bytes.
+TEST(PosixText, PrintableAsciiMatchesTheByteRule) {
+  for (size_t length = 1; length <= 20; ++length) {
+    for (size_t position = 0; position < length; ++position) {
+      for (int byte = 0; byte < 256; ++byte) {
+        std::string text(length, 'a');
+        text[position] = static_cast<char>(byte);
+        const bool expected = byte >= 0x20 && byte <= 0x7E;
+        ASSERT_EQ(expected, IsPrintableAscii(text)) << length << " " << position << " " << byte;
+      }
+    }
+  }
+}
+
+}  // namespace
