@@ -14,8 +14,9 @@
 // file is still written and the exit status stays as it was.
 void IgnoreBrokenPipes();
 
-// Writes all of `bytes` to `fd` with one write(2), looping only on a partial write or EINTR.
-// Errors are ignored: output that cannot be delivered is dropped.
+// Writes all of `bytes` to `fd` with one write(2), looping only on a partial write, EINTR, or a
+// non-blocking descriptor that is full (it waits). Errors are ignored: output that cannot be
+// delivered is dropped.
 void WriteAllBytes(int fd, std::string_view bytes);
 
 // Appends `line` to the file `native_name`, creating it. Silent when it cannot be opened; a FIFO

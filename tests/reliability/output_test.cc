@@ -1,11 +1,14 @@
-// Output and the total file: standard output full, closed, or cut short by `head -1`; the total
-// file on /dev/full, read-only, a folder, a FIFO without a reader, a dangling link; fifty runs
-// appending at once. Never a hang or a word on standard error, always status 0, and the total
-// file gets exactly one whole line per run or nothing.
+// Output and the total file: standard output full, closed, cut short by `head -1`, or a
+// non-blocking pipe that fills; the total file on /dev/full, read-only, a folder, a FIFO without
+// a reader, a dangling link; fifty runs appending at once. Never a hang or a word on standard
+// error, always status 0, and the total file gets exactly one whole line per run or nothing.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -126,6 +129,45 @@ TEST_F(Output, TotalFileIsADanglingLink) {
   EXPECT_EQ(total_line_, ReadFileBytes(Out("made-by-the-run")));
   ExpectChartAlone(Run(Out("nowhere"), ""), "a link into a missing folder");
   EXPECT_FALSE(PathExists(Out("missing")));
+}
+
+// Standard output a pipe that another process made non-blocking, read only after a pause: the
+// pipe fills long before the chart ends, and not a line may be lost while it does.
+TEST_F(Output, StandardOutputANonBlockingPipeThatFills) {
+  int pipe_fds[2];
+  ASSERT_EQ(0, pipe2(pipe_fds, O_CLOEXEC));
+  ASSERT_EQ(0, fcntl(pipe_fds[1], F_SETFL, fcntl(pipe_fds[1], F_GETFL) | O_NONBLOCK));
+  const std::string program = ProgramPath();
+  const std::string root = tree_.Path("wide");
+  constexpr int kFiles = 2000;
+  for (int i = 0; i < kFiles; ++i) {
+    ASSERT_TRUE(tree_.MakeFile("wide/a-file-with-a-rather-long-name-" + std::to_string(i), i));
+  }
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(pipe_fds[1], 1);
+    execl(program.c_str(), program.c_str(), root.c_str(), "/F", "/Size", "/Time", "/Sum",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipe_fds[1]);
+  usleep(500 * 1000);
+  std::string out;
+  char buffer[65536];
+  ssize_t got;
+  while ((got = read(pipe_fds[0], buffer, sizeof buffer)) != 0) {
+    if (got > 0) out.append(buffer, static_cast<size_t>(got));
+    if (got < 0 && errno != EINTR) break;
+  }
+  close(pipe_fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::vector<std::string> lines;
+  EXPECT_TRUE(SplitCrLfLines(out, lines));
+  EXPECT_GT(out.size(), 65536u);  // more than a pipe holds
+  EXPECT_EQ(1u + kFiles, lines.size());
 }
 
 TEST_F(Output, FiftyRunsAppendingAtOnceLeaveFiftyWholeLines) {
