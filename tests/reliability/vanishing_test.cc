@@ -99,6 +99,20 @@ TEST(Vanishing, RefusedFoldersAsAnUnprivilegedUser) {
   EXPECT_EQ(6u, result.at[""]->total_bytes);
 }
 
+// The charted folder itself can be found but not listed: the root line alone.
+TEST(Vanishing, AnUnreadableRootIsChartedAsEmpty) {
+  std::string why;
+  const std::string nobody = NobodyPrefix(why);
+  if (nobody.empty()) GTEST_SKIP() << why;
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("root/f.txt", 1) && tree.SetMode("", 0755) &&
+              tree.SetMode("root", 0311));
+  const ShellRun run = RunShell(nobody + " \"$Q\" " + ShellWord(tree.Path("root")) + " /F /Sum");
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(tree.Path("root") + Cp932Text("（0 ファイル 0 バイト）") + "\r\n", run.out);
+}
+
 // With 16 descriptors the walk holds only a few folders open; the folder it is deep inside is
 // renamed under it, so the way back up cannot use the old names.
 TEST(Vanishing, AFolderRenamedWhileTheWalkIsInsideIt) {
