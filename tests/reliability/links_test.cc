@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "e2e_support.h"
@@ -59,7 +60,8 @@ double FastestRun(const std::string& root, std::string& out) {
 }
 
 TEST(Links, LoopsChainsAndDanglingLinksCostUnderASecondAndLoseNothing) {
-  TempTree plain, linked;
+  std::unique_ptr<TempTree> plain_tree = NewScratchTree(), linked_tree = NewScratchTree();
+  TempTree &plain = *plain_tree, &linked = *linked_tree;
   ASSERT_TRUE(MakeBaseTree(plain) && MakeBaseTree(linked) && AddLinks(linked));
   std::string plain_out, linked_out;
   const double plain_seconds = FastestRun(plain.Path(), plain_out);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,8 @@ class Output : public ::testing::Test {
 
   std::string Out(const std::string& name) { return tree_.Path("out/" + name); }
 
-  TempTree tree_;
+  std::unique_ptr<TempTree> scratch_ = NewScratchTree();
+  TempTree& tree_ = *scratch_;
   std::string total_line_;
 };
 
