@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "chart_reader.h"
 #include "fake_platform.h"
 #include "front/run_driver.h"
 #include "fuzz_checks.h"
 #include "platform/posix_text.h"
-#include "reliability_support.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ constexpr char kRoot[] = "C:\\Work";
 constexpr char kTotalFile[] = "total.txt";
 
 // One entry of the random tree, with what the walk will see of it.
-struct Spec {
+struct ModelEntry {
   FakePlatform::Node* node;
   std::string key;  // the fake platform's path for it, as its failure sets are keyed
   bool is_folder;
@@ -66,21 +66,21 @@ void MaybeRefuse(FuzzedDataProvider& input, FakePlatform& fake, const std::strin
 }
 
 void BuildTree(FuzzedDataProvider& input, FakePlatform& fake, TextConverter& converter) {
-  std::vector<Spec> folders{{&fake.AddFolder(kRoot), kRoot, true}};
+  std::vector<ModelEntry> folders{{&fake.AddFolder(kRoot), kRoot, true}};
   size_t count = 0;
   while (count < kMostEntries && input.remaining_bytes() > 0) {
     // Mostly one entry; now and then a chain of folders, for depth.
     const size_t chain = input.ConsumeBool() ? 1 : input.ConsumeIntegralInRange<size_t>(1, 64);
     const bool is_folder = chain > 1 || input.ConsumeBool();
-    Spec parent = folders[input.ConsumeIntegralInRange<size_t>(0, folders.size() - 1)];
+    ModelEntry parent = folders[input.ConsumeIntegralInRange<size_t>(0, folders.size() - 1)];
     for (size_t i = 0; i < chain && count < kMostEntries; ++i, ++count) {
       FakePlatform::Node& node = AddNode(*parent.node, RandomName(input, converter), is_folder);
       node.size = input.ConsumeIntegral<uint64_t>();
       node.time = MakeFileTime(input.ConsumeIntegral<uint64_t>());
-      Spec spec{&node, parent.key + "\\" + node.name, is_folder};
-      MaybeRefuse(input, fake, spec.key);
-      if (is_folder) folders.push_back(spec);
-      parent = spec;
+      ModelEntry made{&node, parent.key + "\\" + node.name, is_folder};
+      MaybeRefuse(input, fake, made.key);
+      if (is_folder) folders.push_back(made);
+      parent = made;
     }
   }
 }
