@@ -58,6 +58,11 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 // In the child: only calls that are safe between fork and exec.
 [[noreturn]] void StartChild(int out_fd, int err_fd, const RunSettings& settings, char** argv,
                              char** envp) {
+  // The test process may ignore SIGPIPE, and an ignored signal stays ignored across exec: the
+  // program starts as it would from a shell.
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigaction(SIGPIPE, &action, nullptr);
   int null_fd = open("/dev/null", O_RDONLY);
   if (null_fd >= 0) dup2(null_fd, 0);
   dup2(out_fd, 1);
@@ -128,6 +133,17 @@ void RemoveContents(int dir_fd) {
   }
 }
 
+// Reaps the child; a run that did not finish in time is killed and keeps no status.
+void WaitForChild(pid_t pid, bool finished, RunResult& result) {
+  if (!finished) kill(pid, SIGKILL);
+  int wait_status = 0;
+  while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
+  }
+  if (!finished) return;
+  if (WIFEXITED(wait_status)) result.status = WEXITSTATUS(wait_status);
+  if (WIFSIGNALED(wait_status)) result.status = 128 + WTERMSIG(wait_status);
+}
+
 }  // namespace
 
 bool HasRunner() {
@@ -164,14 +180,7 @@ RunResult RunProgram(const std::vector<std::string>& arguments, const RunSetting
   bool finished = pid > 0 && Collect(out_pipe[0], err_pipe[0], settings.timeout_seconds, result);
   close(out_pipe[0]);
   close(err_pipe[0]);
-  if (pid < 0) return result;
-  if (!finished) kill(pid, SIGKILL);
-  int wait_status = 0;
-  while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
-  }
-  if (!finished) return result;
-  if (WIFEXITED(wait_status)) result.status = WEXITSTATUS(wait_status);
-  if (WIFSIGNALED(wait_status)) result.status = 128 + WTERMSIG(wait_status);
+  if (pid >= 0) WaitForChild(pid, finished, result);
   return result;
 }
 
@@ -286,26 +295,13 @@ RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
   }
   close(done_pipe[1]);
   pid_t pid = fork();
-  if (pid == 0) {
-    // The test process may ignore SIGPIPE, and an ignored signal stays ignored across exec.
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigaction(SIGPIPE, &action, nullptr);
-    StartChild(out_pipe[1], err_pipe[1], settings, argv.data(), envp.data());
-  }
+  if (pid == 0) StartChild(out_pipe[1], err_pipe[1], settings, argv.data(), envp.data());
   close(out_pipe[1]);
   close(err_pipe[1]);
   bool finished = pid > 0 && Collect(done_pipe[0], err_pipe[0], settings.timeout_seconds, result);
   close(done_pipe[0]);
   close(err_pipe[0]);
-  if (pid < 0) return result;
-  if (!finished) kill(pid, SIGKILL);
-  int wait_status = 0;
-  while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
-  }
-  if (!finished) return result;
-  if (WIFEXITED(wait_status)) result.status = WEXITSTATUS(wait_status);
-  if (WIFSIGNALED(wait_status)) result.status = 128 + WTERMSIG(wait_status);
+  if (pid >= 0) WaitForChild(pid, finished, result);
   return result;
 }
 
