@@ -19,7 +19,7 @@ namespace {
 
 constexpr size_t kBlockSize = 64 * 1024;
 // A listing that grew past this many bytes gives its storage back when its folder is left.
-constexpr size_t kKeptCapacity = 1024 * 1024;
+constexpr size_t kKeptCapacity = 64 * 1024;
 
 // The kernel's record (struct linux_dirent64): 64-bit inode and offset, then these fields.
 constexpr size_t kRecordLengthAt = 16;  // d_reclen, 16 bits
@@ -50,6 +50,7 @@ void FolderListing::Clear() {
   names_.clear();
   shown_bytes_.clear();
   entries_.clear();
+  converted_bytes_ = 0;
   left_out_files_ = 0;
 }
 
@@ -99,20 +100,25 @@ bool FolderReader::ReadNames(int fd, bool with_files, FolderListing& listing) {
         // never an entry
       } else if (!with_files && IsKnownFile(type)) {
         ++listing.left_out_files_;
-      } else {
-        AddName(native, type, listing);
+      } else if (!AddName(native, type, listing)) {
+        return true;
       }
       at += record_length;
     }
   }
 }
 
-void FolderReader::AddName(std::string_view name, unsigned char type, FolderListing& listing) {
+bool FolderReader::AddName(std::string_view name, unsigned char type, FolderListing& listing) {
   const size_t offset = listing.native_bytes_.size();
+  // Offsets are 32 bits; a folder whose names fill 4 GiB ends its listing there, like a read
+  // that fails midway. No name is longer than a d_name holds, which 16 bits cover.
+  if (offset + name.size() + 1 > UINT32_MAX || name.size() > UINT16_MAX) return false;
   listing.native_bytes_.insert(listing.native_bytes_.end(), name.begin(), name.end());
   listing.native_bytes_.push_back('\0');
-  listing.names_.push_back(
-      {NameOrderPrefix(name), offset, static_cast<uint32_t>(name.size()), type});
+  listing.names_.push_back({NameOrderPrefix(name), static_cast<uint32_t>(offset),
+                            static_cast<uint16_t>(name.size()), type});
+  if (!IsPrintableAscii(name)) listing.converted_bytes_ += name.size();
+  return true;
 }
 
 void FolderReader::SortNames(FolderListing& listing) {
@@ -138,9 +144,9 @@ void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
     if (IsPrintableAscii(native)) {
       entry.Name = native;  // the common case shares the native bytes
     } else {
-      // Sized once for every name: a shown name is never longer than its native bytes, so the
-      // buffer never moves and the names already pointing into it stay valid.
-      if (listing.shown_bytes_.empty()) listing.shown_bytes_.resize(listing.native_bytes_.size());
+      // Sized once for every converted name: a shown name is never longer than its native
+      // bytes, so the buffer never moves and the names already pointing into it stay valid.
+      if (listing.shown_bytes_.empty()) listing.shown_bytes_.resize(listing.converted_bytes_);
       char* shown = listing.shown_bytes_.data() + shown_used;
       const size_t length = converter_.WriteDisplayName(native, shown);
       entry.Name = std::string_view(shown, length);

@@ -30,16 +30,18 @@ class FolderListing {
 
  private:
   friend class FolderReader;
+  // 16 bytes: a folder of a million entries lists them in 16 MB besides their names.
   struct NativeNameSpan {
     uint64_t order_prefix;  // NameOrderPrefix of the name, compared first
-    size_t offset;          // into native_bytes_
-    uint32_t length;        // without the zero
+    uint32_t offset;        // into native_bytes_
+    uint16_t length;        // without the zero; a native name is at most 255 bytes
     unsigned char type;     // d_type
   };
 
   std::vector<char> native_bytes_;
   std::vector<NativeNameSpan> names_;  // in enumeration order once sorted
   std::vector<char> shown_bytes_;      // shown names that differ from their native bytes
+  size_t converted_bytes_ = 0;         // native bytes of the names that need converting
   std::vector<FolderEntry> entries_;   // parallel to names_
   size_t left_out_files_ = 0;
 };
@@ -59,7 +61,8 @@ class FolderReader {
 
  private:
   bool ReadNames(int fd, bool with_files, FolderListing& listing);
-  void AddName(std::string_view name, unsigned char type, FolderListing& listing);
+  // False, with nothing added, when the listing can hold no more names.
+  bool AddName(std::string_view name, unsigned char type, FolderListing& listing);
   void SortNames(FolderListing& listing);
   void FillEntries(int fd, bool with_info, FolderListing& listing);
 
