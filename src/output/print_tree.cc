@@ -35,7 +35,8 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   texts.Between = platform.FromUtf8("、");
   texts.TotalHead = platform.FromUtf8("累計 ");
   texts.Close = platform.FromUtf8("）");
-  texts.Separators = ReadTimeSeparators(platform);
+  // Only a chart with times reads the locale: loading it costs a run memory and time.
+  if (options.ShowTime) texts.Separators = ReadTimeSeparators(platform);
   return texts;
 }
 
