@@ -1,13 +1,23 @@
 // The Win32 folder walker. Each level keeps its path and listing; paths are built as the
 // program always built them (folder path, one backslash, name), so a root ending in a
 // backslash doubles it. Nothing here recurses: the depth costs heap, never stack.
+//
+// Links and junctions (reparse points): one that leads to an entered folder, or to a folder that
+// holds the charted one, is shown but not entered (either would repeat the chart inside itself).
+// Below a link, a further link leads only to a folder that no link has led the walk into yet, so
+// that webs of links, where the paths multiply at every level, are walked in bounded time. Only
+// links and the folders below them are identified, so a tree without links costs no extra call.
 #include "platform/win32_walker.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "platform/common_text.h"
 
 namespace {
 
@@ -17,7 +27,15 @@ struct FolderIdentity {
   DWORD index_high = 0;
   DWORD index_low = 0;
   bool known = false;
+
+  bool operator<(const FolderIdentity& other) const {
+    return std::tie(volume, index_high, index_low) <
+           std::tie(other.volume, other.index_high, other.index_low);
+  }
 };
+
+// No path has more folders above it than this; the walk up stops there in any case.
+constexpr size_t kMostOuterFolders = 4096;
 
 struct WalkLevel {
   std::string path;
@@ -26,6 +44,7 @@ struct WalkLevel {
   std::vector<size_t> name_offsets;
   std::vector<bool> is_link;  // a reparse point: a link or junction
   std::string names;          // every name of the listing, each followed by a zero
+  bool below_link = false;    // reached through a link, or lies below a folder that was
 };
 
 bool IsDotOrDotDot(const char* name) {
@@ -68,10 +87,37 @@ bool IsSameFolder(const FolderIdentity& a, const FolderIdentity& b) {
          a.index_low == b.index_low;
 }
 
+// The folder that holds `path` (a full path), or "" at the top of a drive or share. The path is
+// read character by character: the second byte of a double-byte character may be 0x5C.
+std::string ParentPath(const std::string& path) {
+  std::vector<size_t> separators;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (IsCp932LeadByte(c) && i + 1 < path.size()) {
+      ++i;
+    } else if (c == '\\' || c == '/') {
+      separators.push_back(i);
+    }
+  }
+  size_t end = path.size();
+  while (!separators.empty() && separators.back() + 1 == end) {
+    end = separators.back();
+    separators.pop_back();
+  }
+  if (separators.empty() || separators.back() < 2) return "";
+  std::string parent = path.substr(0, separators.back());
+  // "C:" alone names the drive's current folder; its top is "C:\".
+  if (parent.size() == 2 && parent[1] == ':') parent += '\\';
+  return parent;
+}
+
 class Win32FolderWalker : public FolderWalker {
  public:
   bool EnterRoot(std::string_view path) override {
     levels_.clear();
+    linked_.clear();
+    outer_.clear();
+    outer_known_ = false;
     Push(std::string(path));
     return true;
   }
@@ -80,8 +126,22 @@ class Win32FolderWalker : public FolderWalker {
     WalkLevel& parent = *levels_.back();
     if (index >= parent.entries.size() || !parent.entries[index].IsFolder) return false;
     std::string path = parent.path + "\\" + (parent.names.c_str() + parent.name_offsets[index]);
-    if (parent.is_link[index] && IsEnteredFolder(path)) return false;
+    const bool through_link = parent.is_link[index];
+    const bool parent_below_link = parent.below_link;
+    if (!through_link && !parent_below_link) {
+      Push(std::move(path));
+      return true;
+    }
+    const FolderIdentity identity = IdentifyFolder(path);
+    if (identity.known) {
+      if (through_link && (IsEnteredFolder(identity) || IsOuterFolder(identity))) return false;
+      // Below a link, another link into a folder some link already led to would repeat it.
+      if (through_link && parent_below_link && linked_.count(identity)) return false;
+      linked_.insert(identity);
+    }
     Push(std::move(path));
+    levels_.back()->identity = identity;
+    levels_.back()->below_link = true;
     return true;
   }
 
@@ -100,23 +160,42 @@ class Win32FolderWalker : public FolderWalker {
     levels_.push_back(std::move(level));
   }
 
-  bool IsEnteredFolder(const std::string& path);
+  bool IsEnteredFolder(const FolderIdentity& identity);
+  bool IsOuterFolder(const FolderIdentity& identity);
 
   // Levels live on the heap so that a listing handed out stays put while deeper ones come.
   std::vector<std::unique_ptr<WalkLevel>> levels_;
+  std::set<FolderIdentity> linked_;  // every folder entered below a link
+  std::set<FolderIdentity> outer_;   // the charted folder's own ancestors, read at the first link
+  bool outer_known_ = false;
 };
 
 // A link back to an entered folder would repeat that part of the tree, deeper each time, until
 // the paths grow too long; such a folder is shown but not entered. Only links can close such a
 // loop, so only they cost the extra opens, and an entered folder is identified once at most.
-bool Win32FolderWalker::IsEnteredFolder(const std::string& path) {
-  FolderIdentity identity = IdentifyFolder(path);
-  if (!identity.known) return false;
+bool Win32FolderWalker::IsEnteredFolder(const FolderIdentity& identity) {
   for (const auto& level : levels_) {
     if (!level->identity.known) level->identity = IdentifyFolder(level->path);
     if (IsSameFolder(level->identity, identity)) return true;
   }
   return false;
+}
+
+// Every folder above the charted one, up to the top of its drive: a link to one of them would
+// chart the charted folder again inside itself.
+bool Win32FolderWalker::IsOuterFolder(const FolderIdentity& identity) {
+  if (!outer_known_) {
+    outer_known_ = true;
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(levels_.front()->path.c_str(), MAX_PATH, full, nullptr);
+    std::string path = length > 0 && length < MAX_PATH ? ParentPath(full) : "";
+    for (size_t count = 0; !path.empty() && count < kMostOuterFolders; ++count) {
+      const FolderIdentity outer = IdentifyFolder(path);
+      if (outer.known) outer_.insert(outer);
+      path = ParentPath(path);
+    }
+  }
+  return outer_.count(identity) != 0;
 }
 
 bool Win32FolderWalker::ListFolder(bool with_info) {

@@ -152,6 +152,64 @@ TEST(ChartRun, LinkToTheFileSystemRootDoesNotWalkTheFileSystem) {
   EXPECT_EQ(0u, run.out.find(Lines({"r", "└─dosdevices"})));
 }
 
+// Links that lead to the folder that holds the charted one are shown but not entered, whatever
+// the path: either would chart the charted folder again inside itself.
+TEST(ChartRun, LinksToFoldersAboveTheChartedOneAreNotEntered) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("charted/sub/f.txt", 1) && tree.MakeFile("outside.txt", 2));
+  ASSERT_EQ(0, symlink("../..", tree.Path("charted/sub/above").c_str()));
+  ASSERT_EQ(0, symlink("..", tree.Path("charted/up").c_str()));
+  RunResult run = RunProgram({"charted", "/F", "/Sum"}, RunSettings{tree.Path(), {}, 60});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(Lines({
+                "charted（0 ファイル 0 バイト）",
+                "├─sub（1 ファイル 1 バイト）",
+                "│  │  f.txt",
+                "│  └─above（0 ファイル 0 バイト）",
+                "└─up（0 ファイル 0 バイト）",
+            }),
+            run.out);
+}
+
+// Sixteen folders outside the charted one, each with two links to the next: 65,536 paths from
+// the one link that leads in. Below that link each folder is entered once, whichever of its two
+// links comes first, so the chart keeps the same few lines and every folder's file shows once.
+TEST(ChartRun, AWebOfLinksBelowALinkIsWalkedOnce) {
+  TempTree tree;
+  constexpr int kLevels = 16;
+  for (int i = 0; i < kLevels; ++i) {
+    const std::string level = "web/w" + std::to_string(i);
+    ASSERT_TRUE(tree.MakeFile(level + "/f" + std::to_string(i), i));
+    if (i + 1 == kLevels) continue;
+    const std::string next = "../w" + std::to_string(i + 1);
+    ASSERT_EQ(0, symlink(next.c_str(), tree.Path(level + "/left").c_str()));
+    ASSERT_EQ(0, symlink(next.c_str(), tree.Path(level + "/right").c_str()));
+  }
+  ASSERT_TRUE(tree.MakeFolder("r"));
+  ASSERT_EQ(0, symlink("../web/w0", tree.Path("r/in").c_str()));
+  RunResult run = RunProgram({"r", "/F", "/A"}, RunSettings{tree.Path(), {}, 60});
+  ASSERT_EQ(0, run.status) << "no end within 60 seconds";
+  EXPECT_EQ("", run.err);
+  std::vector<std::string> lines;
+  ASSERT_TRUE(SplitCrLfLines(run.out, lines));
+  // The root, "in", then per level its file and two links (one entered, one shown empty), and
+  // the last level's file.
+  EXPECT_EQ(2u + 3 * (kLevels - 1) + 1, lines.size());
+  for (int i = 0; i < kLevels; ++i) {
+    const std::string file = "f" + std::to_string(i);
+    size_t shown = 0;
+    for (const std::string& line : lines) {
+      const std::string ending = " " + file;  // a file hangs below its folder's line
+      if (line.size() >= ending.size() &&
+          line.compare(line.size() - ending.size(), ending.size(), ending) == 0) {
+        ++shown;
+      }
+    }
+    EXPECT_EQ(1u, shown) << file;
+  }
+}
+
 // The harness's own closed pipe: a program that does not guard against it is ended by SIGPIPE.
 TEST(E2eSupport, ClosedOutputPipeEndsAnUnguardedProgram) {
   if (HasRunner()) GTEST_SKIP() << "checks the harness with a Linux tool";
