@@ -10,7 +10,6 @@
 #include "common/tree_item.h"
 #include "front/command_line.h"
 #include "front/help_text.h"
-#include "order/mark_last.h"
 #include "order/sort_tree.h"
 #include "output/print_tree.h"
 #include "output/total_file.h"
@@ -25,8 +24,7 @@ void ChartTree(Platform& platform, TreeStore& store, TreeItem& root) {
   ScanFolder(platform, store, root_path, root);
   root.NameWidth = 0;
   AggregateTree(root);
-  SortTree(root);
-  MarkLastItems(root);
+  SortAndMarkTree(root);  // SortTree, then MarkLastItems, in one walk
   SetItemName(store, root, root_path);
   std::vector<uint8_t> continuation_flags(kPathBufferSize);
   PrintTree(platform, root, continuation_flags);

@@ -3,12 +3,10 @@
 
 #include <vector>
 
-namespace {
-
 // An entry is marked exactly when no sibling after it is a folder: the last subfolder and
 // every entry after it, or every entry when there is no subfolder. The list is singly linked,
 // so the walk goes forward and remembers where the last folder stands. Marks are only ever set.
-void MarkChildren(TreeItem& folder) {
+void MarkLastChildren(TreeItem& folder) {
   TreeItem* first_marked = folder.Children.First;
   for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
     if (child->IsFolder) first_marked = child;
@@ -16,15 +14,13 @@ void MarkChildren(TreeItem& folder) {
   for (TreeItem* child = first_marked; child; child = child->NextSibling) child->IsLast = true;
 }
 
-}  // namespace
-
 void MarkLastItems(TreeItem& root) {
   std::vector<TreeItem*> pending;  // folders still to mark; an explicit stack for deep trees
   pending.push_back(&root);
   while (!pending.empty()) {
     TreeItem* folder = pending.back();
     pending.pop_back();
-    MarkChildren(*folder);
+    MarkLastChildren(*folder);
     for (TreeItem* child = folder->Children.First; child; child = child->NextSibling) {
       if (child->IsFolder) pending.push_back(child);
     }

@@ -4,3 +4,5 @@
 #include "common/tree_item.h"
 
 void MarkLastItems(TreeItem& root);
+// Marks `folder`'s children only, in their present order.
+void MarkLastChildren(TreeItem& folder);

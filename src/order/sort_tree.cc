@@ -6,6 +6,7 @@
 
 #include "common/app_options.h"
 #include "common/item_order.h"
+#include "order/mark_last.h"
 
 namespace {
 
@@ -53,9 +54,7 @@ void SortChildren(TreeItem& folder, const AppOptions& options, std::vector<TreeI
   Relink(folder, items);
 }
 
-}  // namespace
-
-void SortTree(TreeItem& root) {
+void OrderTree(TreeItem& root, bool mark) {
   const AppOptions& options = g_options;
   std::vector<TreeItem*> items;    // reused for every folder
   std::vector<TreeItem*> pending;  // folders still to sort; an explicit stack for deep trees
@@ -64,8 +63,15 @@ void SortTree(TreeItem& root) {
     TreeItem* folder = pending.back();
     pending.pop_back();
     SortChildren(*folder, options, items);
+    if (mark) MarkLastChildren(*folder);
     for (TreeItem* child = folder->Children.First; child; child = child->NextSibling) {
       if (child->IsFolder) pending.push_back(child);
     }
   }
 }
+
+}  // namespace
+
+void SortTree(TreeItem& root) { OrderTree(root, false); }
+
+void SortAndMarkTree(TreeItem& root) { OrderTree(root, true); }
