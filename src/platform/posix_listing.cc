@@ -115,9 +115,10 @@ bool FolderReader::AddName(std::string_view name, unsigned char type, FolderList
   if (offset + name.size() + 1 > UINT32_MAX || name.size() > UINT16_MAX) return false;
   listing.native_bytes_.insert(listing.native_bytes_.end(), name.begin(), name.end());
   listing.native_bytes_.push_back('\0');
+  const bool converted = !IsPrintableAscii(name);
   listing.names_.push_back({NameOrderPrefix(name), static_cast<uint32_t>(offset),
-                            static_cast<uint16_t>(name.size()), type});
-  if (!IsPrintableAscii(name)) listing.converted_bytes_ += name.size();
+                            static_cast<uint16_t>(name.size()), type, converted});
+  if (converted) listing.converted_bytes_ += name.size();
   return true;
 }
 
@@ -141,7 +142,7 @@ void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
     const std::string_view native(name, span.length);
     FolderEntry& entry = listing.entries_[i];
     entry = FolderEntry{};
-    if (IsPrintableAscii(native)) {
+    if (!span.converted) {
       entry.Name = native;  // the common case shares the native bytes
     } else {
       // Sized once for every converted name: a shown name is never longer than its native

@@ -36,6 +36,7 @@ class FolderListing {
     uint32_t offset;        // into native_bytes_
     uint16_t length;        // without the zero; a native name is at most 255 bytes
     unsigned char type;     // d_type
+    bool converted;         // shown through the converter, not as its own bytes
   };
 
   std::vector<char> native_bytes_;
