@@ -50,6 +50,7 @@ void FolderListing::Clear() {
   names_.clear();
   shown_bytes_.clear();
   entries_.clear();
+  folder_stats_.clear();
   converted_bytes_ = 0;
   left_out_files_ = 0;
 }
@@ -57,12 +58,24 @@ void FolderListing::Clear() {
 void FolderListing::Recycle() {
   Clear();
   const size_t held = CapacityBytes(native_bytes_) + CapacityBytes(names_) +
-                      CapacityBytes(shown_bytes_) + CapacityBytes(entries_);
+                      CapacityBytes(shown_bytes_) + CapacityBytes(entries_) +
+                      CapacityBytes(folder_stats_);
   if (held <= kKeptCapacity) return;
   FreeStorage(native_bytes_);
   FreeStorage(names_);
   FreeStorage(shown_bytes_);
   FreeStorage(entries_);
+  FreeStorage(folder_stats_);
+}
+
+bool FolderListing::FolderStatId(size_t index, dev_t& device, ino_t& inode) const {
+  const auto found = std::lower_bound(
+      folder_stats_.begin(), folder_stats_.end(), index,
+      [](const FolderStat& stat, size_t wanted) { return stat.index < wanted; });
+  if (found == folder_stats_.end() || found->index != index) return false;
+  device = found->device;
+  inode = found->inode;
+  return true;
 }
 
 FolderReader::FolderReader(TextConverter& converter, int64_t utc_offset_seconds)
@@ -167,6 +180,10 @@ void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
       continue;  // a dangling link is a file; unreadable information stays unread
     }
     if (!with_info) continue;
+    // A folder's identity comes with its information, so entering it needs no stat of its own.
+    if (type == DT_DIR && S_ISDIR(status.st_mode)) {
+      listing.folder_stats_.push_back({i, status.st_dev, status.st_ino});
+    }
     entry.HasInfo = true;
     entry.Size = static_cast<uint32_t>(status.st_size);
     entry.WriteTime =

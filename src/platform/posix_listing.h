@@ -2,6 +2,8 @@
 // shown names in code page 932, folder flags and, on request, sizes and times.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -22,6 +24,10 @@ class FolderListing {
   unsigned char NativeType(size_t index) const { return names_[index].type; }
   // The files the folder held beyond Entries() when the listing was read without files.
   size_t LeftOutFiles() const { return left_out_files_; }
+  // The device and inode that the listing's stat found for entry `index`, a folder the directory
+  // itself reported as one (no link). False where the listing read no information, or for any
+  // other entry.
+  bool FolderStatId(size_t index, dev_t& device, ino_t& inode) const;
 
   // Forgets the entries but keeps the storage for the next listing.
   void Clear();
@@ -44,6 +50,12 @@ class FolderListing {
   std::vector<char> shown_bytes_;      // shown names that differ from their native bytes
   size_t converted_bytes_ = 0;         // native bytes of the names that need converting
   std::vector<FolderEntry> entries_;   // parallel to names_
+  struct FolderStat {
+    size_t index;
+    dev_t device;
+    ino_t inode;
+  };
+  std::vector<FolderStat> folder_stats_;  // by index, as FolderStatId tells them
   size_t left_out_files_ = 0;
 };
 

@@ -63,7 +63,7 @@ bool PosixFolderWalker::EnterRoot(std::string_view path) {
   if (fd < 0) return false;
   if (progress_ != nullptr) root_shown_ = path;
   RecordOuterFolders(fd);
-  return PushLevel(fd, 0, false);
+  return PushLevel(fd, 0, false, nullptr);
 }
 
 bool PosixFolderWalker::EnterSubfolder(size_t index) {
@@ -73,9 +73,15 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   // Only an entry listed as a folder is opened; anything else cannot be entered anyway.
   if (index >= level.listing.Size() || !level.listing.Entries()[index].IsFolder) return false;
   if (!EnsureOpen(depth)) return false;
-  const int fd = OpenChild(level.fd, level.listing.NativeName(index), depth);
+  // A folder the listing has already looked at (with sizes and times) is known by that look;
+  // O_NOFOLLOW then makes sure no link has taken its place since.
+  FolderId known{};
+  const bool is_known = level.listing.FolderStatId(index, known.device, known.inode);
+  const int fd =
+      OpenChild(level.fd, level.listing.NativeName(index), depth, is_known ? O_NOFOLLOW : 0);
   if (fd < 0) return false;
-  return PushLevel(fd, index, IsLinkEntry(level, index));
+  if (is_known) return PushLevel(fd, index, false, &known);
+  return PushLevel(fd, index, IsLinkEntry(level, index), nullptr);
 }
 
 bool PosixFolderWalker::ListFolder(bool with_info) {
@@ -106,9 +112,16 @@ void PosixFolderWalker::LeaveFolder() {
   depth_ = depth;
 }
 
-bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent, bool through_link) {
-  FolderId id;
-  if (!ReadId(fd, id) || IsRefused(id, through_link) || !entered_.insert(id).second) {
+bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent, bool through_link,
+                                  const FolderId* known_id) {
+  FolderId id{};
+  if (known_id != nullptr) {
+    id = *known_id;
+  } else if (!ReadId(fd, id)) {
+    close(fd);
+    return false;
+  }
+  if (IsRefused(id, through_link) || !entered_.insert(id).second) {
     close(fd);
     return false;
   }
@@ -202,9 +215,10 @@ void PosixFolderWalker::RegainParentThroughDotDot(size_t child_depth) {
   SetFd(child_depth - 1, fd);
 }
 
-int PosixFolderWalker::OpenChild(int parent_fd, const char* name, size_t keep_depth) {
+int PosixFolderWalker::OpenChild(int parent_fd, const char* name, size_t keep_depth,
+                                 int extra_flags) {
   for (;;) {
-    const int fd = openat(parent_fd, name, kFolderOpenFlags);
+    const int fd = openat(parent_fd, name, kFolderOpenFlags | extra_flags);
     if (fd >= 0) return fd;
     if (errno == EINTR) continue;
     // The process is out of descriptors: give back one of ours and try again.

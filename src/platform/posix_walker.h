@@ -71,13 +71,13 @@ class PosixFolderWalker : public FolderWalker {
     FolderListing listing;
   };
 
-  bool PushLevel(int fd, size_t index_in_parent, bool through_link);
+  bool PushLevel(int fd, size_t index_in_parent, bool through_link, const FolderId* known_id);
   bool IsRefused(const FolderId& id, bool through_link) const;
   bool IsLinkEntry(const Level& level, size_t index) const;
   void RecordOuterFolders(int root_fd);
   bool EnsureOpen(size_t depth);
   void RegainParentThroughDotDot(size_t child_depth);
-  int OpenChild(int parent_fd, const char* name, size_t keep_depth);
+  int OpenChild(int parent_fd, const char* name, size_t keep_depth, int extra_flags = 0);
   bool CloseShallowest(size_t keep_depth);
   void TrimDescriptors(size_t keep_depth);
   void SetFd(size_t depth, int fd);
