@@ -135,6 +135,27 @@ TEST_F(PosixWalkerTest, RefusesALinkBackToAnEnteredFolder) {
   EXPECT_TRUE(Enter("sub"));  // once left, the same folder may be entered again
 }
 
+// A listing with sizes and times knows each folder by what it read; a folder that a link to an
+// entered folder replaced after the listing is not entered through that link, and a folder
+// replaced by another folder is entered as the new one.
+TEST_F(PosixWalkerTest, FolderReplacedAfterAListingWithInfo) {
+  ASSERT_TRUE(folder_.MakeFolder("swapped"));
+  ASSERT_TRUE(folder_.MakeFolder("renamed"));
+  ASSERT_TRUE(folder_.MakeFolder("elsewhere"));
+  ASSERT_TRUE(folder_.MakeFile("elsewhere/inside.txt"));
+  ListRoot(true);
+  ASSERT_EQ(0, rmdir(folder_.Path("swapped").c_str()));
+  ASSERT_TRUE(folder_.MakeLink(".", "swapped"));
+  ASSERT_EQ(0, rmdir(folder_.Path("renamed").c_str()));
+  ASSERT_EQ(0, rename(folder_.Path("elsewhere").c_str(), folder_.Path("renamed").c_str()));
+  EXPECT_FALSE(Enter("swapped"));
+  ASSERT_TRUE(Enter("renamed"));
+  ASSERT_TRUE(walker_->ListFolder(true));
+  EXPECT_EQ((Names{"inside.txt"}), EntryNames(*walker_));
+  walker_->LeaveFolder();
+  EXPECT_TRUE(Enter("renamed"));  // left again: it may be entered again
+}
+
 TEST_F(PosixWalkerTest, RefusesEntriesThatAreNotFolders) {
   ASSERT_TRUE(folder_.MakeFile("file.txt"));
   ASSERT_EQ(0, mkfifo(folder_.Path("pipe").c_str(), 0644));
