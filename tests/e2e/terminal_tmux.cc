@@ -130,7 +130,19 @@ TmuxSession::TmuxSession(int columns, int rows) : env_(SessionEnvironment()) {
       {"display-message", "-p", "-t", kSession, "#{pane_width}x#{pane_height}\n#{socket_path}"}));
   if (facts.size() != 2) return;
   socket_path_ = facts[1];
-  ready_ = facts[0] == std::to_string(columns) + "x" + std::to_string(rows);
+  ready_ = facts[0] == std::to_string(columns) + "x" + std::to_string(rows) && ShellIsReading();
+}
+
+// Keys typed before the shell reads would be echoed ahead of its prompt, and the first command's
+// output would then start on the prompt's line: the first command waits for the prompt.
+bool TmuxSession::ShellIsReading() {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kToolTimeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (Screen().find_first_not_of(" \n") != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
 }
 
 TmuxSession::~TmuxSession() {

@@ -38,6 +38,7 @@ class TmuxSession {
 
  private:
   std::string Tmux(std::vector<std::string> arguments);
+  bool ShellIsReading();
 
   std::string socket_;
   std::string socket_path_;  // known once the server is up
