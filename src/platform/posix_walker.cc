@@ -130,6 +130,7 @@ bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent, bool through_l
   if (levels_.size() == depth_) levels_.push_back(std::make_unique<Level>());
   Level& level = *levels_[depth_];
   level.id = id;
+  level.id_from_descriptor = known_id == nullptr;
   level.index_in_parent = index_in_parent;
   level.below_link = below_link;
   level.listing.Clear();
@@ -235,11 +236,27 @@ bool PosixFolderWalker::CloseShallowest(size_t keep_depth) {
   lowest_maybe_open_ = depth;
   for (; depth < depth_; ++depth) {
     if (depth != keep_depth && levels_[depth]->fd >= 0) {
+      ConfirmId(*levels_[depth]);
       CloseFd(depth);
       return true;
     }
   }
   return false;
+}
+
+// A folder entered on its listing's look is compared with what its descriptor says before the
+// descriptor goes, since every later reopening is checked against its id. The two differ where
+// opening mounted something on the folder (an automount point) or where the folder was
+// replaced in between; the descriptor's is the folder the walk is in.
+void PosixFolderWalker::ConfirmId(Level& level) {
+  if (level.id_from_descriptor) return;
+  level.id_from_descriptor = true;
+  FolderId id;
+  if (!ReadId(level.fd, id) || id == level.id) return;
+  entered_.erase(level.id);
+  entered_.insert(id);
+  if (level.below_link) linked_.insert(id);
+  level.id = id;
 }
 
 void PosixFolderWalker::TrimDescriptors(size_t keep_depth) {

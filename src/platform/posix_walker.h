@@ -66,7 +66,8 @@ class PosixFolderWalker : public FolderWalker {
     int fd = -1;
     bool fd_was_read = false;  // a listing read it, so a new listing must rewind first
     FolderId id{};
-    size_t index_in_parent = 0;  // the entry of the parent's listing this folder is
+    bool id_from_descriptor = false;  // read from `fd`, not from the parent's listing
+    size_t index_in_parent = 0;       // the entry of the parent's listing this folder is
     bool below_link = false;     // reached through a link, or lies below a folder that was
     FolderListing listing;
   };
@@ -79,6 +80,7 @@ class PosixFolderWalker : public FolderWalker {
   void RegainParentThroughDotDot(size_t child_depth);
   int OpenChild(int parent_fd, const char* name, size_t keep_depth, int extra_flags = 0);
   bool CloseShallowest(size_t keep_depth);
+  void ConfirmId(Level& level);
   void TrimDescriptors(size_t keep_depth);
   void SetFd(size_t depth, int fd);
   void CloseFd(size_t depth);

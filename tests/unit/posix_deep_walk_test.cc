@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix_native_paths.h"
+#include "platform/posix_text.h"
 #include "platform/posix_walker.h"
 #include "posix_test_folder.h"
 
@@ -172,6 +174,40 @@ TEST(PosixDeepWalk, ALinkLoopEndsTheWalk) {
   ASSERT_EQ(Names{"back"}, EntryNames(*walker));
   EXPECT_TRUE(walker->Entries()[0].IsFolder);
   EXPECT_FALSE(walker->EnterSubfolder(0));
+}
+
+// A listing with sizes and times knows each folder by what it read. When another folder took
+// the place of one after the listing, the walk is in the new one; with two descriptors allowed,
+// getting back into it after a deeper level (through "..", or by its name from the root) finds
+// it as the folder the walk is in, not as the one the listing saw.
+TEST(PosixDeepWalk, AFolderReplacedAfterItsListingIsFoundAgainWithTwoDescriptors) {
+  TempFolder folder;
+  ASSERT_TRUE(folder.ok());
+  for (const char* made : {"renamed", "elsewhere", "elsewhere/a", "elsewhere/a/b", "elsewhere/z"}) {
+    ASSERT_TRUE(folder.MakeFolder(made)) << made;
+  }
+  TextConverter converter;
+  NativePathBook paths(converter);
+  PosixFolderWalker walker(converter, paths, 0, 2);
+  ASSERT_TRUE(walker.EnterRoot(folder.path()));
+  ASSERT_TRUE(walker.ListFolder(true));
+  ASSERT_EQ(0, rmdir(folder.Path("renamed").c_str()));
+  ASSERT_EQ(0, rename(folder.Path("elsewhere").c_str(), folder.Path("renamed").c_str()));
+  const long renamed = FindEntry(walker, "renamed");
+  ASSERT_GE(renamed, 0);
+  ASSERT_TRUE(walker.EnterSubfolder(static_cast<size_t>(renamed)));
+  ASSERT_TRUE(walker.ListFolder(true));
+  ASSERT_EQ((Names{"a", "z"}), EntryNames(walker));
+  ASSERT_TRUE(walker.EnterSubfolder(0));
+  ASSERT_TRUE(walker.ListFolder(true));
+  ASSERT_TRUE(walker.EnterSubfolder(0));  // "b": "renamed" and then "a" give up their descriptors
+  ASSERT_TRUE(walker.ListFolder(true));
+  EXPECT_LE(walker.OpenDescriptors(), 2u);
+  walker.LeaveFolder();
+  walker.LeaveFolder();
+  ASSERT_EQ((Names{"a", "z"}), EntryNames(walker));
+  EXPECT_TRUE(walker.EnterSubfolder(1)) << "\"renamed\" could not be opened again";
+  EXPECT_TRUE(walker.ListFolder(true));
 }
 
 }  // namespace
