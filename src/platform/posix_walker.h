@@ -8,6 +8,10 @@
 // (device and inode), else by opening the remembered names one by one from the nearest open
 // ancestor. Every level keeps its listing, native names included, until it is left.
 //
+// Identity: each entered folder is known by device and inode, read from its descriptor, or taken
+// from its parent's listing where that listing read sizes and times (then checked against the
+// descriptor before the descriptor is closed, since reopenings are checked against it).
+//
 // Links: a folder that is one of the entered ones, or one that holds the charted folder, is shown
 // but not entered (either would repeat the chart inside itself). Below a link, a further link
 // leads only to a folder that no link has led the walk into yet, so that webs of links such as
