@@ -151,17 +151,29 @@ bool HasRunner() {
   return runner && !SplitOnBlanks(runner).empty();
 }
 
-RunResult RunProgram(const std::vector<std::string>& arguments, const RunSettings& settings) {
-  RunResult result;
+namespace {
+
+// The runner (if any), the program and `arguments`; false, with the reason in `result.err`,
+// when QUOVREL_PROGRAM names no program.
+bool ProgramCommand(const std::vector<std::string>& arguments, std::vector<std::string>& command,
+                    RunResult& result) {
   const char* program = std::getenv("QUOVREL_PROGRAM");
   if (!program || !*program) {
     result.err = "e2e: QUOVREL_PROGRAM names no program\n";
-    return result;
+    return false;
   }
-  std::vector<std::string> command =
-      SplitOnBlanks(HasRunner() ? std::getenv("QUOVREL_RUNNER") : "");
+  command = SplitOnBlanks(HasRunner() ? std::getenv("QUOVREL_RUNNER") : "");
   command.emplace_back(program);
   command.insert(command.end(), arguments.begin(), arguments.end());
+  return true;
+}
+
+}  // namespace
+
+RunResult RunProgram(const std::vector<std::string>& arguments, const RunSettings& settings) {
+  RunResult result;
+  std::vector<std::string> command;
+  if (!ProgramCommand(arguments, command, result)) return result;
   std::vector<std::string> env = ChildEnvironment(settings.extra_env);
   std::vector<char*> argv = Pointers(command);
   std::vector<char*> envp = Pointers(env);
@@ -266,15 +278,8 @@ bool TempTree::SetMode(std::string_view rel, mode_t mode) {
 RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
                                      const RunSettings& settings) {
   RunResult result;
-  const char* program = std::getenv("QUOVREL_PROGRAM");
-  if (!program || !*program) {
-    result.err = "e2e: QUOVREL_PROGRAM names no program\n";
-    return result;
-  }
-  std::vector<std::string> command =
-      SplitOnBlanks(HasRunner() ? std::getenv("QUOVREL_RUNNER") : "");
-  command.emplace_back(program);
-  command.insert(command.end(), arguments.begin(), arguments.end());
+  std::vector<std::string> command;
+  if (!ProgramCommand(arguments, command, result)) return result;
   std::vector<std::string> env = ChildEnvironment(settings.extra_env);
   std::vector<char*> argv = Pointers(command);
   std::vector<char*> envp = Pointers(env);
