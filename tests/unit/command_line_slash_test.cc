@@ -28,7 +28,9 @@ TEST_F(ParseCommandLineTest, SlashArgumentsWherePathsBeginWithSlash) {
     platform.slash_paths = true;
     EXPECT_EQ(row.status, Parse({row.argument}));
     EXPECT_EQ(row.output, platform.output);
-    if (row.status == 0) EXPECT_STREQ(row.root_path, g_options.RootPath);
+    if (row.status == 0) {
+      EXPECT_STREQ(row.root_path, g_options.RootPath);
+    }
   }
 }
 
