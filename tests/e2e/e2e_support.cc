@@ -48,13 +48,6 @@ std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra)
   return env;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  for (std::string& text : texts) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
 // In the child: only calls that are safe between fork and exec.
 [[noreturn]] void StartChild(int out_fd, int err_fd, const RunSettings& settings, char** argv,
                              char** envp) {
@@ -76,34 +69,6 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   static const char kMessage[] = "e2e: cannot start the program\n";
   (void)!write(2, kMessage, sizeof kMessage - 1);
   _exit(127);
-}
-
-// Reads both pipes until the child closes them or the time is up. False on timeout.
-bool Collect(int out_fd, int err_fd, int timeout_seconds, RunResult& result) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
-  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
-  std::string* sinks[2] = {&result.out, &result.err};
-  int open_count = 2;
-  while (open_count > 0) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    int ready = poll(fds, 2, static_cast<int>(left.count()));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return false;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buffer[65536];
-      ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
-      if (got > 0) {
-        sinks[i]->append(buffer, static_cast<size_t>(got));
-      } else if (got == 0 || errno != EINTR) {
-        fds[i].fd = -1;
-        --open_count;
-      }
-    }
-  }
-  return true;
 }
 
 // Removes everything inside the open folder `dir_fd`, making each subfolder accessible first.
@@ -145,6 +110,40 @@ void WaitForChild(pid_t pid, bool finished, RunResult& result) {
 }
 
 }  // namespace
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+bool ReadPipes(int out_fd, int err_fd, int timeout_seconds, std::string& out, std::string& err) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+  std::string* sinks[2] = {&out, &err};
+  int open_count = 2;
+  while (open_count > 0) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    int ready = poll(fds, 2, static_cast<int>(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return false;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[65536];
+      ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
+      if (got > 0) {
+        sinks[i]->append(buffer, static_cast<size_t>(got));
+      } else if (got == 0 || errno != EINTR) {
+        fds[i].fd = -1;
+        --open_count;
+      }
+    }
+  }
+  return true;
+}
 
 bool HasRunner() {
   const char* runner = std::getenv("QUOVREL_RUNNER");
@@ -189,7 +188,7 @@ RunResult RunProgram(const std::vector<std::string>& arguments, const RunSetting
   if (pid == 0) StartChild(out_pipe[1], err_pipe[1], settings, argv.data(), envp.data());
   close(out_pipe[1]);
   close(err_pipe[1]);
-  bool finished = pid > 0 && Collect(out_pipe[0], err_pipe[0], settings.timeout_seconds, result);
+  bool finished = pid > 0 && ReadPipes(out_pipe[0], err_pipe[0], settings.timeout_seconds, result.out, result.err);
   close(out_pipe[0]);
   close(err_pipe[0]);
   if (pid >= 0) WaitForChild(pid, finished, result);
@@ -291,7 +290,7 @@ RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
     close(out_pipe[1]);
     return result;
   }
-  // An output pipe that is closed at once stands in for standard output in Collect.
+  // An output pipe that is closed at once stands in for standard output in ReadPipes.
   if (pipe2(done_pipe, O_CLOEXEC) != 0) {
     close(out_pipe[1]);
     close(err_pipe[0]);
@@ -303,7 +302,7 @@ RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
   if (pid == 0) StartChild(out_pipe[1], err_pipe[1], settings, argv.data(), envp.data());
   close(out_pipe[1]);
   close(err_pipe[1]);
-  bool finished = pid > 0 && Collect(done_pipe[0], err_pipe[0], settings.timeout_seconds, result);
+  bool finished = pid > 0 && ReadPipes(done_pipe[0], err_pipe[0], settings.timeout_seconds, result.out, result.err);
   close(done_pipe[0]);
   close(err_pipe[0]);
   if (pid >= 0) WaitForChild(pid, finished, result);

@@ -73,6 +73,14 @@ class TempTree {
 RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
                                      const RunSettings& settings = {});
 
+// Pointers to the texts of `texts`, followed by a null pointer, as execve takes them; valid while
+// `texts` lives unchanged.
+std::vector<char*> Pointers(std::vector<std::string>& texts);
+
+// Reads `out_fd` into `out` and `err_fd` into `err` until the writers have closed both or
+// `timeout_seconds` have passed. False on timeout.
+bool ReadPipes(int out_fd, int err_fd, int timeout_seconds, std::string& out, std::string& err);
+
 // Every byte of the file at `path`; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 

@@ -12,19 +12,14 @@
 #include <cstdlib>
 #include <thread>
 
+#include "e2e_support.h"
+
 extern char** environ;
 
 namespace {
 
 constexpr int kToolTimeoutMs = 10000;
 const char kSession[] = "quovrel";
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  for (std::string& text : texts) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
 
 // The test's environment for the server and the pane's shell: the locale is LANG=C.UTF-8 alone,
 // and nothing of the user's shell set-up or of a tmux the test may itself run in is kept.

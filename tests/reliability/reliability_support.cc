@@ -17,45 +17,6 @@
 
 extern char** environ;
 
-namespace {
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  for (std::string& text : texts) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
-// Reads both pipes until the child closes them or the time is up. False on timeout.
-bool Collect(int out_fd, int err_fd, int timeout_seconds, ShellRun& run) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
-  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
-  std::string* sinks[2] = {&run.out, &run.err};
-  int open_count = 2;
-  while (open_count > 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    const int ready = poll(fds, 2, static_cast<int>(left.count()));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return false;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buffer[65536];
-      const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
-      if (got > 0) {
-        sinks[i]->append(buffer, static_cast<size_t>(got));
-      } else if (got == 0 || errno != EINTR) {
-        fds[i].fd = -1;
-        --open_count;
-      }
-    }
-  }
-  return true;
-}
-
-}  // namespace
-
 std::string ProgramPath() {
   const char* program = std::getenv("QUOVREL_PROGRAM");
   return program ? program : "";
@@ -104,7 +65,7 @@ ShellRun RunShell(const std::string& script, const ShellSettings& settings) {
   }
   close(out_pipe[1]);
   close(err_pipe[1]);
-  const bool finished = pid > 0 && Collect(out_pipe[0], err_pipe[0], settings.timeout_seconds, run);
+  const bool finished = pid > 0 && ReadPipes(out_pipe[0], err_pipe[0], settings.timeout_seconds, run.out, run.err);
   close(out_pipe[0]);
   close(err_pipe[0]);
   if (pid < 0) return run;
