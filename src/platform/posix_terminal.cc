@@ -7,13 +7,11 @@
 #include <cerrno>
 #include <clocale>
 
+#include "platform/common_text.h"
+
 namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
-
-bool IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
 
@@ -28,7 +26,7 @@ bool IsAscii(std::string_view text) {
 // stand there, else one byte.
 size_t RefusedLength(const char* in, size_t in_left) {
   const unsigned char first = static_cast<unsigned char>(in[0]);
-  if (in_left >= 2 && IsLeadByte(first) && IsTrailByte(static_cast<unsigned char>(in[1]))) {
+  if (in_left >= 2 && IsCp932LeadByte(first) && IsTrailByte(static_cast<unsigned char>(in[1]))) {
     return 2;
   }
   return 1;

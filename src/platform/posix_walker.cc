@@ -80,8 +80,7 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   const int fd =
       OpenChild(level.fd, level.listing.NativeName(index), depth, is_known ? O_NOFOLLOW : 0);
   if (fd < 0) return false;
-  if (is_known) return PushLevel(fd, index, false, &known);
-  return PushLevel(fd, index, IsLinkEntry(level, index), nullptr);
+  return PushLevel(fd, index, IsLinkEntry(level, index), is_known ? &known : nullptr);
 }
 
 bool PosixFolderWalker::ListFolder(bool with_info) {
@@ -114,14 +113,9 @@ void PosixFolderWalker::LeaveFolder() {
 
 bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent, bool through_link,
                                   const FolderId* known_id) {
-  FolderId id{};
-  if (known_id != nullptr) {
-    id = *known_id;
-  } else if (!ReadId(fd, id)) {
-    close(fd);
-    return false;
-  }
-  if (IsRefused(id, through_link) || !entered_.insert(id).second) {
+  FolderId id = known_id != nullptr ? *known_id : FolderId{};
+  if ((known_id == nullptr && !ReadId(fd, id)) || IsRefused(id, through_link) ||
+      !entered_.insert(id).second) {
     close(fd);
     return false;
   }
