@@ -2,7 +2,9 @@
 // compared with a manifest of hashes taken from the program before its scan, tree and renderer
 // were made faster, so that no change of speed or memory can change one byte of a chart.
 //
-// QUOVREL_UPDATE_FIXTURE=1 rewrites the manifest from the program under test instead of checking.
+// QUOVREL_UPDATE_FIXTURE=1 rewrites the manifest from the program under test instead of checking;
+// QUOVREL_FIXTURE_DUMP=DIR also writes each combination's output, status and total file into DIR
+// (one file per manifest key), so that two programs' charts can be compared line by line.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -198,6 +200,10 @@ std::string RunHash(const TempTree& tree, const Combination& combination, std::s
   const RunResult run = RunProgram(arguments, RunSettings{tree.Path(), {"TZ=UTC", "LC_ALL=C"}});
   uint64_t hash = HashBytes(run.out);
   hash = HashBytes(std::to_string(run.status) + "|" + ReadFileBytes(total_file), hash);
+  if (const char* dump = std::getenv("QUOVREL_FIXTURE_DUMP")) {
+    std::ofstream(std::string(dump) + "/" + combination.key, std::ios::binary)
+        << run.out << "|status " << run.status << "|total " << ReadFileBytes(total_file);
+  }
   detail = "status " + std::to_string(run.status) + ", " + std::to_string(run.out.size()) +
            " bytes, beginning " + ::testing::PrintToString(run.out.substr(0, 80)) + ", stderr " +
            ::testing::PrintToString(run.err.substr(0, 200));
