@@ -21,7 +21,7 @@ inline int CompareBytes(std::string_view a, std::string_view b) {
 }
 
 // Size order: a folder by the bytes of its whole subtree, a file by its own size.
-inline uint32_t SizeKey(const TreeItem& item) {
+inline uint64_t SizeKey(const TreeItem& item) {
   return item.IsFolder ? item.TotalBytes : item.Size;
 }
 
@@ -32,8 +32,8 @@ inline int ComparePrimary(const TreeItem& a, const TreeItem& b, int32_t sort_key
     case SortByExt:
       return CompareBytes(a.ExtKey(), b.ExtKey());
     case SortBySize: {
-      uint32_t size_a = SizeKey(a);
-      uint32_t size_b = SizeKey(b);
+      uint64_t size_a = SizeKey(a);
+      uint64_t size_b = SizeKey(b);
       return size_a == size_b ? 0 : (size_a < size_b ? -1 : 1);
     }
     case SortByTime: {

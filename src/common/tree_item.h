@@ -32,8 +32,8 @@ struct ChildList {
 // The creation counter: the next entry's SequenceNo. Starts at 100 and is never reset in a run.
 extern int32_t g_nextSequenceNo;
 
-// 64 bytes on 64-bit systems: a million entries cost 64 MB besides their names. The fields are
-// ordered so that none needs padding.
+// 72 bytes on 64-bit systems: a million entries cost 72 MB besides their names. The fields are
+// ordered so that none needs padding. Sizes and sums are whole 64-bit numbers; counts are 32-bit.
 struct TreeItem {
   // Takes the next sequence number; NameWidth is left for the aggregation.
   explicit TreeItem(int32_t level);
@@ -46,15 +46,19 @@ struct TreeItem {
   // from ExtKeyStart.
   const char* NameBytes = "";
   FileTime WriteTime;
-  uint32_t Size = 0;
+  uint64_t Size = 0;  // a file's size; a folder's is the sum of its own files
+  uint64_t TotalBytes = 0;
   uint32_t FileCount = 0;
   uint32_t TotalFiles = 0;
-  uint32_t TotalBytes = 0;
   int32_t Level;
   int32_t SequenceNo;
   uint16_t NameLength = 0;
   uint16_t ExtKeyStart = 0;
   uint16_t NameWidth;  // a name length, so 16 bits hold it
+  // A file's: the byte length of the longest size text among its folder's files, so that a
+  // folder with a size too long for the usual column widens its own column. 0 until the
+  // aggregation's width pass; the longest text of a 64-bit value is 26 bytes.
+  uint8_t SizeWidth = 0;
   bool IsFolder : 1 = false;
   bool IsLast : 1 = false;
   bool HasSortKeys : 1 = false;
@@ -83,9 +87,8 @@ TreeItem* LastChild(const TreeItem& folder);
 
 // Owns the storage of every entry below the root and of every entry's texts. Entries are
 // released all at once with the store; the root lives in the run driver's own storage.
-// Entries and texts fill separate blocks: entries then lie side by side in creation order, one
-// cache line each, which the passes over a large tree read far faster than entries scattered
-// between names.
+// Entries and texts fill separate blocks: entries then lie side by side in creation order,
+// which the passes over a large tree read far faster than entries scattered between names.
 class TreeStore {
  public:
   TreeStore() = default;

@@ -7,7 +7,7 @@ namespace {
 
 // Writes the grouped text of `value` so that it ends just before `end`; returns its first byte.
 // Filled from the right, so a "," goes in before every fourth digit, and no byte moves after.
-char* WriteGroupedBackwards(uint32_t value, char* end) {
+char* WriteGroupedBackwards(uint64_t value, char* end) {
   char* next = end;
   int group = 0;
   do {
@@ -24,7 +24,7 @@ char* WriteGroupedBackwards(uint32_t value, char* end) {
 
 }  // namespace
 
-size_t WriteNumberText(uint32_t value, char (&buffer)[kMaxNumberTextLength]) {
+size_t WriteNumberText(uint64_t value, char (&buffer)[kMaxNumberTextLength]) {
   char text[kMaxNumberTextLength];
   const char* start = WriteGroupedBackwards(value, text + kMaxNumberTextLength);
   const size_t length = static_cast<size_t>(text + kMaxNumberTextLength - start);
@@ -32,13 +32,13 @@ size_t WriteNumberText(uint32_t value, char (&buffer)[kMaxNumberTextLength]) {
   return length;
 }
 
-void AppendNumber(std::string& out, uint32_t value) {
+void AppendNumber(std::string& out, uint64_t value) {
   char text[kMaxNumberTextLength];
   const char* start = WriteGroupedBackwards(value, text + kMaxNumberTextLength);
   out.append(start, static_cast<size_t>(text + kMaxNumberTextLength - start));
 }
 
-void AppendNumberRight(std::string& out, uint32_t value, size_t width) {
+void AppendNumberRight(std::string& out, uint64_t value, size_t width) {
   char text[kMaxNumberTextLength];
   const char* start = WriteGroupedBackwards(value, text + kMaxNumberTextLength);
   const size_t length = static_cast<size_t>(text + kMaxNumberTextLength - start);
@@ -46,7 +46,7 @@ void AppendNumberRight(std::string& out, uint32_t value, size_t width) {
   out.append(start, length);
 }
 
-std::string FormatNumber(uint32_t value) {
+std::string FormatNumber(uint64_t value) {
   std::string text;
   AppendNumber(text, value);
   return text;

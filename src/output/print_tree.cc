@@ -12,7 +12,9 @@
 namespace {
 
 constexpr std::string_view kBlankSegment = "    ";
-constexpr size_t kSizeColumnWidth = 13;  // the length of "4,294,967,295"
+// The size column's usual width, the length of "4,294,967,295". A folder whose largest file
+// needs more (10,000,000,000 bytes and up) widens its own column to that size's text.
+constexpr size_t kSizeColumnWidth = 13;
 
 // Everything a line needs that stays the same for the whole run, fetched once.
 struct LineTexts {
@@ -40,7 +42,7 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   return texts;
 }
 
-void AppendCountAndBytes(const LineTexts& texts, uint32_t count, uint32_t bytes,
+void AppendCountAndBytes(const LineTexts& texts, uint32_t count, uint64_t bytes,
                          std::string& line) {
   AppendNumber(line, count);
   line += texts.Files;
@@ -73,7 +75,8 @@ void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeIte
   }
   if (options.ShowSize) {
     line += ' ';
-    AppendNumberRight(line, file.Size, kSizeColumnWidth);
+    const size_t width = file.SizeWidth > kSizeColumnWidth ? file.SizeWidth : kSizeColumnWidth;
+    AppendNumberRight(line, file.Size, width);
   }
   if (options.ShowTime) {
     line += ' ';

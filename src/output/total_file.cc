@@ -9,9 +9,10 @@
 
 void WriteTotalFile(Platform& platform, const TreeItem& root) {
   if (g_options.TotalFileName[0] == 0) return;
-  // Digits only: no grouping, no sign, "0" for an empty tree. Ten digits hold any 32-bit value.
-  char line[12];
-  char* end = std::to_chars(line, line + 10, root.TotalBytes).ptr;
+  // Digits only: no grouping, no sign, "0" for an empty tree. Twenty digits hold any 64-bit
+  // value.
+  char line[22];
+  char* end = std::to_chars(line, line + 20, root.TotalBytes).ptr;
   *end++ = '\r';
   *end++ = '\n';
   // A file that cannot be opened is skipped without a word; the platform stays silent.

@@ -18,7 +18,7 @@ struct FolderEntry {
   std::string_view Name;  // code page 932, as shown; never holds a separator
   bool IsFolder = false;  // a folder, or a link to one
   bool HasInfo = false;   // Size and WriteTime were read
-  uint32_t Size = 0;      // low 32 bits of the size
+  uint64_t Size = 0;      // the whole size in bytes
   FileTime WriteTime;     // last write, as a local file time
 };
 

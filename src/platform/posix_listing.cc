@@ -185,7 +185,7 @@ void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
       listing.folder_stats_.push_back({i, status.st_dev, status.st_ino});
     }
     entry.HasInfo = true;
-    entry.Size = static_cast<uint32_t>(status.st_size);
+    entry.Size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
     entry.WriteTime =
         LocalFileTimeFromPosix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec, utc_offset_seconds_);
   }

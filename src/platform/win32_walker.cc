@@ -71,7 +71,7 @@ void ReadEntryInfo(const std::string& path, FolderEntry& entry) {
   if (!QueryEntry(path, info)) return;
   FILETIME local;
   if (!FileTimeToLocalFileTime(&info.ftLastWriteTime, &local)) return;
-  entry.Size = info.nFileSizeLow;
+  entry.Size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   entry.WriteTime = FileTime{local.dwLowDateTime, local.dwHighDateTime};
   entry.HasInfo = true;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/app_options.h"
+#include "common/number_width.h"
 
 namespace {
 
@@ -18,24 +19,32 @@ struct PassSettings {
 };
 
 // Every file of a folder gets the byte length of the folder's longest file name, so the size
-// and time columns line up. Subfolder names do not count, and folders get no width.
+// and time columns line up, and the length of the text of its largest size, so that the size
+// column stays straight where a size is too long for the usual column. Subfolder names do not
+// count, and folders get no widths.
 void SetFileWidths(TreeItem& folder) {
   int32_t width = 0;
+  uint64_t largest = 0;
   for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
-    if (!child->IsFolder && child->NameLength > width) width = child->NameLength;
+    if (child->IsFolder) continue;
+    if (child->NameLength > width) width = child->NameLength;
+    if (child->Size > largest) largest = child->Size;
   }
+  const auto size_width = static_cast<uint8_t>(GroupedNumberLength(largest));
   for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
-    if (!child->IsFolder) child->NameWidth = static_cast<uint16_t>(width);
+    if (child->IsFolder) continue;
+    child->NameWidth = static_cast<uint16_t>(width);
+    child->SizeWidth = size_width;
   }
 }
 
 // Counts and sums the folder's own files, replacing the size the scan read for the folder
-// itself; the totals add the subfolders' totals, which are complete by now. All uint32_t
-// additions, so sums wrap modulo 2^32.
+// itself; the totals add the subfolders' totals, which are complete by now. Byte sums are
+// 64-bit, which no disk fills; counts are 32-bit.
 void SumFolder(TreeItem& folder, bool totals) {
-  uint32_t size = 0;
+  uint64_t size = 0;
   uint32_t count = 0;
-  uint32_t total_bytes = 0;
+  uint64_t total_bytes = 0;
   uint32_t total_files = 0;
   for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
     if (child->IsFolder) {

@@ -3,5 +3,5 @@
 
 #include "common/tree_item.h"
 
-// Runs the width pass and the sums pass as g_options asks. Sums wrap modulo 2^32.
+// Runs the width pass and the sums pass as g_options asks. Byte sums are whole 64-bit numbers.
 void AggregateTree(TreeItem& root);

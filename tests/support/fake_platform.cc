@@ -69,7 +69,7 @@ class FakeWalker : public FolderWalker {
       if (with_info && !platform_.refuse_info.count(level.path + "\\" + child->name)) {
         ++platform_.info_reads;
         entry.HasInfo = true;
-        entry.Size = static_cast<uint32_t>(child->size);
+        entry.Size = child->size;
         entry.WriteTime = child->time;
       }
       level.entries.push_back(entry);

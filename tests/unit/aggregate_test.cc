@@ -1,4 +1,4 @@
-// The aggregation: file-name widths, per-folder counts and sums, totals, 32-bit wrap-around.
+// The aggregation: file-name and size widths, per-folder counts and sums, totals past 4 GiB.
 #include "tree/aggregate.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +47,10 @@ struct GlobalReset {
 
 // The folder values the sums pass writes: own count and bytes, then the cumulative pair.
 struct Sums {
-  uint32_t file_count, size, total_files, total_bytes;
+  uint32_t file_count;
+  uint64_t size;
+  uint32_t total_files;
+  uint64_t total_bytes;
   bool operator==(const Sums&) const = default;
 };
 
@@ -63,14 +66,14 @@ void PrintTo(const Sums& sums, std::ostream* out) {
 class AggregateTest : public ::testing::Test {
  protected:
   // A folder as the scan leaves it: marked, and holding the size the system gave the folder.
-  TreeItem& Folder(TreeItem& parent, std::string_view name, uint32_t scanned_size = 4096) {
+  TreeItem& Folder(TreeItem& parent, std::string_view name, uint64_t scanned_size = 4096) {
     TreeItem& folder = File(parent, name, scanned_size);
     folder.IsFolder = true;
     return folder;
   }
 
   // NameWidth starts at kUnwritten so that a width the pass did not write shows.
-  TreeItem& File(TreeItem& parent, std::string_view name, uint32_t size = 0) {
+  TreeItem& File(TreeItem& parent, std::string_view name, uint64_t size = 0) {
     TreeItem* item = store_.NewItem(parent.Level + 1);
     SetItemName(store_, *item, name);
     item->Size = size;
@@ -161,7 +164,7 @@ TEST_F(AggregateTest, TheOptionsDecideWhetherSumsAndTotalsAreMade) {
   }
 }
 
-TEST_F(AggregateTest, SumsWrapModulo2To32) {
+TEST_F(AggregateTest, SumsPastFourGiBAreWhole) {
   ShowSumsAndTotals();
   root_.IsFolder = true;
   File(root_, "max", UINT32_MAX);
@@ -170,11 +173,11 @@ TEST_F(AggregateTest, SumsWrapModulo2To32) {
   File(sub, "max", UINT32_MAX);
   File(sub, "two", 2);
   AggregateTree(root_);
-  EXPECT_EQ((Sums{2, 0, 4, 1}), SumsOf(root_));
-  EXPECT_EQ((Sums{2, 1, 2, 1}), SumsOf(sub));
+  EXPECT_EQ((Sums{2, 4294967296, 4, 8589934593}), SumsOf(root_));
+  EXPECT_EQ((Sums{2, 4294967297, 2, 4294967297}), SumsOf(sub));
 }
 
-TEST_F(AggregateTest, FilesOf4GiBKeepTheirLow32BitsThroughScanAndSums) {
+TEST_F(AggregateTest, FilesOf4GiBKeepTheirWholeSizeThroughScanAndSums) {
   constexpr uint64_t kFourGiB = uint64_t{1} << 32;
   ShowSumsAndTotals();
   FakePlatform fake;
@@ -186,29 +189,36 @@ TEST_F(AggregateTest, FilesOf4GiBKeepTheirLow32BitsThroughScanAndSums) {
   ASSERT_NE(nullptr, sub);
   TreeItem* big = sub->NextSibling;
   ASSERT_NE(nullptr, big);
-  EXPECT_EQ(10u, big->Size);
-  EXPECT_EQ((Sums{1, 10, 2, 15}), SumsOf(root_));
-  EXPECT_EQ((Sums{1, 5, 1, 5}), SumsOf(*sub));
+  EXPECT_EQ(kFourGiB + 10, big->Size);
+  EXPECT_EQ((Sums{1, kFourGiB + 10, 2, 3 * kFourGiB + 15}), SumsOf(root_));
+  EXPECT_EQ((Sums{1, 2 * kFourGiB + 5, 1, 2 * kFourGiB + 5}), SumsOf(*sub));
 }
 
-TEST_F(AggregateTest, FilesTakeTheLongestFileNameOfTheirFolderAsWidth) {
+// The size width is the length of the folder's longest size text; subfolders' sizes (here the
+// size the scan gave the folder) do not count either.
+TEST_F(AggregateTest, FilesTakeTheLongestFileNameAndSizeOfTheirFolderAsWidths) {
   g_options.ShowSize = g_options.NeedItemDetails = g_options.NeedFileInfo = true;
   root_.IsFolder = true;
   root_.NameWidth = kUnwritten;
-  TreeItem& a = File(root_, "a.txt");
-  TreeItem& sub = Folder(root_, "a-much-longer-folder-name");
+  TreeItem& a = File(root_, "a.txt", 5);
+  TreeItem& sub = Folder(root_, "a-much-longer-folder-name", 99999999999999);
   TreeItem& inner = File(sub, "b.c");
-  TreeItem& longname = File(root_, "longname.doc");
+  TreeItem& longname = File(root_, "longname.doc", 12000000000000);
   TreeItem& wide = Folder(root_, "wide");
   // Five two-byte characters count 10 bytes.
-  TreeItem& japanese = File(wide, "\x93\xFA\x96\x7B\x8C\xEA\x83\x74\x83\x40");
-  TreeItem& short_name = File(wide, "x.txt");
+  TreeItem& japanese = File(wide, "\x93\xFA\x96\x7B\x8C\xEA\x83\x74\x83\x40", 9999999999);
+  TreeItem& short_name = File(wide, "x.txt", UINT64_MAX);
   AggregateTree(root_);
   EXPECT_EQ(12, a.NameWidth);
   EXPECT_EQ(12, longname.NameWidth);
   EXPECT_EQ(3, inner.NameWidth);
   EXPECT_EQ(10, japanese.NameWidth);
   EXPECT_EQ(10, short_name.NameWidth);
+  EXPECT_EQ(18, a.SizeWidth);  // "12,000,000,000,000"
+  EXPECT_EQ(18, longname.SizeWidth);
+  EXPECT_EQ(1, inner.SizeWidth);  // "0"
+  EXPECT_EQ(26, japanese.SizeWidth);  // "18,446,744,073,709,551,615"
+  EXPECT_EQ(26, short_name.SizeWidth);
   // Folders get no width.
   EXPECT_EQ(kUnwritten, root_.NameWidth);
   EXPECT_EQ(kUnwritten, sub.NameWidth);

@@ -241,7 +241,7 @@ TEST_F(FolderScanTest, SizesAndTimesAreReadForFilesAndFoldersWhenNeeded) {
   Scan();
   const struct {
     const char* path;
-    uint32_t size;
+    uint64_t size;
     uint64_t time;
   } rows[] = {
       {"A", 4096, 0x0123456789ABCDEF},

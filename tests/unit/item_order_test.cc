@@ -121,16 +121,16 @@ TEST_F(ItemOrderTest, SizeOfFilesAndTotalOfFolders) {
   TreeItem& small = Make("z");
   TreeItem& large = Make("a");
   small.Size = 1000000000u;
-  large.Size = 3000000000u;
+  large.Size = 4294967306u;  // 4 GiB + 10 bytes: whole, not 10
   EXPECT_TRUE(KeyLess(small, large, SortBySize));
   EXPECT_FALSE(KeyLess(large, small, SortBySize));
 
   TreeItem& one_file = Make("z", true);
   TreeItem& deep = Make("a", true);
-  one_file.TotalBytes = 1000;
-  one_file.Size = 1000;
-  deep.TotalBytes = 5010;
-  deep.Size = 10;  // its own files only; the total decides
+  one_file.TotalBytes = 2147483648;  // 2 GiB
+  one_file.Size = 2147483648;
+  deep.TotalBytes = 5368709120;  // 5 GiB, whose low 32 bits are 1 GiB
+  deep.Size = 10;                // its own files only; the total decides
   EXPECT_TRUE(KeyLess(one_file, deep, SortBySize));
   EXPECT_FALSE(KeyLess(deep, one_file, SortBySize));
 

@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace {
 
 struct NumberCase {
-  uint32_t value;
+  uint64_t value;
   const char* text;
 };
 
@@ -25,11 +26,15 @@ const NumberCase kCases[] = {
     {1234567, "1,234,567"},
     {1000000000, "1,000,000,000"},
     {4294967295u, "4,294,967,295"},
+    {4294967306u, "4,294,967,306"},
+    {12000000000000u, "12,000,000,000,000"},
+    {18446744073709551615u, "18,446,744,073,709,551,615"},
 };
 
 TEST(FormatNumber, GroupsDigitsInThreesFromTheRight) {
   for (const NumberCase& c : kCases) {
     EXPECT_EQ(c.text, FormatNumber(c.value)) << c.value;
+    EXPECT_EQ(std::strlen(c.text), GroupedNumberLength(c.value)) << c.value;
   }
 }
 
@@ -43,7 +48,7 @@ TEST(AppendNumber, AppendsAfterExistingText) {
 
 TEST(AppendNumberRight, RightAlignsInTheColumn) {
   struct RightCase {
-    uint32_t value;
+    uint64_t value;
     size_t width;
     const char* text;
   };
@@ -53,6 +58,8 @@ TEST(AppendNumberRight, RightAlignsInTheColumn) {
       {56, 13, "           56"},
       {1000000000, 13, "1,000,000,000"},
       {4294967295u, 13, "4,294,967,295"},
+      {12000000000000u, 18, "12,000,000,000,000"},
+      {5368709120u, 18, "     5,368,709,120"},
       {1234567, 5, "1,234,567"},  // a longer text is written whole
   };
   for (const RightCase& c : cases) {

@@ -53,7 +53,7 @@ class PrintTreeTest : public ::testing::Test {
     return item;
   }
   TreeItem* Folder(TreeItem& parent, std::string_view name) { return Add(parent, name, true); }
-  TreeItem* File(TreeItem& parent, std::string_view name, uint32_t size = 0,
+  TreeItem* File(TreeItem& parent, std::string_view name, uint64_t size = 0,
                  int32_t name_width = 0) {
     TreeItem* item = Add(parent, name, false);
     item->Size = size;
@@ -61,8 +61,8 @@ class PrintTreeTest : public ::testing::Test {
     item->WriteTime = MakeFileTime(kMarch5th);
     return item;
   }
-  static void SetSums(TreeItem& folder, uint32_t count, uint32_t bytes, uint32_t total_count,
-                      uint32_t total_bytes) {
+  static void SetSums(TreeItem& folder, uint32_t count, uint64_t bytes, uint32_t total_count,
+                      uint64_t total_bytes) {
     folder.FileCount = count;
     folder.Size = bytes;
     folder.TotalFiles = total_count;
@@ -279,7 +279,7 @@ TEST_P(SummaryTest, FolderSummaryByOption) {
   File(*root_, "f1", 5, 2);
   TreeItem* sub = Folder(*root_, "Sub");
   SetSums(*root_, 3, 1234, 10, 56789);
-  SetSums(*sub, 0, 0, 7, 4294967295u);
+  SetSums(*sub, 0, 0, 7, 18446744073709551615u);
   EXPECT_EQ(Lines({
                 std::string("C:\\Work") + GetParam().root_text,
                 "│  f1",
@@ -295,10 +295,10 @@ INSTANTIATE_TEST_SUITE_P(
         SummaryCase{"Neither", false, false, "", ""},
         SummaryCase{"Sum", true, false, "（3 ファイル 1,234 バイト）", "（0 ファイル 0 バイト）"},
         SummaryCase{"Total", false, true, "（累計 10 ファイル 56,789 バイト）",
-                    "（累計 7 ファイル 4,294,967,295 バイト）"},
+                    "（累計 7 ファイル 18,446,744,073,709,551,615 バイト）"},
         SummaryCase{"Both", true, true,
                     "（3 ファイル 1,234 バイト、累計 10 ファイル 56,789 バイト）",
-                    "（0 ファイル 0 バイト、累計 7 ファイル 4,294,967,295 バイト）"}),
+                    "（0 ファイル 0 バイト、累計 7 ファイル 18,446,744,073,709,551,615 バイト）"}),
     [](const auto& info) { return std::string(info.param.label); });
 // clang-format on
 
@@ -308,20 +308,27 @@ TEST_F(PrintTreeTest, EmptyRootWithSumAndTotal) {
   EXPECT_EQ(Lines({"C:\\Work（0 ファイル 0 バイト、累計 0 ファイル 0 バイト）"}), ChartAsBuilt());
 }
 
-TEST_F(PrintTreeTest, SizeColumnIsThirteenBytesRightAligned) {
+// The column is as wide as the folder's widest size text where that is longer than 13 bytes.
+TEST_F(PrintTreeTest, SizeColumnIsThirteenBytesRightAlignedUnlessAFolderNeedsMore) {
   g_options.ShowFiles = true;
   g_options.ShowSize = true;
-  const uint32_t sizes[] = {0, 999, 1000, 123456, 1234567, 1000000000, 4294967295u};
-  for (uint32_t size : sizes) File(*root_, "n", size, 1);
+  const uint64_t sizes[] = {0, 999, 1000, 123456, 1234567, 1000000000, 9999999999};
+  for (uint64_t size : sizes) File(*root_, "n", size, 1)->SizeWidth = 13;
+  TreeItem* wide = Folder(*root_, "w");
+  File(*wide, "n", 7, 1)->SizeWidth = 18;
+  File(*wide, "n", 12000000000000, 1)->SizeWidth = 18;
   EXPECT_EQ(Lines({
                 "C:\\Work",
-                "    n             0",
-                "    n           999",
-                "    n         1,000",
-                "    n       123,456",
-                "    n     1,234,567",
-                "    n 1,000,000,000",
-                "    n 4,294,967,295",
+                "│  n             0",
+                "│  n           999",
+                "│  n         1,000",
+                "│  n       123,456",
+                "│  n     1,234,567",
+                "│  n 1,000,000,000",
+                "│  n 9,999,999,999",
+                "└─w",
+                "        n                  7",
+                "        n 12,000,000,000,000",
             }),
             ChartAsBuilt());
 }

@@ -18,7 +18,7 @@ namespace {
 struct Child {
   const char* name;
   bool folder;
-  uint32_t size = 0;
+  uint64_t size = 0;
   uint64_t time = 0;
 };
 
@@ -50,7 +50,7 @@ class SortTreeTest : public ::testing::Test {
     if (child.folder) {
       item->TotalBytes = child.size;
       // A folder's own Size runs the other way, so ordering by it would show.
-      item->Size = 0xFFFFFFFFu - child.size;
+      item->Size = UINT64_MAX - child.size;
     } else {
       item->Size = child.size;
     }

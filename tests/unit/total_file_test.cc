@@ -29,7 +29,7 @@ class TotalFileTest : public ::testing::Test {
 
 TEST_F(TotalFileTest, PlainDecimalDigitsAndCrLf) {
   struct TotalCase {
-    uint32_t total;
+    uint64_t total;
     const char* line;
   };
   const TotalCase cases[] = {
@@ -37,6 +37,7 @@ TEST_F(TotalFileTest, PlainDecimalDigitsAndCrLf) {
       {7, "7\r\n"},
       {1234567, "1234567\r\n"},
       {4294967295u, "4294967295\r\n"},
+      {18446744073709551615u, "18446744073709551615\r\n"},
   };
   for (const TotalCase& c : cases) {
     platform_.total_files.clear();
