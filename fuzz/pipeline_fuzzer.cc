@@ -1,7 +1,8 @@
 // Fuzzes the whole run on random in-memory trees: random names (shown as the POSIX layer shows
 // them), sizes, times, refused folders and entries, and random display and order options. Rules:
 // status 0, clean CR LF lines, one line per shown entry, every folder's sums equal those of the
-// entries drawn below it, and the total file holds the sum of the shown files' sizes modulo 2^32.
+// entries drawn below it, every folder's size column straight, and the total file holds the sum of
+// the shown files' sizes (64-bit, so random sizes may wrap it as they wrap the program's sums).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <charconv>
@@ -35,7 +36,7 @@ struct ModelEntry {
 struct Expected {
   size_t folders = 0;  // below the root
   size_t files = 0;
-  uint32_t bytes = 0;
+  uint64_t bytes = 0;
 };
 
 std::string RandomName(FuzzedDataProvider& input, TextConverter& converter) {
@@ -98,7 +99,7 @@ Expected Expect(const FakePlatform& fake, FakePlatform::Node& root, bool with_in
       if (!child->is_folder) {
         ++expected.files;
         if (with_info && !fake.refuse_info.count(child_key)) {
-          expected.bytes += static_cast<uint32_t>(child->size);
+          expected.bytes += child->size;
         }
       } else if (child->name[0] != '.') {
         ++expected.folders;
@@ -138,9 +139,9 @@ bool EndsInTimeText(std::string_view line) {
   return true;
 }
 
-std::string TotalLine(uint32_t bytes) {
-  char digits[16];
-  return std::string(digits, std::to_chars(digits, digits + 16, bytes).ptr) + "\r\n";
+std::string TotalLine(uint64_t bytes) {
+  char digits[24];
+  return std::string(digits, std::to_chars(digits, digits + 24, bytes).ptr) + "\r\n";
 }
 
 }  // namespace

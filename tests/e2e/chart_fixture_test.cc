@@ -53,7 +53,8 @@ const char* const kStems[] = {"readme",    "README",   "Report",   "data",      
 const char* const kExtensions[] = {"",     ".txt", ".TXT", ".c",    ".h",   ".tar.gz", ".jpeg",
                                    ".JPG", ".",    ".md",  ".日本", ".Txt", ".log"};
 
-// Sizes: mostly small, some large, the 32-bit edges and a few past 4 GiB (sums wrap).
+// Sizes: mostly small, some large, the 32-bit edges, a few past 4 GiB and one that widens the
+// size column of its folder.
 int64_t PickSize(Sequence& random) {
   switch (random.Below(20)) {
     case 0:

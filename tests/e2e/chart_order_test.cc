@@ -166,17 +166,24 @@ TEST(ChartOrder, LaterOptionsWin) {
   }
 }
 
-// Sizes compare as unsigned 32-bit values: 3,000,000,000 after 1,000,000,000, and a file of
-// 4 GiB + 10 bytes, which keeps 10, before both.
-TEST(ChartOrder, SizesCompareUnsignedAndModulo32Bits) {
+// Sizes compare as whole unsigned values: 3,000,000,000 after 1,000,000,000, and a file of
+// 4 GiB + 10 bytes after both; a folder of 5 GiB ranks above one of 2 GiB, though the low 32 bits
+// of 5 GiB are 1 GiB.
+TEST(ChartOrder, SizesCompareWhole) {
   TempTree tree;
   ASSERT_TRUE(tree.MakeFile("r/a3g", 3000000000));
   ASSERT_TRUE(tree.MakeFile("r/b1g", 1000000000));
   ASSERT_TRUE(tree.MakeFile("r/c4g", (off_t{1} << 32) + 10));
   ASSERT_TRUE(tree.MakeFile("r/d500", 500));
+  TempTree folders;
+  ASSERT_TRUE(folders.MakeFile("r/g2/f", off_t{2} << 30));
+  ASSERT_TRUE(folders.MakeFile("r/g5/f", off_t{5} << 30));
+  RunResult run = ChartR(folders, {"/SS", "/Descend"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(Cp932("r\r\n├─g5\r\n└─g2\r\n"), run.out);
   for (const char* direction : {"/Ascend", "/Descend"}) {
     SCOPED_TRACE(direction);
-    const Names ascending = {"c4g", "d500", "b1g", "a3g"};
+    const Names ascending = {"d500", "b1g", "a3g", "c4g"};
     RunResult run = ChartR(tree, {"/F", "/SS", direction});
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);

@@ -1,5 +1,5 @@
 // Folder sums and cumulative totals on real folders, in every combination of /Sum and /Total,
-// and file sizes at the edges of the 13-byte column and of the 32-bit sums.
+// and file sizes at the edges of the 13-byte column and past 4 GiB.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -128,11 +128,17 @@ TEST(ChartSums, EmptyRootWithSumAndTotal) {
 }
 
 constexpr off_t k4GiB = off_t{1} << 32;
+constexpr off_t k12TB = 12000000000000;
+constexpr char kNoSparse[] = "this file system cannot hold a sparse file this large";
 
-// Sizes at the edges: the column is one blank and 13 bytes, right-aligned; 4,294,967,295 and
-// 1,000,000,000 fill it; a file of 4 GiB + 10 bytes keeps its low 32 bits, 10; sums wrap at 2^32.
+// Sizes at the edges: the column is one blank and 13 bytes, right-aligned; 4,294,967,295,
+// 1,000,000,000 and 4 GiB + 10 bytes fill it. A folder with a file of 12 TB widens its own column
+// to that size's 18 bytes, so its 5 GiB file stands in line with it. Sums are whole.
 TEST(ChartSums, SizesInTheColumnAndInTheSums) {
   TempTree tree;
+  if (!tree.MakeFile("r/wide/t12", k12TB)) GTEST_SKIP() << kNoSparse;
+  ASSERT_TRUE(tree.MakeFile("r/wide/g5", 5 * (k4GiB / 4)));
+  ASSERT_TRUE(tree.MakeFile("r/wide/s", 7));
   ASSERT_TRUE(tree.MakeFile("r/big/huge", k4GiB + 10));
   const struct {
     const char* name;
@@ -144,16 +150,21 @@ TEST(ChartSums, SizesInTheColumnAndInTheSums) {
   for (const auto& file : files) {
     ASSERT_TRUE(tree.MakeFile(std::string("r/z/") + file.name, file.size));
   }
-  // z: 0 + 999 + 1,000 + 123,456 + 1,234,567 + 4,294,967,295 + 1,000,000,000
-  //    = 5,297,327,317, which is 1,001,360,021 modulo 2^32; r adds big's 10.
+  // z: 0 + 999 + 1,000 + 123,456 + 1,234,567 + 4,294,967,295 + 1,000,000,000 = 5,296,327,317;
+  // wide: 12,000,000,000,000 + 5,368,709,120 + 7; r adds big's 4,294,967,306.
   RunResult run = ChartR(tree, {"/F", "/Size", "/Sum", "/Total", "/SN"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
   EXPECT_EQ(Lines({
-                "r（0 ファイル 0 バイト、累計 8 ファイル 1,001,360,031 バイト）",
-                "├─big（1 ファイル 10 バイト、累計 1 ファイル 10 バイト）",
-                "│      huge " + Blanks(11) + "10",
-                "└─z（7 ファイル 1,001,360,021 バイト、累計 7 ファイル 1,001,360,021 バイト）",
+                "r（0 ファイル 0 バイト、累計 11 ファイル 12,014,960,003,750 バイト）",
+                "├─big（1 ファイル 4,294,967,306 バイト、累計 1 ファイル 4,294,967,306 バイト）",
+                "│      huge 4,294,967,306",
+                "├─wide（3 ファイル 12,005,368,709,127 バイト、"
+                "累計 3 ファイル 12,005,368,709,127 バイト）",
+                "│      g5  " + Blanks(5) + "5,368,709,120",
+                "│      s   " + Blanks(17) + "7",
+                "│      t12 12,000,000,000,000",
+                "└─z（7 ファイル 5,296,327,317 バイト、累計 7 ファイル 5,296,327,317 バイト）",
                 "        s1 " + Blanks(12) + "0",
                 "        s2 " + Blanks(10) + "999",
                 "        s3 " + Blanks(8) + "1,000",
@@ -165,22 +176,23 @@ TEST(ChartSums, SizesInTheColumnAndInTheSums) {
             run.out);
 }
 
-// Sums of every file below, wrapping modulo 2^32 on the way up: two files of 4 GiB - 1 bytes in
-// separate folders sum to 4 GiB - 2 at their common parent.
-TEST(ChartSums, CumulativeTotalsWrapAtTheTop) {
+// Sums pass 4 GiB whole: two files of 2 GiB + 5 bytes in one folder sum to 4,294,967,306, and
+// two files of 4 GiB - 1 bytes in separate folders add up at their common parent.
+TEST(ChartSums, SumsAndTotalsPastFourGiB) {
   TempTree tree;
   ASSERT_TRUE(tree.MakeFile("r/a/f", 4294967295));
   ASSERT_TRUE(tree.MakeFile("r/b/f", 4294967295));
-  ASSERT_TRUE(tree.MakeFile("r/c/f", 3));
-  RunResult run = ChartR(tree, {"/Total", "/SN"});
+  ASSERT_TRUE(tree.MakeFile("r/two/x", 2147483653));
+  ASSERT_TRUE(tree.MakeFile("r/two/y", 2147483653));
+  RunResult run = ChartR(tree, {"/Sum", "/Total", "/SN"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  // 4,294,967,295 * 2 + 3 = 8,589,934,593, which is 1 modulo 2^32.
+  // 4,294,967,295 * 2 + 4,294,967,306 = 12,884,901,896.
   EXPECT_EQ(Lines({
-                "r（累計 3 ファイル 1 バイト）",
-                "├─a（累計 1 ファイル 4,294,967,295 バイト）",
-                "├─b（累計 1 ファイル 4,294,967,295 バイト）",
-                "└─c（累計 1 ファイル 3 バイト）",
+                "r（0 ファイル 0 バイト、累計 4 ファイル 12,884,901,896 バイト）",
+                "├─a（1 ファイル 4,294,967,295 バイト、累計 1 ファイル 4,294,967,295 バイト）",
+                "├─b（1 ファイル 4,294,967,295 バイト、累計 1 ファイル 4,294,967,295 バイト）",
+                "└─two（2 ファイル 4,294,967,306 バイト、累計 2 ファイル 4,294,967,306 バイト）",
             }),
             run.out);
 }

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view kAsciiGlyphs[] = {"|   ", "    ", "+---", "`---"};
 constexpr size_t kGlyphWidth = 4;
-constexpr size_t kSizeColumn = 13;
+constexpr size_t kSizeColumn = 13;  // at least; a folder with a longer size text widens it
 constexpr std::string_view kTimePattern = "dddd/dd/dd dd:dd";
 
 bool IsPrefixGlyph(std::string_view text) {
@@ -20,25 +20,26 @@ bool IsBranchGlyph(std::string_view text) {
   return text == kAsciiGlyphs[2] || text == kAsciiGlyphs[3];
 }
 
-std::string Grouped(uint32_t value) {
+std::string Grouped(uint64_t value) {
   std::string digits = std::to_string(value);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
   return digits;
 }
 
 // A grouped number as the chart writes it ("4,294,967,295"); false for anything else.
-bool ParseGrouped(std::string_view text, uint32_t& value) {
-  uint64_t number = 0;
+bool ParseGrouped(std::string_view text, uint64_t& value) {
+  unsigned __int128 number = 0;
   std::string digits;
   for (char c : text) {
     if (c >= '0' && c <= '9') digits += c;
   }
-  if (digits.empty() || digits.size() > 10) return false;
-  for (char c : digits) number = number * 10 + static_cast<uint64_t>(c - '0');
-  if (number > UINT32_MAX) return false;
-  value = static_cast<uint32_t>(number);
+  if (digits.empty() || digits.size() > 20) return false;
+  for (char c : digits) number = number * 10 + static_cast<unsigned>(c - '0');
+  if (number > UINT64_MAX) return false;
+  value = static_cast<uint64_t>(number);
   return Grouped(value) == text;
 }
+
 
 bool MatchesTimePattern(std::string_view text) {
   if (text.size() != kTimePattern.size()) return false;
@@ -113,6 +114,12 @@ bool ChartReader::AddLine(std::string_view line) {
   if (entry.is_folder) {
     open_folders_.resize(entry.depth);
     open_folders_.push_back(static_cast<long>(entries_.size()));
+    file_line_lengths_.resize(entry.depth);
+    file_line_lengths_.push_back(0);
+  } else {
+    size_t& length = file_line_lengths_[entry.depth - 1];
+    if (length == 0) length = line.size();
+    if (length != line.size()) return Fail("a size column out of line with its folder's" + where);
   }
   deepest_ = std::max(deepest_, entry.depth);
   entries_.push_back(std::move(entry));
@@ -126,22 +133,22 @@ bool ChartReader::ParseFolderSummary(std::string_view text, ChartEntry& entry) {
   if (open == std::string_view::npos || open == 0) return false;
   entry.name = std::string(text.substr(0, open));
   std::string_view summary = text.substr(open);
-  std::vector<uint32_t> numbers;
+  std::vector<uint64_t> numbers;
   std::string digits;
   for (char c : summary) {
     if ((c >= '0' && c <= '9') || (c == ',' && !digits.empty())) {
       digits += c;
     } else if (!digits.empty()) {
-      uint32_t value = 0;
+      uint64_t value = 0;
       if (!ParseGrouped(digits, value)) return false;
       numbers.push_back(value);
       digits.clear();
     }
   }
-  if (numbers.size() != 4) return false;
-  entry.own_files = numbers[0];
+  if (numbers.size() != 4 || numbers[0] > UINT32_MAX || numbers[2] > UINT32_MAX) return false;
+  entry.own_files = static_cast<uint32_t>(numbers[0]);
   entry.own_bytes = numbers[1];
-  entry.total_files = numbers[2];
+  entry.total_files = static_cast<uint32_t>(numbers[2]);
   entry.total_bytes = numbers[3];
   const std::string expected = s.open + Grouped(numbers[0]) + s.files + Grouped(numbers[1]) +
                                s.bytes + s.between + Grouped(numbers[2]) + s.files +
@@ -149,7 +156,8 @@ bool ChartReader::ParseFolderSummary(std::string_view text, ChartEntry& entry) {
   return summary == expected;
 }
 
-// name, fill blanks, one blank, 13-column size[, one blank, 16-byte time]
+// name, fill blanks, one blank, size column[, one blank, 16-byte time]. The size column is
+// 13 bytes, or as wide as the longest size text of the folder; AddLine checks that it is straight.
 bool ChartReader::ParseFileDetails(std::string_view text, ChartEntry& entry) {
   if (with_time_) {
     if (text.size() < kTimePattern.size() + 1) return false;
@@ -159,13 +167,15 @@ bool ChartReader::ParseFileDetails(std::string_view text, ChartEntry& entry) {
     if (text.back() != ' ') return false;
     text.remove_suffix(1);
   }
-  if (text.size() < kSizeColumn + 2) return false;
-  std::string_view column = text.substr(text.size() - kSizeColumn);
-  const size_t first = column.find_first_not_of(' ');
-  if (first == std::string_view::npos || !ParseGrouped(column.substr(first), entry.size)) {
-    return false;
-  }
-  text.remove_suffix(kSizeColumn);
+  const size_t blank = text.rfind(' ');
+  if (blank == std::string_view::npos) return false;
+  const std::string_view size_text = text.substr(blank + 1);
+  if (!ParseGrouped(size_text, entry.size)) return false;
+  const size_t column = std::max(kSizeColumn, size_text.size());
+  if (text.size() < column + 2) return false;
+  const std::string_view fill = text.substr(text.size() - column, column - size_text.size());
+  if (fill.find_first_not_of(' ') != std::string_view::npos) return false;
+  text.remove_suffix(column);
   if (text.back() != ' ') return false;
   text.remove_suffix(1);
   const size_t name_end = text.find_last_not_of(' ');
@@ -175,8 +185,8 @@ bool ChartReader::ParseFileDetails(std::string_view text, ChartEntry& entry) {
 }
 
 std::string ChartReader::CheckSums() const {
-  std::vector<uint32_t> files(entries_.size()), bytes(entries_.size());
-  std::vector<uint32_t> child_files(entries_.size()), child_bytes(entries_.size());
+  std::vector<uint32_t> files(entries_.size()), child_files(entries_.size());
+  std::vector<uint64_t> bytes(entries_.size()), child_bytes(entries_.size());
   for (const ChartEntry& entry : entries_) {
     if (entry.parent < 0) continue;
     const size_t parent = static_cast<size_t>(entry.parent);
@@ -194,7 +204,7 @@ std::string ChartReader::CheckSums() const {
     const bool own_ok = entry.own_files == files[i] && entry.own_bytes == bytes[i];
     const bool total_ok =
         entry.total_files == entry.own_files + child_files[i] &&
-        entry.total_bytes == static_cast<uint32_t>(entry.own_bytes + child_bytes[i]);
+        entry.total_bytes == entry.own_bytes + child_bytes[i];
     if (!own_ok || !total_ok) {
       return "the sums of folder line " + std::to_string(i + 1) + " (" + entry.name +
              ") are not those of the entries below it";

@@ -18,11 +18,11 @@ struct ChartEntry {
   bool is_folder = false;
   std::string name;
   std::string time;  // the 16-byte time text, with /Time
-  uint32_t size = 0;
+  uint64_t size = 0;
   uint32_t own_files = 0;
-  uint32_t own_bytes = 0;
+  uint64_t own_bytes = 0;
   uint32_t total_files = 0;
-  uint32_t total_bytes = 0;
+  uint64_t total_bytes = 0;
   long parent = -1;  // index of the folder line it hangs on
 };
 
@@ -32,15 +32,16 @@ class ChartReader {
   explicit ChartReader(bool with_time) : with_time_(with_time) {}
 
   // Adds one line (without its CR LF). False, with the reason in Problem(), when it is not a
-  // line of such a chart; every later line is then ignored.
+  // line of such a chart (a file line out of line with its folder's size column included);
+  // every later line is then ignored.
   bool AddLine(std::string_view line);
 
   const std::vector<ChartEntry>& Entries() const { return entries_; }
   const std::string& Problem() const { return problem_; }
 
   // "" when every folder's own count and bytes equal those of the files shown directly below
-  // it, and its totals equal its own plus its subfolders' totals (modulo 2^32); else the first
-  // folder that differs.
+  // it, and its totals equal its own plus its subfolders' totals; else the first folder that
+  // differs.
   std::string CheckSums() const;
 
   // Stops the reading with `reason`; always false.
@@ -56,6 +57,9 @@ class ChartReader {
   bool with_time_;
   std::vector<ChartEntry> entries_;
   std::vector<long> open_folders_;  // index of the last folder line at each depth
+  // The length of the file lines of the folder at each depth in open_folders_, 0 before its
+  // first: every file line of a folder ends its size column at the same place.
+  std::vector<size_t> file_line_lengths_;
   std::string problem_;
   size_t deepest_ = 0;
 };

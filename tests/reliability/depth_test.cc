@@ -56,7 +56,7 @@ class DeepTree : public ::testing::Test {
     ASSERT_EQ(static_cast<size_t>(1 + kDeepLevels + files), chart.Entries().size());
     EXPECT_EQ(static_cast<size_t>(kDeepLevels + 1), chart.Deepest());  // the deepest file
     int folders_seen = 0;
-    uint32_t bytes = 0;
+    uint64_t bytes = 0;
     for (const ChartEntry& entry : chart.Entries()) {
       if (entry.depth == 0) continue;
       if (entry.is_folder) {
@@ -67,11 +67,11 @@ class DeepTree : public ::testing::Test {
       // File "f<level>" holds <level> bytes and hangs on the folder of that level.
       const int level = static_cast<int>(entry.depth) - 1;
       EXPECT_EQ("f" + std::to_string(level), entry.name);
-      EXPECT_EQ(static_cast<uint32_t>(level), entry.size);
+      EXPECT_EQ(static_cast<uint64_t>(level), entry.size);
       bytes += entry.size;
     }
     EXPECT_EQ(kDeepLevels, folders_seen);
-    uint32_t found_bytes = 0;
+    uint64_t found_bytes = 0;
     uint64_t found_count = 0;
     ASSERT_TRUE(FindSizes(tree_->Path(), found_bytes, found_count));
     EXPECT_EQ(found_bytes, bytes);
@@ -150,7 +150,7 @@ class LongPaths : public ::testing::Test {
         EXPECT_EQ(Cp932Text(LevelName(level)), entry.name);
       } else {
         EXPECT_EQ("file.txt", entry.name);
-        EXPECT_EQ(static_cast<uint32_t>(1000 + level), entry.size);
+        EXPECT_EQ(static_cast<uint64_t>(1000 + level), entry.size);
       }
     }
     EXPECT_EQ("", chart.CheckSums());

@@ -73,7 +73,7 @@ class Names : public ::testing::Test {
       EXPECT_TRUE(has("files/" + name.shown)) << name.shown;
       EXPECT_TRUE(has("folders/" + name.shown + "/inside.txt")) << name.shown;
     }
-    EXPECT_EQ(static_cast<uint32_t>(count * 5), chart.Entries()[0].total_bytes);
+    EXPECT_EQ(static_cast<uint64_t>(count * 5), chart.Entries()[0].total_bytes);
   }
 
   TempTree tree_;

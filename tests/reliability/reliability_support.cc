@@ -146,7 +146,7 @@ bool MakeChain(const std::string& root, const std::string& name, int depth, int 
   return false;
 }
 
-bool FindSizes(const std::string& root, uint32_t& bytes, uint64_t& count, bool follow) {
+bool FindSizes(const std::string& root, uint64_t& bytes, uint64_t& count, bool follow) {
   const ShellRun run = RunShell(std::string("find ") + (follow ? "-L " : "") + ShellWord(root) +
                                 " -mindepth 1 \\( -type d -name '.*' -prune \\) -o"
                                 " \\( ! -type d -printf '%s\\n' \\)");
@@ -156,7 +156,7 @@ bool FindSizes(const std::string& root, uint32_t& bytes, uint64_t& count, bool f
   size_t start = 0;
   while (start < run.out.size()) {
     const size_t end = run.out.find('\n', start);
-    bytes += static_cast<uint32_t>(std::strtoull(run.out.c_str() + start, nullptr, 10));
+    bytes += std::strtoull(run.out.c_str() + start, nullptr, 10);
     ++count;
     start = end == std::string::npos ? run.out.size() : end + 1;
   }

@@ -53,6 +53,6 @@ std::string ScratchFile(const std::string& name);
 bool MakeChain(const std::string& root, const std::string& name, int depth, int file_every);
 
 // The sum of the sizes of everything but folders below `root`, as `find -printf %s` gives them,
-// modulo 2^32, and how many there are. Folders named ".*" are left out with what they hold, as
+// and how many there are. Folders named ".*" are left out with what they hold, as
 // the chart leaves them out. False when find failed.
-bool FindSizes(const std::string& root, uint32_t& bytes, uint64_t& count, bool follow = false);
+bool FindSizes(const std::string& root, uint64_t& bytes, uint64_t& count, bool follow = false);

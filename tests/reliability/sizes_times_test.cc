@@ -1,5 +1,6 @@
-// Sizes and times at the edges. Sparse files at the 32-bit edges and 8 GiB, and a folder whose
-// files add past 2^32: every size and sum is the `find -printf %s` figure modulo 2^32. File times
+// Sizes and times at the edges. Sparse files at the 32-bit edges, 8 GiB and 1 TiB (which widens
+// its folder's size column), and a folder whose files add past 2^32: every size and sum is the
+// `find -printf %s` figure. File times
 // from the smallest to the largest each file system stores, in several time zones (an invalid
 // one too): always the 16-byte text, always the expected reading.
 #include <fcntl.h>
@@ -38,13 +39,14 @@ std::map<std::string, ChartEntry> Chart(const std::string& root, const std::stri
   return at;
 }
 
-TEST(Sizes, SparseFilesAtTheThirtyTwoBitEdges) {
+TEST(Sizes, SparseFilesAtTheThirtyTwoBitEdgesAndPast) {
   TempTree tree;
   const std::vector<std::pair<std::string, uint64_t>> files = {
       {"edge/2^31-1", (1ull << 31) - 1}, {"edge/2^32-1", (1ull << 32) - 1},
       {"edge/2^32", 1ull << 32},         {"edge/2^32+1", (1ull << 32) + 1},
-      {"edge/8GiB", 8 * kGiB},           {"many/a", 2 * kGiB},
-      {"many/b", 2 * kGiB - 1},          {"many/c", 3},
+      {"edge/8GiB", 8 * kGiB},           {"edge/1TiB", 1024 * kGiB},
+      {"many/a", 2 * kGiB},              {"many/b", 2 * kGiB - 1},
+      {"many/c", 3},
   };
   for (const auto& [path, size] : files) {
     ASSERT_TRUE(tree.MakeFile(path, static_cast<off_t>(size))) << path;
@@ -53,23 +55,22 @@ TEST(Sizes, SparseFilesAtTheThirtyTwoBitEdges) {
   std::map<std::string, ChartEntry> at = Chart(tree.Path(), "", chart);
   for (const auto& [path, size] : files) {
     ASSERT_TRUE(at.count(path)) << path;
-    EXPECT_EQ(static_cast<uint32_t>(size), at[path].size) << path;
+    EXPECT_EQ(size, at[path].size) << path;
   }
   for (const char* folder : {"", "edge", "many"}) {
-    uint32_t bytes = 0;
+    uint64_t bytes = 0;
     uint64_t count = 0;
     ASSERT_TRUE(FindSizes(tree.Path(folder), bytes, count));
     EXPECT_EQ(bytes, at[folder].total_bytes) << folder;
     EXPECT_EQ(count, at[folder].total_files) << folder;
   }
-  EXPECT_EQ(2u, at["many"].own_bytes);  // 4 GiB + 2 bytes, modulo 2^32
-  EXPECT_EQ(0u, at["edge/8GiB"].size);
+  EXPECT_EQ(4 * kGiB + 2, at["many"].own_bytes);
   // The total file holds the same figure.
   const std::string total = tree.Path("total.txt");
   ASSERT_EQ(
       0, RunShell("\"$Q\" " + ShellWord(tree.Path("edge")) + " /OutputTotal+=" + ShellWord(total))
              .status);
-  uint32_t edge_bytes = 0;
+  uint64_t edge_bytes = 0;
   uint64_t edge_count = 0;
   ASSERT_TRUE(FindSizes(tree.Path("edge"), edge_bytes, edge_count));
   EXPECT_EQ(std::to_string(edge_bytes) + "\r\n", ReadFileBytes(total));
