@@ -173,7 +173,9 @@ TEST(ChartOrder, SizesCompareWhole) {
   TempTree tree;
   ASSERT_TRUE(tree.MakeFile("r/a3g", 3000000000));
   ASSERT_TRUE(tree.MakeFile("r/b1g", 1000000000));
-  ASSERT_TRUE(tree.MakeFile("r/c4g", (off_t{1} << 32) + 10));
+  if (!tree.MakeFile("r/c4g", (off_t{1} << 32) + 10)) {
+    GTEST_SKIP() << "this file system cannot hold a sparse file past 4 GiB";
+  }
   ASSERT_TRUE(tree.MakeFile("r/d500", 500));
   TempTree folders;
   ASSERT_TRUE(folders.MakeFile("r/g2/f", off_t{2} << 30));

@@ -110,7 +110,9 @@ TEST(ChartTotalFile, TheRootsCumulativeTotalInPlainDecimal) {
 
 TEST(ChartTotalFile, FourGibibytesAndTenWriteTheWholeNumber) {
   TempTree tree;
-  ASSERT_TRUE(tree.MakeFile("r/sub/huge", (off_t{1} << 32) + 10));
+  if (!tree.MakeFile("r/sub/huge", (off_t{1} << 32) + 10)) {
+    GTEST_SKIP() << "this file system cannot hold a sparse file past 4 GiB";
+  }
   RunResult run = RunIn(tree, {"r", "/OutputTotal+=t.txt"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
