@@ -10,9 +10,9 @@ fail() { echo "install.prefix: $*" >&2; exit 1; }
 
 "$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
 program=$work/prefix/bin/quovrel
-page=$work/prefix/share/man/man1/quovrel.1
+page=$work/prefix/share/man/man1/quovrel.1.gz
 [ -x "$program" ] || fail "no bin/quovrel under the prefix"
-[ -f "$page" ] || fail "no share/man/man1/quovrel.1 under the prefix"
+[ -f "$page" ] || fail "no share/man/man1/quovrel.1.gz under the prefix"
 
 # The chart of a small tree, byte for byte: code page 932, CR LF, nothing on standard error.
 mkdir -p "$work/tree/docs" "$work/tree/src"
