@@ -65,6 +65,7 @@ Console::Console(TextConverter& texts) {
     if (!terminal_->IsReady()) terminal_.reset();
   }
   is_output_converted_ = is_output_terminal && terminal_ != nullptr;
+  is_error_converted_ = is_error_terminal && terminal_ != nullptr;
   if (is_error_terminal) {
     progress_ = std::make_unique<ProgressLine>(STDERR_FILENO, texts, terminal_.get());
   }
@@ -77,4 +78,9 @@ Console::~Console() {
 void Console::WriteLine(std::string_view line) {
   if (progress_) progress_->Erase();
   WriteAllBytes(STDOUT_FILENO, is_output_converted_ ? terminal_->ToUtf8(line) : line);
+}
+
+void Console::WriteErrorLine(std::string_view line) {
+  if (progress_) progress_->Erase();
+  WriteAllBytes(STDERR_FILENO, is_error_converted_ ? terminal_->ToUtf8(line) : line);
 }

@@ -38,6 +38,8 @@ class Console {
   // Writes one whole line, its CR LF included, to standard output with one write, after the
   // progress line is taken off the screen.
   void WriteLine(std::string_view line);
+  // The same for standard error.
+  void WriteErrorLine(std::string_view line);
 
   // The progress line of the scan; null when standard error is no terminal.
   ProgressLine* Progress() { return progress_.get(); }
@@ -45,5 +47,6 @@ class Console {
  private:
   std::unique_ptr<TerminalConverter> terminal_;  // null unless a terminal takes UTF-8
   bool is_output_converted_ = false;
+  bool is_error_converted_ = false;
   std::unique_ptr<ProgressLine> progress_;
 };

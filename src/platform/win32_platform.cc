@@ -101,6 +101,12 @@ class Win32Platform : public Platform {
     time = ReadLocaleSeparator(LOCALE_STIME, ":");
   }
 
+  void WriteErrorLine(std::string_view line) override {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+              &written, nullptr);
+  }
+
   // One WriteFile per line, so each line reaches a pipe whole. A failed write (a closed pipe)
   // is ignored: the run goes on and its status does not change.
   void WriteLine(std::string_view line) override {
