@@ -208,9 +208,10 @@ TEST_F(Output, MemoryRunningOutIsOneLineOnStandardError) {
                                 " /F /OutputTotal+=" + ShellWord(Out("t")) + " >/dev/null");
   EXPECT_EQ(2, run.status);
   // "メモリが不足しています" in code page 932.
-  EXPECT_EQ("\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2"
-            "\x82\xDC\x82\xB7\r\n",
-            run.err);
+  EXPECT_EQ(
+      "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2"
+      "\x82\xDC\x82\xB7\r\n",
+      run.err);
   EXPECT_EQ("1\r\n", ReadFileBytes(Out("t")));
 }
 
