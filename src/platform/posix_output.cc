@@ -68,6 +68,7 @@ Console::Console(TextConverter& texts) {
   is_error_converted_ = is_error_terminal && terminal_ != nullptr;
   if (is_error_terminal) {
     progress_ = std::make_unique<ProgressLine>(STDERR_FILENO, texts, terminal_.get());
+    EraseProgressLineOnSignals();
   }
 }
 
