@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -198,13 +197,8 @@ TEST_F(Output, MemoryRunningOutIsOneLineOnStandardError) {
   // An ordinary run must fit the limit; a sanitizer build, which reserves terabytes, does not.
   const ShellRun fits = RunShell(limited + ShellWord(tree_.Path("data")) + " /F >/dev/null");
   if (fits.status != 0) GTEST_SKIP() << "an ordinary run does not fit in 32 MiB: " << fits.err;
-  {
-    FILE* file = std::fopen(Out("t").c_str(), "wb");
-    ASSERT_NE(nullptr, file);
-    std::fputs("1\r\n", file);
-    std::fclose(file);
-  }
-  const ShellRun run = RunShell(limited + ShellWord(tree_.Path("many")) +
+  const ShellRun run = RunShell("printf '1\\r\\n' >" + ShellWord(Out("t")) + "; " + limited +
+                                ShellWord(tree_.Path("many")) +
                                 " /F /OutputTotal+=" + ShellWord(Out("t")) + " >/dev/null");
   EXPECT_EQ(2, run.status);
   // "メモリが不足しています" in code page 932.
