@@ -30,6 +30,7 @@ class NullPlatform : public Platform {
     date = "/";
     time = ":";
   }
+  void WriteErrorLine(std::string_view) override {}
   void WriteLine(std::string_view line) override { bytes_written += line.size(); }
   void AppendTotalFile(const char*, std::string_view) override {}
 

@@ -11,3 +11,7 @@ void WriteFixedLine(Platform& platform, std::string_view utf8, std::string_view 
   line.append("\r\n");
   platform.WriteLine(line);
 }
+
+void WriteFixedErrorLine(Platform& platform, std::string_view utf8) {
+  platform.WriteErrorLine(platform.FromUtf8(utf8) + "\r\n");
+}

@@ -11,6 +11,8 @@ class Platform;
 inline constexpr std::string_view kNoOutputFileMessage = "出力先を指定して下さい：";
 inline constexpr std::string_view kInvalidOptionMessage = "無効なオプションです：";
 inline constexpr std::string_view kInvalidFolderMessage = "無効なフォルダです：";
+// The one line ever written on standard error: memory ran out and the run stopped.
+inline constexpr std::string_view kOutOfMemoryMessage = "メモリが不足しています";
 
 // The version banner: title, four blanks and version; then the notice; then an empty line.
 inline constexpr std::string_view kProductTitle = "Quovrelant";
@@ -71,3 +73,5 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 // Writes `utf8` as code page 932, then `tail` unchanged (bytes that are already code page 932,
 // such as an echoed argument), then CR LF, as one line.
 void WriteFixedLine(Platform& platform, std::string_view utf8, std::string_view tail = {});
+// Writes `utf8` as code page 932, then CR LF, as one line on standard error.
+void WriteFixedErrorLine(Platform& platform, std::string_view utf8);

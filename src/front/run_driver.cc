@@ -3,12 +3,14 @@
 #include "front/run_driver.h"
 
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
 #include "front/command_line.h"
+#include "front/fixed_texts.h"
 #include "front/help_text.h"
 #include "order/sort_tree.h"
 #include "output/print_tree.h"
@@ -18,6 +20,8 @@
 #include "tree/folder_scan.h"
 
 namespace {
+
+constexpr int kOutOfMemoryStatus = 2;
 
 void ChartTree(Platform& platform, TreeStore& store, TreeItem& root) {
   const std::string root_path = g_options.RootPath;
@@ -31,9 +35,7 @@ void ChartTree(Platform& platform, TreeStore& store, TreeItem& root) {
   WriteTotalFile(platform, root);
 }
 
-}  // namespace
-
-int RunQuovrel(Platform& platform, int argc, char** argv) {
+int RunSteps(Platform& platform, int argc, char** argv) {
   // The root is the first entry of the run, so it takes the first sequence number.
   TreeItem root(0);
   TreeStore store;
@@ -49,4 +51,18 @@ int RunQuovrel(Platform& platform, int argc, char** argv) {
   }
   ReleaseTree(root, store);
   return status;
+}
+
+}  // namespace
+
+// Memory running out is the one failure that no status value carries: any step can meet it, so
+// it is caught here, the one exception the program handles. By then the tree is released, which
+// gives the message room. The total file is written last, so it is left untouched.
+int RunQuovrel(Platform& platform, int argc, char** argv) {
+  try {
+    return RunSteps(platform, argc, argv);
+  } catch (const std::bad_alloc&) {
+    WriteFixedErrorLine(platform, kOutOfMemoryMessage);
+    return kOutOfMemoryStatus;
+  }
 }

@@ -89,6 +89,9 @@ class Platform {
   virtual void GetDateTimeSeparators(std::string& date, std::string& time) = 0;
 
   // --- Output
+  // Writes one whole line, its CR LF included, to standard error at once, shown as standard
+  // output shows its lines. Kept for the one failure the run reports there (memory ran out).
+  virtual void WriteErrorLine(std::string_view line) = 0;
   // Writes one whole line, its CR LF included, to standard output at once. Errors are ignored.
   virtual void WriteLine(std::string_view line) = 0;
   // Appends `line` to the file named `name`, creating it. Silent when it cannot be opened.

@@ -10,7 +10,7 @@
 
 void IgnoreBrokenPipes() { signal(SIGPIPE, SIG_IGN); }
 
-void WriteAllBytes(int fd, std::string_view bytes) {
+size_t WriteAllBytes(int fd, std::string_view bytes) {
   const char* next = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
@@ -21,13 +21,28 @@ void WriteAllBytes(int fd, std::string_view bytes) {
       // wait until it takes more, as a blocking one would, rather than lose the line.
       pollfd ready{fd, POLLOUT, 0};
       if (poll(&ready, 1, -1) > 0 || errno == EINTR) continue;
-      return;
+      break;
     }
-    if (written <= 0) return;  // a closed pipe or a full disk: the line is dropped, silently
+    if (written <= 0) break;  // a closed pipe or a full disk: the line is dropped, silently
     next += written;
     left -= static_cast<size_t>(written);
   }
+  return bytes.size() - left;
 }
+
+namespace {
+
+// Takes the `written` bytes of a line that came out short off the end of the file again: a
+// fragment left by a full disk would run into the next run's line and make one wrong number of
+// both. The append put the fragment at the end, so the file position stands just after it. A
+// pipe or a device has no position: lseek fails there and nothing is cut.
+void CutOffFragment(int fd, size_t written) {
+  const off_t end = lseek(fd, 0, SEEK_CUR);
+  const off_t start = end - static_cast<off_t>(written);
+  if (end >= 0 && start >= 0) (void)!ftruncate(fd, start);
+}
+
+}  // namespace
 
 void AppendLineToFile(const std::string& native_name, std::string_view line) {
   if (native_name.empty()) return;
@@ -35,7 +50,8 @@ void AppendLineToFile(const std::string& native_name, std::string_view line) {
   const int fd = open(native_name.c_str(),
                       O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return;  // a total file that cannot be opened is not written
-  WriteAllBytes(fd, line);
+  const size_t written = WriteAllBytes(fd, line);
+  if (written > 0 && written < line.size()) CutOffFragment(fd, written);
   close(fd);
 }
 
@@ -49,8 +65,10 @@ Console::Console(TextConverter& texts) {
     if (!terminal_->IsReady()) terminal_.reset();
   }
   is_output_converted_ = is_output_terminal && terminal_ != nullptr;
+  is_error_converted_ = is_error_terminal && terminal_ != nullptr;
   if (is_error_terminal) {
     progress_ = std::make_unique<ProgressLine>(STDERR_FILENO, texts, terminal_.get());
+    EraseProgressLineOnSignals();
   }
 }
 
@@ -61,4 +79,9 @@ Console::~Console() {
 void Console::WriteLine(std::string_view line) {
   if (progress_) progress_->Erase();
   WriteAllBytes(STDOUT_FILENO, is_output_converted_ ? terminal_->ToUtf8(line) : line);
+}
+
+void Console::WriteErrorLine(std::string_view line) {
+  if (progress_) progress_->Erase();
+  WriteAllBytes(STDERR_FILENO, is_error_converted_ ? terminal_->ToUtf8(line) : line);
 }

@@ -16,11 +16,12 @@ void IgnoreBrokenPipes();
 
 // Writes all of `bytes` to `fd` with one write(2), looping only on a partial write, EINTR, or a
 // non-blocking descriptor that is full (it waits). Errors are ignored: output that cannot be
-// delivered is dropped.
-void WriteAllBytes(int fd, std::string_view bytes);
+// delivered is dropped. Returns how many bytes were written.
+size_t WriteAllBytes(int fd, std::string_view bytes);
 
 // Appends `line` to the file `native_name`, creating it. Silent when it cannot be opened; a FIFO
-// without a reader refuses at once instead of hanging the run.
+// without a reader refuses at once instead of hanging the run. The line arrives whole or not at
+// all: a part that a full disk cut short is taken off the file again.
 void AppendLineToFile(const std::string& native_name, std::string_view line);
 
 // Standard output and error as the run found them. A pipe or a file gets the code page 932 bytes
@@ -37,6 +38,8 @@ class Console {
   // Writes one whole line, its CR LF included, to standard output with one write, after the
   // progress line is taken off the screen.
   void WriteLine(std::string_view line);
+  // The same for standard error.
+  void WriteErrorLine(std::string_view line);
 
   // The progress line of the scan; null when standard error is no terminal.
   ProgressLine* Progress() { return progress_.get(); }
@@ -44,5 +47,6 @@ class Console {
  private:
   std::unique_ptr<TerminalConverter> terminal_;  // null unless a terminal takes UTF-8
   bool is_output_converted_ = false;
+  bool is_error_converted_ = false;
   std::unique_ptr<ProgressLine> progress_;
 };

@@ -84,6 +84,8 @@ class PosixPlatform : public Platform {
     ReadLocaleSeparators(date, time);
   }
 
+  void WriteErrorLine(std::string_view line) override { console_.WriteErrorLine(line); }
+
   void WriteLine(std::string_view line) override { console_.WriteLine(line); }
 
   void AppendTotalFile(const char* name, std::string_view line) override {

@@ -2,6 +2,9 @@
 #include "platform/posix_progress.h"
 
 #include <time.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include "platform/posix_output.h"
 
@@ -11,6 +14,28 @@ constexpr std::string_view kEraseLine = "\r\x1b[K";  // to the line's start, the
 constexpr std::string_view kGap = "  ";
 constexpr std::string_view kEllipsis = "...";
 constexpr size_t kDefaultColumns = 80;  // when the terminal does not tell its width
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The descriptor on which a progress line may be on the screen now, or -1: all that a signal
+// handler may read. Set before the line's write, so a signal amid it still erases.
+volatile sig_atomic_t g_shown_fd = -1;
+
+// False when `fd` is a terminal whose foreground process group is not this process's: a run in
+// the background. A terminal that is not the controlling one cannot tell, and counts as
+// foreground. Both calls are safe in a signal handler.
+bool IsForeground(int fd) {
+  const pid_t foreground = tcgetpgrp(fd);
+  return foreground == -1 || foreground == getpgrp();
+}
+
+// Erases the line with one write(2), then ends the process by the same signal, as it would have
+// ended without this handler (the shell sees the signal, not an exit status).
+void EraseAndEnd(int signal_number) {
+  const int fd = g_shown_fd;
+  if (fd >= 0 && IsForeground(fd)) (void)!write(fd, kEraseLine.data(), kEraseLine.size());
+  signal(signal_number, SIG_DFL);
+  raise(signal_number);
+}
 
 // The bytes of the code page 932 character at `at`: two for a lead byte with a byte after it.
 size_t CharacterLength(std::string_view text, size_t at) {
@@ -52,6 +77,18 @@ void AppendGrouped(std::string& out, uint64_t value) {
 }
 
 }  // namespace
+
+void EraseProgressLineOnSignals() {
+  for (int signal_number : kEndingSignals) {
+    struct sigaction found {};
+    if (sigaction(signal_number, nullptr, &found) != 0 || found.sa_handler == SIG_IGN) continue;
+    struct sigaction erase {};
+    erase.sa_handler = EraseAndEnd;
+    sigemptyset(&erase.sa_mask);
+    for (int other : kEndingSignals) sigaddset(&erase.sa_mask, other);  // one erase, one end
+    sigaction(signal_number, &erase, nullptr);
+  }
+}
 
 int64_t MonotonicMilliseconds() {
   struct timespec now {};
@@ -98,6 +135,12 @@ bool ProgressLine::NoteFolder(size_t files, int64_t now_ms) {
 }
 
 void ProgressLine::Show(std::string_view folder, int64_t now_ms) {
+  drawn_ms_ = now_ms;  // in the background too, so the question is asked ten times a second
+  has_drawn_ = true;
+  if (!IsForeground(fd_)) {
+    Forget();
+    return;
+  }
   // The last column is left free: a terminal that wraps on it would leave a line behind.
   const int width = TerminalColumns(fd_);
   const size_t columns = width > 1 ? static_cast<size_t>(width - 1) : kDefaultColumns - 1;
@@ -106,14 +149,18 @@ void ProgressLine::Show(std::string_view folder, int64_t now_ms) {
   std::string line(kEraseLine.substr(0, 1));
   line += terminal_ != nullptr ? terminal_->ToUtf8(text) : std::string_view(text);
   line += kEraseLine.substr(1);  // clears what a longer line before it left
-  WriteAllBytes(fd_, line);
-  drawn_ms_ = now_ms;
-  has_drawn_ = true;
+  g_shown_fd = fd_;
   is_shown_ = true;
+  WriteAllBytes(fd_, line);
 }
 
 void ProgressLine::Erase() {
   if (!is_shown_) return;
-  WriteAllBytes(fd_, kEraseLine);
+  if (IsForeground(fd_)) WriteAllBytes(fd_, kEraseLine);
+  Forget();
+}
+
+void ProgressLine::Forget() {
   is_shown_ = false;
+  g_shown_fd = -1;
 }

@@ -3,7 +3,9 @@
 // It is made only when standard error is a terminal, so scripts and tests never see it. The walk
 // reports each folder it reads; the line appears once the scan has run for more than a second,
 // is redrawn at most ten times a second, and is erased before the chart's first line. The clock
-// is read as the walk goes (once per folder), never from a timer or a signal.
+// is read as the walk goes (once per folder), never from a timer or a signal. It is drawn only
+// while the process is in the terminal's foreground, so a run in the background never writes
+// over the user's prompt, and a signal that ends the run takes it off the screen first.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +18,10 @@
 
 // Milliseconds of the monotonic clock.
 int64_t MonotonicMilliseconds();
+
+// From now on SIGINT, SIGTERM and SIGHUP first erase a progress line that is shown, then end the
+// process as they would have. A signal that was ignored when the program started stays ignored.
+void EraseProgressLineOnSignals();
 
 class ProgressLine {
  public:
@@ -32,15 +38,19 @@ class ProgressLine {
   // Counts one folder read, with `files` files in it. True when the line is due to be drawn.
   bool NoteFolder(size_t files, int64_t now_ms);
 
-  // Draws the counts and `folder` (code page 932, the folder being read), cut to the width.
+  // Draws the counts and `folder` (code page 932, the folder being read), cut to the width;
+  // nothing while the process is in the background.
   void Show(std::string_view folder, int64_t now_ms);
 
-  // Takes the line off the screen, if it is there.
+  // Takes the line off the screen, if it is there. In the background the line is only
+  // forgotten: whatever the terminal shows now on that line is no longer ours.
   void Erase();
 
   bool IsShown() const { return is_shown_; }
 
  private:
+  void Forget();
+
   const int fd_;
   TerminalConverter* const terminal_;
   const std::string folders_label_;  // code page 932

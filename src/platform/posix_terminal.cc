@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdlib>
 
 #include "platform/common_text.h"
 
@@ -32,6 +33,16 @@ size_t RefusedLength(const char* in, size_t in_left) {
   return 1;
 }
 
+// The locale name that decides the charset: the first of LC_ALL, LC_CTYPE and LANG that is set
+// and not empty, as setlocale takes them.
+std::string_view UserCharsetLocaleName() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && value[0] != '\0') return value;
+  }
+  return {};
+}
+
 }  // namespace
 
 bool IsUtf8CodesetName(std::string_view codeset) {
@@ -43,6 +54,13 @@ bool IsUtf8CodesetName(std::string_view codeset) {
   return letters == "utf8";
 }
 
+bool IsUtf8LocaleName(std::string_view locale) {
+  const size_t dot = locale.find('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view charset = locale.substr(dot + 1);
+  return IsUtf8CodesetName(charset.substr(0, charset.find('@')));
+}
+
 bool IsUtf8Locale() {
   // Only the charset is wanted. Every category goes back to what it was at once: the date and
   // time separators read LC_TIME on their own, and nothing may start to depend on LC_NUMERIC,
@@ -50,8 +68,10 @@ bool IsUtf8Locale() {
   const char* current = setlocale(LC_ALL, nullptr);
   const std::string saved = current != nullptr ? current : "C";
   // One category the system lacks makes the whole of LC_ALL fail; the charset is LC_CTYPE's.
-  if (setlocale(LC_ALL, "") == nullptr) setlocale(LC_CTYPE, "");
-  const bool is_utf8 = IsUtf8CodesetName(nl_langinfo(CODESET));
+  // When that locale is not installed either, its name still says what the terminal shows.
+  const bool is_known = setlocale(LC_ALL, "") != nullptr || setlocale(LC_CTYPE, "") != nullptr;
+  const bool is_utf8 = is_known ? IsUtf8CodesetName(nl_langinfo(CODESET))
+                                : IsUtf8LocaleName(UserCharsetLocaleName());
   setlocale(LC_ALL, saved.c_str());
   return is_utf8;
 }

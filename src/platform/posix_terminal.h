@@ -9,10 +9,15 @@
 
 // True when the user's locale (from LC_ALL, LC_CTYPE or LANG) has UTF-8 as its charset. The
 // program's own locale is put back as it was found, so nothing else the program does changes.
+// A locale that is not installed is judged by its name.
 bool IsUtf8Locale();
 
 // True for the names nl_langinfo(CODESET) gives UTF-8 under ("UTF-8", "utf8", ...).
 bool IsUtf8CodesetName(std::string_view codeset);
+
+// True when the locale name `locale` ("ja_JP.UTF-8", "de_DE.utf8@euro") names UTF-8 as its
+// charset: the text between its "." and an "@".
+bool IsUtf8LocaleName(std::string_view locale);
 
 // The columns of the terminal on `fd`; 0 when it is no terminal or does not say.
 int TerminalColumns(int fd);

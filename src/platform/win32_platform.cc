@@ -37,6 +37,22 @@ bool IsAfterDosDates(const FILETIME& time) {
   return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) >= kEnd;
 }
 
+// Cuts the file back to `before`, its size before a line of `length` bytes came out short: a
+// fragment would run into the next run's line and make one wrong number of both. Only when no
+// more than the fragment lies beyond `before`, so a line another run appended meanwhile stays.
+// An append-only handle may not set the end of its file: one with write access is made from it.
+void CutOffFragment(HANDLE file, LARGE_INTEGER before, size_t length) {
+  LARGE_INTEGER now{};
+  if (!GetFileSizeEx(file, &now) || now.QuadPart <= before.QuadPart ||
+      now.QuadPart - before.QuadPart >= static_cast<LONGLONG>(length)) {
+    return;
+  }
+  HANDLE writable = ReOpenFile(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+  if (writable == INVALID_HANDLE_VALUE) return;
+  if (SetFilePointerEx(writable, before, nullptr, FILE_BEGIN)) SetEndOfFile(writable);
+  CloseHandle(writable);
+}
+
 class Win32Platform : public Platform {
  public:
   Win32Platform() {
@@ -85,6 +101,12 @@ class Win32Platform : public Platform {
     time = ReadLocaleSeparator(LOCALE_STIME, ":");
   }
 
+  void WriteErrorLine(std::string_view line) override {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+              &written, nullptr);
+  }
+
   // One WriteFile per line, so each line reaches a pipe whole. A failed write (a closed pipe)
   // is ignored: the run goes on and its status does not change.
   void WriteLine(std::string_view line) override {
@@ -93,13 +115,20 @@ class Win32Platform : public Platform {
               &written, nullptr);
   }
 
-  // A total file that cannot be opened is not written, silently.
+  // A total file that cannot be opened is not written, silently. The line arrives whole or not
+  // at all: a part that a full disk cut short is taken off the file again.
   void AppendTotalFile(const char* name, std::string_view line) override {
     HANDLE file = CreateFileA(name, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
+    LARGE_INTEGER before{};
+    const bool has_size = GetFileSizeEx(file, &before) != 0;  // not for a device or a pipe
     DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    const BOOL is_written =
+        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    if ((!is_written || written != line.size()) && has_size) {
+      CutOffFragment(file, before, line.size());
+    }
     CloseHandle(file);
   }
 };

@@ -1,9 +1,14 @@
 // The total file on real folders: one appended line per run that names it, the grand total of
 // every file below the charted folder in plain decimal and CR LF, and nothing at all on every
 // run that does not chart, that takes the name back, or that cannot open it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -229,6 +234,66 @@ TEST(ChartTotalFile, UnopenableTotalFileIsSkippedSilently) {
   EXPECT_EQ("taken\r\n", run.out);
   run = RunIn(tree, {"r", "/F"});
   EXPECT_EQ(Lines({"r", "│  a", "└─sub"}), run.out);
+}
+
+// Takes a file system off its folder when the test ends, however it ends.
+struct Unmount {
+  std::string path;
+  ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+};
+
+// Writes `bytes` at the end of the file at `path`; the count the system took.
+size_t AppendBytes(const std::string& path, const std::string& bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+  if (fd < 0) return 0;
+  size_t done = 0;
+  ssize_t got;
+  while (done < bytes.size() && (got = write(fd, bytes.data() + done, bytes.size() - done)) > 0) {
+    done += static_cast<size_t>(got);
+  }
+  close(fd);
+  return done;
+}
+
+// A full disk takes only the start of the line: it is cut off again, so that the next run, with
+// room, adds its own line after whole lines instead of making one number of both.
+TEST(ChartTotalFile, AFullDiskLeavesWholeLinesOnly) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/a", 123456) && tree.MakeFolder("disk"));
+  // Four pages, mounted where every process sees it (the wine server too).
+  if (mount("quovrel-test", tree.Path("disk").c_str(), "tmpfs", 0, "size=16k") != 0) {
+    GTEST_SKIP() << "cannot mount a 16 KiB tmpfs: " << std::strerror(errno);
+  }
+  const Unmount unmount{tree.Path("disk")};
+  // 1,364 whole lines fill the first page but for four bytes; the filler takes the other pages.
+  std::string lines;
+  for (int i = 0; i < 1364; ++i) lines += "0\r\n";
+  const std::string total = tree.Path("disk/t.txt");
+  ASSERT_EQ(lines.size(), AppendBytes(total, lines));
+  const std::string filler(16384, 'x');
+  ASSERT_EQ(12288u, AppendBytes(tree.Path("disk/filler"), filler));
+  // The disk takes half of an eight-byte line, as it will take half of the run's.
+  ASSERT_EQ(4u, AppendBytes(total, "12345678"));
+  ASSERT_EQ(0, truncate(total.c_str(), static_cast<off_t>(lines.size())));
+
+  const std::vector<std::string> arguments = {"r", "/OutputTotal+=" + ShownPath(total)};
+  RunResult run = RunIn(tree, arguments);
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ("r\r\n", run.out);
+  // Sizes and ends shown, as four kilobytes of lines would bury a failure's message.
+  auto end = [](const std::string& bytes) {
+    return ::testing::PrintToString(bytes.substr(bytes.size() > 16 ? bytes.size() - 16 : 0));
+  };
+  std::string got = ReadFileBytes(total);
+  EXPECT_EQ(lines.size(), got.size());
+  EXPECT_TRUE(got == lines) << end(got);
+
+  ASSERT_EQ(0, unlink(tree.Path("disk/filler").c_str()));
+  run = RunIn(tree, arguments);
+  EXPECT_EQ(0, run.status);
+  got = ReadFileBytes(total);
+  EXPECT_TRUE(got == lines + "123456\r\n") << got.size() << " bytes, ending " << end(got);
 }
 
 // A drive-relative folder ("a:sub", which on Linux is an ordinary name) is made the current

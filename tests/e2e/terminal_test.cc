@@ -1,5 +1,6 @@
 // The program in a real terminal (tmux, LANG=C.UTF-8): UTF-8 on the screen, code page 932 in
-// pipes and files, and the progress line of a long scan, which only the terminal ever sees.
+// pipes and files, and the progress line of a long scan, which only the terminal ever sees, and
+// only while the run is in the foreground and going on.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +47,11 @@ bool HasLines(const std::string& screen, const std::vector<std::string>& wanted)
 
 bool IsProgressLine(std::string_view line) {
   return line.rfind("フォルダ ", 0) == 0 && line.find("  ファイル ") != std::string_view::npos;
+}
+
+bool HasProgressLine(const std::string& screen) {
+  const std::vector<std::string> lines = TextLines(screen);
+  return std::any_of(lines.begin(), lines.end(), IsProgressLine);
 }
 
 // Skips unless the Linux program, tmux and the C.UTF-8 locale are all here; then opens a pane.
@@ -188,6 +194,40 @@ TEST_F(LongScanTest, ProgressShowsThenGivesWayToTheChart) {
   // The chart's first line stands alone where the progress line was.
   EXPECT_TRUE(HasLine(history, tree_->Path("top"))) << history;
   EXPECT_TRUE(HasLine(history, LastLinkLine()));
+}
+
+// Ctrl-C while the line is shown: the line is erased and the signal still ends the run (130).
+// The shell's own trap keeps it from dropping the rest of the command line. The walk here is
+// four times as long as the others, so that a busy moment of the machine cannot end it before
+// its line is seen; the interrupt cuts it short anyway.
+TEST_F(LongScanTest, InterruptErasesTheProgressLine) {
+  ASSERT_TRUE(tree_->MakeFolder("long"));
+  for (int i = 0; i < 4 * links_; ++i) {
+    (void)!symlink("../data", tree_->Path("long/link" + std::to_string(i)).c_str());
+  }
+  ASSERT_TRUE(session_->Run("trap : INT", kTimeoutSeconds));
+  bool interrupted = false;
+  auto watch = [&](const std::string& screen) {
+    if (interrupted || !HasProgressLine(screen)) return;
+    session_->SendKeys("C-c");
+    interrupted = true;
+  };
+  ASSERT_TRUE(session_->Run(Program() + " " + Quoted(tree_->Path("long")) + "; echo status $?",
+                            kTimeoutSeconds, watch));
+  ASSERT_TRUE(interrupted) << "no progress line to interrupt";
+  const std::string history = session_->History();
+  EXPECT_FALSE(HasProgressLine(history)) << history;
+  EXPECT_TRUE(HasLine(history, "status 130")) << history;
+}
+
+// The shell puts a job started with "&" in a process group of its own, not the terminal's.
+TEST_F(LongScanTest, ARunInTheBackgroundDrawsNoProgressLine) {
+  bool saw_progress = false;
+  auto watch = [&](const std::string& screen) { saw_progress |= HasProgressLine(screen); };
+  ASSERT_TRUE(session_->Run(Program() + " " + Quoted(tree_->Path("top")) + " >/dev/null & wait",
+                            kTimeoutSeconds, watch));
+  EXPECT_FALSE(saw_progress);
+  EXPECT_FALSE(HasProgressLine(session_->History()));
 }
 
 TEST_F(LongScanTest, StandardErrorToAFileStaysEmpty) {

@@ -173,6 +173,8 @@ bool TmuxSession::Run(std::string_view command_line, int timeout_seconds,
   return false;
 }
 
+void TmuxSession::SendKeys(const std::string& keys) { Tmux({"send-keys", "-t", kSession, keys}); }
+
 std::string TmuxSession::Screen() { return Tmux({"capture-pane", "-p", "-t", kSession}); }
 
 std::string TmuxSession::History() {

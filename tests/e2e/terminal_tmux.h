@@ -29,6 +29,9 @@ class TmuxSession {
   bool Run(std::string_view command_line, int timeout_seconds,
            const std::function<void(const std::string&)>& watch = nullptr);
 
+  // Presses `keys`, named as tmux names them ("C-c"), at once; for a `watch` to use.
+  void SendKeys(const std::string& keys);
+
   // The visible screen, one line of text per row, trailing blanks dropped.
   std::string Screen();
   // Every line the pane has shown, scrolled-off ones included.

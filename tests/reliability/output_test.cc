@@ -2,6 +2,7 @@
 // non-blocking pipe that fills; the total file on /dev/full, read-only, a folder, a FIFO without
 // a reader, a dangling link; fifty runs appending at once. Never a hang or a word on standard
 // error, always status 0, and the total file gets exactly one whole line per run or nothing.
+// Memory running out is the one exception: one line on standard error, status 2.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -182,6 +183,30 @@ TEST_F(Output, FiftyRunsAppendingAtOnceLeaveFiftyWholeLines) {
   std::string expected;
   for (int i = 0; i < kConcurrentRuns; ++i) expected += total_line_;
   EXPECT_EQ(expected, ReadFileBytes(Out("t")));
+}
+
+// An address space of 32 MiB, where a run of a million entries needs about 80: the run stops
+// with one line on standard error and status 2, and the total file keeps what it held.
+TEST_F(Output, MemoryRunningOutIsOneLineOnStandardError) {
+  for (int i = 0; i < 5000; ++i) ASSERT_TRUE(tree_.MakeFile("wide/f" + std::to_string(i)));
+  ASSERT_TRUE(tree_.MakeFolder("many"));
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_EQ(0, symlink("../wide", tree_.Path("many/l" + std::to_string(i)).c_str()));
+  }
+  const std::string limited = "prlimit --as=33554432 \"$Q\" ";
+  // An ordinary run must fit the limit; a sanitizer build, which reserves terabytes, does not.
+  const ShellRun fits = RunShell(limited + ShellWord(tree_.Path("data")) + " /F >/dev/null");
+  if (fits.status != 0) GTEST_SKIP() << "an ordinary run does not fit in 32 MiB: " << fits.err;
+  const ShellRun run = RunShell("printf '1\\r\\n' >" + ShellWord(Out("t")) + "; " + limited +
+                                ShellWord(tree_.Path("many")) +
+                                " /F /OutputTotal+=" + ShellWord(Out("t")) + " >/dev/null");
+  EXPECT_EQ(2, run.status);
+  // "メモリが不足しています" in code page 932.
+  EXPECT_EQ(
+      "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2"
+      "\x82\xDC\x82\xB7\r\n",
+      run.err);
+  EXPECT_EQ("1\r\n", ReadFileBytes(Out("t")));
 }
 
 }  // namespace

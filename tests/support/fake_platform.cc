@@ -210,6 +210,8 @@ void FakePlatform::GetDateTimeSeparators(std::string& date, std::string& time) {
   time = time_separator;
 }
 
+void FakePlatform::WriteErrorLine(std::string_view line) { error_output.append(line); }
+
 void FakePlatform::WriteLine(std::string_view line) { output.append(line); }
 
 void FakePlatform::AppendTotalFile(const char* name, std::string_view line) {

@@ -37,6 +37,7 @@ class FakePlatform : public Platform {
 
   // What the program did.
   std::string output;                                  // every byte written
+  std::string error_output;                            // every byte written to standard error
   std::map<std::string, std::string> total_files;      // name -> bytes appended
   int info_reads = 0;                                  // entries whose info was read
   int listings = 0;                                    // folders listed
@@ -58,6 +59,7 @@ class FakePlatform : public Platform {
   std::unique_ptr<FolderWalker> NewFolderWalker() override;
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override;
   void GetDateTimeSeparators(std::string& date, std::string& time) override;
+  void WriteErrorLine(std::string_view line) override;
   void WriteLine(std::string_view line) override;
   void AppendTotalFile(const char* name, std::string_view line) override;
 

@@ -20,6 +20,17 @@ TEST(IsUtf8CodesetName, KnowsTheSpellingsOfUtf8) {
   EXPECT_FALSE(IsUtf8CodesetName(""));
 }
 
+TEST(IsUtf8LocaleName, ReadsTheCharsetBetweenTheDotAndTheModifier) {
+  EXPECT_TRUE(IsUtf8LocaleName("ja_JP.UTF-8"));
+  EXPECT_TRUE(IsUtf8LocaleName("en_US.utf8"));
+  EXPECT_TRUE(IsUtf8LocaleName("de_DE.Utf-8@euro"));
+  EXPECT_FALSE(IsUtf8LocaleName("ja_JP.eucJP"));
+  EXPECT_FALSE(IsUtf8LocaleName("ja_JP"));
+  EXPECT_FALSE(IsUtf8LocaleName("ja_JP@utf8"));
+  EXPECT_FALSE(IsUtf8LocaleName("C"));
+  EXPECT_FALSE(IsUtf8LocaleName(""));
+}
+
 // Sets one environment variable for the life of the object.
 class ScopedEnv {
  public:
@@ -50,6 +61,15 @@ TEST(IsUtf8Locale, ReadsTheUsersCharset) {
   }
   {
     ScopedEnv all("LC_ALL", "C");
+    EXPECT_FALSE(IsUtf8Locale());
+  }
+  // Not installed: judged by the name.
+  {
+    ScopedEnv all("LC_ALL", "qq_QQ.utf8");
+    EXPECT_TRUE(IsUtf8Locale());
+  }
+  {
+    ScopedEnv all("LC_ALL", "qq_QQ.ISO-8859-1");
     EXPECT_FALSE(IsUtf8Locale());
   }
 }
