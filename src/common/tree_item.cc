@@ -59,19 +59,15 @@ TreeItem* TreeStore::NewItem(int32_t level) {
 }
 
 const char* TreeStore::SaveText(std::string_view text) {
-  char* copy = static_cast<char*>(Allocate(texts_, text.size() + 1, 1));
+  char* copy = static_cast<char*>(Allocate(texts_, text.size(), 1));
   if (!text.empty()) std::memcpy(copy, text.data(), text.size());
-  copy[text.size()] = 0;
   return copy;
 }
 
 const char* TreeStore::SaveTextPair(std::string_view first, std::string_view second) {
-  char* copy = static_cast<char*>(Allocate(texts_, first.size() + second.size() + 2, 1));
+  char* copy = static_cast<char*>(Allocate(texts_, first.size() + second.size(), 1));
   if (!first.empty()) std::memcpy(copy, first.data(), first.size());
-  copy[first.size()] = 0;
-  char* after = copy + first.size() + 1;
-  if (!second.empty()) std::memcpy(after, second.data(), second.size());
-  after[second.size()] = 0;
+  if (!second.empty()) std::memcpy(copy + first.size(), second.data(), second.size());
   return copy;
 }
 

@@ -42,7 +42,7 @@ struct TreeItem {
   TreeItem* NextSibling = nullptr;
   // The texts are byte strings (code page 932) kept by the tree's store, not by the entry.
   // NameKey is Name lower-cased (same length): Name itself when lower-casing changes nothing,
-  // else the text that follows Name and its zero in the store. ExtKey is the tail of NameKey
+  // else the text that follows Name in the store. ExtKey is the tail of NameKey
   // from ExtKeyStart.
   const char* NameBytes = "";
   FileTime WriteTime;
@@ -74,7 +74,7 @@ struct TreeItem {
   }
 
  private:
-  const char* KeyBytes() const { return IsKeyAfterName ? NameBytes + NameLength + 1 : NameBytes; }
+  const char* KeyBytes() const { return IsKeyAfterName ? NameBytes + NameLength : NameBytes; }
 };
 
 // Appends `child` at the end of `parent`'s children; the parent's tree owns it from then on.
@@ -97,9 +97,10 @@ class TreeStore {
 
   // Constructs an entry at `level` with the next sequence number.
   TreeItem* NewItem(int32_t level);
-  // Keeps a copy of `text` for as long as the store lives; the copy is followed by a zero.
+  // Keeps a copy of `text` for as long as the store lives. No zero follows it: texts are read
+  // with their lengths, and a million names spare a megabyte of zeros.
   const char* SaveText(std::string_view text);
-  // Keeps `first`, a zero, `second` and a zero one after the other; returns the first copy.
+  // Keeps `first` and `second` one after the other; returns the first copy.
   const char* SaveTextPair(std::string_view first, std::string_view second);
   // Frees every entry and text.
   void Clear();

@@ -19,7 +19,7 @@ namespace {
 
 constexpr size_t kBlockSize = 64 * 1024;
 // A listing that grew past this many bytes gives its storage back when its folder is left.
-constexpr size_t kKeptCapacity = 64 * 1024;
+constexpr size_t kKeptCapacity = 16 * 1024;
 
 // The kernel's record (struct linux_dirent64): 64-bit inode and offset, then these fields.
 constexpr size_t kRecordLengthAt = 16;  // d_reclen, 16 bits

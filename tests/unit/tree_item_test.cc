@@ -66,7 +66,7 @@ TEST(TreeItem, KeyThatDiffersFollowsTheName) {
   EXPECT_EQ("NOTES.TXT", item.Name());
   EXPECT_EQ("notes.txt", item.NameKey());
   EXPECT_EQ(".txt", item.ExtKey());
-  EXPECT_EQ(item.Name().data() + 10, item.NameKey().data());
+  EXPECT_EQ(item.Name().data() + 9, item.NameKey().data());
 }
 
 TEST(TreeItem, AppendAfterTheLastChildKeepsOrder) {
