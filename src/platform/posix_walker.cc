@@ -22,6 +22,9 @@ constexpr size_t kMostOpen = 128;
 // No real path is this deep; the bound only guards against a file system whose ".." never ends.
 constexpr size_t kMostOuterFolders = 4096;
 
+// Where a descriptor may be given back from any level: none is in use as a base.
+constexpr size_t kKeepNone = SIZE_MAX;
+
 const std::vector<FolderEntry> kNoEntries;
 
 }  // namespace
@@ -43,7 +46,7 @@ PosixFolderWalker::PosixFolderWalker(TextConverter& converter, NativePathBook& p
                                      ProgressLine* progress)
     : paths_(paths),
       reader_(converter, utc_offset_seconds),
-      max_open_(std::max<size_t>(max_open, 2)),  // the root's and the current folder's
+      max_open_(std::max<size_t>(max_open, 2)),  // a parent's and its child's
       progress_(progress) {
   if (progress_ != nullptr) progress_->Begin(MonotonicMilliseconds());
 }
@@ -54,16 +57,26 @@ PosixFolderWalker::~PosixFolderWalker() {
 
 bool PosixFolderWalker::EnterRoot(std::string_view path) {
   while (depth_ > 0) LeaveFolder();
-  const std::string native = paths_.NativePath(path);
-  if (native.empty()) return false;
-  int fd;
-  do {
-    fd = open(native.c_str(), kFolderOpenFlags);
-  } while (fd < 0 && errno == EINTR);
+  root_native_ = paths_.NativePath(path);
+  if (root_native_.empty()) return false;
+  const int fd = OpenRoot(kKeepNone);
   if (fd < 0) return false;
   if (progress_ != nullptr) root_shown_ = path;
-  RecordOuterFolders(fd);
-  return PushLevel(fd, 0, false, nullptr);
+  outer_.clear();
+  linked_.clear();
+  if (!PushLevel(fd, 0, false, nullptr)) return false;
+  RecordOuterFolders();
+  return true;
+}
+
+int PosixFolderWalker::OpenRoot(size_t keep_depth) {
+  for (;;) {
+    const int fd = open(root_native_.c_str(), kFolderOpenFlags);
+    if (fd >= 0) return fd;
+    if (errno == EINTR) continue;
+    if ((errno == EMFILE || errno == ENFILE) && CloseShallowest(keep_depth)) continue;
+    return -1;
+  }
 }
 
 bool PosixFolderWalker::EnterSubfolder(size_t index) {
@@ -151,19 +164,17 @@ bool PosixFolderWalker::IsLinkEntry(const Level& level, size_t index) const {
 }
 
 // Remembers every folder above the charted one, up to "/": a link to one of them would chart
-// the charted folder again inside itself. O_PATH needs no read permission on the way up.
-void PosixFolderWalker::RecordOuterFolders(int root_fd) {
-  outer_.clear();
-  linked_.clear();
-  FolderId below;
-  if (!ReadId(root_fd, below)) return;
-  int fd = openat(root_fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+// the charted folder again inside itself. O_PATH needs no read permission on the way up. Two
+// descriptors are held at most; the root's is given back if the process has no other.
+void PosixFolderWalker::RecordOuterFolders() {
+  FolderId below = levels_[0]->id;
+  int fd = OpenChild(levels_[0]->fd, "..", 0, O_PATH);
   for (size_t count = 0; fd >= 0 && count < kMostOuterFolders; ++count) {
     FolderId id;
     if (!ReadId(fd, id) || id == below) break;  // "/" is its own parent
     outer_.insert(id);
     below = id;
-    const int parent = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int parent = OpenChild(fd, "..", kKeepNone, O_PATH);
     close(fd);
     fd = parent;
   }
@@ -171,26 +182,32 @@ void PosixFolderWalker::RecordOuterFolders(int root_fd) {
 }
 
 // Gives the folder at `depth` its descriptor back, opening the remembered names one by one from
-// the nearest ancestor that still has one (the root always has). Each folder opened on the way
-// keeps its descriptor, so the walk back up finds the deepest ones open.
+// the nearest ancestor that still has one, or from the root opened again by its path. Each
+// folder opened on the way keeps its descriptor, so the walk back up finds the deepest ones open.
 bool PosixFolderWalker::EnsureOpen(size_t depth) {
   if (levels_[depth]->fd >= 0) return true;
   size_t base = depth;
   while (base > 0 && levels_[base]->fd < 0) --base;
-  if (levels_[base]->fd < 0) return false;
+  if (levels_[base]->fd < 0 && !ReopenLevel(0, OpenRoot(0))) return false;
   for (size_t next = base + 1; next <= depth; ++next) {
     const Level& parent = *levels_[next - 1];
-    const Level& level = *levels_[next];
-    const int fd = OpenChild(parent.fd, parent.listing.NativeName(level.index_in_parent), next - 1);
-    if (fd < 0) return false;
-    FolderId id;
-    if (!ReadId(fd, id) || !(id == level.id)) {
-      close(fd);  // renamed or replaced since it was entered: that folder is gone for the walk
-      return false;
-    }
-    SetFd(next, fd);
-    TrimDescriptors(next);
+    const char* name = parent.listing.NativeName(levels_[next]->index_in_parent);
+    if (!ReopenLevel(next, OpenChild(parent.fd, name, next - 1))) return false;
   }
+  return true;
+}
+
+// Hands `fd`, opened anew, to the level at `depth` if it is still the folder entered there. A
+// folder renamed or replaced since it was entered is gone for the walk.
+bool PosixFolderWalker::ReopenLevel(size_t depth, int fd) {
+  if (fd < 0) return false;
+  FolderId id;
+  if (!ReadId(fd, id) || !(id == levels_[depth]->id)) {
+    close(fd);
+    return false;
+  }
+  SetFd(depth, fd);
+  TrimDescriptors(depth);
   return true;
 }
 
@@ -223,7 +240,8 @@ int PosixFolderWalker::OpenChild(int parent_fd, const char* name, size_t keep_de
 }
 
 // Closes the descriptor of the shallowest folder below the root that holds one, except the one
-// at `keep_depth`. False when there is none to close.
+// at `keep_depth`; the root's only when no other is left, as it is the base of every reopening.
+// False when there is none to close.
 bool PosixFolderWalker::CloseShallowest(size_t keep_depth) {
   size_t depth = lowest_maybe_open_;
   while (depth < depth_ && levels_[depth]->fd < 0) ++depth;
@@ -235,7 +253,9 @@ bool PosixFolderWalker::CloseShallowest(size_t keep_depth) {
       return true;
     }
   }
-  return false;
+  if (keep_depth == 0 || depth_ == 0 || levels_[0]->fd < 0) return false;
+  CloseFd(0);
+  return true;
 }
 
 // A folder entered on its listing's look is compared with what its descriptor says before the

@@ -118,9 +118,19 @@ TEST(PosixDeepWalk, WalksTenThousandLevels) {
                     300));
 }
 
+// The descriptor limit that leaves exactly `free` descriptor numbers unused.
+rlim_t LimitLeavingFree(int free) {
+  rlim_t limit = 0;
+  for (int unused = 0; unused < free; ++limit) {
+    if (fcntl(static_cast<int>(limit), F_GETFD) == -1) ++unused;
+  }
+  return limit;
+}
+
 // Every level is reached through a link, so a folder's ".." is never the folder above it in the
-// walk, and each closed level must be opened again by names from an open ancestor.
-TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenDescriptors) {
+// walk, and each closed level must be opened again by names from an open ancestor, or from the
+// root opened again by its path when only two descriptors are free.
+TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenOrTwoFreeDescriptors) {
   TempFolder folder;
   constexpr int kDepth = 120;
   for (int i = 0; i <= kDepth; ++i) {
@@ -133,8 +143,12 @@ TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenDescriptors) {
     }
   }
   const std::string root = folder.Path("d0");
-  EXPECT_EQ("", RunInChild([&]() -> std::string {
-              if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
+  for (const bool two_free : {false, true}) {
+    SCOPED_TRACE(two_free ? "two free descriptors" : "16 descriptors");
+    EXPECT_EQ("", RunInChild([&]() -> std::string {
+              if (!LimitDescriptors(two_free ? LimitLeavingFree(2) : 16)) {
+                return "cannot lower RLIMIT_NOFILE";
+              }
               std::unique_ptr<Platform> platform = NewSystemPlatform();
               std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
               // "next" sorts before "z" and after "f": the chain's names are f, next, z.
@@ -156,6 +170,7 @@ TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenDescriptors) {
               }
               return "";
             }));
+  }
 }
 
 TEST(PosixDeepWalk, ALinkLoopEndsTheWalk) {
