@@ -3,8 +3,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +26,36 @@ constexpr size_t kMostOuterFolders = 4096;
 
 // Where a descriptor may be given back from any level: none is in use as a base.
 constexpr size_t kKeepNone = SIZE_MAX;
+
+// Kernel file systems whose magic numbers not every <linux/magic.h> names; values as the kernel
+// defines them in the file systems' own sources.
+#ifndef CONFIGFS_MAGIC
+#define CONFIGFS_MAGIC 0x62656570
+#endif
+#ifndef FUSECTL_SUPER_MAGIC
+#define FUSECTL_SUPER_MAGIC 0x65735543
+#endif
+#ifndef MQUEUE_MAGIC
+#define MQUEUE_MAGIC 0x19800202
+#endif
+
+// File systems whose files the kernel makes up as they are read: not on a disk, sizes invented
+// (a /proc/kcore of 128 TB), and full of links back into the whole machine. tmpfs and devtmpfs
+// hold real files in memory and are not among them.
+constexpr uint32_t kKernelFileSystems[] = {
+    PROC_SUPER_MAGIC,   SYSFS_MAGIC,      CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
+    DEVPTS_SUPER_MAGIC, DEBUGFS_MAGIC,    TRACEFS_MAGIC,      SECURITYFS_MAGIC,
+    PSTOREFS_MAGIC,     BPF_FS_MAGIC,     CONFIGFS_MAGIC,     FUSECTL_SUPER_MAGIC,
+    MQUEUE_MAGIC,       BINFMTFS_MAGIC,
+};
+
+bool IsOnKernelFileSystem(int fd) {
+  struct statfs status {};
+  if (fstatfs(fd, &status) != 0) return false;
+  const uint32_t type = static_cast<uint32_t>(status.f_type);
+  return std::find(std::begin(kKernelFileSystems), std::end(kKernelFileSystems), type) !=
+         std::end(kKernelFileSystems);
+}
 
 const std::vector<FolderEntry> kNoEntries;
 
@@ -86,14 +118,17 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   // Only an entry listed as a folder is opened; anything else cannot be entered anyway.
   if (index >= level.listing.Size() || !level.listing.Entries()[index].IsFolder) return false;
   if (!EnsureOpen(depth)) return false;
+  const bool through_link = IsLinkEntry(level, index);
+  if (IsKeptOutByRules(rules_, through_link, false)) return false;  // not even opened
   // A folder the listing has already looked at (with sizes and times) is known by that look;
-  // O_NOFOLLOW then makes sure no link has taken its place since.
+  // O_NOFOLLOW then makes sure no link has taken its place since, as it does where links are
+  // not followed.
   FolderId known{};
   const bool is_known = level.listing.FolderStatId(index, known.device, known.inode);
-  const int fd =
-      OpenChild(level.fd, level.listing.NativeName(index), depth, is_known ? O_NOFOLLOW : 0);
+  const int no_follow = is_known || !rules_.FollowLinks ? O_NOFOLLOW : 0;
+  const int fd = OpenChild(level.fd, level.listing.NativeName(index), depth, no_follow);
   if (fd < 0) return false;
-  return PushLevel(fd, index, IsLinkEntry(level, index), is_known ? &known : nullptr);
+  return PushLevel(fd, index, through_link, is_known ? &known : nullptr);
 }
 
 bool PosixFolderWalker::ListFolder(bool with_info) {
@@ -103,7 +138,7 @@ bool PosixFolderWalker::ListFolder(bool with_info) {
   level.listing.Clear();
   if (!EnsureOpen(depth)) return false;
   const bool listed =
-      reader_.Read(level.fd, level.fd_was_read, with_info, files_wanted_, level.listing);
+      reader_.Read(level.fd, level.fd_was_read, with_info, rules_.FilesWanted, level.listing);
   level.fd_was_read = true;
   if (progress_ != nullptr) ReportProgress(level.listing);
   return listed;
@@ -128,7 +163,7 @@ bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent, bool through_l
                                   const FolderId* known_id) {
   FolderId id = known_id != nullptr ? *known_id : FolderId{};
   if ((known_id == nullptr && !ReadId(fd, id)) || IsRefused(id, through_link) ||
-      !entered_.insert(id).second) {
+      IsKeptOut(id, fd, through_link) || !entered_.insert(id).second) {
     close(fd);
     return false;
   }
@@ -153,6 +188,16 @@ bool PosixFolderWalker::IsRefused(const FolderId& id, bool through_link) const {
   if (outer_.count(id)) return true;
   const bool parent_below_link = depth_ > 0 && levels_[depth_ - 1]->below_link;
   return through_link && parent_below_link && linked_.count(id) != 0;
+}
+
+// A folder on its parent's device is on its file system; only a change of device costs the
+// fstatfs that tells a kernel file system. The charted folder itself is never kept out.
+bool PosixFolderWalker::IsKeptOut(const FolderId& id, int fd, bool through_link) const {
+  if (depth_ == 0) return false;
+  const bool other_device = id.device != levels_[depth_ - 1]->id.device;
+  const bool other_file_system = id.device != levels_[0]->id.device;
+  return IsKeptOutByRules(rules_, through_link, other_file_system) ||
+         (other_device && IsOnKernelFileSystem(fd));
 }
 
 bool PosixFolderWalker::IsLinkEntry(const Level& level, size_t index) const {

@@ -19,6 +19,11 @@
 // but not entered (either would repeat the chart inside itself). Below a link, a further link
 // leads only to a folder that no link has led the walk into yet, so that webs of links such as
 // /sys, where the paths multiply at every level, are walked in bounded time.
+//
+// Kernel file systems: below the charted folder, a folder on another device than its parent that
+// is the root of a kernel file system (proc, sysfs, cgroup and the like, told by fstatfs) is
+// shown but not entered: its files are not on a disk and their sizes are made up. The walk rules
+// (WalkRules) keep out links and other file systems on request, after the same device test.
 #pragma once
 
 #include <sys/types.h>
@@ -51,7 +56,7 @@ class PosixFolderWalker : public FolderWalker {
   bool EnterRoot(std::string_view path) override;
   bool EnterSubfolder(size_t index) override;
   bool ListFolder(bool with_info) override;
-  void SetFilesWanted(bool wanted) override { files_wanted_ = wanted; }
+  void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
   const std::vector<FolderEntry>& Entries() const override;
   void LeaveFolder() override;
 
@@ -82,6 +87,7 @@ class PosixFolderWalker : public FolderWalker {
   int OpenRoot(size_t keep_depth);
   bool PushLevel(int fd, size_t index_in_parent, bool through_link, const FolderId* known_id);
   bool IsRefused(const FolderId& id, bool through_link) const;
+  bool IsKeptOut(const FolderId& id, int fd, bool through_link) const;
   bool IsLinkEntry(const Level& level, size_t index) const;
   void RecordOuterFolders();
   bool EnsureOpen(size_t depth);
@@ -109,7 +115,7 @@ class PosixFolderWalker : public FolderWalker {
   std::unordered_set<FolderId, FolderIdHash> outer_;   // the charted folder's own ancestors
   std::unordered_set<FolderId, FolderIdHash> linked_;  // every folder entered below a link
   ProgressLine* const progress_;
-  bool files_wanted_ = true;
+  WalkRules rules_;
   std::string root_native_;  // the charted folder's path as the system takes it, for reopening
   std::string root_shown_;   // the root as the command line gave it, for the progress line
 };
