@@ -54,7 +54,8 @@ class FolderWalker {
 
   // Enters subfolder `index` of the current folder's listing. False when it cannot be opened,
   // when it is the same folder as one of the entered ones (a link loop), or when the walk rules
-  // or the platform keep it out; nothing is entered then, and the scan shows it empty.
+  // or the platform keep it out (on Linux, a kernel file system such as /proc); nothing is
+  // entered then, and the scan shows it empty.
   virtual bool EnterSubfolder(size_t index) = 0;
 
   // Reads the current folder's entries in enumeration order; with `with_info` each entry's

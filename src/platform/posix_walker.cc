@@ -43,9 +43,9 @@ constexpr size_t kKeepNone = SIZE_MAX;
 // (a /proc/kcore of 128 TB), and full of links back into the whole machine. tmpfs and devtmpfs
 // hold real files in memory and are not among them.
 constexpr uint32_t kKernelFileSystems[] = {
-    PROC_SUPER_MAGIC,   SYSFS_MAGIC,      CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
-    DEVPTS_SUPER_MAGIC, DEBUGFS_MAGIC,    TRACEFS_MAGIC,      SECURITYFS_MAGIC,
-    PSTOREFS_MAGIC,     BPF_FS_MAGIC,     CONFIGFS_MAGIC,     FUSECTL_SUPER_MAGIC,
+    PROC_SUPER_MAGIC,   SYSFS_MAGIC,    CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
+    DEVPTS_SUPER_MAGIC, DEBUGFS_MAGIC,  TRACEFS_MAGIC,      SECURITYFS_MAGIC,
+    PSTOREFS_MAGIC,     BPF_FS_MAGIC,   CONFIGFS_MAGIC,     FUSECTL_SUPER_MAGIC,
     MQUEUE_MAGIC,       BINFMTFS_MAGIC,
 };
 
@@ -118,13 +118,14 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   // Only an entry listed as a folder is opened; anything else cannot be entered anyway.
   if (index >= level.listing.Size() || !level.listing.Entries()[index].IsFolder) return false;
   if (!EnsureOpen(depth)) return false;
-  const bool through_link = IsLinkEntry(level, index);
-  if (IsKeptOutByRules(rules_, through_link, false)) return false;  // not even opened
   // A folder the listing has already looked at (with sizes and times) is known by that look;
   // O_NOFOLLOW then makes sure no link has taken its place since, as it does where links are
-  // not followed.
+  // not followed. What the rules keep out is not even opened where the listing tells it.
   FolderId known{};
   const bool is_known = level.listing.FolderStatId(index, known.device, known.inode);
+  const bool through_link = IsLinkEntry(level, index);
+  const bool known_elsewhere = is_known && known.device != levels_[0]->id.device;
+  if (IsKeptOutByRules(rules_, through_link, known_elsewhere)) return false;
   const int no_follow = is_known || !rules_.FollowLinks ? O_NOFOLLOW : 0;
   const int fd = OpenChild(level.fd, level.listing.NativeName(index), depth, no_follow);
   if (fd < 0) return false;

@@ -127,6 +127,30 @@ rlim_t LimitLeavingFree(int free) {
   return limit;
 }
 
+// Walks a chain of `depth` levels whose "next" links each lead to the following one: down the
+// links, then back up, entering "z" at every level.
+std::string WalkLinkChain(const std::string& root, int depth) {
+  std::unique_ptr<Platform> platform = NewSystemPlatform();
+  std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
+  // "next" sorts before "z" and after "f": the chain's names are f, next, z.
+  if (!walker->EnterRoot(root) || !walker->ListFolder(false)) return "root not listed";
+  for (int level = 0; level < depth; ++level) {
+    if (EntryNames(*walker) != Names{"f", "next", "z"}) return "level " + std::to_string(level);
+    if (!walker->EnterSubfolder(1) || !walker->ListFolder(false)) {
+      return "cannot go below level " + std::to_string(level);
+    }
+  }
+  for (int level = depth; level >= 0; --level) {
+    const long z = FindEntry(*walker, "z");
+    if (z < 0 || !walker->EnterSubfolder(static_cast<size_t>(z))) {
+      return "cannot enter z at level " + std::to_string(level);
+    }
+    walker->LeaveFolder();
+    if (level > 0) walker->LeaveFolder();
+  }
+  return "";
+}
+
 // Every level is reached through a link, so a folder's ".." is never the folder above it in the
 // walk, and each closed level must be opened again by names from an open ancestor, or from the
 // root opened again by its path when only two descriptors are free.
@@ -146,30 +170,11 @@ TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenOrTwoFreeDescriptors) {
   for (const bool two_free : {false, true}) {
     SCOPED_TRACE(two_free ? "two free descriptors" : "16 descriptors");
     EXPECT_EQ("", RunInChild([&]() -> std::string {
-              if (!LimitDescriptors(two_free ? LimitLeavingFree(2) : 16)) {
-                return "cannot lower RLIMIT_NOFILE";
-              }
-              std::unique_ptr<Platform> platform = NewSystemPlatform();
-              std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
-              // "next" sorts before "z" and after "f": the chain's names are f, next, z.
-              if (!walker->EnterRoot(root) || !walker->ListFolder(false)) return "root not listed";
-              for (int level = 0; level < kDepth; ++level) {
-                if (EntryNames(*walker) != Names{"f", "next", "z"})
-                  return "level " + std::to_string(level);
-                if (!walker->EnterSubfolder(1) || !walker->ListFolder(false)) {
-                  return "cannot go below level " + std::to_string(level);
+                if (!LimitDescriptors(two_free ? LimitLeavingFree(2) : 16)) {
+                  return "cannot lower RLIMIT_NOFILE";
                 }
-              }
-              for (int level = kDepth; level >= 0; --level) {
-                const long z = FindEntry(*walker, "z");
-                if (z < 0 || !walker->EnterSubfolder(static_cast<size_t>(z))) {
-                  return "cannot enter z at level " + std::to_string(level);
-                }
-                walker->LeaveFolder();
-                if (level > 0) walker->LeaveFolder();
-              }
-              return "";
-            }));
+                return WalkLinkChain(root, kDepth);
+              }));
   }
 }
 
