@@ -24,7 +24,7 @@ struct RunSettings {
   std::string working_directory;       // empty: the test's own
   std::vector<std::string> extra_env;  // "NAME=value", added to (or replacing in) the test's own
   int timeout_seconds = 120;
-  std::vector<std::string> wrapper;  // a command that runs the program, its words put in front
+  std::vector<std::string> wrapper = {};  // a command that runs the program, its words put in front
 };
 
 // Runs the program with `arguments` (element 0, the program's name, is added). No shell is
