@@ -30,6 +30,9 @@ struct AppOptions {
   char TotalFileName[kPathBufferSize] = {};
   char RootPath[kPathBufferSize] = {};
   int32_t SortKey = NoSort;
+  // How the walk treats links to folders and folders on other file systems.
+  bool FollowLinks = true;     // "/Links+": a folder reached through a link is entered
+  bool OneFileSystem = false;  // "/OneFileSystem+": only the charted folder's file system
   // Valid only after a successful parse.
   bool NeedFileInfo = false;
   bool NeedItemDetails = false;

@@ -49,6 +49,10 @@ constexpr KeywordRow kKeywords[] = {
     {"DESCEND", 24},
     {"VERBOSE+", 25}, {"VERBOSE", 25}, {"V", 25},
     {"VERBOSE-", 26},
+    {"ONEFILESYSTEM+", 27}, {"ONEFILESYSTEM", 27},
+    {"ONEFILESYSTEM-", 28},
+    {"LINKS+", 29}, {"LINKS", 29},
+    {"LINKS-", 30},
 };
 // clang-format on
 
@@ -110,6 +114,10 @@ int PerformAction(Platform& platform, int action, const char* argument, size_t l
     case 24: o.Ascending = false; break;
     case 25: o.ShowVersion = true; break;
     case 26: o.ShowVersion = false; break;
+    case 27: o.OneFileSystem = true; break;
+    case 28: o.OneFileSystem = false; break;
+    case 29: o.FollowLinks = true; break;
+    case 30: o.FollowLinks = false; break;
     default:
       WriteFixedLine(platform, kInvalidOptionMessage, argument);
       return -1;

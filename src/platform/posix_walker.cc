@@ -3,8 +3,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +23,39 @@ constexpr size_t kFewestOpen = 4;
 constexpr size_t kMostOpen = 128;
 // No real path is this deep; the bound only guards against a file system whose ".." never ends.
 constexpr size_t kMostOuterFolders = 4096;
+
+// Where a descriptor may be given back from any level: none is in use as a base.
+constexpr size_t kKeepNone = SIZE_MAX;
+
+// Kernel file systems whose magic numbers not every <linux/magic.h> names; values as the kernel
+// defines them in the file systems' own sources.
+#ifndef CONFIGFS_MAGIC
+#define CONFIGFS_MAGIC 0x62656570
+#endif
+#ifndef FUSECTL_SUPER_MAGIC
+#define FUSECTL_SUPER_MAGIC 0x65735543
+#endif
+#ifndef MQUEUE_MAGIC
+#define MQUEUE_MAGIC 0x19800202
+#endif
+
+// File systems whose files the kernel makes up as they are read: not on a disk, sizes invented
+// (a /proc/kcore of 128 TB), and full of links back into the whole machine. tmpfs and devtmpfs
+// hold real files in memory and are not among them.
+constexpr uint32_t kKernelFileSystems[] = {
+    PROC_SUPER_MAGIC,   SYSFS_MAGIC,    CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
+    DEVPTS_SUPER_MAGIC, DEBUGFS_MAGIC,  TRACEFS_MAGIC,      SECURITYFS_MAGIC,
+    PSTOREFS_MAGIC,     BPF_FS_MAGIC,   CONFIGFS_MAGIC,     FUSECTL_SUPER_MAGIC,
+    MQUEUE_MAGIC,       BINFMTFS_MAGIC,
+};
+
+bool IsOnKernelFileSystem(int fd) {
+  struct statfs status {};
+  if (fstatfs(fd, &status) != 0) return false;
+  const uint32_t type = static_cast<uint32_t>(status.f_type);
+  return std::find(std::begin(kKernelFileSystems), std::end(kKernelFileSystems), type) !=
+         std::end(kKernelFileSystems);
+}
 
 const std::vector<FolderEntry> kNoEntries;
 
@@ -43,7 +78,7 @@ PosixFolderWalker::PosixFolderWalker(TextConverter& converter, NativePathBook& p
                                      ProgressLine* progress)
     : paths_(paths),
       reader_(converter, utc_offset_seconds),
-      max_open_(std::max<size_t>(max_open, 2)),  // the root's and the current folder's
+      max_open_(std::max<size_t>(max_open, 2)),  // a parent's and its child's
       progress_(progress) {
   if (progress_ != nullptr) progress_->Begin(MonotonicMilliseconds());
 }
@@ -54,16 +89,26 @@ PosixFolderWalker::~PosixFolderWalker() {
 
 bool PosixFolderWalker::EnterRoot(std::string_view path) {
   while (depth_ > 0) LeaveFolder();
-  const std::string native = paths_.NativePath(path);
-  if (native.empty()) return false;
-  int fd;
-  do {
-    fd = open(native.c_str(), kFolderOpenFlags);
-  } while (fd < 0 && errno == EINTR);
+  root_native_ = paths_.NativePath(path);
+  if (root_native_.empty()) return false;
+  const int fd = OpenRoot(kKeepNone);
   if (fd < 0) return false;
   if (progress_ != nullptr) root_shown_ = path;
-  RecordOuterFolders(fd);
-  return PushLevel(fd, 0, false, nullptr);
+  outer_.clear();
+  linked_.clear();
+  if (!PushLevel(fd, 0, false, nullptr)) return false;
+  RecordOuterFolders();
+  return true;
+}
+
+int PosixFolderWalker::OpenRoot(size_t keep_depth) {
+  for (;;) {
+    const int fd = open(root_native_.c_str(), kFolderOpenFlags);
+    if (fd >= 0) return fd;
+    if (errno == EINTR) continue;
+    if ((errno == EMFILE || errno == ENFILE) && CloseShallowest(keep_depth)) continue;
+    return -1;
+  }
 }
 
 bool PosixFolderWalker::EnterSubfolder(size_t index) {
@@ -74,13 +119,17 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   if (index >= level.listing.Size() || !level.listing.Entries()[index].IsFolder) return false;
   if (!EnsureOpen(depth)) return false;
   // A folder the listing has already looked at (with sizes and times) is known by that look;
-  // O_NOFOLLOW then makes sure no link has taken its place since.
+  // O_NOFOLLOW then makes sure no link has taken its place since, as it does where links are
+  // not followed. What the rules keep out is not even opened where the listing tells it.
   FolderId known{};
   const bool is_known = level.listing.FolderStatId(index, known.device, known.inode);
-  const int fd =
-      OpenChild(level.fd, level.listing.NativeName(index), depth, is_known ? O_NOFOLLOW : 0);
+  const bool through_link = IsLinkEntry(level, index);
+  const bool known_elsewhere = is_known && known.device != levels_[0]->id.device;
+  if (IsKeptOutByRules(rules_, through_link, known_elsewhere)) return false;
+  const int no_follow = is_known || !rules_.FollowLinks ? O_NOFOLLOW : 0;
+  const int fd = OpenChild(level.fd, level.listing.NativeName(index), depth, no_follow);
   if (fd < 0) return false;
-  return PushLevel(fd, index, IsLinkEntry(level, index), is_known ? &known : nullptr);
+  return PushLevel(fd, index, through_link, is_known ? &known : nullptr);
 }
 
 bool PosixFolderWalker::ListFolder(bool with_info) {
@@ -90,7 +139,7 @@ bool PosixFolderWalker::ListFolder(bool with_info) {
   level.listing.Clear();
   if (!EnsureOpen(depth)) return false;
   const bool listed =
-      reader_.Read(level.fd, level.fd_was_read, with_info, files_wanted_, level.listing);
+      reader_.Read(level.fd, level.fd_was_read, with_info, rules_.FilesWanted, level.listing);
   level.fd_was_read = true;
   if (progress_ != nullptr) ReportProgress(level.listing);
   return listed;
@@ -115,7 +164,7 @@ bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent, bool through_l
                                   const FolderId* known_id) {
   FolderId id = known_id != nullptr ? *known_id : FolderId{};
   if ((known_id == nullptr && !ReadId(fd, id)) || IsRefused(id, through_link) ||
-      !entered_.insert(id).second) {
+      IsKeptOut(id, fd, through_link) || !entered_.insert(id).second) {
     close(fd);
     return false;
   }
@@ -142,6 +191,16 @@ bool PosixFolderWalker::IsRefused(const FolderId& id, bool through_link) const {
   return through_link && parent_below_link && linked_.count(id) != 0;
 }
 
+// A folder on its parent's device is on its file system; only a change of device costs the
+// fstatfs that tells a kernel file system. The charted folder itself is never kept out.
+bool PosixFolderWalker::IsKeptOut(const FolderId& id, int fd, bool through_link) const {
+  if (depth_ == 0) return false;
+  const bool other_device = id.device != levels_[depth_ - 1]->id.device;
+  const bool other_file_system = id.device != levels_[0]->id.device;
+  return IsKeptOutByRules(rules_, through_link, other_file_system) ||
+         (other_device && IsOnKernelFileSystem(fd));
+}
+
 bool PosixFolderWalker::IsLinkEntry(const Level& level, size_t index) const {
   const unsigned char type = level.listing.NativeType(index);
   if (type != DT_UNKNOWN) return type == DT_LNK;
@@ -151,19 +210,17 @@ bool PosixFolderWalker::IsLinkEntry(const Level& level, size_t index) const {
 }
 
 // Remembers every folder above the charted one, up to "/": a link to one of them would chart
-// the charted folder again inside itself. O_PATH needs no read permission on the way up.
-void PosixFolderWalker::RecordOuterFolders(int root_fd) {
-  outer_.clear();
-  linked_.clear();
-  FolderId below;
-  if (!ReadId(root_fd, below)) return;
-  int fd = openat(root_fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+// the charted folder again inside itself. O_PATH needs no read permission on the way up. Two
+// descriptors are held at most; the root's is given back if the process has no other.
+void PosixFolderWalker::RecordOuterFolders() {
+  FolderId below = levels_[0]->id;
+  int fd = OpenChild(levels_[0]->fd, "..", 0, O_PATH);
   for (size_t count = 0; fd >= 0 && count < kMostOuterFolders; ++count) {
     FolderId id;
     if (!ReadId(fd, id) || id == below) break;  // "/" is its own parent
     outer_.insert(id);
     below = id;
-    const int parent = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int parent = OpenChild(fd, "..", kKeepNone, O_PATH);
     close(fd);
     fd = parent;
   }
@@ -171,26 +228,32 @@ void PosixFolderWalker::RecordOuterFolders(int root_fd) {
 }
 
 // Gives the folder at `depth` its descriptor back, opening the remembered names one by one from
-// the nearest ancestor that still has one (the root always has). Each folder opened on the way
-// keeps its descriptor, so the walk back up finds the deepest ones open.
+// the nearest ancestor that still has one, or from the root opened again by its path. Each
+// folder opened on the way keeps its descriptor, so the walk back up finds the deepest ones open.
 bool PosixFolderWalker::EnsureOpen(size_t depth) {
   if (levels_[depth]->fd >= 0) return true;
   size_t base = depth;
   while (base > 0 && levels_[base]->fd < 0) --base;
-  if (levels_[base]->fd < 0) return false;
+  if (levels_[base]->fd < 0 && !ReopenLevel(0, OpenRoot(0))) return false;
   for (size_t next = base + 1; next <= depth; ++next) {
     const Level& parent = *levels_[next - 1];
-    const Level& level = *levels_[next];
-    const int fd = OpenChild(parent.fd, parent.listing.NativeName(level.index_in_parent), next - 1);
-    if (fd < 0) return false;
-    FolderId id;
-    if (!ReadId(fd, id) || !(id == level.id)) {
-      close(fd);  // renamed or replaced since it was entered: that folder is gone for the walk
-      return false;
-    }
-    SetFd(next, fd);
-    TrimDescriptors(next);
+    const char* name = parent.listing.NativeName(levels_[next]->index_in_parent);
+    if (!ReopenLevel(next, OpenChild(parent.fd, name, next - 1))) return false;
   }
+  return true;
+}
+
+// Hands `fd`, opened anew, to the level at `depth` if it is still the folder entered there. A
+// folder renamed or replaced since it was entered is gone for the walk.
+bool PosixFolderWalker::ReopenLevel(size_t depth, int fd) {
+  if (fd < 0) return false;
+  FolderId id;
+  if (!ReadId(fd, id) || !(id == levels_[depth]->id)) {
+    close(fd);
+    return false;
+  }
+  SetFd(depth, fd);
+  TrimDescriptors(depth);
   return true;
 }
 
@@ -223,7 +286,8 @@ int PosixFolderWalker::OpenChild(int parent_fd, const char* name, size_t keep_de
 }
 
 // Closes the descriptor of the shallowest folder below the root that holds one, except the one
-// at `keep_depth`. False when there is none to close.
+// at `keep_depth`; the root's only when no other is left, as it is the base of every reopening.
+// False when there is none to close.
 bool PosixFolderWalker::CloseShallowest(size_t keep_depth) {
   size_t depth = lowest_maybe_open_;
   while (depth < depth_ && levels_[depth]->fd < 0) ++depth;
@@ -235,7 +299,9 @@ bool PosixFolderWalker::CloseShallowest(size_t keep_depth) {
       return true;
     }
   }
-  return false;
+  if (keep_depth == 0 || depth_ == 0 || levels_[0]->fd < 0) return false;
+  CloseFd(0);
+  return true;
 }
 
 // A folder entered on its listing's look is compared with what its descriptor says before the

@@ -3,10 +3,13 @@
 //
 // Descriptors: each entered folder is opened relative to its parent (openat), so no path is ever
 // longer than one name. At most `max_open` of them are held at once; past that the shallowest
-// one (never the root's) is closed. A folder whose descriptor was closed gets it back when it is
-// needed again: when its child is left, through the child's ".." if that is the same folder
-// (device and inode), else by opening the remembered names one by one from the nearest open
-// ancestor. Every level keeps its listing, native names included, until it is left.
+// one below the root is closed, and the root's own last, when the process has no other to give
+// back. A folder whose descriptor was closed gets it back when it is needed again: when its child
+// is left, through the child's ".." if that is the same folder (device and inode), else by opening
+// the remembered names one by one from the nearest open ancestor, or from the root reopened by
+// its native path. Every reopening is checked by device and inode. So two free descriptors (a
+// parent's and its child's) are enough for any tree. Every level keeps its listing, native names
+// included, until it is left.
 //
 // Identity: each entered folder is known by device and inode, read from its descriptor, or taken
 // from its parent's listing where that listing read sizes and times (then checked against the
@@ -16,6 +19,11 @@
 // but not entered (either would repeat the chart inside itself). Below a link, a further link
 // leads only to a folder that no link has led the walk into yet, so that webs of links such as
 // /sys, where the paths multiply at every level, are walked in bounded time.
+//
+// Kernel file systems: below the charted folder, a folder on another device than its parent that
+// is the root of a kernel file system (proc, sysfs, cgroup and the like, told by fstatfs) is
+// shown but not entered: its files are not on a disk and their sizes are made up. The walk rules
+// (WalkRules) keep out links and other file systems on request, after the same device test.
 #pragma once
 
 #include <sys/types.h>
@@ -48,7 +56,7 @@ class PosixFolderWalker : public FolderWalker {
   bool EnterRoot(std::string_view path) override;
   bool EnterSubfolder(size_t index) override;
   bool ListFolder(bool with_info) override;
-  void SetFilesWanted(bool wanted) override { files_wanted_ = wanted; }
+  void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
   const std::vector<FolderEntry>& Entries() const override;
   void LeaveFolder() override;
 
@@ -76,11 +84,14 @@ class PosixFolderWalker : public FolderWalker {
     FolderListing listing;
   };
 
+  int OpenRoot(size_t keep_depth);
   bool PushLevel(int fd, size_t index_in_parent, bool through_link, const FolderId* known_id);
   bool IsRefused(const FolderId& id, bool through_link) const;
+  bool IsKeptOut(const FolderId& id, int fd, bool through_link) const;
   bool IsLinkEntry(const Level& level, size_t index) const;
-  void RecordOuterFolders(int root_fd);
+  void RecordOuterFolders();
   bool EnsureOpen(size_t depth);
+  bool ReopenLevel(size_t depth, int fd);
   void RegainParentThroughDotDot(size_t child_depth);
   int OpenChild(int parent_fd, const char* name, size_t keep_depth, int extra_flags = 0);
   bool CloseShallowest(size_t keep_depth);
@@ -104,6 +115,7 @@ class PosixFolderWalker : public FolderWalker {
   std::unordered_set<FolderId, FolderIdHash> outer_;   // the charted folder's own ancestors
   std::unordered_set<FolderId, FolderIdHash> linked_;  // every folder entered below a link
   ProgressLine* const progress_;
-  bool files_wanted_ = true;
-  std::string root_shown_;  // the root as the command line gave it, for the progress line
+  WalkRules rules_;
+  std::string root_native_;  // the charted folder's path as the system takes it, for reopening
+  std::string root_shown_;   // the root as the command line gave it, for the progress line
 };

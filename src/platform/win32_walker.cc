@@ -7,6 +7,8 @@
 // Below a link, a further link leads only to a folder that no link has led the walk into yet, so
 // that webs of links, where the paths multiply at every level, are walked in bounded time. Only
 // links and the folders below them are identified, so a tree without links costs no extra call.
+// The walk rules keep every link out on request, or those that lead to another volume (a mount
+// point or a junction there): a plain folder always lies on its parent's volume.
 #include "platform/win32_walker.h"
 
 #include <windows.h>
@@ -127,6 +129,7 @@ class Win32FolderWalker : public FolderWalker {
     if (index >= parent.entries.size() || !parent.entries[index].IsFolder) return false;
     std::string path = parent.path + "\\" + (parent.names.c_str() + parent.name_offsets[index]);
     const bool through_link = parent.is_link[index];
+    if (IsKeptOutByRules(rules_, through_link, false)) return false;
     const bool parent_below_link = parent.below_link;
     if (!through_link && !parent_below_link) {
       Push(std::move(path));
@@ -134,6 +137,8 @@ class Win32FolderWalker : public FolderWalker {
     }
     const FolderIdentity identity = IdentifyFolder(path);
     if (identity.known) {
+      const bool other_volume = rules_.OneFileSystem && IsOnOtherVolume(identity);
+      if (through_link && IsKeptOutByRules(rules_, true, other_volume)) return false;
       if (through_link && (IsEnteredFolder(identity) || IsOuterFolder(identity))) return false;
       // Below a link, another link into a folder some link already led to would repeat it.
       if (through_link && parent_below_link && linked_.count(identity)) return false;
@@ -146,6 +151,8 @@ class Win32FolderWalker : public FolderWalker {
   }
 
   bool ListFolder(bool with_info) override;
+
+  void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
 
   const std::vector<FolderEntry>& Entries() const override { return levels_.back()->entries; }
 
@@ -162,7 +169,9 @@ class Win32FolderWalker : public FolderWalker {
 
   bool IsEnteredFolder(const FolderIdentity& identity);
   bool IsOuterFolder(const FolderIdentity& identity);
+  bool IsOnOtherVolume(const FolderIdentity& identity);
 
+  WalkRules rules_;
   // Levels live on the heap so that a listing handed out stays put while deeper ones come.
   std::vector<std::unique_ptr<WalkLevel>> levels_;
   std::set<FolderIdentity> linked_;  // every folder entered below a link
@@ -179,6 +188,14 @@ bool Win32FolderWalker::IsEnteredFolder(const FolderIdentity& identity) {
     if (IsSameFolder(level->identity, identity)) return true;
   }
   return false;
+}
+
+// The charted folder is identified at the first link that asks; a root that cannot be
+// identified leaves every volume walked.
+bool Win32FolderWalker::IsOnOtherVolume(const FolderIdentity& identity) {
+  WalkLevel& root = *levels_.front();
+  if (!root.identity.known) root.identity = IdentifyFolder(root.path);
+  return root.identity.known && identity.volume != root.identity.volume;
 }
 
 // Every folder above the charted one, up to the top of its drive: a link to one of them would

@@ -94,7 +94,11 @@ void ScanFolder(Platform& platform, TreeStore& store, std::string_view path, Tre
                   EntryInfoContext{platform, store, {}},
                   {},
                   g_options.ShowFiles || g_options.NeedFileInfo};
-  walker->SetFilesWanted(state.keep_files);
+  WalkRules rules;
+  rules.FilesWanted = state.keep_files;
+  rules.FollowLinks = g_options.FollowLinks;
+  rules.OneFileSystem = g_options.OneFileSystem;
+  walker->SetWalkRules(rules);
   if (!walker->EnterRoot(path)) {
     root.IsFolder = true;  // a root that cannot be opened charts as an empty folder
     return;

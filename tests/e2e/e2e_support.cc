@@ -154,14 +154,17 @@ namespace {
 
 // The runner (if any), the program and `arguments`; false, with the reason in `result.err`,
 // when QUOVREL_PROGRAM names no program.
-bool ProgramCommand(const std::vector<std::string>& arguments, std::vector<std::string>& command,
-                    RunResult& result) {
+bool ProgramCommand(const std::vector<std::string>& arguments, const RunSettings& settings,
+                    std::vector<std::string>& command, RunResult& result) {
   const char* program = std::getenv("QUOVREL_PROGRAM");
   if (!program || !*program) {
     result.err = "e2e: QUOVREL_PROGRAM names no program\n";
     return false;
   }
-  command = SplitOnBlanks(HasRunner() ? std::getenv("QUOVREL_RUNNER") : "");
+  command = settings.wrapper;
+  for (std::string& word : SplitOnBlanks(HasRunner() ? std::getenv("QUOVREL_RUNNER") : "")) {
+    command.push_back(std::move(word));
+  }
   command.emplace_back(program);
   command.insert(command.end(), arguments.begin(), arguments.end());
   return true;
@@ -172,7 +175,7 @@ bool ProgramCommand(const std::vector<std::string>& arguments, std::vector<std::
 RunResult RunProgram(const std::vector<std::string>& arguments, const RunSettings& settings) {
   RunResult result;
   std::vector<std::string> command;
-  if (!ProgramCommand(arguments, command, result)) return result;
+  if (!ProgramCommand(arguments, settings, command, result)) return result;
   std::vector<std::string> env = ChildEnvironment(settings.extra_env);
   std::vector<char*> argv = Pointers(command);
   std::vector<char*> envp = Pointers(env);
@@ -216,9 +219,10 @@ bool SplitCrLfLines(std::string_view bytes, std::vector<std::string>& lines) {
   return true;
 }
 
-TempTree::TempTree() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/quovrel-e2e-XXXXXX";
+TempTree::TempTree(const std::string& base) {
+  const char* tmpdir = std::getenv("TMPDIR");
+  const std::string folder = !base.empty() ? base : tmpdir && *tmpdir ? tmpdir : "/tmp";
+  std::string pattern = folder + "/quovrel-e2e-XXXXXX";
   if (!mkdtemp(pattern.data())) return;
   // The resolved path, so that it reads as the program's own current directory would.
   char resolved[PATH_MAX];
@@ -278,7 +282,7 @@ RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
                                      const RunSettings& settings) {
   RunResult result;
   std::vector<std::string> command;
-  if (!ProgramCommand(arguments, command, result)) return result;
+  if (!ProgramCommand(arguments, settings, command, result)) return result;
   std::vector<std::string> env = ChildEnvironment(settings.extra_env);
   std::vector<char*> argv = Pointers(command);
   std::vector<char*> envp = Pointers(env);

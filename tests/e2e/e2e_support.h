@@ -24,6 +24,7 @@ struct RunSettings {
   std::string working_directory;       // empty: the test's own
   std::vector<std::string> extra_env;  // "NAME=value", added to (or replacing in) the test's own
   int timeout_seconds = 120;
+  std::vector<std::string> wrapper = {};  // a command that runs the program, its words put in front
 };
 
 // Runs the program with `arguments` (element 0, the program's name, is added). No shell is
@@ -45,7 +46,8 @@ bool SplitCrLfLines(std::string_view bytes, std::vector<std::string>& lines);
 // missing folders on the way are made. The methods return false when the file system refused.
 class TempTree {
  public:
-  TempTree();
+  // Made in `base`; empty: in TMPDIR, or /tmp.
+  explicit TempTree(const std::string& base = "");
   ~TempTree();
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;

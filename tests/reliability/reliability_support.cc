@@ -56,6 +56,9 @@ ShellRun RunShell(const std::string& script, const ShellSettings& settings) {
     if (null_fd >= 0) dup2(null_fd, 0);
     dup2(out_pipe[1], 1);
     dup2(err_pipe[1], 2);
+    // Only 0 to 2 go to the shell: a descriptor the test runner left open would take one of the
+    // few that the descriptor scenarios allow.
+    close_range(3, ~0u, 0);
     signal(SIGPIPE, SIG_DFL);
     if (!settings.working_directory.empty() && chdir(settings.working_directory.c_str()) != 0) {
       _exit(126);

@@ -34,25 +34,35 @@ std::string JoinPath(const std::vector<std::string>& parts, size_t count) {
   return path;
 }
 
+// Follows the walk rules as the real walkers do: a link is entered unless links are not followed
+// (a link loop is for the tests to avoid), a folder on another device than the root's only
+// without one file system.
 class FakeWalker : public FolderWalker {
  public:
   explicit FakeWalker(FakePlatform& platform) : platform_(platform) { ++platform_.walkers_alive; }
   ~FakeWalker() override { --platform_.walkers_alive; }
 
+  void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
+
   bool EnterRoot(std::string_view path) override {
     FakePlatform::Node* node = platform_.Find(path);
     std::string key = JoinPath(SplitPath(path), SplitPath(path).size());
     if (!node || !node->is_folder || platform_.refuse_enter.count(key)) return false;
-    levels_.push_back(Level{node, key, {}, {}});
+    levels_.push_back(Level{node, key, platform_.DeviceOf(key), {}, {}});
     return true;
   }
 
   bool EnterSubfolder(size_t index) override {
     Level& level = levels_.back();
-    FakePlatform::Node* node = level.listed.at(index);
-    std::string key = level.path + "\\" + node->name;
-    if (!node->is_folder || platform_.refuse_enter.count(key)) return false;
-    levels_.push_back(Level{node, key, {}, {}});
+    FakePlatform::Node* listed = level.listed.at(index);
+    const bool through_link = !listed->link_target.empty();
+    FakePlatform::Node* node = platform_.Resolve(*listed);
+    std::string key = level.path + "\\" + listed->name;
+    if (!node || !node->is_folder || platform_.refuse_enter.count(key)) return false;
+    int device = listed->device != 0 ? listed->device : level.device;
+    if (through_link) device = platform_.DeviceOf(listed->link_target);
+    if (IsKeptOutByRules(rules_, through_link, device != levels_.front().device)) return false;
+    levels_.push_back(Level{node, key, device, {}, {}});
     return true;
   }
 
@@ -63,14 +73,16 @@ class FakeWalker : public FolderWalker {
     ++platform_.listings;
     if (platform_.refuse_listing.count(level.path)) return false;
     for (auto& child : level.node->children) {
+      const FakePlatform::Node* shown = platform_.Resolve(*child);
+      if (!shown) shown = child.get();  // a dangling link shows itself, as a file
       FolderEntry entry;
       entry.Name = child->name;
-      entry.IsFolder = child->is_folder;
+      entry.IsFolder = shown->is_folder;
       if (with_info && !platform_.refuse_info.count(level.path + "\\" + child->name)) {
         ++platform_.info_reads;
         entry.HasInfo = true;
-        entry.Size = child->size;
-        entry.WriteTime = child->time;
+        entry.Size = shown->size;
+        entry.WriteTime = shown->time;
       }
       level.entries.push_back(entry);
       level.listed.push_back(child.get());
@@ -86,10 +98,12 @@ class FakeWalker : public FolderWalker {
   struct Level {
     FakePlatform::Node* node;
     std::string path;
+    int device;
     std::vector<FolderEntry> entries;
     std::vector<FakePlatform::Node*> listed;
   };
   FakePlatform& platform_;
+  WalkRules rules_;
   std::vector<Level> levels_;
 };
 
@@ -144,6 +158,31 @@ FakePlatform::Node& FakePlatform::AddFile(std::string_view path, uint64_t size, 
   node.size = size;
   node.time = time;
   return node;
+}
+
+FakePlatform::Node& FakePlatform::AddLink(std::string_view path, std::string_view target) {
+  Node& node = Make(path, false);
+  node.link_target = target;
+  return node;
+}
+
+FakePlatform::Node* FakePlatform::Resolve(Node& node) {
+  return node.link_target.empty() ? &node : Find(node.link_target);
+}
+
+int FakePlatform::DeviceOf(std::string_view path) {
+  int device = 0;
+  Node* node = &root_;
+  for (const std::string& part : SplitPath(path)) {
+    Node* next = nullptr;
+    for (auto& child : node->children) {
+      if (child->name == part) next = child.get();
+    }
+    if (!next) break;
+    if (next->device != 0) device = next->device;
+    node = next;
+  }
+  return device;
 }
 
 FakePlatform::Node* FakePlatform::Find(std::string_view path) {

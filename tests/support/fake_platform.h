@@ -20,6 +20,8 @@ class FakePlatform : public Platform {
     uint64_t size = 0;
     FileTime time;
     std::vector<std::unique_ptr<Node>> children;  // in enumeration order
+    std::string link_target;  // a link to the entry at this path, when not empty
+    int device = 0;           // the file system a folder is mounted from; 0: its parent's
   };
 
   FakePlatform();
@@ -27,7 +29,13 @@ class FakePlatform : public Platform {
   // Paths use "\" or "/" between names; missing folders on the way are made.
   Node& AddFolder(std::string_view path, FileTime time = {}, uint64_t size = 0);
   Node& AddFile(std::string_view path, uint64_t size = 0, FileTime time = {});
+  // A link at `path` to the entry at `target` (a full path), shown as what it leads to.
+  Node& AddLink(std::string_view path, std::string_view target);
   Node* Find(std::string_view path);
+  // The entry a link leads to, or the entry itself; null for a dangling link.
+  Node* Resolve(Node& node);
+  // The device of the folder at `path`: the nearest one set on the way, 0 when none is.
+  int DeviceOf(std::string_view path);
 
   // Failures, by path: the folder cannot be entered, listed, or its entries' info read.
   std::set<std::string> refuse_enter;

@@ -32,7 +32,8 @@ inline std::string Describe(const AppOptions& o) {
     << " files=" << o.ShowFiles << " size=" << o.ShowSize << " sum=" << o.ShowSum
     << " time=" << o.ShowTime << " total=" << o.ShowTotal << " ascending=" << o.Ascending
     << " version=" << o.ShowVersion << " totalFile=[" << o.TotalFileName << "] root=[" << o.RootPath
-    << "] sortKey=" << o.SortKey << " needInfo=" << o.NeedFileInfo
+    << "] sortKey=" << o.SortKey << " links=" << o.FollowLinks
+    << " oneFileSystem=" << o.OneFileSystem << " needInfo=" << o.NeedFileInfo
     << " needDetails=" << o.NeedItemDetails << " needSums=" << o.NeedFolderSums << " glyphs=["
     << o.GlyphLast << "|" << o.GlyphMiddle << "|" << o.GlyphContinue << "]";
   return s.str();

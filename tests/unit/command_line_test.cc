@@ -8,7 +8,8 @@ namespace {
 
 using namespace parse_test;
 
-TEST(MakeKeywordTable, HoldsTheFortyThreeKeywordsWithTheirActions) {
+// The 43 keywords of the classic options, then those that go beyond them.
+TEST(MakeKeywordTable, HoldsEveryKeywordWithItsAction) {
   const std::map<std::string, int> expected = {
       {"A+", 1},
       {"A", 1},
@@ -53,8 +54,14 @@ TEST(MakeKeywordTable, HoldsTheFortyThreeKeywordsWithTheirActions) {
       {"VERBOSE", 25},
       {"V", 25},
       {"VERBOSE-", 26},
+      {"ONEFILESYSTEM+", 27},
+      {"ONEFILESYSTEM", 27},
+      {"ONEFILESYSTEM-", 28},
+      {"LINKS+", 29},
+      {"LINKS", 29},
+      {"LINKS-", 30},
   };
-  EXPECT_EQ(43u, MakeKeywordTable().size());
+  EXPECT_EQ(49u, MakeKeywordTable().size());
   EXPECT_EQ(expected, MakeKeywordTable());
 }
 
@@ -97,6 +104,12 @@ TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
       {"Verbose", &AppOptions::ShowVersion, true},
       {"V", &AppOptions::ShowVersion, true},
       {"Verbose-", &AppOptions::ShowVersion, false},
+      {"OneFileSystem+", &AppOptions::OneFileSystem, true},
+      {"OneFileSystem", &AppOptions::OneFileSystem, true},
+      {"OneFileSystem-", &AppOptions::OneFileSystem, false},
+      {"Links+", &AppOptions::FollowLinks, true},
+      {"Links", &AppOptions::FollowLinks, true},
+      {"Links-", &AppOptions::FollowLinks, false},
   };
   for (const Row& row : rows) {
     const std::string upper = [&] {

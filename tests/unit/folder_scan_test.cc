@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -280,6 +281,47 @@ TEST_F(FolderScanTest, AFolderThatCannotBeListedOrEnteredStaysEmpty) {
     EXPECT_EQ(nullptr, At("A")->Children.First);
     EXPECT_TRUE(At("B")->IsFolder);
     EXPECT_EQ((Names{"y.txt"}), ChildNames(*At("B")));
+  }
+}
+
+// A link with links not followed, and a folder on another device (mounted, or behind a link)
+// with one file system, are shown as empty folders; everything else is entered.
+TEST_F(FolderScanTest, TheWalkRulesKeepLinksAndOtherFileSystemsOut) {
+  const struct {
+    bool follow_links;
+    bool one_file_system;
+    Names entered;
+  } rows[] = {
+      {true, false, {"alias", "far", "mnt", "near", "real"}},
+      {false, false, {"mnt", "real"}},
+      {true, true, {"alias", "near", "real"}},
+      {false, true, {"real"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.follow_links << row.one_file_system);
+    ReleaseTree(root_, store_);
+    fake_ = FakePlatform();
+    g_options.ShowFiles = true;
+    g_options.FollowLinks = row.follow_links;
+    g_options.OneFileSystem = row.one_file_system;
+    fake_.AddFile("C:/Work/real/in.txt");
+    fake_.AddLink("C:/Work/alias", "C:/Work/real");
+    fake_.AddFolder("C:/Work/mnt").device = 2;
+    fake_.AddFile("C:/Work/mnt/m.txt");
+    fake_.AddFolder("C:/Other").device = 3;
+    fake_.AddFile("C:/Other/o.txt");
+    fake_.AddLink("C:/Work/far", "C:/Other");
+    fake_.AddFile("C:/Lib/l.txt");
+    fake_.AddLink("C:/Work/near", "C:/Lib");
+    Scan();
+    ASSERT_EQ((Names{"real", "alias", "mnt", "far", "near"}), ChildNames(root_));
+    Names entered;
+    for (TreeItem* c = root_.Children.First; c; c = c->NextSibling) {
+      EXPECT_TRUE(c->IsFolder) << c->Name();
+      if (c->Children.First) entered.emplace_back(c->Name());
+    }
+    std::sort(entered.begin(), entered.end());
+    EXPECT_EQ(row.entered, entered);
   }
 }
 

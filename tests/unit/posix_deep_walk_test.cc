@@ -118,9 +118,43 @@ TEST(PosixDeepWalk, WalksTenThousandLevels) {
                     300));
 }
 
+// The descriptor limit that leaves exactly `free` descriptor numbers unused.
+rlim_t LimitLeavingFree(int free) {
+  rlim_t limit = 0;
+  for (int unused = 0; unused < free; ++limit) {
+    if (fcntl(static_cast<int>(limit), F_GETFD) == -1) ++unused;
+  }
+  return limit;
+}
+
+// Walks a chain of `depth` levels whose "next" links each lead to the following one: down the
+// links, then back up, entering "z" at every level.
+std::string WalkLinkChain(const std::string& root, int depth) {
+  std::unique_ptr<Platform> platform = NewSystemPlatform();
+  std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
+  // "next" sorts before "z" and after "f": the chain's names are f, next, z.
+  if (!walker->EnterRoot(root) || !walker->ListFolder(false)) return "root not listed";
+  for (int level = 0; level < depth; ++level) {
+    if (EntryNames(*walker) != Names{"f", "next", "z"}) return "level " + std::to_string(level);
+    if (!walker->EnterSubfolder(1) || !walker->ListFolder(false)) {
+      return "cannot go below level " + std::to_string(level);
+    }
+  }
+  for (int level = depth; level >= 0; --level) {
+    const long z = FindEntry(*walker, "z");
+    if (z < 0 || !walker->EnterSubfolder(static_cast<size_t>(z))) {
+      return "cannot enter z at level " + std::to_string(level);
+    }
+    walker->LeaveFolder();
+    if (level > 0) walker->LeaveFolder();
+  }
+  return "";
+}
+
 // Every level is reached through a link, so a folder's ".." is never the folder above it in the
-// walk, and each closed level must be opened again by names from an open ancestor.
-TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenDescriptors) {
+// walk, and each closed level must be opened again by names from an open ancestor, or from the
+// root opened again by its path when only two descriptors are free.
+TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenOrTwoFreeDescriptors) {
   TempFolder folder;
   constexpr int kDepth = 120;
   for (int i = 0; i <= kDepth; ++i) {
@@ -133,29 +167,15 @@ TEST(PosixDeepWalk, WalksAChainOfLinksWithSixteenDescriptors) {
     }
   }
   const std::string root = folder.Path("d0");
-  EXPECT_EQ("", RunInChild([&]() -> std::string {
-              if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
-              std::unique_ptr<Platform> platform = NewSystemPlatform();
-              std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
-              // "next" sorts before "z" and after "f": the chain's names are f, next, z.
-              if (!walker->EnterRoot(root) || !walker->ListFolder(false)) return "root not listed";
-              for (int level = 0; level < kDepth; ++level) {
-                if (EntryNames(*walker) != Names{"f", "next", "z"})
-                  return "level " + std::to_string(level);
-                if (!walker->EnterSubfolder(1) || !walker->ListFolder(false)) {
-                  return "cannot go below level " + std::to_string(level);
+  for (const bool two_free : {false, true}) {
+    SCOPED_TRACE(two_free ? "two free descriptors" : "16 descriptors");
+    EXPECT_EQ("", RunInChild([&]() -> std::string {
+                if (!LimitDescriptors(two_free ? LimitLeavingFree(2) : 16)) {
+                  return "cannot lower RLIMIT_NOFILE";
                 }
-              }
-              for (int level = kDepth; level >= 0; --level) {
-                const long z = FindEntry(*walker, "z");
-                if (z < 0 || !walker->EnterSubfolder(static_cast<size_t>(z))) {
-                  return "cannot enter z at level " + std::to_string(level);
-                }
-                walker->LeaveFolder();
-                if (level > 0) walker->LeaveFolder();
-              }
-              return "";
-            }));
+                return WalkLinkChain(root, kDepth);
+              }));
+  }
 }
 
 TEST(PosixDeepWalk, ALinkLoopEndsTheWalk) {

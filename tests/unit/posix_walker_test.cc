@@ -308,11 +308,13 @@ TEST_F(PosixWalkerTest, WithoutFilesKeepsFoldersAndLinks) {
   ASSERT_TRUE(folder_.MakeFolder("c"));
   ASSERT_TRUE(folder_.MakeFile("d"));
   ASSERT_TRUE(folder_.MakeLink("c", "e"));
-  walker_->SetFilesWanted(false);
+  WalkRules rules;
+  rules.FilesWanted = false;
+  walker_->SetWalkRules(rules);
   ListRoot();
   EXPECT_EQ((Names{"c", "e"}), EntryNames(*walker_));
   EXPECT_TRUE(Entry("e").IsFolder);
-  walker_->SetFilesWanted(true);
+  walker_->SetWalkRules(WalkRules{});
   ASSERT_TRUE(walker_->ListFolder(false));
   EXPECT_EQ((Names{"b.txt", "c", "d", "e"}), EntryNames(*walker_));
 }
