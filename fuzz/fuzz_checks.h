@@ -39,14 +39,3 @@ inline bool SplitCleanLines(std::string_view bytes, std::vector<std::string_view
   }
   return true;
 }
-
-// Both fixed text fields end inside their 260 bytes.
-inline bool FieldsAreTerminated(const AppOptions& options) {
-  auto terminated = [](const char* field) {
-    for (size_t i = 0; i < kPathBufferSize; ++i) {
-      if (field[i] == 0) return true;
-    }
-    return false;
-  };
-  return terminated(options.RootPath) && terminated(options.TotalFileName);
-}

@@ -176,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(chart.CheckSums().empty());
     Require(chart.Entries()[0].total_bytes == expected.bytes);
   }
-  if (g_options.TotalFileName[0] != 0) {
+  if (!g_options.TotalFileName.Shown.empty()) {
     Require(fake.total_files[kTotalFile] == TotalLine(expected.bytes));
   }
   return 0;

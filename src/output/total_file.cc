@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 
 void WriteTotalFile(Platform& platform, const TreeItem& root) {
-  if (g_options.TotalFileName[0] == 0) return;
+  if (g_options.TotalFileName.Shown.empty()) return;
   // Digits only: no grouping, no sign, "0" for an empty tree. Ten digits hold any 32-bit value.
   char line[12];
   char* end = std::to_chars(line, line + 10, root.TotalBytes).ptr;

@@ -1,4 +1,4 @@
-// Conversions between native UTF-8 bytes and code page 932, through the C library's iconv.
+// Conversions from native bytes to code page 932, through the C library's iconv.
 #include "platform/posix_text.h"
 
 #include <cerrno>
@@ -131,23 +131,5 @@ size_t TextConverter::WriteDisplayName(std::string_view native, char* out) {
 std::string TextConverter::DisplayName(std::string_view native) {
   std::string out(native.size(), '\0');
   out.resize(WriteDisplayName(native, out.data()));
-  return out;
-}
-
-std::string TextConverter::NativeFromCp932(std::string_view cp932) {
-  bool is_ascii = true;
-  for (char c : cp932) is_ascii = is_ascii && static_cast<unsigned char>(c) < 0x80;
-  if (is_ascii || to_utf8_ == kNoConverter) return std::string(cp932);
-  iconv(to_utf8_, nullptr, nullptr, nullptr, nullptr);
-  // One code page 932 byte becomes at most three UTF-8 bytes (a half-width katakana).
-  std::string out(cp932.size() * 3, '\0');
-  char* in = const_cast<char*>(cp932.data());
-  size_t in_left = cp932.size();
-  char* next = out.data();
-  size_t out_left = out.size();
-  if (iconv(to_utf8_, &in, &in_left, &next, &out_left) == static_cast<size_t>(-1)) {
-    return std::string(cp932);  // not code page 932 after all: the bytes are the best guess
-  }
-  out.resize(out.size() - out_left);
   return out;
 }

@@ -1,4 +1,4 @@
-// Conversions between the file system's native (UTF-8) bytes and the program's code page 932 texts.
+// Conversions from the file system's native (UTF-8) bytes to the program's code page 932 texts.
 #pragma once
 
 #include <iconv.h>
@@ -38,10 +38,6 @@ class TextConverter {
   // `out` needs room for native.size() bytes: the shown form is never longer. Returns its length.
   size_t WriteDisplayName(std::string_view native, char* out);
   std::string DisplayName(std::string_view native);
-
-  // The native bytes for a code page 932 text that has no remembered origin: converted to UTF-8,
-  // or the bytes as they are when they are not valid code page 932.
-  std::string NativeFromCp932(std::string_view cp932);
 
  private:
   // Converts well-formed UTF-8 into `out` (room for utf8.size() bytes); false if iconv misbehaves.

@@ -38,11 +38,9 @@ size_t PosixFolderWalker::FolderIdHash::operator()(const FolderId& id) const {
                                static_cast<uint64_t>(id.device));
 }
 
-PosixFolderWalker::PosixFolderWalker(TextConverter& converter, NativePathBook& paths,
-                                     int64_t utc_offset_seconds, size_t max_open,
-                                     ProgressLine* progress)
-    : paths_(paths),
-      reader_(converter, utc_offset_seconds),
+PosixFolderWalker::PosixFolderWalker(TextConverter& converter, int64_t utc_offset_seconds,
+                                     size_t max_open, ProgressLine* progress)
+    : reader_(converter, utc_offset_seconds),
       max_open_(std::max<size_t>(max_open, 2)),  // the root's and the current folder's
       progress_(progress) {
   if (progress_ != nullptr) progress_->Begin(MonotonicMilliseconds());
@@ -52,16 +50,15 @@ PosixFolderWalker::~PosixFolderWalker() {
   for (size_t depth = 0; depth < depth_; ++depth) CloseFd(depth);
 }
 
-bool PosixFolderWalker::EnterRoot(std::string_view path) {
+bool PosixFolderWalker::EnterRoot(const PathText& path) {
   while (depth_ > 0) LeaveFolder();
-  const std::string native = paths_.NativePath(path);
-  if (native.empty()) return false;
+  if (path.Native.empty()) return false;
   int fd;
   do {
-    fd = open(native.c_str(), kFolderOpenFlags);
+    fd = open(path.Native.c_str(), kFolderOpenFlags);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return false;
-  if (progress_ != nullptr) root_shown_ = path;
+  if (progress_ != nullptr) root_shown_ = path.Shown;
   RecordOuterFolders(fd);
   return PushLevel(fd, 0, false, nullptr);
 }

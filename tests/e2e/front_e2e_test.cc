@@ -136,6 +136,34 @@ TEST(FrontEndToEnd, FailedDriveChangeRefusesThePathAsTyped) {
   EXPECT_EQ(Cp932("無効なフォルダです：q:nothing") + "\r\n", run.out);
 }
 
+// A current directory longer than the 259 bytes a fixed buffer held is shown whole.
+TEST(FrontEndToEnd, LongCurrentFolderIsShownWhole) {
+  if (HasRunner()) GTEST_SKIP() << "the ANSI calls end the current directory at 260 characters";
+  TempTree tree;
+  const std::string deep = std::string(150, 'c') + "/" + std::string(149, 'd');  // 300 bytes
+  ASSERT_TRUE(tree.MakeFolder(deep));
+  RunResult run = RunProgram({}, RunSettings{tree.Path(deep), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(tree.Path(deep) + "\r\n", run.out);
+}
+
+// A folder argument is never cut: its first 259 bytes here name its parent, which must not be
+// charted in its place.
+TEST(FrontEndToEnd, LongFolderArgumentIsTakenWhole) {
+  TempTree tree;
+  const std::string parent = std::string(129, 'a') + "/" + std::string(129, 'b');  // 259 bytes
+  const std::string argument = parent + "/cccc";
+  ASSERT_TRUE(tree.MakeFolder(parent));
+  RunResult run = RunProgram({argument}, RunSettings{tree.Path(), {}});
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ(Cp932("無効なフォルダです：") + argument + "\r\n", run.out);
+  if (HasRunner()) return;  // the ANSI calls open no relative path this long
+  ASSERT_TRUE(tree.MakeFile(argument + "/f"));
+  run = RunProgram({argument, "/F"}, RunSettings{tree.Path(), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(argument + "\r\n    f\r\n", run.out);
+}
+
 // On Linux a colon is an ordinary character, so "a:sub" is a folder here; the drive-relative
 // rule still makes it the current directory and charts it under its full path.
 TEST(FrontEndToEnd, DriveRelativeLookingPathIsChartedByItsFullPath) {
