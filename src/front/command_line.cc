@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/app_options.h"
+#include "common/cp932_bytes.h"
 #include "front/fixed_texts.h"
 #include "platform/platform.h"
 
@@ -52,11 +53,17 @@ constexpr KeywordRow kKeywords[] = {
 };
 // clang-format on
 
-// Byte by byte, without decoding: the second byte of a double-byte character that falls in
-// a to z is changed too, exactly as the keys have always been matched.
+// Upper-cases a to z in bytes [begin, end) of `text`, skipping the second byte of every
+// double-byte character, so that Japanese text in an echoed option stays as typed. Every keyword
+// is ASCII, so no key matches differently for it.
 void UpperCaseKey(std::string& text, size_t begin, size_t end) {
   for (size_t i = begin; i < end; ++i) {
-    if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - 0x20);
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    if (IsCp932LeadByte(byte)) {
+      ++i;
+    } else if (byte >= 'a' && byte <= 'z') {
+      text[i] = static_cast<char>(byte - 0x20);
+    }
   }
 }
 

@@ -93,7 +93,7 @@ TEST(FrontEndToEnd, RefusedCommandLinesGiveOneMessageAndStatusOne) {
       {{"no/such/dir"}, folder + "no/such/dir\r\n"},
       {{""}, folder + "\r\n"},
       {{"/日本"}, option + Cp932("/日本") + "\r\n"},
-      {{"/プ"}, option + Cp932("/シ") + "\r\n"},  // its second byte is a letter, upper-cased
+      {{"/データ"}, option + Cp932("/データ") + "\r\n"},  // a second byte "f" stays as typed
       {{"存在しない"}, folder + Cp932("存在しない") + "\r\n"},
       {{"/H", "/X"}, option + "/X\r\n"},
       {{"/V", "no/such/dir"}, folder + "no/such/dir\r\n"},

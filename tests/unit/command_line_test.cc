@@ -212,8 +212,9 @@ TEST_F(ParseCommandLineTest, UnknownKeysAreEchoedUpperCasedBeforeTheEqualsSign) 
       {"/sum+x", "/SUM+X"},
       {"/SIZEx", "/SIZEX"},
       {"/sizex=abc", "/SIZEX=abc"},
-      {"/az`{@[", "/AZ`{@["},      // only 0x61-0x7A change, not their neighbours
-      {"/\x83\x76", "/\x83\x56"},  // "プ": its trail byte 0x76 becomes 0x56 ("シ")
+      {"/az`{@[", "/AZ`{@["},  // only 0x61-0x7A change, not their neighbours
+      {"/\x83\x66\x81\x5B\x83\x5E", "/\x83\x66\x81\x5B\x83\x5E"},  // "データ": trail bytes kept
+      {"/x\x83\x76y", "/X\x83\x76Y"},  // "プ" between letters: its trail byte 0x76 too
       {"/?x", "/?X"},
       {"/ a", "/ A"},
   };

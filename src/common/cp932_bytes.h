@@ -1,0 +1,7 @@
+// The byte classes of code page 932 that the program needs without decoding a text.
+#pragma once
+
+// True for a byte that starts a two-byte character of code page 932.
+inline bool IsCp932LeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
