@@ -1,7 +1,7 @@
 // Fuzzes the command line: any bytes, split on zero bytes into arguments, run through the whole
 // program on a small in-memory tree. Rules: status 0 or 1, a refused command line writes no
 // total file, and with arguments converted as the POSIX program converts them it prints exactly
-// one clean line.
+// one clean line of valid code page 932.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -70,6 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!as_posix) return 0;  // a raw argument may hold a line end, which a refusal echoes
   std::vector<std::string_view> lines;
   Require(SplitCleanLines(fake.output, lines));
+  Require(IsValidCp932(fake.output));
   if (status == 1) Require(lines.size() == 1);
   return 0;
 }

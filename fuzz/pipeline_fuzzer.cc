@@ -1,7 +1,8 @@
 // Fuzzes the whole run on random in-memory trees: random names (shown as the POSIX layer shows
 // them), sizes, times, refused folders and entries, and random display and order options. Rules:
-// status 0, clean CR LF lines, one line per shown entry, every folder's sums equal those of the
-// entries drawn below it, and the total file holds the sum of the shown files' sizes modulo 2^32.
+// status 0, clean CR LF lines of valid code page 932, one line per shown entry, every folder's
+// sums equal those of the entries drawn below it, and the total file holds the sum of the shown
+// files' sizes modulo 2^32.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <charconv>
@@ -161,6 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(fake.walkers_alive == 0);
   std::vector<std::string_view> lines;
   Require(SplitCleanLines(fake.output, lines));
+  Require(IsValidCp932(fake.output));
   const Expected expected = Expect(fake, *fake.Find(kRoot), g_options.NeedFileInfo);
   const size_t shown_files = g_options.ShowFiles ? expected.files : 0;
   Require(lines.size() == 1 + expected.folders + shown_files);

@@ -22,13 +22,18 @@ TEST(PosixDisplayName, TurnsNativeNamesIntoShownBytes) {
       {"two emoji, two marks", "😀😀", "??"},
       {"Latin letter CP932 lacks", "caf\xC3\xA9", "caf?"},
       {"raw CP932 with trail byte 5C", "\x83\x5C.txt", "\x83\x5C.txt"},
-      {"raw bytes that are not UTF-8", "\xFF\xFE", "\xFF\xFE"},
-      {"overlong form is not UTF-8", "\xC0\xAF", "\xC0\xAF"},
-      {"encoded surrogate is not UTF-8", "\xED\xA0\x80", "\xED\xA0\x80"},
+      {"raw half-width katakana", "\xB1\xB2\xFF", "\xB1\xB2?"},
+      {"bytes no character starts with", "\x80\xA0\xFD\xFE\xFF", "?????"},
+      {"Latin-1 letter swallows no neighbour", "caf\xE9 (1)", "caf? (1)"},
+      {"lead byte at the end", "\x93\xFA\x83", "\x93\xFA?"},
+      {"lead byte before a byte of no pair", "\x83!\x83\x7F", "?!??"},
+      {"unassigned pair keeps its width", "\x85\x40x\xEB\x40", "??x??"},
+      {"overlong form is not UTF-8", "\xC0\xAF", "\xC0\xAF"},  // two half-width katakana
+      {"encoded surrogate is not UTF-8", "\xED\xA0\x80", "\xED\xA0?"},
       {"newline", "a\nb", "a?b"},
       {"escape sequence", "\x1B[31mred", "?[31mred"},
       {"tab and delete", "t\tx\x7F", "t?x?"},
-      {"control byte in raw text", "\xFF\n", "\xFF?"},
+      {"control byte in raw text", "\x93\xFA\n", "\x93\xFA?"},
       {"control byte beside Japanese", "日\r", "\x93\xFA?"},
   };
   TextConverter converter;
