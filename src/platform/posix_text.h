@@ -1,4 +1,4 @@
-// Conversions from the file system's native (UTF-8) bytes to the program's code page 932 texts.
+// Conversions from the file system's native bytes to the program's code page 932 texts.
 #pragma once
 
 #include <iconv.h>

@@ -3,7 +3,6 @@
 
 #include <iconv.h>
 
-#include <cstring>
 #include <stdexcept>
 
 #include "platform/common_text.h"

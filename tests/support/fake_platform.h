@@ -43,7 +43,8 @@ class FakePlatform : public Platform {
   int walkers_alive = 0;
 
   // The native form of every path text is what the fake looks up, so a test can give a path
-  // that shows as one text and names another; the current directory's native form is its own.
+  // that shows as one text and names another; the current directory's native form is its own,
+  // and an empty one cannot be read.
   std::string current_directory = "C:\\Work";
   bool slash_paths = false;  // "/" begins absolute paths too, as on POSIX
   std::string date_separator = "/";
