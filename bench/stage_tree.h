@@ -18,10 +18,10 @@ class NullPlatform : public Platform {
  public:
   std::string FromUtf8(std::string_view utf8) override { return std::string(utf8); }
   void LowerCase(char* text, size_t length) override;
-  std::vector<std::string> ReadArguments(int, char**) override { return {}; }
-  int GetCurrentDirectory(char*, size_t) override { return -1; }
-  int SetCurrentDirectory(const char*) override { return -1; }
-  bool DirectoryExists(const char*) override { return false; }
+  std::vector<PathText> ReadArguments(int, char**) override { return {}; }
+  bool ReadCurrentFolder(PathText&) override { return false; }
+  int ChangeCurrentFolder(const PathText&) override { return -1; }
+  bool DirectoryExists(const PathText&) override { return false; }
   std::unique_ptr<FolderWalker> NewFolderWalker() override { return nullptr; }
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override {
     return DosDateTimeFromFileTime(local, dos_date, dos_time);
@@ -32,7 +32,7 @@ class NullPlatform : public Platform {
   }
   void WriteErrorLine(std::string_view) override {}
   void WriteLine(std::string_view line) override { bytes_written += line.size(); }
-  void AppendTotalFile(const char*, std::string_view) override {}
+  void AppendTotalFile(const PathText&, std::string_view) override {}
 
   size_t bytes_written = 0;
 };

@@ -1,6 +1,7 @@
 // Fuzzes the command line: any bytes, split on zero bytes into arguments, run through the whole
-// program on a small in-memory tree. Rules: status 0 or 1, fields never overrun, and a refused
-// command line prints exactly one clean line and writes no total file.
+// program on a small in-memory tree. Rules: status 0 or 1, a refused command line writes no
+// total file, and with arguments converted as the POSIX program converts them it prints exactly
+// one clean line of valid code page 932.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,7 +11,6 @@
 #include "fake_platform.h"
 #include "front/run_driver.h"
 #include "fuzz_checks.h"
-#include "platform/posix_native_paths.h"
 #include "platform/posix_text.h"
 
 namespace {
@@ -26,7 +26,7 @@ void MakeTree(FakePlatform& fake, uint8_t flags) {
   fake.AddFolder("D:\\");
   fake.AddFolder("tmp/x");
   fake.slash_paths = (flags & 2) != 0;
-  // A current directory too long for the 260-byte field must not overrun it.
+  // A current directory longer than any fixed buffer would hold.
   if (flags & 4) fake.current_directory = "C:\\" + std::string(300, 'w');
 }
 
@@ -48,30 +48,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   static TextConverter converter;
   const uint8_t flags = data[0];
-  std::vector<std::string> arguments =
+  const std::vector<std::string> raw =
       SplitArguments(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
-  // As the POSIX program hands its arguments over: converted, control bytes shown as "?".
+  // As the POSIX program hands its arguments over: shown converted, control bytes as "?", and
+  // the raw bytes as the native form; or the raw bytes as both.
   const bool as_posix = (flags & 1) != 0;
-  if (as_posix) {
-    NativePathBook book(converter);
-    for (std::string& argument : arguments) argument = book.Import(argument);
+  std::vector<PathText> arguments;
+  for (const std::string& argument : raw) {
+    arguments.push_back(as_posix ? PathText{converter.DisplayName(argument), argument}
+                                 : SameText(argument));
   }
   ResetRunGlobals();
   FakePlatform fake;
   MakeTree(fake, flags);
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
 
-  const int status = RunQuovrel(fake, static_cast<int>(arguments.size()), argv.data());
+  const int status = RunQuovrel(fake, arguments);
 
   Require(status == 0 || status == 1);
-  Require(FieldsAreTerminated(g_options));
   Require(fake.walkers_alive == 0);
   if (status == 1) Require(fake.total_files.empty());
   if (!as_posix) return 0;  // a raw argument may hold a line end, which a refusal echoes
   std::vector<std::string_view> lines;
   Require(SplitCleanLines(fake.output, lines));
+  Require(IsValidCp932(fake.output));
   if (status == 1) Require(lines.size() == 1);
   return 0;
 }

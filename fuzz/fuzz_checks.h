@@ -1,6 +1,9 @@
 // Checks shared by the fuzz targets: a fresh run's globals and the shape of what a run printed.
 #pragma once
 
+#include <iconv.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -40,13 +43,21 @@ inline bool SplitCleanLines(std::string_view bytes, std::vector<std::string_view
   return true;
 }
 
-// Both fixed text fields end inside their 260 bytes.
-inline bool FieldsAreTerminated(const AppOptions& options) {
-  auto terminated = [](const char* field) {
-    for (size_t i = 0; i < kPathBufferSize; ++i) {
-      if (field[i] == 0) return true;
+// True when the system's converter reads every byte of `bytes` as part of a code page 932
+// character, as `iconv -f CP932` must for a chart to reach its reader whole.
+inline bool IsValidCp932(std::string_view bytes) {
+  static const iconv_t converter = iconv_open("UTF-8", "CP932");
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  char* in = const_cast<char*>(bytes.data());
+  size_t in_left = bytes.size();
+  while (in_left > 0) {
+    char scratch[256];
+    char* out = scratch;
+    size_t out_left = sizeof scratch;
+    if (iconv(converter, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1) &&
+        errno != E2BIG) {
+      return false;
     }
-    return false;
-  };
-  return terminated(options.RootPath) && terminated(options.TotalFileName);
+  }
+  return true;
 }

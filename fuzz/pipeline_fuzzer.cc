@@ -1,8 +1,9 @@
 // Fuzzes the whole run on random in-memory trees: random names (shown as the POSIX layer shows
 // them), sizes, times, refused folders and entries, and random display and order options. Rules:
-// status 0, clean CR LF lines, one line per shown entry, every folder's sums equal those of the
-// entries drawn below it, every folder's size column straight, and the total file holds the sum of
-// the shown files' sizes (64-bit, so random sizes may wrap it as they wrap the program's sums).
+// status 0, clean CR LF lines of valid code page 932, one line per shown entry, every folder's
+// sums equal those of the entries drawn below it, every folder's size column straight, and the
+// total file holds the sum of the shown files' sizes (64-bit, so random sizes may wrap it as they
+// wrap the program's sums).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <charconv>
@@ -162,6 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(fake.walkers_alive == 0);
   std::vector<std::string_view> lines;
   Require(SplitCleanLines(fake.output, lines));
+  Require(IsValidCp932(fake.output));
   const Expected expected = Expect(fake, *fake.Find(kRoot), g_options.NeedFileInfo);
   const size_t shown_files = g_options.ShowFiles ? expected.files : 0;
   Require(lines.size() == 1 + expected.folders + shown_files);
@@ -177,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(chart.CheckSums().empty());
     Require(chart.Entries()[0].total_bytes == expected.bytes);
   }
-  if (g_options.TotalFileName[0] != 0) {
+  if (!g_options.TotalFileName.Shown.empty()) {
     Require(fake.total_files[kTotalFile] == TotalLine(expected.bytes));
   }
   return 0;

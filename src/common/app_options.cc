@@ -22,7 +22,7 @@ void DeriveSettings(AppOptions& options) {
   options.NeedFolderSums = options.ShowSum || options.ShowTotal;
   options.NeedFileInfo = options.NeedItemDetails || options.NeedFolderSums ||
                          options.SortKey == SortBySize || options.SortKey == SortByTime ||
-                         options.TotalFileName[0] != 0;
+                         !options.TotalFileName.Shown.empty();
   if (options.UseAsciiGlyphs) {
     options.GlyphLast = kAsciiLast;
     options.GlyphMiddle = kAsciiMiddle;
@@ -35,5 +35,5 @@ void DeriveSettings(AppOptions& options) {
 }
 
 bool NeedCumulativeTotals(const AppOptions& options) {
-  return options.ShowTotal || options.SortKey == SortBySize || options.TotalFileName[0] != 0;
+  return options.ShowTotal || options.SortKey == SortBySize || !options.TotalFileName.Shown.empty();
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/path_text.h"
+
 enum SortKeyValue : int32_t {
   NoSort = 0,
   SortByName = 1,
@@ -12,9 +14,6 @@ enum SortKeyValue : int32_t {
   SortBySize = 3,
   SortByTime = 4,
 };
-
-// RootPath and TotalFileName are fixed buffers: at most 259 bytes of text and a zero.
-constexpr size_t kPathBufferSize = 260;
 
 struct AppOptions {
   bool UseAsciiGlyphs = false;
@@ -27,8 +26,9 @@ struct AppOptions {
   bool ShowTotal = false;
   bool Ascending = true;
   bool ShowVersion = false;
-  char TotalFileName[kPathBufferSize] = {};
-  char RootPath[kPathBufferSize] = {};
+  // Both kept whole, however long, each with its native form. No total file when empty.
+  PathText TotalFileName;
+  PathText RootPath;
   int32_t SortKey = NoSort;
   // How the walk treats links to folders and folders on other file systems.
   bool FollowLinks = true;     // "/Links+": a folder reached through a link is entered

@@ -2,17 +2,18 @@
 // argument, the drive-relative rule and the existence test, then the derived settings.
 #include "front/command_line.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
 #include "common/app_options.h"
+#include "common/cp932_bytes.h"
 #include "front/fixed_texts.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr int kUnknownOption = 0;
-constexpr size_t kMaxPathText = kPathBufferSize - 1;
 
 struct KeywordRow {
   const char* keyword;
@@ -56,34 +57,38 @@ constexpr KeywordRow kKeywords[] = {
 };
 // clang-format on
 
-// Byte by byte, without decoding: the second byte of a double-byte character that falls in
-// a to z is changed too, exactly as the keys have always been matched.
-void UpperCaseKey(char* argument, size_t begin, size_t end) {
+// Upper-cases a to z in bytes [begin, end) of `text`, skipping the second byte of every
+// double-byte character, so that Japanese text in an echoed option stays as typed. Every keyword
+// is ASCII, so no key matches differently for it.
+void UpperCaseKey(std::string& text, size_t begin, size_t end) {
   for (size_t i = begin; i < end; ++i) {
-    if (argument[i] >= 'a' && argument[i] <= 'z')
-      argument[i] = static_cast<char>(argument[i] - 0x20);
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    if (IsCp932LeadByte(byte)) {
+      ++i;
+    } else if (byte >= 'a' && byte <= 'z') {
+      text[i] = static_cast<char>(byte - 0x20);
+    }
   }
 }
 
-// Copies `text` into a 260-byte field, zero-filling the rest, so the last byte is always 0.
-void CopyIntoField(char* field, std::string_view text) {
-  std::memset(field, 0, kPathBufferSize);
-  std::memcpy(field, text.data(), text.size() < kMaxPathText ? text.size() : kMaxPathText);
-}
-
-// Action 6: the bytes after the first "=" name the total file.
-int SetTotalFileName(Platform& platform, const char* argument, size_t length, size_t equals) {
-  // A name too long for the field is refused rather than cut: a cut name is another file.
-  if (length - 1 <= equals || length - 1 - equals > kMaxPathText) {
-    WriteFixedLine(platform, kNoOutputFileMessage, argument);
+// Action 6: the bytes after the first "=" name the total file, kept whole however long. Its
+// native name follows the first "=" of the native argument: the conversion to code page 932
+// keeps each "=" and makes none, so the first one ends the same key in both forms.
+int SetTotalFileName(Platform& platform, const PathText& argument, size_t equals) {
+  const std::string& text = argument.Shown;
+  if (text.size() - 1 <= equals) {
+    WriteFixedLine(platform, kNoOutputFileMessage, text);
     return -1;
   }
-  CopyIntoField(g_options.TotalFileName, std::string_view(argument + equals + 1));
+  const size_t native_equals = argument.Native.find('=');
+  g_options.TotalFileName.Shown = text.substr(equals + 1);
+  g_options.TotalFileName.Native = native_equals == std::string::npos
+                                       ? g_options.TotalFileName.Shown
+                                       : argument.Native.substr(native_equals + 1);
   return 0;
 }
 
-int PerformAction(Platform& platform, int action, const char* argument, size_t length,
-                  size_t equals) {
+int PerformAction(Platform& platform, int action, const PathText& argument, size_t equals) {
   AppOptions& o = g_options;
   // One line per action, so the switch reads like the keyword table.
   // clang-format off
@@ -93,8 +98,8 @@ int PerformAction(Platform& platform, int action, const char* argument, size_t l
     case 3: o.FilesFirst = true; break;
     case 4: o.FilesFirst = false; break;
     case 5: o.ShowHelp = true; break;
-    case 6: return SetTotalFileName(platform, argument, length, equals);
-    case 7: o.TotalFileName[0] = 0; break;
+    case 6: return SetTotalFileName(platform, argument, equals);
+    case 7: o.TotalFileName = PathText{}; break;
     case 8: o.ShowFiles = true; break;
     case 9: o.ShowFiles = false; break;
     case 10: o.ShowSize = true; break;
@@ -119,48 +124,52 @@ int PerformAction(Platform& platform, int action, const char* argument, size_t l
     case 29: o.FollowLinks = true; break;
     case 30: o.FollowLinks = false; break;
     default:
-      WriteFixedLine(platform, kInvalidOptionMessage, argument);
+      WriteFixedLine(platform, kInvalidOptionMessage, argument.Shown);
       return -1;
   }
   // clang-format on
   return 0;
 }
 
+// Where "/" also begins absolute paths, an argument that begins with "/" and is no keyword is a
+// path when a second "/" comes before any "=" (no option key holds one) or when it names an
+// existing folder, such as /tmp.
+bool IsSlashPath(Platform& platform, const PathText& argument, size_t equals) {
+  if (argument.Shown[0] != '/' || !platform.SlashStartsPath()) return false;
+  return argument.Shown.find('/', 1) < equals || platform.DirectoryExists(argument);
+}
+
 // An argument that starts with "/" or "-". The key runs from after the prefix to the first
 // "="; it is upper-cased in place, so a failure message echoes it upper-cased.
-int ParseOption(Platform& platform, const std::map<std::string, int>& table, char* argument) {
-  const size_t length = std::strlen(argument);
-  const char* equals_sign = std::strchr(argument, '=');
-  const size_t equals = equals_sign ? static_cast<size_t>(equals_sign - argument) : length;
-  std::string key(argument + 1, equals - 1);
-  UpperCaseKey(key.data(), 0, key.size());
+int ParseOption(Platform& platform, const std::map<std::string, int>& table, PathText& argument) {
+  std::string& text = argument.Shown;
+  const size_t equals = std::min(text.find('='), text.size());
+  std::string key = text.substr(1, equals - 1);
+  UpperCaseKey(key, 0, key.size());
   auto found = table.find(key);
-  // Where "/" also begins absolute paths, an argument that is no keyword but a path is the
-  // folder to chart, kept exactly as typed.
-  if (found == table.end() && argument[0] == '/' && platform.IsSlashPath(argument)) {
-    CopyIntoField(g_options.RootPath, argument);
+  // A path is the folder to chart, kept exactly as typed.
+  if (found == table.end() && IsSlashPath(platform, argument, equals)) {
+    g_options.RootPath = argument;
     return 0;
   }
-  UpperCaseKey(argument, 1, equals);
+  UpperCaseKey(text, 1, equals);
   const int action = found == table.end() ? kUnknownOption : found->second;
-  return PerformAction(platform, action, argument, length, equals);
+  return PerformAction(platform, action, argument, equals);
 }
 
 void ReadCurrentDirectory(Platform& platform) {
-  // A current directory that does not fit the field is charted as "." rather than refused.
-  if (platform.GetCurrentDirectory(g_options.RootPath, kPathBufferSize) != 0) {
-    CopyIntoField(g_options.RootPath, ".");
-  }
+  // A current directory that cannot be read is charted as "." rather than refused.
+  if (!platform.ReadCurrentFolder(g_options.RootPath)) g_options.RootPath = SameText(".");
 }
 
 // A drive letter and colon not followed by "\" names a folder relative to that drive's own
 // current directory; it is made the current directory and read back as a full path.
 int ApplyDriveRelativeRule(Platform& platform) {
-  const char* path = g_options.RootPath;
-  if (path[0] == 0 || path[1] != ':' || path[2] == '\\') return 0;
+  const std::string& path = g_options.RootPath.Shown;
+  if (path.size() < 2 || path[1] != ':' || (path.size() > 2 && path[2] == '\\')) return 0;
   // When the change fails, the path as typed is refused: charting the unchanged current
   // directory instead would show a folder the user did not ask for.
-  if (platform.SetCurrentDirectory(path) != 0) {
+  if (platform.ChangeCurrentFolder(g_options.RootPath) != 0) {
     WriteFixedLine(platform, kInvalidFolderMessage, path);
     return -1;
   }
@@ -176,23 +185,34 @@ std::map<std::string, int> MakeKeywordTable() {
   return table;
 }
 
-int ParseCommandLine(Platform& platform, int argc, char** argv) {
+int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments) {
   const std::map<std::string, int> table = MakeKeywordTable();
   ReadCurrentDirectory(platform);
-  for (int i = 1; i < argc; ++i) {
-    char* argument = argv[i];
-    if (argument[0] == '/' || argument[0] == '-') {
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    PathText& argument = arguments[i];
+    if (!argument.Shown.empty() && (argument.Shown[0] == '/' || argument.Shown[0] == '-')) {
       if (ParseOption(platform, table, argument) != 0) return -1;
     } else {
-      // Any other argument, the empty one included, is the folder; a later one wins.
-      CopyIntoField(g_options.RootPath, argument);
+      // Any other argument, the empty one included, is the folder, kept whole; a later one wins.
+      g_options.RootPath = argument;
     }
   }
   if (ApplyDriveRelativeRule(platform) != 0) return -1;
   if (!platform.DirectoryExists(g_options.RootPath)) {
-    WriteFixedLine(platform, kInvalidFolderMessage, g_options.RootPath);
+    WriteFixedLine(platform, kInvalidFolderMessage, g_options.RootPath.Shown);
     return -1;
   }
   DeriveSettings(g_options);
   return 0;
+}
+
+int ParseCommandLine(Platform& platform, int argc, char** argv) {
+  std::vector<PathText> arguments = SameTexts(argc, argv);
+  const int status = ParseCommandLine(platform, arguments);
+  // Upper-casing changes no length, so each key goes back into its own bytes.
+  for (int i = 0; i < argc; ++i) {
+    if (argv[i] != nullptr)
+      std::memcpy(argv[i], arguments[i].Shown.data(), arguments[i].Shown.size());
+  }
+  return status;
 }

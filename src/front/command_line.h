@@ -3,12 +3,20 @@
 
 #include <map>
 #include <string>
+#include <vector>
+
+#include "common/path_text.h"
 
 class Platform;
 
 // The 43 option keywords, upper case, each with its action number (1 to 26).
 std::map<std::string, int> MakeKeywordTable();
 
-// Parses the arguments (element 0 skipped) into g_options. Upper-cases each option's key in
-// place. Returns 0 when the run may go on, -1 after writing the one failure message.
+// Parses the arguments (element 0 skipped) into g_options. The parser reads each argument's
+// shown text and upper-cases each option's key there, in place; the folder argument and the
+// total file keep their native forms. Returns 0 when the run may go on, -1 after writing the one
+// failure message.
+int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments);
+// The same for code page 932 texts alone, each its own native form; the keys of `argv` are
+// upper-cased in place.
 int ParseCommandLine(Platform& platform, int argc, char** argv);

@@ -1,5 +1,5 @@
-// The program's entry point: hands the arguments, as code page 932 texts, to the run driver.
-#include <string>
+// The program's entry point: hands the arguments, as code page 932 texts with their native
+// forms, to the run driver.
 #include <vector>
 
 #include "front/run_driver.h"
@@ -7,9 +7,6 @@
 
 int main(int argc, char** argv) {
   std::unique_ptr<Platform> platform = NewSystemPlatform();
-  std::vector<std::string> arguments = platform->ReadArguments(argc, argv);
-  std::vector<char*> pointers;
-  for (std::string& argument : arguments) pointers.push_back(argument.data());
-  pointers.push_back(nullptr);
-  return RunQuovrel(*platform, static_cast<int>(arguments.size()), pointers.data());
+  std::vector<PathText> arguments = platform->ReadArguments(argc, argv);
+  return RunQuovrel(*platform, arguments);
 }

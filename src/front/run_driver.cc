@@ -24,25 +24,25 @@ namespace {
 constexpr int kOutOfMemoryStatus = 2;
 
 void ChartTree(Platform& platform, TreeStore& store, TreeItem& root) {
-  const std::string root_path = g_options.RootPath;
+  const PathText& root_path = g_options.RootPath;
   ScanFolder(platform, store, root_path, root);
   root.NameWidth = 0;
   AggregateTree(root);
   SortAndMarkTree(root);  // SortTree, then MarkLastItems, in one walk
-  SetItemName(store, root, root_path);
-  std::vector<uint8_t> continuation_flags(kPathBufferSize);
+  SetItemName(store, root, root_path.Shown);
+  std::vector<uint8_t> continuation_flags;  // grows with the depth
   PrintTree(platform, root, continuation_flags);
   WriteTotalFile(platform, root);
 }
 
-int RunSteps(Platform& platform, int argc, char** argv) {
+int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   // The root is the first entry of the run, so it takes the first sequence number.
   TreeItem root(0);
   TreeStore store;
   int status = 0;
-  if (ParseCommandLine(platform, argc, argv) != 0) {
+  if (ParseCommandLine(platform, arguments) != 0) {
     status = 1;
-  } else if (PrintVersionBanner(platform) == 0 && !g_options.ShowHelp && argc == 2) {
+  } else if (PrintVersionBanner(platform) == 0 && !g_options.ShowHelp && arguments.size() == 2) {
     // The banner alone: the single argument asked for it.
   } else if (PrintHelp(platform) == 0) {
     // The help ends the run.
@@ -58,11 +58,16 @@ int RunSteps(Platform& platform, int argc, char** argv) {
 // Memory running out is the one failure that no status value carries: any step can meet it, so
 // it is caught here, the one exception the program handles. By then the tree is released, which
 // gives the message room. The total file is written last, so it is left untouched.
-int RunQuovrel(Platform& platform, int argc, char** argv) {
+int RunQuovrel(Platform& platform, std::vector<PathText>& arguments) {
   try {
-    return RunSteps(platform, argc, argv);
+    return RunSteps(platform, arguments);
   } catch (const std::bad_alloc&) {
     WriteFixedErrorLine(platform, kOutOfMemoryMessage);
     return kOutOfMemoryStatus;
   }
+}
+
+int RunQuovrel(Platform& platform, int argc, char** argv) {
+  std::vector<PathText> arguments = SameTexts(argc, argv);
+  return RunQuovrel(platform, arguments);
 }

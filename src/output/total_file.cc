@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 
 void WriteTotalFile(Platform& platform, const TreeItem& root) {
-  if (g_options.TotalFileName[0] == 0) return;
+  if (g_options.TotalFileName.Shown.empty()) return;
   // Digits only: no grouping, no sign, "0" for an empty tree. Twenty digits hold any 64-bit
   // value.
   char line[22];

@@ -3,10 +3,7 @@
 
 #include <cstddef>
 
-// True for a byte that starts a two-byte character of code page 932.
-inline bool IsCp932LeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+#include "common/cp932_bytes.h"
 
 // Lower-cases the ASCII letters of code page 932 text in place, skipping the second byte of
 // every two-byte character.

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/path_text.h"
 #include "common/tree_item.h"
 
 // One entry of a folder as the enumeration returned it.
@@ -48,9 +49,10 @@ class FolderWalker {
  public:
   virtual ~FolderWalker() = default;
 
-  // Enters the folder to chart, `path` as the command line settled it. False when it cannot be
-  // opened; nothing is entered then.
-  virtual bool EnterRoot(std::string_view path) = 0;
+  // Enters the folder to chart, `path` as the command line settled it: opened by its native
+  // form, shown (on the progress line) by its shown one. False when it cannot be opened; nothing
+  // is entered then.
+  virtual bool EnterRoot(const PathText& path) = 0;
 
   // Enters subfolder `index` of the current folder's listing. False when it cannot be opened,
   // when it is the same folder as one of the entered ones (a link loop), or when the walk rules
@@ -84,21 +86,21 @@ class Platform {
   virtual void LowerCase(char* text, size_t length) = 0;
 
   // --- Command line and current directory
-  // The process's arguments as code page 932 texts, element 0 included.
-  virtual std::vector<std::string> ReadArguments(int argc, char** argv) = 0;
-  // Writes the current directory, zero-terminated, into `buffer`. -1 when it does not fit
-  // or cannot be read.
-  virtual int GetCurrentDirectory(char* buffer, size_t size) = 0;
-  // 0 when `path` became the current directory, -1 otherwise.
-  virtual int SetCurrentDirectory(const char* path) = 0;
-  virtual bool DirectoryExists(const char* path) = 0;
-  // True when `argument`, which begins with "/" and is no option keyword, names a folder on
-  // this system rather than a bad option: an absolute path where "/" separates names. Never
-  // on Windows, where "/" always starts an option.
-  virtual bool IsSlashPath(const char* argument) {
-    (void)argument;
-    return false;
-  }
+  // Every path text below carries its native form, which the platform alone reads: the core
+  // takes it from the platform and hands it back untouched.
+  // The process's arguments, element 0 included: each as code page 932 text and as the system
+  // gave it. The parser takes a total file's native name from the native bytes after the first
+  // "=", so a native form holds each "=" of the shown one as that one byte.
+  virtual std::vector<PathText> ReadArguments(int argc, char** argv) = 0;
+  // The current directory, whole however long it is. False when it cannot be read.
+  virtual bool ReadCurrentFolder(PathText& folder) = 0;
+  // 0 when `folder` became the current directory, -1 otherwise.
+  virtual int ChangeCurrentFolder(const PathText& folder) = 0;
+  virtual bool DirectoryExists(const PathText& path) = 0;
+  // True where "/" can also begin an absolute path, as on POSIX; the parser then takes an
+  // argument that is no option keyword for a path when it looks like one. Never on Windows,
+  // where "/" always starts an option.
+  virtual bool SlashStartsPath() { return false; }
 
   // --- Folder scan
   virtual std::unique_ptr<FolderWalker> NewFolderWalker() = 0;
@@ -116,7 +118,7 @@ class Platform {
   // Writes one whole line, its CR LF included, to standard output at once. Errors are ignored.
   virtual void WriteLine(std::string_view line) = 0;
   // Appends `line` to the file named `name`, creating it. Silent when it cannot be opened.
-  virtual void AppendTotalFile(const char* name, std::string_view line) = 0;
+  virtual void AppendTotalFile(const PathText& name, std::string_view line) = 0;
 };
 
 // The platform the program runs on (POSIX or Win32, chosen by the build).

@@ -1,8 +1,10 @@
-// Conversions between native UTF-8 bytes and code page 932, through the C library's iconv.
+// Conversions from native bytes to code page 932, through the C library's iconv.
 #include "platform/posix_text.h"
 
 #include <cerrno>
 #include <cstring>
+
+#include "common/cp932_bytes.h"
 
 namespace {
 
@@ -109,6 +111,42 @@ std::string TextConverter::FixedText(std::string_view utf8) {
   return out;
 }
 
+size_t TextConverter::KeepCp932Characters(std::string_view text, char* out) {
+  if (to_utf8_ == kNoConverter) {
+    // Nothing can tell the characters apart: only ASCII is sure to be code page 932.
+    for (size_t i = 0; i < text.size(); ++i) {
+      out[i] = static_cast<unsigned char>(text[i]) < 0x80 ? text[i] : '?';
+    }
+    return text.size();
+  }
+  iconv(to_utf8_, nullptr, nullptr, nullptr, nullptr);
+  char* in = const_cast<char*>(text.data());
+  size_t in_left = text.size();
+  char* next = out;
+  while (in_left > 0) {
+    // The UTF-8 form is only a test of the input; what was read is copied as it stands.
+    char scratch[256];
+    char* sink = scratch;
+    size_t sink_left = sizeof scratch;
+    const char* start = in;
+    const size_t result = iconv(to_utf8_, &in, &in_left, &sink, &sink_left);
+    std::memcpy(next, start, static_cast<size_t>(in - start));
+    next += in - start;
+    if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
+    // Not a character here. A lead byte with a byte of the trail range after it is one refused
+    // pair, so two "?" keep the text's width; otherwise the byte alone is refused and the next
+    // one is read afresh.
+    const bool is_pair = in_left >= 2 && IsCp932LeadByte(static_cast<unsigned char>(in[0])) &&
+                         IsCp932TrailByte(static_cast<unsigned char>(in[1]));
+    const size_t refused = is_pair ? 2 : 1;
+    std::memset(next, '?', refused);
+    next += refused;
+    in += refused;
+    in_left -= refused;
+  }
+  return static_cast<size_t>(next - out);
+}
+
 size_t TextConverter::WriteDisplayName(std::string_view native, char* out) {
   if (native.empty()) return 0;
   if (IsPrintableAscii(native)) {
@@ -117,9 +155,8 @@ size_t TextConverter::WriteDisplayName(std::string_view native, char* out) {
   }
   size_t length = 0;
   if (!IsValidUtf8(native) || !ConvertUtf8(native, out, length)) {
-    // Not UTF-8: most likely code page 932 already, so it is taken byte for byte.
-    std::memcpy(out, native.data(), native.size());
-    length = native.size();
+    // Not UTF-8: most likely code page 932 already, so its characters are kept as they are.
+    length = KeepCp932Characters(native, out);
   }
   // No trail byte of code page 932 is a control byte, so this never splits a character.
   for (size_t i = 0; i < length; ++i) {
@@ -131,23 +168,5 @@ size_t TextConverter::WriteDisplayName(std::string_view native, char* out) {
 std::string TextConverter::DisplayName(std::string_view native) {
   std::string out(native.size(), '\0');
   out.resize(WriteDisplayName(native, out.data()));
-  return out;
-}
-
-std::string TextConverter::NativeFromCp932(std::string_view cp932) {
-  bool is_ascii = true;
-  for (char c : cp932) is_ascii = is_ascii && static_cast<unsigned char>(c) < 0x80;
-  if (is_ascii || to_utf8_ == kNoConverter) return std::string(cp932);
-  iconv(to_utf8_, nullptr, nullptr, nullptr, nullptr);
-  // One code page 932 byte becomes at most three UTF-8 bytes (a half-width katakana).
-  std::string out(cp932.size() * 3, '\0');
-  char* in = const_cast<char*>(cp932.data());
-  size_t in_left = cp932.size();
-  char* next = out.data();
-  size_t out_left = out.size();
-  if (iconv(to_utf8_, &in, &in_left, &next, &out_left) == static_cast<size_t>(-1)) {
-    return std::string(cp932);  // not code page 932 after all: the bytes are the best guess
-  }
-  out.resize(out.size() - out_left);
   return out;
 }

@@ -1,4 +1,4 @@
-// Conversions between the file system's native (UTF-8) bytes and the program's code page 932 texts.
+// Conversions from the file system's native bytes to the program's code page 932 texts.
 #pragma once
 
 #include <iconv.h>
@@ -32,20 +32,21 @@ class TextConverter {
   // accident.
   std::string FixedText(std::string_view utf8);
 
-  // Writes the form in which a native name or argument is shown: pure ASCII as it is, valid UTF-8
-  // converted (a character the code page lacks becomes "?"), anything else byte for byte; then
-  // every control byte becomes "?", so that one entry is one line and cannot drive a terminal.
-  // `out` needs room for native.size() bytes: the shown form is never longer. Returns its length.
+  // Writes the form in which a native name, argument or path is shown: pure ASCII as it is,
+  // valid UTF-8 converted (a character the code page lacks becomes "?"), anything else kept byte
+  // for byte where code page 932 reads it as characters (a Shift_JIS name) and "?" for every
+  // other byte; then every control byte becomes "?", so that one entry is one line and cannot
+  // drive a terminal. The result is always valid code page 932 text. `out` needs room for
+  // native.size() bytes: the shown form is never longer. Returns its length.
   size_t WriteDisplayName(std::string_view native, char* out);
   std::string DisplayName(std::string_view native);
-
-  // The native bytes for a code page 932 text that has no remembered origin: converted to UTF-8,
-  // or the bytes as they are when they are not valid code page 932.
-  std::string NativeFromCp932(std::string_view cp932);
 
  private:
   // Converts well-formed UTF-8 into `out` (room for utf8.size() bytes); false if iconv misbehaves.
   bool ConvertUtf8(std::string_view utf8, char* out, size_t& length);
+  // Copies the characters of `text` that code page 932 reads into `out` (room for text.size()
+  // bytes), each other byte as "?". Returns the length, which is text.size().
+  size_t KeepCp932Characters(std::string_view text, char* out);
 
   iconv_t to_cp932_;
   iconv_t to_utf8_;

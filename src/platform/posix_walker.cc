@@ -73,11 +73,9 @@ size_t PosixFolderWalker::FolderIdHash::operator()(const FolderId& id) const {
                                static_cast<uint64_t>(id.device));
 }
 
-PosixFolderWalker::PosixFolderWalker(TextConverter& converter, NativePathBook& paths,
-                                     int64_t utc_offset_seconds, size_t max_open,
-                                     ProgressLine* progress)
-    : paths_(paths),
-      reader_(converter, utc_offset_seconds),
+PosixFolderWalker::PosixFolderWalker(TextConverter& converter, int64_t utc_offset_seconds,
+                                     size_t max_open, ProgressLine* progress)
+    : reader_(converter, utc_offset_seconds),
       max_open_(std::max<size_t>(max_open, 2)),  // a parent's and its child's
       progress_(progress) {
   if (progress_ != nullptr) progress_->Begin(MonotonicMilliseconds());
@@ -87,13 +85,13 @@ PosixFolderWalker::~PosixFolderWalker() {
   for (size_t depth = 0; depth < depth_; ++depth) CloseFd(depth);
 }
 
-bool PosixFolderWalker::EnterRoot(std::string_view path) {
+bool PosixFolderWalker::EnterRoot(const PathText& path) {
   while (depth_ > 0) LeaveFolder();
-  root_native_ = paths_.NativePath(path);
+  root_native_ = path.Native;
   if (root_native_.empty()) return false;
   const int fd = OpenRoot(kKeepNone);
   if (fd < 0) return false;
-  if (progress_ != nullptr) root_shown_ = path;
+  if (progress_ != nullptr) root_shown_ = path.Shown;
   outer_.clear();
   linked_.clear();
   if (!PushLevel(fd, 0, false, nullptr)) return false;

@@ -38,7 +38,6 @@
 
 #include "platform/platform.h"
 #include "platform/posix_listing.h"
-#include "platform/posix_native_paths.h"
 #include "platform/posix_progress.h"
 #include "platform/posix_text.h"
 
@@ -47,13 +46,13 @@ size_t MaxOpenFolders();
 
 class PosixFolderWalker : public FolderWalker {
  public:
-  // `converter` and `paths` belong to the platform and must outlive the walker, as `progress`
-  // does when given: the walk reports each folder it reads to it, from now on.
-  PosixFolderWalker(TextConverter& converter, NativePathBook& paths, int64_t utc_offset_seconds,
-                    size_t max_open, ProgressLine* progress = nullptr);
+  // `converter` belongs to the platform and must outlive the walker, as `progress` does when
+  // given: the walk reports each folder it reads to it, from now on.
+  PosixFolderWalker(TextConverter& converter, int64_t utc_offset_seconds, size_t max_open,
+                    ProgressLine* progress = nullptr);
   ~PosixFolderWalker() override;
 
-  bool EnterRoot(std::string_view path) override;
+  bool EnterRoot(const PathText& path) override;
   bool EnterSubfolder(size_t index) override;
   bool ListFolder(bool with_info) override;
   void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
@@ -103,7 +102,6 @@ class PosixFolderWalker : public FolderWalker {
   void ReportProgress(const FolderListing& listing);
   std::string ShownPath() const;
 
-  NativePathBook& paths_;
   FolderReader reader_;
   const size_t max_open_;
   // Levels [0, depth_) are entered; those past depth_ are kept with their storage for reuse.

@@ -6,11 +6,6 @@
 #include <cstdio>
 #include <string>
 
-// <windows.h> maps these names to their A or W forms; the interface below must keep its own
-// names. The system is always called by its ANSI names.
-#undef GetCurrentDirectory
-#undef SetCurrentDirectory
-
 #include "platform/platform.h"
 #include "platform/win32_text.h"
 #include "platform/win32_walker.h"
@@ -66,20 +61,30 @@ class Win32Platform : public Platform {
     if (length > 0) CharLowerBuffA(text, static_cast<DWORD>(length));
   }
 
-  // The runtime already hands over the arguments in the ANSI code page.
-  std::vector<std::string> ReadArguments(int argc, char** argv) override {
-    return std::vector<std::string>(argv, argv + argc);
+  // The runtime already hands over the arguments in the ANSI code page, which is also the
+  // native form the ANSI calls take.
+  std::vector<PathText> ReadArguments(int argc, char** argv) override {
+    return SameTexts(argc, argv);
   }
 
-  int GetCurrentDirectory(char* buffer, size_t size) override {
-    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(size), buffer);
-    return length == 0 || length >= size ? -1 : 0;
+  bool ReadCurrentFolder(PathText& folder) override {
+    // The first call tells the room the path needs, its zero included.
+    const DWORD size = GetCurrentDirectoryA(0, nullptr);
+    if (size == 0) return false;
+    std::string path(size, '\0');
+    const DWORD length = GetCurrentDirectoryA(size, path.data());
+    if (length == 0 || length >= size) return false;
+    path.resize(length);
+    folder = SameText(path);
+    return true;
   }
 
-  int SetCurrentDirectory(const char* path) override { return SetCurrentDirectoryA(path) ? 0 : -1; }
+  int ChangeCurrentFolder(const PathText& folder) override {
+    return SetCurrentDirectoryA(folder.Native.c_str()) ? 0 : -1;
+  }
 
-  bool DirectoryExists(const char* path) override {
-    DWORD attributes = GetFileAttributesA(path);
+  bool DirectoryExists(const PathText& path) override {
+    DWORD attributes = GetFileAttributesA(path.Native.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
 
@@ -117,9 +122,10 @@ class Win32Platform : public Platform {
 
   // A total file that cannot be opened is not written, silently. The line arrives whole or not
   // at all: a part that a full disk cut short is taken off the file again.
-  void AppendTotalFile(const char* name, std::string_view line) override {
-    HANDLE file = CreateFileA(name, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  void AppendTotalFile(const PathText& name, std::string_view line) override {
+    HANDLE file =
+        CreateFileA(name.Native.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     LARGE_INTEGER before{};
     const bool has_size = GetFileSizeEx(file, &before) != 0;  // not for a device or a pipe

@@ -115,12 +115,12 @@ std::string ParentPath(const std::string& path) {
 
 class Win32FolderWalker : public FolderWalker {
  public:
-  bool EnterRoot(std::string_view path) override {
+  bool EnterRoot(const PathText& path) override {
     levels_.clear();
     linked_.clear();
     outer_.clear();
     outer_known_ = false;
-    Push(std::string(path));
+    Push(path.Native);
     return true;
   }
 

@@ -98,7 +98,7 @@ void AggregateTree(TreeItem& root) {
   PassSettings settings;
   settings.widths = g_options.NeedItemDetails;
   settings.sums = g_options.NeedFolderSums || g_options.SortKey == SortBySize ||
-                  g_options.TotalFileName[0] != 0;
+                  !g_options.TotalFileName.Shown.empty();
   settings.totals = NeedCumulativeTotals(g_options);
   if (settings.widths || settings.sums) WalkFolders(root, settings);
 }

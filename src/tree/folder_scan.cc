@@ -85,7 +85,7 @@ bool StepIntoNextSubfolder(ScanState& state) {
 
 }  // namespace
 
-void ScanFolder(Platform& platform, TreeStore& store, std::string_view path, TreeItem& root) {
+void ScanFolder(Platform& platform, TreeStore& store, const PathText& path, TreeItem& root) {
   std::unique_ptr<FolderWalker> walker = platform.NewFolderWalker();
   // File entries that nothing reads are not made: with files hidden and no sizes, times, sums,
   // totals or size and time ordering, a file is neither drawn nor counted, so the chart is the

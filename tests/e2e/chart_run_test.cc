@@ -116,6 +116,29 @@ TEST(ChartRun, NoArgumentsChartTheCurrentFolderByItsFullPath) {
   EXPECT_EQ(ShownPath(tree.Path("cwd")) + Lines({"", "├─a", "└─b", "    └─c"}), run.out);
 }
 
+// Names that show alike stay apart: code page 932 has no Hangul, so every name below shows as
+// "?" marks, yet each argument leads to the folder or file it names and to no other.
+TEST(ChartRun, NamesThatShowAlikeStayApart) {
+  if (HasRunner()) GTEST_SKIP() << "the ANSI command line holds no Hangul";
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("김철수/kim", 3) && tree.MakeFile("홍길동/hong", 5));
+  ASSERT_TRUE(tree.MakeFile("사진/photo", 7));
+  // The folder named, not the current one that shows alike.
+  RunResult run = RunProgram({tree.Path("김철수"), "/F"}, RunSettings{tree.Path("홍길동"), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(tree.Path("???") + "\r\n    kim\r\n", run.out);
+  // A total file whose name holds a blank.
+  run = RunProgram({"/OutputTotal+=합계 사진", "사진"}, RunSettings{tree.Path(), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("??\r\n", run.out);
+  EXPECT_EQ("7\r\n", ReadFileBytes(tree.Path("합계 사진")));
+  // A total file named like the folder argument before it: the folder charted, the file written.
+  run = RunProgram({"김철수", "/OutputTotal+=이영희"}, RunSettings{tree.Path(), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("???\r\n", run.out);
+  EXPECT_EQ("3\r\n", ReadFileBytes(tree.Path("이영희")));
+}
+
 // The chart goes to a pipe that nobody reads: every line is lost, yet the run goes on to the
 // total file and ends with status 0 and nothing on standard error.
 TEST(ChartRun, ClosedOutputPipeDoesNotStopTheRun) {

@@ -93,7 +93,7 @@ TEST(FrontEndToEnd, RefusedCommandLinesGiveOneMessageAndStatusOne) {
       {{"no/such/dir"}, folder + "no/such/dir\r\n"},
       {{""}, folder + "\r\n"},
       {{"/日本"}, option + Cp932("/日本") + "\r\n"},
-      {{"/プ"}, option + Cp932("/シ") + "\r\n"},  // its second byte is a letter, upper-cased
+      {{"/データ"}, option + Cp932("/データ") + "\r\n"},  // a second byte "f" stays as typed
       {{"存在しない"}, folder + Cp932("存在しない") + "\r\n"},
       {{"/H", "/X"}, option + "/X\r\n"},
       {{"/V", "no/such/dir"}, folder + "no/such/dir\r\n"},
@@ -134,6 +134,34 @@ TEST(FrontEndToEnd, FailedDriveChangeRefusesThePathAsTyped) {
   EXPECT_EQ(1, run.status);
   EXPECT_EQ("", run.err);
   EXPECT_EQ(Cp932("無効なフォルダです：q:nothing") + "\r\n", run.out);
+}
+
+// A current directory longer than the 259 bytes a fixed buffer held is shown whole.
+TEST(FrontEndToEnd, LongCurrentFolderIsShownWhole) {
+  if (HasRunner()) GTEST_SKIP() << "wine starts a program in C:\\windows from a folder this deep";
+  TempTree tree;
+  const std::string deep = std::string(150, 'c') + "/" + std::string(149, 'd');  // 300 bytes
+  ASSERT_TRUE(tree.MakeFolder(deep));
+  RunResult run = RunProgram({}, RunSettings{tree.Path(deep), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(tree.Path(deep) + "\r\n", run.out);
+}
+
+// A folder argument is never cut: its first 259 bytes here name its parent, which must not be
+// charted in its place.
+TEST(FrontEndToEnd, LongFolderArgumentIsTakenWhole) {
+  TempTree tree;
+  const std::string parent = std::string(129, 'a') + "/" + std::string(129, 'b');  // 259 bytes
+  const std::string argument = parent + "/cccc";
+  ASSERT_TRUE(tree.MakeFolder(parent));
+  RunResult run = RunProgram({argument}, RunSettings{tree.Path(), {}});
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ(Cp932("無効なフォルダです：") + argument + "\r\n", run.out);
+  if (HasRunner()) return;  // the ANSI calls open no relative path this long
+  ASSERT_TRUE(tree.MakeFile(argument + "/f"));
+  run = RunProgram({argument, "/F"}, RunSettings{tree.Path(), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(argument + "\r\n    f\r\n", run.out);
 }
 
 // On Linux a colon is an ordinary character, so "a:sub" is a folder here; the drive-relative

@@ -1,7 +1,8 @@
 // Hostile names: line ends, escape sequences, DEL, bytes that are not UTF-8, the code page 932
 // character whose second byte is "\", names that differ only in case, 255-byte names. Each entry
-// is exactly one line, control characters show as "?", and no entry is lost, folders included:
-// each is entered by its real name and its file shown.
+// is exactly one line, control characters and bytes that are no code page 932 character show as
+// "?", the chart is valid code page 932 throughout, and no entry is lost, folders included: each
+// is entered by its real name and its file shown.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -34,8 +35,13 @@ std::vector<HostileName> HostileNames() {
       {"c1\xc2\x9b"
        "2J",
        "c1?2J"},  // U+009B, the one-character CSI: no code page 932 form
-      {"invalid\xff\xfe", "invalid\xff\xfe"},
-      {"\x83\x5c", "\x83\x5c"},  // code page 932 bytes already: shown as they are
+      {"invalid\xff\xfe", "invalid??"},
+      {"caf\xe9 (1)", "caf? (1)"},   // Latin-1: the byte takes no neighbour with it
+      {"\x80\xa0\xfd", "???"},       // bytes that start no character
+      {"end\x83", "end?"},           // a lead byte with nothing after it
+      {"\x83!", "?!"},               // a lead byte before a byte of no pair
+      {"\x85\x40\xeb\x40", "????"},  // unassigned pairs
+      {"\x83\x5c", "\x83\x5c"},      // code page 932 bytes already: shown as they are
       {"\x83\x5c.txt", "\x83\x5c.txt"},
       {"Case", "Case"},
       {"case", "case"},
@@ -87,6 +93,17 @@ TEST_F(Names, EachEntryIsOneCleanLineSortedByName) {
 
 TEST_F(Names, EachEntryIsOneCleanLineSortedByExtensionDescending) {
   ExpectEveryNameOnItsOwnLine(" /A /F /Size /Sum /Total /SE /Descend");
+}
+
+// The whole chart reaches a reader through the converter of the README's command, which stops
+// at the first byte that is no code page 932 character (no -c).
+TEST_F(Names, TheWholeChartPassesTheConverter) {
+  const ShellRun run =
+      RunShell("\"$Q\" " + ShellWord(tree_.Path()) + " /F /Time | iconv -f CP932 -t UTF-8");
+  ASSERT_EQ(0, run.status) << run.err;
+  std::vector<std::string> lines;
+  ASSERT_TRUE(SplitCrLfLines(run.out, lines));
+  EXPECT_EQ(1 + 2 + 3 * HostileNames().size(), lines.size());
 }
 
 // The default chart, box-drawing connectors and all: still no byte below 0x20 but the line ends.

@@ -3,7 +3,6 @@
 
 #include <iconv.h>
 
-#include <cstring>
 #include <stdexcept>
 
 #include "platform/common_text.h"
@@ -44,9 +43,9 @@ class FakeWalker : public FolderWalker {
 
   void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
 
-  bool EnterRoot(std::string_view path) override {
-    FakePlatform::Node* node = platform_.Find(path);
-    std::string key = JoinPath(SplitPath(path), SplitPath(path).size());
+  bool EnterRoot(const PathText& path) override {
+    FakePlatform::Node* node = platform_.Find(path.Native);
+    std::string key = JoinPath(SplitPath(path.Native), SplitPath(path.Native).size());
     if (!node || !node->is_folder || platform_.refuse_enter.count(key)) return false;
     levels_.push_back(Level{node, key, platform_.DeviceOf(key), {}, {}});
     return true;
@@ -202,38 +201,33 @@ std::string FakePlatform::FromUtf8(std::string_view utf8) { return Cp932(utf8); 
 
 void FakePlatform::LowerCase(char* text, size_t length) { LowerCaseCp932(text, length); }
 
-std::vector<std::string> FakePlatform::ReadArguments(int argc, char** argv) {
-  return std::vector<std::string>(argv, argv + argc);
+std::vector<PathText> FakePlatform::ReadArguments(int argc, char** argv) {
+  return SameTexts(argc, argv);
 }
 
-int FakePlatform::GetCurrentDirectory(char* buffer, size_t size) {
-  if (current_directory.size() + 1 > size) return -1;
-  std::memcpy(buffer, current_directory.c_str(), current_directory.size() + 1);
-  return 0;
+bool FakePlatform::ReadCurrentFolder(PathText& folder) {
+  if (current_directory.empty()) return false;  // a current directory that cannot be read
+  folder = SameText(current_directory);
+  return true;
 }
 
-int FakePlatform::SetCurrentDirectory(const char* path) {
-  std::string target = path;
+int FakePlatform::ChangeCurrentFolder(const PathText& folder) {
+  std::string target = folder.Native;
   // A drive letter and colon, alone or with a relative path, resolves against the current one.
   if (target.size() >= 2 && target[1] == ':' && (target.size() == 2 || target[2] != '\\')) {
     if (current_directory.compare(0, 2, target, 0, 2) != 0) return -1;
     target = target.size() == 2 ? current_directory : current_directory + "\\" + target.substr(2);
   }
-  if (!DirectoryExists(target.c_str())) return -1;
+  if (!FolderExists(target)) return -1;
   current_directory = target;
   return 0;
 }
 
-bool FakePlatform::DirectoryExists(const char* path) {
-  Node* node = Find(path);
-  return node && node->is_folder && path[0] != 0;
-}
+bool FakePlatform::DirectoryExists(const PathText& path) { return FolderExists(path.Native); }
 
-bool FakePlatform::IsSlashPath(const char* argument) {
-  if (!slash_paths) return false;
-  const std::string_view text = argument;
-  const std::string_view key = text.substr(0, text.find('='));
-  return key.find('/', 1) != std::string_view::npos || DirectoryExists(argument);
+bool FakePlatform::FolderExists(const std::string& path) {
+  Node* node = Find(path);
+  return node && node->is_folder && !path.empty();
 }
 
 std::unique_ptr<FolderWalker> FakePlatform::NewFolderWalker() {
@@ -253,7 +247,7 @@ void FakePlatform::WriteErrorLine(std::string_view line) { error_output.append(l
 
 void FakePlatform::WriteLine(std::string_view line) { output.append(line); }
 
-void FakePlatform::AppendTotalFile(const char* name, std::string_view line) {
-  if (refuse_total_file.count(name)) return;
-  total_files[name].append(line);
+void FakePlatform::AppendTotalFile(const PathText& name, std::string_view line) {
+  if (refuse_total_file.count(name.Native)) return;
+  total_files[name.Native].append(line);
 }

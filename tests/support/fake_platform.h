@@ -46,11 +46,14 @@ class FakePlatform : public Platform {
   // What the program did.
   std::string output;                                  // every byte written
   std::string error_output;                            // every byte written to standard error
-  std::map<std::string, std::string> total_files;      // name -> bytes appended
+  std::map<std::string, std::string> total_files;      // native name -> bytes appended
   int info_reads = 0;                                  // entries whose info was read
   int listings = 0;                                    // folders listed
   int walkers_alive = 0;
 
+  // The native form of every path text is what the fake looks up, so a test can give a path
+  // that shows as one text and names another; the current directory's native form is its own,
+  // and an empty one cannot be read.
   std::string current_directory = "C:\\Work";
   bool slash_paths = false;  // "/" begins absolute paths too, as on POSIX
   std::string date_separator = "/";
@@ -59,20 +62,21 @@ class FakePlatform : public Platform {
   // Platform
   std::string FromUtf8(std::string_view utf8) override;
   void LowerCase(char* text, size_t length) override;
-  std::vector<std::string> ReadArguments(int argc, char** argv) override;
-  int GetCurrentDirectory(char* buffer, size_t size) override;
-  int SetCurrentDirectory(const char* path) override;
-  bool DirectoryExists(const char* path) override;
-  bool IsSlashPath(const char* argument) override;
+  std::vector<PathText> ReadArguments(int argc, char** argv) override;
+  bool ReadCurrentFolder(PathText& folder) override;
+  int ChangeCurrentFolder(const PathText& folder) override;
+  bool DirectoryExists(const PathText& path) override;
+  bool SlashStartsPath() override { return slash_paths; }
   std::unique_ptr<FolderWalker> NewFolderWalker() override;
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override;
   void GetDateTimeSeparators(std::string& date, std::string& time) override;
   void WriteErrorLine(std::string_view line) override;
   void WriteLine(std::string_view line) override;
-  void AppendTotalFile(const char* name, std::string_view line) override;
+  void AppendTotalFile(const PathText& name, std::string_view line) override;
 
  private:
   Node& Make(std::string_view path, bool is_folder);
+  bool FolderExists(const std::string& path);
   Node root_;  // holds the top-level names, such as "C:"
 };
 

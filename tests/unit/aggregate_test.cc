@@ -5,7 +5,6 @@
 #include <pthread.h>
 
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <string_view>
 
@@ -153,7 +152,7 @@ TEST_F(AggregateTest, TheOptionsDecideWhetherSumsAndTotalsAreMade) {
     g_options.NeedFolderSums = row.show_sum || row.show_total;
     g_options.NeedItemDetails = row.need_item_details;
     g_options.SortKey = row.sort_key;
-    std::strcpy(g_options.TotalFileName, row.total_file);
+    g_options.TotalFileName = SameText(row.total_file);
     ReleaseTree(root_, store_);
     root_.IsFolder = true;
     root_.Size = 4096;
@@ -183,7 +182,7 @@ TEST_F(AggregateTest, FilesOf4GiBKeepTheirWholeSizeThroughScanAndSums) {
   FakePlatform fake;
   fake.AddFile("C:/Work/big", kFourGiB + 10);
   fake.AddFile("C:/Work/sub/huge", 2 * kFourGiB + 5);
-  ScanFolder(fake, store_, "C:\\Work", root_);
+  ScanFolder(fake, store_, SameText("C:\\Work"), root_);
   AggregateTree(root_);
   TreeItem* sub = root_.Children.First;
   ASSERT_NE(nullptr, sub);

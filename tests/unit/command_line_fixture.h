@@ -25,14 +25,19 @@ class RecordingPlatform : public FakePlatform {
   std::vector<std::string> lines;
 };
 
+// A path text as "shown", or "shown|native" where the two differ.
+inline std::string Describe(const PathText& text) {
+  return text.Shown == text.Native ? text.Shown : text.Shown + "|" + text.Native;
+}
+
 // Every field of the record in one text, so a test compares the whole record at once.
 inline std::string Describe(const AppOptions& o) {
   std::ostringstream s;
   s << "ascii=" << o.UseAsciiGlyphs << " filesFirst=" << o.FilesFirst << " help=" << o.ShowHelp
     << " files=" << o.ShowFiles << " size=" << o.ShowSize << " sum=" << o.ShowSum
     << " time=" << o.ShowTime << " total=" << o.ShowTotal << " ascending=" << o.Ascending
-    << " version=" << o.ShowVersion << " totalFile=[" << o.TotalFileName << "] root=[" << o.RootPath
-    << "] sortKey=" << o.SortKey << " links=" << o.FollowLinks
+    << " version=" << o.ShowVersion << " totalFile=[" << Describe(o.TotalFileName) << "] root=["
+    << Describe(o.RootPath) << "] sortKey=" << o.SortKey << " links=" << o.FollowLinks
     << " oneFileSystem=" << o.OneFileSystem << " needInfo=" << o.NeedFileInfo
     << " needDetails=" << o.NeedItemDetails << " needSums=" << o.NeedFolderSums << " glyphs=["
     << o.GlyphLast << "|" << o.GlyphMiddle << "|" << o.GlyphContinue << "]";

@@ -1,7 +1,5 @@
-// The command-line parser's folder argument: defaults, the 259-byte cut, the drive-relative
-// rule, an unreadable current directory and the existence test.
-#include <cstring>
-
+// The command-line parser's folder argument: defaults, long paths kept whole, the
+// drive-relative rule, an unreadable current directory and the existence test.
 #include "command_line_fixture.h"
 
 namespace {
@@ -11,7 +9,7 @@ using namespace parse_test;
 TEST_F(ParseCommandLineTest, NoArgumentsKeepTheDefaults) {
   ASSERT_EQ(0, Parse({}));
   AppOptions expected;
-  std::strcpy(expected.RootPath, "C:\\Work");
+  expected.RootPath = SameText("C:\\Work");
   expected.GlyphLast = kBoxLast;
   expected.GlyphMiddle = kBoxMiddle;
   expected.GlyphContinue = kBoxContinue;
@@ -19,24 +17,18 @@ TEST_F(ParseCommandLineTest, NoArgumentsKeepTheDefaults) {
   EXPECT_TRUE(platform.output.empty());
 }
 
-TEST_F(ParseCommandLineTest, FolderArgumentIsCutToTwoHundredFiftyNineBytes) {
-  const std::string folder(259, 'a');
-  platform.AddFolder(folder);
-  ASSERT_EQ(0, Parse({folder + "bbbbbbbbbb"}));
-  EXPECT_EQ(folder, g_options.RootPath);
-  EXPECT_EQ(0, g_options.RootPath[kPathBufferSize - 1]);
-}
-
-TEST_F(ParseCommandLineTest, MessageShowsTheCutFolderText) {
-  EXPECT_EQ(-1, Parse({std::string(300, 'x')}));
+// A long argument whose first 259 bytes name its parent: charted whole where it is a folder,
+// refused whole where it is not, never cut into the parent.
+TEST_F(ParseCommandLineTest, LongFolderArgumentIsKeptWhole) {
+  const std::string parent(259, 'a');
+  const std::string argument = parent + "\\bbbbb";
+  platform.AddFolder(parent);
+  EXPECT_EQ(-1, Parse({argument}));
   ASSERT_EQ(1u, platform.lines.size());
-  EXPECT_EQ(kInvalidFolder + std::string(259, 'x') + "\r\n", platform.lines[0]);
-}
-
-TEST_F(ParseCommandLineTest, ShorterLaterFolderLeavesOnlyZerosBehindIt) {
-  ASSERT_EQ(0, Parse({std::string(300, 'x'), "C:\\Work"}));
-  EXPECT_STREQ("C:\\Work", g_options.RootPath);
-  for (size_t i = 7; i < kPathBufferSize; ++i) EXPECT_EQ(0, g_options.RootPath[i]) << i;
+  EXPECT_EQ(kInvalidFolder + argument + "\r\n", platform.lines[0]);
+  platform.AddFolder(argument);
+  ASSERT_EQ(0, Parse({argument}));
+  EXPECT_EQ(argument, g_options.RootPath.Shown);
 }
 
 TEST_F(ParseCommandLineTest, EmptyArgumentIsAFolderThatDoesNotExist) {
@@ -58,7 +50,7 @@ TEST_F(ParseCommandLineTest, DriveRelativePathBecomesTheCurrentDirectory) {
     SCOPED_TRACE(row.argument);
     platform.current_directory = "C:\\Work";
     ASSERT_EQ(0, Parse({row.argument}));
-    EXPECT_STREQ(row.root_path, g_options.RootPath);
+    EXPECT_EQ(row.root_path, g_options.RootPath.Shown);
     EXPECT_EQ(row.current_directory, platform.current_directory);
   }
 }
@@ -78,18 +70,21 @@ TEST_F(ParseCommandLineTest, FailedDriveChangeRefusesThePathAsTyped) {
 
 TEST_F(ParseCommandLineTest, UnreadableCurrentDirectoryIsChartedAsDot) {
   platform.AddFolder(".");
-  platform.current_directory = "C:\\" + std::string(300, 'd');
+  platform.current_directory = "";
   ASSERT_EQ(0, Parse({}));
-  EXPECT_STREQ(".", g_options.RootPath);
+  EXPECT_EQ(".", g_options.RootPath.Shown);
 }
 
-TEST_F(ParseCommandLineTest, UnreadableDirectoryAfterTheDriveChangeIsChartedAsDot) {
-  const std::string deep(255, 'd');  // "C:\Work\" and it: 263 bytes, more than the field holds
-  platform.AddFolder("C:\\Work\\" + deep);
-  platform.AddFolder(".");
+TEST_F(ParseCommandLineTest, LongCurrentDirectoryIsKeptWhole) {
+  const std::string deep(300, 'd');
+  platform.AddFolder("C:\\" + deep);
+  platform.current_directory = "C:\\" + deep;
+  ASSERT_EQ(0, Parse({}));
+  EXPECT_EQ("C:\\" + deep, g_options.RootPath.Shown);
+  // Also where the drive-relative rule reads it back.
+  platform.AddFolder("C:\\" + deep + "\\" + deep);
   ASSERT_EQ(0, Parse({"C:" + deep}));
-  EXPECT_STREQ(".", g_options.RootPath);
-  EXPECT_EQ("C:\\Work\\" + deep, platform.current_directory);
+  EXPECT_EQ("C:\\" + deep + "\\" + deep, g_options.RootPath.Shown);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ TEST_F(ParseCommandLineTest, SlashArgumentsWherePathsBeginWithSlash) {
     EXPECT_EQ(row.status, Parse({row.argument}));
     EXPECT_EQ(row.output, platform.output);
     if (row.status == 0) {
-      EXPECT_STREQ(row.root_path, g_options.RootPath);
+      EXPECT_EQ(row.root_path, g_options.RootPath.Shown);
     }
   }
 }

@@ -1,7 +1,5 @@
 // The command-line parser's options: keywords, in-place upper-casing, later-wins, derived
 // flags and connector texts, and the messages byte for byte.
-#include <cstring>
-
 #include "command_line_fixture.h"
 
 namespace {
@@ -124,7 +122,7 @@ TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
         g_options.*row.field = !row.value;
         AppOptions expected = g_options;
         expected.*row.field = row.value;
-        std::strcpy(expected.RootPath, "C:\\Work");
+        expected.RootPath = SameText("C:\\Work");
         DeriveSettings(expected);
         ASSERT_EQ(0, Parse({prefix + spelling}));
         EXPECT_EQ(Describe(expected), Describe(g_options));
@@ -170,25 +168,31 @@ TEST_F(ParseCommandLineTest, OutputTotalTakesTheBytesAfterTheFirstEqualsSign) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
     g_options = AppOptions{};
-    std::strcpy(g_options.TotalFileName, row.before);
+    g_options.TotalFileName = SameText(row.before);
     ASSERT_EQ(0, Parse({row.argument}));
-    EXPECT_STREQ(row.after, g_options.TotalFileName);
+    EXPECT_EQ(row.after, g_options.TotalFileName.Shown);
+    EXPECT_EQ(row.after, g_options.TotalFileName.Native);
   }
   EXPECT_TRUE(platform.output.empty());
 }
 
-TEST_F(ParseCommandLineTest, OutputTotalNameOfTwoHundredFiftyNineBytesIsKept) {
-  const std::string name(259, 'n');
+TEST_F(ParseCommandLineTest, OutputTotalNameIsKeptWholeHoweverLong) {
+  const std::string name = std::string(300, 'n') + ".txt";
   ASSERT_EQ(0, Parse({"/OutputTotal=" + name}));
-  EXPECT_EQ(name, g_options.TotalFileName);
+  EXPECT_EQ(name, g_options.TotalFileName.Shown);
 }
 
-TEST_F(ParseCommandLineTest, OutputTotalNameTooLongForTheFieldIsRefusedNotCut) {
-  const std::string argument = "/OutputTotal=" + std::string(260, 'n');
-  EXPECT_EQ(-1, Parse({argument}));
-  EXPECT_STREQ("", g_options.TotalFileName);
-  ASSERT_EQ(1u, platform.lines.size());
-  EXPECT_EQ(kNoOutputFile + "/OUTPUTTOTAL=" + std::string(260, 'n') + "\r\n", platform.lines[0]);
+// The parser reads the shown texts only; the folder argument and the total file keep the native
+// forms the platform gave, so two names that show alike ("?") stay apart.
+TEST_F(ParseCommandLineTest, FolderAndTotalFileKeepTheirNativeForms) {
+  platform.AddFolder("C:\\Work\\kim");
+  std::vector<PathText> arguments = {SameText("quovrel"),
+                                     {"/OutputTotal+=a=???", "/OutputTotal+=a=hong"},
+                                     {"C:\\Work\\???", "C:\\Work\\kim"}};
+  ASSERT_EQ(0, ParseCommandLine(platform, arguments));
+  EXPECT_EQ("/OUTPUTTOTAL+=a=???", arguments[1].Shown);
+  EXPECT_EQ("a=???|a=hong", Describe(g_options.TotalFileName));
+  EXPECT_EQ("C:\\Work\\???|C:\\Work\\kim", Describe(g_options.RootPath));
 }
 
 TEST_F(ParseCommandLineTest, UpperCasesOnlyTheKeyAndOnlyAToZ) {
@@ -221,8 +225,9 @@ TEST_F(ParseCommandLineTest, UnknownKeysAreEchoedUpperCasedBeforeTheEqualsSign) 
       {"/sum+x", "/SUM+X"},
       {"/SIZEx", "/SIZEX"},
       {"/sizex=abc", "/SIZEX=abc"},
-      {"/az`{@[", "/AZ`{@["},      // only 0x61-0x7A change, not their neighbours
-      {"/\x83\x76", "/\x83\x56"},  // "プ": its trail byte 0x76 becomes 0x56 ("シ")
+      {"/az`{@[", "/AZ`{@["},  // only 0x61-0x7A change, not their neighbours
+      {"/\x83\x66\x81\x5B\x83\x5E", "/\x83\x66\x81\x5B\x83\x5E"},  // "データ": trail bytes kept
+      {"/x\x83\x76y", "/X\x83\x76Y"},  // "プ" between letters: its trail byte 0x76 too
       {"/?x", "/?X"},
       {"/ a", "/ A"},
   };

@@ -48,7 +48,9 @@ struct GlobalReset {
 
 class FolderScanTest : public ::testing::Test {
  protected:
-  void Scan(std::string_view path = "C:\\Work") { ScanFolder(fake_, store_, path, root_); }
+  void Scan(std::string_view path = "C:\\Work") {
+    ScanFolder(fake_, store_, SameText(path), root_);
+  }
 
   // The entry at `path` below the root, names separated by "/"; null when there is none.
   TreeItem* At(std::string_view path) {

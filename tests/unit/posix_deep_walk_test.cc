@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix_native_paths.h"
 #include "platform/posix_text.h"
 #include "platform/posix_walker.h"
 #include "posix_test_folder.h"
@@ -63,7 +62,7 @@ int OpenDescriptorCount() {
 std::string WalkChain(FolderWalker& walker, const std::string& root, const std::string& name,
                       int depth) {
   const int descriptors_before = OpenDescriptorCount();
-  if (!walker.EnterRoot(root) || !walker.ListFolder(false)) return "root not listed";
+  if (!walker.EnterRoot(SameText(root)) || !walker.ListFolder(false)) return "root not listed";
   const std::vector<FolderEntry>& top = walker.Entries();
   const Names top_names = EntryNames(walker);
   for (int level = 0; level < depth; ++level) {
@@ -133,7 +132,7 @@ std::string WalkLinkChain(const std::string& root, int depth) {
   std::unique_ptr<Platform> platform = NewSystemPlatform();
   std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
   // "next" sorts before "z" and after "f": the chain's names are f, next, z.
-  if (!walker->EnterRoot(root) || !walker->ListFolder(false)) return "root not listed";
+  if (!walker->EnterRoot(SameText(root)) || !walker->ListFolder(false)) return "root not listed";
   for (int level = 0; level < depth; ++level) {
     if (EntryNames(*walker) != Names{"f", "next", "z"}) return "level " + std::to_string(level);
     if (!walker->EnterSubfolder(1) || !walker->ListFolder(false)) {
@@ -185,7 +184,7 @@ TEST(PosixDeepWalk, ALinkLoopEndsTheWalk) {
   ASSERT_TRUE(folder.MakeLink("../../a", "a/b/back"));
   std::unique_ptr<Platform> platform = NewSystemPlatform();
   std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
-  ASSERT_TRUE(walker->EnterRoot(folder.path()));
+  ASSERT_TRUE(walker->EnterRoot(SameText(folder.path())));
   ASSERT_TRUE(walker->ListFolder(false));
   ASSERT_TRUE(walker->EnterSubfolder(0));  // a
   ASSERT_TRUE(walker->ListFolder(false));
@@ -207,9 +206,8 @@ TEST(PosixDeepWalk, AFolderReplacedAfterItsListingIsFoundAgainWithTwoDescriptors
     ASSERT_TRUE(folder.MakeFolder(made)) << made;
   }
   TextConverter converter;
-  NativePathBook paths(converter);
-  PosixFolderWalker walker(converter, paths, 0, 2);
-  ASSERT_TRUE(walker.EnterRoot(folder.path()));
+  PosixFolderWalker walker(converter, 0, 2);
+  ASSERT_TRUE(walker.EnterRoot(SameText(folder.path())));
   ASSERT_TRUE(walker.ListFolder(true));
   ASSERT_EQ(0, rmdir(folder.Path("renamed").c_str()));
   ASSERT_EQ(0, rename(folder.Path("elsewhere").c_str(), folder.Path("renamed").c_str()));

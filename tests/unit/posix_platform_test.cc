@@ -24,7 +24,7 @@ std::string ReadFile(const std::string& path) {
   return bytes.str();
 }
 
-std::vector<std::string> Arguments(Platform& platform, std::vector<std::string> native) {
+std::vector<PathText> Arguments(Platform& platform, std::vector<std::string> native) {
   std::vector<char*> argv;
   for (std::string& argument : native) argv.push_back(argument.data());
   return platform.ReadArguments(static_cast<int>(argv.size()), argv.data());
@@ -45,33 +45,32 @@ class PosixPlatformTest : public ::testing::Test {
   std::unique_ptr<Platform> platform_;
 };
 
-TEST_F(PosixPlatformTest, ConvertsArgumentsToCodePage932) {
-  const std::vector<std::string> shown =
-      Arguments(*platform_, {"quovrel", "/tmp/日本語", "/sn", "-F+", "x\x1B", "\x95\x5C", "a😀"});
+TEST_F(PosixPlatformTest, ConvertsArgumentsToCodePage932AndKeepsTheirBytes) {
+  const std::vector<std::string> native = {"quovrel", "/tmp/日本語", "/sn", "-F+",
+                                           "x\x1B",   "\x95\x5C",    "a😀",  "/OutputTotal=\xFF"};
   const std::vector<std::string> expected = {
-      "quovrel", std::string("/tmp/") + kNihongo, "/sn", "-F+", "x?", "\x95\x5C", "a?"};
-  EXPECT_EQ(expected, shown);
+      "quovrel",       std::string("/tmp/") + kNihongo, "/sn", "-F+", "x?", "\x95\x5C", "a?",
+      "/OutputTotal=?"};
+  const std::vector<PathText> arguments = Arguments(*platform_, native);
+  ASSERT_EQ(expected.size(), arguments.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(expected[i], arguments[i].Shown) << i;
+    EXPECT_EQ(native[i], arguments[i].Native) << i;
+  }
 }
 
+// Each argument leads to its own folder, also where two of them show alike.
 TEST_F(PosixPlatformTest, AnArgumentLeadsBackToItsFolder) {
-  for (const char* name : {"日本語", "x😀", "\x95\x5Craw"}) {
+  for (const char* name : {"日本語", "x😀", "\x95\x5Craw", "김철수", "홍길동"}) {
     ASSERT_TRUE(folder_.MakeFolder(name)) << name;
     const std::string native = folder_.Path(name);
-    const std::string shown = Arguments(*platform_, {"quovrel", native})[1];
-    EXPECT_TRUE(platform_->DirectoryExists(shown.c_str())) << name;
-    ASSERT_EQ(0, platform_->SetCurrentDirectory(shown.c_str())) << name;
+    const PathText argument = Arguments(*platform_, {"quovrel", native})[1];
+    EXPECT_TRUE(platform_->DirectoryExists(argument)) << name;
+    ASSERT_EQ(0, platform_->ChangeCurrentFolder(argument)) << name;
     char here[PATH_MAX];
     ASSERT_NE(nullptr, getcwd(here, sizeof here));
     EXPECT_EQ(native, here);
   }
-}
-
-TEST_F(PosixPlatformTest, AnUnrememberedTextIsConvertedToUtf8) {
-  ASSERT_TRUE(folder_.MakeFolder("表"));
-  ASSERT_TRUE(folder_.MakeFolder("\x83\x5Craw"));  // raw CP932 on disk
-  EXPECT_TRUE(platform_->DirectoryExists((folder_.path() + "/\x95\x5C").c_str()));
-  // Not handed over as an argument, so it is taken for code page 932 and converted.
-  EXPECT_FALSE(platform_->DirectoryExists((folder_.path() + "/\x83\x5Craw").c_str()));
 }
 
 TEST_F(PosixPlatformTest, TellsWhetherAFolderExists) {
@@ -92,29 +91,29 @@ TEST_F(PosixPlatformTest, TellsWhetherAFolderExists) {
       {"", false},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(row.exists, platform_->DirectoryExists(row.path.c_str())) << row.path;
+    EXPECT_EQ(row.exists, platform_->DirectoryExists(SameText(row.path))) << row.path;
   }
 }
 
 TEST_F(PosixPlatformTest, ReadsTheCurrentDirectoryAsCodePage932) {
   ASSERT_TRUE(folder_.MakeFolder("日本語"));
   ASSERT_TRUE(folder_.MakeFolder("日本語/x😀"));
-  ASSERT_EQ(0, chdir(folder_.Path("日本語/x😀").c_str()));
-  const std::string expected = folder_.path() + "/" + kNihongo + "/x?";
-  std::vector<char> buffer(expected.size() + 1, '#');
-  ASSERT_EQ(0, platform_->GetCurrentDirectory(buffer.data(), buffer.size()));
-  EXPECT_EQ(expected, buffer.data());
-  EXPECT_EQ(-1, platform_->GetCurrentDirectory(buffer.data(), expected.size()));
-  // The text read back leads to the same folder, "?" and all.
+  const std::string native = folder_.Path("日本語/x😀");
+  ASSERT_EQ(0, chdir(native.c_str()));
+  PathText current;
+  ASSERT_TRUE(platform_->ReadCurrentFolder(current));
+  EXPECT_EQ(folder_.path() + "/" + kNihongo + "/x?", current.Shown);
+  EXPECT_EQ(native, current.Native);
+  // What was read leads back to the same folder, "?" and all.
   ASSERT_EQ(0, chdir("/"));
-  EXPECT_TRUE(platform_->DirectoryExists(expected.c_str()));
-  EXPECT_EQ(0, platform_->SetCurrentDirectory(expected.c_str()));
+  EXPECT_TRUE(platform_->DirectoryExists(current));
+  EXPECT_EQ(0, platform_->ChangeCurrentFolder(current));
 }
 
 TEST_F(PosixPlatformTest, ChangingToAMissingFolderFails) {
   ASSERT_EQ(0, chdir(folder_.path().c_str()));
-  EXPECT_EQ(-1, platform_->SetCurrentDirectory(folder_.Path("missing").c_str()));
-  EXPECT_EQ(-1, platform_->SetCurrentDirectory(""));
+  EXPECT_EQ(-1, platform_->ChangeCurrentFolder(SameText(folder_.Path("missing"))));
+  EXPECT_EQ(-1, platform_->ChangeCurrentFolder(SameText("")));
   char here[PATH_MAX];
   ASSERT_NE(nullptr, getcwd(here, sizeof here));
   EXPECT_EQ(folder_.path(), here);
@@ -122,24 +121,16 @@ TEST_F(PosixPlatformTest, ChangingToAMissingFolderFails) {
 
 TEST_F(PosixPlatformTest, AppendsToTheTotalFile) {
   const std::string name = folder_.Path("total.txt");
-  platform_->AppendTotalFile(name.c_str(), "12\r\n");
-  platform_->AppendTotalFile(name.c_str(), "12\r\n");
+  platform_->AppendTotalFile(SameText(name), "12\r\n");
+  platform_->AppendTotalFile(SameText(name), "12\r\n");
   EXPECT_EQ("12\r\n12\r\n", ReadFile(name));
-}
-
-TEST_F(PosixPlatformTest, TheTotalFileNamedInAnOptionKeepsItsNativeName) {
-  const std::string native = folder_.Path("合計😀.txt");
-  Arguments(*platform_, {"quovrel", "/OutputTotal=" + native});
-  const std::string shown = folder_.path() + "/\x8D\x87\x8C\x76?.txt";
-  platform_->AppendTotalFile(shown.c_str(), "7\r\n");
-  EXPECT_EQ("7\r\n", ReadFile(native));
 }
 
 TEST_F(PosixPlatformTest, ATotalFileThatCannotBeOpenedIsSkipped) {
   ASSERT_TRUE(folder_.MakeFolder("folder"));
-  platform_->AppendTotalFile(folder_.Path("missing/total.txt").c_str(), "1\r\n");
-  platform_->AppendTotalFile(folder_.Path("folder").c_str(), "1\r\n");
-  platform_->AppendTotalFile("", "1\r\n");
+  platform_->AppendTotalFile(SameText(folder_.Path("missing/total.txt")), "1\r\n");
+  platform_->AppendTotalFile(SameText(folder_.Path("folder")), "1\r\n");
+  platform_->AppendTotalFile(SameText(""), "1\r\n");
   struct stat status {};
   EXPECT_NE(0, stat(folder_.Path("missing").c_str(), &status));
 }
@@ -150,7 +141,7 @@ TEST_F(PosixPlatformTest, AFifoWithoutReaderDoesNotHoldUpTheTotalFile) {
   EXPECT_EQ("", RunInChild(
                     [&]() -> std::string {
                       const auto start = std::chrono::steady_clock::now();
-                      NewSystemPlatform()->AppendTotalFile(fifo.c_str(), "12\r\n");
+                      NewSystemPlatform()->AppendTotalFile(SameText(fifo), "12\r\n");
                       const auto waited = std::chrono::steady_clock::now() - start;
                       return waited < std::chrono::seconds(2) ? "" : "waited for a reader";
                     },

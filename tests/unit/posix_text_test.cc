@@ -1,11 +1,9 @@
-// Conversions of the POSIX platform: names, arguments and fixed texts to code page 932 and back.
+// Conversions of the POSIX platform: names, arguments and fixed texts to code page 932.
 #include "platform/posix_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "platform/posix_native_paths.h"
 
 namespace {
 
@@ -24,13 +22,18 @@ TEST(PosixDisplayName, TurnsNativeNamesIntoShownBytes) {
       {"two emoji, two marks", "😀😀", "??"},
       {"Latin letter CP932 lacks", "caf\xC3\xA9", "caf?"},
       {"raw CP932 with trail byte 5C", "\x83\x5C.txt", "\x83\x5C.txt"},
-      {"raw bytes that are not UTF-8", "\xFF\xFE", "\xFF\xFE"},
-      {"overlong form is not UTF-8", "\xC0\xAF", "\xC0\xAF"},
-      {"encoded surrogate is not UTF-8", "\xED\xA0\x80", "\xED\xA0\x80"},
+      {"raw half-width katakana", "\xB1\xB2\xFF", "\xB1\xB2?"},
+      {"bytes no character starts with", "\x80\xA0\xFD\xFE\xFF", "?????"},
+      {"Latin-1 letter swallows no neighbour", "caf\xE9 (1)", "caf? (1)"},
+      {"lead byte at the end", "\x93\xFA\x83", "\x93\xFA?"},
+      {"lead byte before a byte of no pair", "\x83!\x83\x7F", "?!??"},
+      {"unassigned pair keeps its width", "\x85\x40x\xEB\x40", "??x??"},
+      {"overlong form is not UTF-8", "\xC0\xAF", "\xC0\xAF"},  // two half-width katakana
+      {"encoded surrogate is not UTF-8", "\xED\xA0\x80", "\xED\xA0?"},
       {"newline", "a\nb", "a?b"},
       {"escape sequence", "\x1B[31mred", "?[31mred"},
       {"tab and delete", "t\tx\x7F", "t?x?"},
-      {"control byte in raw text", "\xFF\n", "\xFF?"},
+      {"control byte in raw text", "\x93\xFA\n", "\x93\xFA?"},
       {"control byte beside Japanese", "日\r", "\x93\xFA?"},
   };
   TextConverter converter;
@@ -60,19 +63,6 @@ TEST(PosixFixedText, ConvertsTheProgramsTexts) {
   }
 }
 
-TEST(PosixNativeFromCp932, TurnsCp932BackIntoUtf8) {
-  const TextRow rows[] = {
-      {"ASCII", "/tmp/a b", "/tmp/a b"},
-      {"Japanese", "/tmp/\x93\xFA\x96\x7B\x8C\xEA", "/tmp/日本語"},
-      {"trail byte 5C stays inside its character", "\x95\x5C", "表"},
-      {"not CP932: bytes as they are", "/tmp/\x85\x40", "/tmp/\x85\x40"},
-  };
-  TextConverter converter;
-  for (const TextRow& row : rows) {
-    EXPECT_EQ(row.expected, converter.NativeFromCp932(row.input)) << row.label;
-  }
-}
-
 TEST(PosixUtf8, TellsWellFormedFromMalformed) {
   const struct {
     std::string text;
@@ -92,27 +82,6 @@ TEST(PosixUtf8, TellsWellFormedFromMalformed) {
       {"\x80", false},
   };
   for (const auto& row : rows) EXPECT_EQ(row.valid, IsValidUtf8(row.text)) << row.text;
-}
-
-TEST(PosixNativePathBook, GivesBackTheExactBytesOfAnImportedText) {
-  TextConverter converter;
-  NativePathBook book(converter);
-  const std::string shown = book.Import("/tmp/x😀");
-  EXPECT_EQ("/tmp/x?", shown);
-  EXPECT_EQ("/tmp/x😀", book.NativePath(shown));
-  // Raw CP932 is shown unchanged and must not be converted on its way back either.
-  EXPECT_EQ("/tmp/\x95\x5C", book.Import("/tmp/\x95\x5C"));
-  EXPECT_EQ("/tmp/\x95\x5C", book.NativePath("/tmp/\x95\x5C"));
-  // A text never imported is converted.
-  EXPECT_EQ("/srv/表", book.NativePath("/srv/\x95\x5C"));
-}
-
-TEST(PosixNativePathBook, LaterImportWinsForTheSameShownText) {
-  TextConverter converter;
-  NativePathBook book(converter);
-  book.Import("a😀");
-  book.Import("a😃");
-  EXPECT_EQ("a😃", book.NativePath("a?"));
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ class PosixWalkerTest : public ::testing::Test {
 
   // Enters the temporary folder and lists it.
   void ListRoot(bool with_info = false) {
-    ASSERT_TRUE(walker_->EnterRoot(folder_.path()));
+    ASSERT_TRUE(walker_->EnterRoot(SameText(folder_.path())));
     ASSERT_TRUE(walker_->ListFolder(with_info));
   }
 
@@ -170,9 +170,9 @@ TEST_F(PosixWalkerTest, RefusesEntriesThatAreNotFolders) {
 
 TEST_F(PosixWalkerTest, RefusesARootThatIsNoFolder) {
   ASSERT_TRUE(folder_.MakeFile("file.txt"));
-  EXPECT_FALSE(walker_->EnterRoot(folder_.Path("file.txt")));
-  EXPECT_FALSE(walker_->EnterRoot(folder_.Path("missing")));
-  EXPECT_FALSE(walker_->EnterRoot(""));
+  EXPECT_FALSE(walker_->EnterRoot(SameText(folder_.Path("file.txt"))));
+  EXPECT_FALSE(walker_->EnterRoot(SameText(folder_.Path("missing"))));
+  EXPECT_FALSE(walker_->EnterRoot(SameText("")));
   EXPECT_FALSE(walker_->ListFolder(false));
   EXPECT_TRUE(walker_->Entries().empty());
   walker_->LeaveFolder();  // nothing entered: no effect
@@ -281,9 +281,11 @@ TEST_F(PosixWalkerTest, CannotEnterAFolderWithoutPermission) {
     }
     std::unique_ptr<Platform> platform = NewSystemPlatform();
     std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
-    if (!walker->EnterRoot(root)) return "SKIP: the temporary folder is out of reach for nobody";
-    if (walker->EnterRoot(root + "/locked")) return "the locked folder was entered as the root";
-    if (!walker->EnterRoot(root) || !walker->ListFolder(true)) return "root not listed";
+    if (!walker->EnterRoot(SameText(root)))
+      return "SKIP: the temporary folder is out of reach for nobody";
+    if (walker->EnterRoot(SameText(root + "/locked")))
+      return "the locked folder was entered as the root";
+    if (!walker->EnterRoot(SameText(root)) || !walker->ListFolder(true)) return "root not listed";
     if (EntryNames(*walker) != Names{"locked", "open"}) return "root listing is wrong";
     if (!walker->Entries()[0].IsFolder || !walker->Entries()[0].HasInfo) {
       return "the locked folder is not shown as a folder with its information";

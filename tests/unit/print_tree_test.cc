@@ -95,7 +95,7 @@ class PrintTreeTest : public ::testing::Test {
     DeriveSettings(g_options);
     if (sort) SortTree(*root_);
     MarkLastItems(*root_);
-    std::vector<uint8_t> flags(kPathBufferSize);
+    std::vector<uint8_t> flags;
     PrintTree(platform_, *root_, flags);
     return platform_.output;
   }
@@ -424,7 +424,7 @@ TEST_F(PrintTreeTest, TenThousandLevelsDeep) {
   MarkLastItems(*root_);
   CountingPlatform platform;
   platform.watched = kDepth;  // the deepest "a", then its sibling "b"
-  std::vector<uint8_t> flags(kPathBufferSize);
+  std::vector<uint8_t> flags;
   PrintTree(platform, *root_, flags);
 
   const std::string kTee = "\x84\xA5\x84\x9F";

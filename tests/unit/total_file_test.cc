@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "common/app_options.h"
@@ -19,9 +18,7 @@ class TotalFileTest : public ::testing::Test {
     g_nextSequenceNo = 100;
   }
 
-  static void NameTotalFile(const char* name) {
-    std::strncpy(g_options.TotalFileName, name, kPathBufferSize - 1);
-  }
+  static void NameTotalFile(const char* name) { g_options.TotalFileName = SameText(name); }
 
   FakePlatform platform_;
   TreeItem root_{0};
