@@ -35,7 +35,7 @@ extern int32_t g_nextSequenceNo;
 // 72 bytes on 64-bit systems: a million entries cost 72 MB besides their names. The fields are
 // ordered so that none needs padding. Sizes and sums are whole 64-bit numbers; counts are 32-bit.
 struct TreeItem {
-  // Takes the next sequence number; NameWidth is left for the aggregation.
+  // Takes the next sequence number; every other field starts empty or 0.
   explicit TreeItem(int32_t level);
 
   ChildList Children;
@@ -54,7 +54,9 @@ struct TreeItem {
   int32_t SequenceNo;
   uint16_t NameLength = 0;
   uint16_t ExtKeyStart = 0;
-  uint16_t NameWidth;  // a name length, so 16 bits hold it
+  // A file's: the byte length of the longest file name in its folder, so that the size and time
+  // columns line up. 0 until the aggregation's width pass; a name length, so 16 bits hold it.
+  uint16_t NameWidth = 0;
   // A file's: the byte length of the longest size text among its folder's files, so that a
   // folder with a size too long for the usual column widens its own column. 0 until the
   // aggregation's width pass; the longest text of a 64-bit value is 26 bytes.
