@@ -1,7 +1,7 @@
-// Benchmark cases of the ordering stages: the sort of every folder by each key, and the marks.
+// Benchmark cases of the ordering stages: the sort and marks of every folder by each key, and the
+// sums.
 #include <benchmark/benchmark.h>
 
-#include "order/mark_last.h"
 #include "order/sort_tree.h"
 #include "stage_tree.h"
 #include "tree/aggregate.h"
@@ -11,7 +11,7 @@ namespace {
 constexpr size_t kEntries = 100000;
 
 // Sorts a fresh tree each time (a sorted one would take the already-in-order path).
-void SortEveryFolder(benchmark::State& state, const std::vector<std::string>& keywords) {
+void SortAndMarkEveryFolder(benchmark::State& state, const std::vector<std::string>& keywords) {
   SetStageOptions(keywords);
   for (auto _ : state) {
     state.PauseTiming();
@@ -19,28 +19,26 @@ void SortEveryFolder(benchmark::State& state, const std::vector<std::string>& ke
     BuildStageTree(tree, kEntries);
     AggregateTree(*tree.root);
     state.ResumeTiming();
-    SortTree(*tree.root);
+    SortAndMarkTree(*tree.root);
     benchmark::DoNotOptimize(tree.root->Children.First);
   }
   state.SetItemsProcessed(state.iterations() * kEntries);
 }
 
-void BM_SortTreeByName(benchmark::State& state) { SortEveryFolder(state, {"F", "SN"}); }
-void BM_SortTreeByExt(benchmark::State& state) { SortEveryFolder(state, {"F", "SE"}); }
-void BM_SortTreeBySize(benchmark::State& state) { SortEveryFolder(state, {"F", "SS"}); }
-void BM_SortTreeByTimeDescending(benchmark::State& state) {
-  SortEveryFolder(state, {"F", "ST", "Descend"});
+void BM_SortAndMarkTreeByName(benchmark::State& state) {
+  SortAndMarkEveryFolder(state, {"F", "SN"});
 }
-// Without a key the creation order stands: only the check that nothing moves.
-void BM_SortTreeNoSort(benchmark::State& state) { SortEveryFolder(state, {"F"}); }
-
-void BM_MarkLastItems(benchmark::State& state) {
-  SetStageOptions({"F"});
-  StageTree tree;
-  BuildStageTree(tree, kEntries);
-  for (auto _ : state) MarkLastItems(*tree.root);  // marks are only ever set: same work each time
-  state.SetItemsProcessed(state.iterations() * kEntries);
+void BM_SortAndMarkTreeByExt(benchmark::State& state) {
+  SortAndMarkEveryFolder(state, {"F", "SE"});
 }
+void BM_SortAndMarkTreeBySize(benchmark::State& state) {
+  SortAndMarkEveryFolder(state, {"F", "SS"});
+}
+void BM_SortAndMarkTreeByTimeDescending(benchmark::State& state) {
+  SortAndMarkEveryFolder(state, {"F", "ST", "Descend"});
+}
+// Without a key the creation order stands: only the check that nothing moves, and the marks.
+void BM_SortAndMarkTreeNoSort(benchmark::State& state) { SortAndMarkEveryFolder(state, {"F"}); }
 
 void BM_AggregateTree(benchmark::State& state) {
   SetStageOptions({"F", "Size", "Sum", "Total"});
@@ -50,12 +48,11 @@ void BM_AggregateTree(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kEntries);
 }
 
-BENCHMARK(BM_SortTreeByName)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SortTreeByExt)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SortTreeBySize)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SortTreeByTimeDescending)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SortTreeNoSort)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MarkLastItems)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortAndMarkTreeByName)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortAndMarkTreeByExt)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortAndMarkTreeBySize)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortAndMarkTreeByTimeDescending)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortAndMarkTreeNoSort)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AggregateTree)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "order/mark_last.h"
 #include "order/sort_tree.h"
 #include "output/print_tree.h"
 #include "stage_tree.h"
@@ -20,11 +19,9 @@ void Render(benchmark::State& state, const std::vector<std::string>& keywords) {
   StageTree tree;
   BuildStageTree(tree, kEntries);
   AggregateTree(*tree.root);
-  SortTree(*tree.root);
-  MarkLastItems(*tree.root);
+  SortAndMarkTree(*tree.root);
   NullPlatform platform;
-  std::vector<uint8_t> flags(260);
-  for (auto _ : state) PrintTree(platform, *tree.root, flags);
+  for (auto _ : state) PrintTree(platform, *tree.root);
   state.SetItemsProcessed(state.iterations() * kEntries);
   state.SetBytesProcessed(static_cast<int64_t>(platform.bytes_written));
 }

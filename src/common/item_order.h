@@ -1,4 +1,4 @@
-// The order of two siblings: files and folders grouped, then the sort key, then the direction.
+// The order of two siblings of the same kind: the sort key, then the name.
 #pragma once
 
 #include <cstring>
@@ -49,14 +49,10 @@ inline int ComparePrimary(const TreeItem& a, const TreeItem& b, int32_t sort_key
 
 }  // namespace item_order_detail
 
-// True when `a` is to stand before `b` among their folder's children under `options`.
-// In descending order two entries with fully equal keys each precede the other, so this
-// predicate must never be handed to a sort that needs a strict ordering.
-bool ItemPrecedes(const TreeItem& a, const TreeItem& b, const AppOptions& options = g_options);
-
 // The ascending order of two siblings of the same kind by the sort key and its tie-break:
-// a strict weak ordering, fit for a stable library sort. Inline, because the sorts of a large
-// tree call it tens of millions of times.
+// a strict weak ordering, fit for a stable library sort. The sort groups the kinds and gives the
+// direction (order/sort_tree.cc). Inline, because the sorts of a large tree call it tens of
+// millions of times.
 inline bool KeyLess(const TreeItem& a, const TreeItem& b, int32_t sort_key) {
   if (sort_key == NoSort || sort_key < NoSort || sort_key > SortByTime) {
     // Creation order; sequence numbers are unique, so no tie-break is needed.

@@ -2,7 +2,6 @@
 // folder totals, the marking needs the final order, and nothing may reorder after the marking.
 #include "front/run_driver.h"
 
-#include <cstdint>
 #include <new>
 #include <string>
 #include <vector>
@@ -26,12 +25,10 @@ constexpr int kOutOfMemoryStatus = 2;
 void ChartTree(Platform& platform, TreeStore& store, TreeItem& root) {
   const PathText& root_path = g_options.RootPath;
   ScanFolder(platform, store, root_path, root);
-  root.NameWidth = 0;
   AggregateTree(root);
-  SortAndMarkTree(root);  // SortTree, then MarkLastItems, in one walk
+  SortAndMarkTree(root);
   SetItemName(store, root, root_path.Shown);
-  std::vector<uint8_t> continuation_flags;  // grows with the depth
-  PrintTree(platform, root, continuation_flags);
+  PrintTree(platform, root);
   WriteTotalFile(platform, root);
 }
 

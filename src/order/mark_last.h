@@ -3,6 +3,6 @@
 
 #include "common/tree_item.h"
 
-void MarkLastItems(TreeItem& root);
-// Marks `folder`'s children only, in their present order.
+// Marks `folder`'s children in their present, final order. SortAndMarkTree calls it for each
+// folder right after that folder's sort.
 void MarkLastChildren(TreeItem& folder);

@@ -1,4 +1,4 @@
-// Puts the children of every folder in display order, without recursion.
+// Puts the children of every folder in display order and marks them, without recursion.
 #include "order/sort_tree.h"
 
 #include <algorithm>
@@ -13,9 +13,9 @@ namespace {
 using ItemIterator = std::vector<TreeItem*>::iterator;
 
 // Ascending key order, equal keys in their earlier order; descending is the exact reverse of
-// that, equal keys included. ItemPrecedes in the descending direction holds both ways for
-// equal keys, so it is never handed to the library sort: the group is sorted ascending with
-// KeyLess and then reversed.
+// that, equal keys included, so the group is sorted ascending with KeyLess and then reversed.
+// A descending predicate would keep equal keys in their earlier order, and a negated KeyLess
+// holds both ways for equal keys, which no library sort may be handed.
 void SortGroup(ItemIterator begin, ItemIterator end, const AppOptions& options) {
   auto less = [&options](const TreeItem* a, const TreeItem* b) {
     return KeyLess(*a, *b, options.SortKey);
@@ -54,7 +54,9 @@ void SortChildren(TreeItem& folder, const AppOptions& options, std::vector<TreeI
   Relink(folder, items);
 }
 
-void OrderTree(TreeItem& root, bool mark) {
+}  // namespace
+
+void SortAndMarkTree(TreeItem& root) {
   const AppOptions& options = g_options;
   std::vector<TreeItem*> items;    // reused for every folder
   std::vector<TreeItem*> pending;  // folders still to sort; an explicit stack for deep trees
@@ -63,15 +65,9 @@ void OrderTree(TreeItem& root, bool mark) {
     TreeItem* folder = pending.back();
     pending.pop_back();
     SortChildren(*folder, options, items);
-    if (mark) MarkLastChildren(*folder);
+    MarkLastChildren(*folder);
     for (TreeItem* child = folder->Children.First; child; child = child->NextSibling) {
       if (child->IsFolder) pending.push_back(child);
     }
   }
 }
-
-}  // namespace
-
-void SortTree(TreeItem& root) { OrderTree(root, false); }
-
-void SortAndMarkTree(TreeItem& root) { OrderTree(root, true); }

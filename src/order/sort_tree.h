@@ -1,10 +1,10 @@
-// Puts every folder's children in display order.
+// Puts every folder's children in display order and marks where each vertical line ends.
 #pragma once
 
 #include "common/tree_item.h"
 
-void SortTree(TreeItem& root);
-// SortTree and then MarkLastItems in one walk of the tree: each folder's children are marked
-// right after their sort, while they are still in the cache, rather than in a second walk that
-// meets a large tree's entries in their new, scattered order.
+// In every folder: the files and the subfolders grouped as the options say, each group by the
+// sort key in the chosen direction; then the marks of the last-sibling rule (MarkLastChildren).
+// Each folder's children are marked right after their sort, while they are still in the cache,
+// rather than in a second walk that meets a large tree's entries in their new, scattered order.
 void SortAndMarkTree(TreeItem& root);

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/app_options.h"
 #include "output/number_text.h"
@@ -109,7 +110,7 @@ void BuildLine(Platform& platform, const LineTexts& texts, const TreeItem& item,
 
 }  // namespace
 
-void PrintTree(Platform& platform, const TreeItem& root, std::vector<uint8_t>& flags) {
+void PrintTree(Platform& platform, const TreeItem& root) {
   const AppOptions& options = g_options;
   const LineTexts texts = MakeLineTexts(platform, options);
   std::string line;  // reused for every line
@@ -129,11 +130,10 @@ void PrintTree(Platform& platform, const TreeItem& root, std::vector<uint8_t>& f
       platform.WriteLine(line);
     }
     if (item->Children.First) {
-      if (flags.size() <= depth) flags.resize(depth + 1);
-      flags[depth] = item->IsLast ? 0 : 1;
       prefix_lengths.push_back(prefix.size());
-      if (depth >= 1)
-        prefix += flags[depth] ? std::string_view(options.GlyphContinue) : kBlankSegment;
+      if (depth >= 1) {
+        prefix += item->IsLast ? kBlankSegment : std::string_view(options.GlyphContinue);
+      }
       pending.push_back(item->Children.First);
     }
     // The next entry in pre-order: the first child just pushed, else the next sibling of the

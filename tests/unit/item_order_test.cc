@@ -1,4 +1,5 @@
-// The sibling comparator: grouping by kind, each key and its tie-break, the direction.
+// The sibling comparator: each key and its tie-break. The grouping by kind and the direction are
+// the sort's (sort_tree_test.cc).
 #include "common/item_order.h"
 
 #include <gtest/gtest.h>
@@ -33,48 +34,6 @@ class ItemOrderTest : public ::testing::Test {
 
   TreeStore store_;
 };
-
-TEST_F(ItemOrderTest, KindDecidesBeforeKeyAndDirection) {
-  TreeItem& file = Make("z.txt");
-  TreeItem& folder = Make("a", true);
-  for (bool ascending : {true, false}) {
-    for (int32_t key = NoSort; key <= SortByTime; ++key) {
-      AppOptions options;
-      options.SortKey = key;
-      options.Ascending = ascending;
-      options.FilesFirst = true;
-      EXPECT_TRUE(ItemPrecedes(file, folder, options)) << key << ascending;
-      EXPECT_FALSE(ItemPrecedes(folder, file, options)) << key << ascending;
-      options.FilesFirst = false;
-      EXPECT_FALSE(ItemPrecedes(file, folder, options)) << key << ascending;
-      EXPECT_TRUE(ItemPrecedes(folder, file, options)) << key << ascending;
-    }
-  }
-}
-
-TEST_F(ItemOrderTest, DescendingNegatesTheKeyOrder) {
-  TreeItem& a = Make("a");
-  TreeItem& b = Make("b");
-  AppOptions options;
-  options.SortKey = SortByName;
-  EXPECT_TRUE(ItemPrecedes(a, b, options));
-  EXPECT_FALSE(ItemPrecedes(b, a, options));
-  options.Ascending = false;
-  EXPECT_FALSE(ItemPrecedes(a, b, options));
-  EXPECT_TRUE(ItemPrecedes(b, a, options));
-}
-
-TEST_F(ItemOrderTest, DescendingEqualKeysEachPrecedeTheOther) {
-  TreeItem& upper = Make("README");
-  TreeItem& lower = Make("readme");
-  AppOptions options;
-  options.SortKey = SortByName;
-  EXPECT_FALSE(ItemPrecedes(upper, lower, options));
-  EXPECT_FALSE(ItemPrecedes(lower, upper, options));
-  options.Ascending = false;
-  EXPECT_TRUE(ItemPrecedes(upper, lower, options));
-  EXPECT_TRUE(ItemPrecedes(lower, upper, options));
-}
 
 TEST_F(ItemOrderTest, NoSortUsesTheSequenceNumber) {
   TreeItem& first = Make("z");

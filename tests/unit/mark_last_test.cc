@@ -1,4 +1,5 @@
-// The last-sibling marks: the rows of the marks table, nesting, and a very deep tree.
+// The last-sibling marks that SortAndMarkTree sets: the rows of the marks table, nesting, and a
+// very deep tree.
 #include "order/mark_last.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
+#include "order/sort_tree.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ class MarkLastTest : public ::testing::Test {
     root_->IsFolder = true;
   }
 
-  // Appends one child per letter of `kinds`: "D" a folder, "f" a file.
+  // Appends one child per letter of `kinds`, in creation order: "D" a folder, "f" a file.
   void AddKinds(TreeItem& parent, std::string_view kinds) {
     for (char kind : kinds) {
       TreeItem* item = store_.NewItem(parent.Level + 1);
@@ -30,7 +32,7 @@ class MarkLastTest : public ::testing::Test {
     }
   }
 
-  // One letter per child: "X" marked, "." clear.
+  // One letter per child in its final order: "X" marked, "." clear.
   static std::string Marks(const TreeItem& folder) {
     std::string marks;
     for (const TreeItem* c = folder.Children.First; c; c = c->NextSibling) {
@@ -45,53 +47,59 @@ class MarkLastTest : public ::testing::Test {
 
 struct MarkCase {
   const char* label;
-  const char* kinds;     // children in their final order
-  const char* expected;  // marks
+  const char* kinds;  // children in creation order: subfolders first, as the scan makes them
+  bool files_first;
+  const char* expected;  // marks in the final order
 };
 
 const MarkCase kCases[] = {
-    {"None", "", ""},
-    {"OneFile", "f", "X"},
-    {"OneFolder", "D", "X"},
-    {"FilesOnly", "fff", "XXX"},
-    {"FoldersOnly", "DDD", "..X"},
-    {"FilesFirstThenFolders", "ffDD", "...X"},
-    {"FoldersFirstThenFiles", "DDff", ".XXX"},
-    // The rule holds for any order: marked exactly when no folder follows.
-    {"Mixed", "fDfDf", "...XX"},
+    {"None", "", true, ""},
+    {"OneFile", "f", true, "X"},
+    {"OneFolder", "D", true, "X"},
+    {"FilesOnly", "fff", true, "XXX"},
+    {"FoldersOnly", "DDD", true, "..X"},
+    {"FilesFirstThenFolders", "DDff", true, "...X"},
+    {"FoldersFirstThenFiles", "DDff", false, ".XXX"},
 };
 
 class MarkLastCase : public MarkLastTest, public ::testing::WithParamInterface<MarkCase> {};
 
+// The marks are the same whether files are shown or not.
 TEST_P(MarkLastCase, MarksTheLastFolderAndWhatFollows) {
-  AddKinds(*root_, GetParam().kinds);
-  MarkLastItems(*root_);
-  EXPECT_EQ(GetParam().expected, Marks(*root_));
-  EXPECT_FALSE(root_->IsLast);
+  for (bool show_files : {true, false}) {
+    store_.Clear();
+    root_->Children = ChildList{};
+    g_options.FilesFirst = GetParam().files_first;
+    g_options.ShowFiles = show_files;
+    AddKinds(*root_, GetParam().kinds);
+    SortAndMarkTree(*root_);
+    EXPECT_EQ(GetParam().expected, Marks(*root_)) << "files shown: " << show_files;
+    EXPECT_FALSE(root_->IsLast);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MarkLastCase, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(MarkLastTest, EveryFolderAtEveryDepthIsVisited) {
-  AddKinds(*root_, "ffDD");
-  TreeItem* first = root_->Children.First->NextSibling->NextSibling;
+  AddKinds(*root_, "DDff");
+  TreeItem* first = root_->Children.First;
   TreeItem* second = first->NextSibling;
   AddKinds(*first, "ff");  // files only, no subfolders of its own
   AddKinds(*second, "DDf");
   TreeItem* inner = second->Children.First;
-  AddKinds(*inner, "fD");
-  MarkLastItems(*root_);
+  AddKinds(*inner, "Df");
+  SortAndMarkTree(*root_);
   EXPECT_EQ("...X", Marks(*root_));
   EXPECT_EQ("XX", Marks(*first));
-  EXPECT_EQ(".XX", Marks(*second));
+  EXPECT_EQ("..X", Marks(*second));
   EXPECT_EQ(".X", Marks(*inner));
 }
 
 TEST_F(MarkLastTest, MarksAreNeverCleared) {
   AddKinds(*root_, "DD");
   root_->Children.First->IsLast = true;
-  MarkLastItems(*root_);
+  SortAndMarkTree(*root_);
   EXPECT_EQ("XX", Marks(*root_));
 }
 
@@ -99,10 +107,10 @@ TEST_F(MarkLastTest, TenThousandLevelsDeep) {
   constexpr int kDepth = 10000;
   TreeItem* folder = root_.get();
   for (int level = 0; level < kDepth; ++level) {
-    AddKinds(*folder, "DfD");
-    folder = LastChild(*folder);
+    AddKinds(*folder, "DDf");
+    folder = folder->Children.First->NextSibling;
   }
-  MarkLastItems(*root_);
+  SortAndMarkTree(*root_);
   int depth = 0;
   for (TreeItem* f = root_.get(); f->Children.First; f = LastChild(*f)) {
     ASSERT_EQ("..X", Marks(*f)) << "at depth " << depth;

@@ -9,7 +9,6 @@
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
-#include "order/mark_last.h"
 #include "platform/common_text.h"
 
 namespace {
@@ -185,7 +184,7 @@ TEST_P(SortTreeCase, OrdersChildren) {
   g_options.FilesFirst = c.files_first;
   g_options.Ascending = c.ascending;
   for (const Child& child : c.children) Add(*root_, child);
-  SortTree(*root_);
+  SortAndMarkTree(*root_);
   EXPECT_EQ(c.expected, Names(*root_));
 }
 
@@ -202,7 +201,7 @@ TEST_F(SortTreeTest, EveryFolderAtEveryDepthIsSorted) {
   Add(*b, {"c", false});
   Add(*b, {"a", false});
   Add(*root_, {"x", false});
-  SortTree(*root_);
+  SortAndMarkTree(*root_);
   EXPECT_EQ("x A B", Names(*root_));
   EXPECT_EQ("Only", Names(*a));
   EXPECT_EQ("y z", Names(*only));
@@ -237,7 +236,7 @@ TEST_F(SortTreeTest, ManyEqualKeysKeepTheirOrderAndReverseIt) {
       for (int i = 0; i < 64; ++i) append(ascending ? "aa" : "zz");
       for (int i = 0; i < 64; ++i) append(twins[ascending ? i : 63 - i]);
       for (int i = 0; i < 64; ++i) append(ascending ? "zz" : "aa");
-      SortTree(*root_);
+      SortAndMarkTree(*root_);
       EXPECT_EQ(expected, Names(*root_)) << "key " << key << (ascending ? " ascending" : "");
     }
   }
@@ -247,7 +246,7 @@ TEST_F(SortTreeTest, LastEntryEndsTheList) {
   g_options.SortKey = SortByName;
   Add(*root_, {"b", false});
   Add(*root_, {"a", false});
-  SortTree(*root_);
+  SortAndMarkTree(*root_);
   ASSERT_NE(nullptr, LastChild(*root_));
   EXPECT_EQ(nullptr, LastChild(*root_)->NextSibling);
   EXPECT_EQ("b", LastChild(*root_)->Name());
@@ -263,7 +262,7 @@ TEST_F(SortTreeTest, TenThousandLevelsDeep) {
     Add(*folder, {"b", false});
     folder = Add(*folder, {"next", true});
   }
-  SortTree(*root_);
+  SortAndMarkTree(*root_);
   EXPECT_EQ("b a next", Names(*root_));
   EXPECT_EQ("", Names(*folder));
   int depth = 0;
@@ -272,61 +271,6 @@ TEST_F(SortTreeTest, TenThousandLevelsDeep) {
     ++depth;
   }
   EXPECT_EQ(kDepth, depth);
-}
-
-// The walk that sorts and marks at once leaves every folder exactly as SortTree followed by
-// MarkLastItems does: the same order and the same marks, for every key, direction and grouping,
-// on a random tree with equal keys, empty folders and folders with one child.
-TEST_F(SortTreeTest, SortAndMarkMatchesSortThenMark) {
-  TreeItem other_root(0);
-  other_root.IsFolder = true;
-  auto grow = [this](TreeItem& root) {
-    uint32_t state = 12345;
-    auto next = [&state](uint32_t bound) {
-      state = state * 1103515245u + 12345u;
-      return (state >> 16) % bound;
-    };
-    std::vector<TreeItem*> folders{&root};
-    for (int i = 0; i < 400; ++i) {
-      TreeItem& parent = *folders[next(static_cast<uint32_t>(folders.size()))];
-      const std::string name = std::string(1, static_cast<char>('a' + next(4))) +
-                               (next(2) ? ".TXT" : ".c");
-      TreeItem* item = Add(parent, {name.c_str(), next(3) == 0, next(5), next(3) * kMinute});
-      if (item->IsFolder) folders.push_back(item);
-    }
-  };
-  for (int32_t key = NoSort; key <= SortByTime; ++key) {
-    for (bool ascending : {true, false}) {
-      for (bool files_first : {false, true}) {
-        store_.Clear();
-        root_->Children = ChildList{};
-        other_root.Children = ChildList{};
-        g_options.SortKey = key;
-        g_options.Ascending = ascending;
-        g_options.FilesFirst = files_first;
-        grow(*root_);
-        grow(other_root);
-        SortTree(*root_);
-        MarkLastItems(*root_);
-        SortAndMarkTree(other_root);
-        std::vector<std::pair<const TreeItem*, const TreeItem*>> pending{{root_.get(), &other_root}};
-        size_t compared = 0;
-        while (!pending.empty()) {
-          auto [a, b] = pending.back();
-          pending.pop_back();
-          const TreeItem* x = a->Children.First;
-          const TreeItem* y = b->Children.First;
-          for (; x && y; x = x->NextSibling, y = y->NextSibling, ++compared) {
-            ASSERT_EQ(x->Name(), y->Name()) << "key " << key;
-            ASSERT_EQ(x->IsLast, y->IsLast) << x->Name() << ", key " << key;
-            if (x->IsFolder) pending.push_back({x, y});
-          }
-          ASSERT_EQ(x == nullptr, y == nullptr) << "key " << key;
-        }
-        EXPECT_EQ(400u, compared);
-      }
-    }
-  }
 }
 
 }  // namespace
