@@ -12,14 +12,14 @@ constexpr size_t kEntries = 100000;
 
 // Sorts a fresh tree each time (a sorted one would take the already-in-order path).
 void SortAndMarkEveryFolder(benchmark::State& state, const std::vector<std::string>& keywords) {
-  SetStageOptions(keywords);
+  const AppOptions options = StageOptions(keywords);
   for (auto _ : state) {
     state.PauseTiming();
     StageTree tree;
     BuildStageTree(tree, kEntries);
-    AggregateTree(*tree.root);
+    AggregateTree(options, *tree.root);
     state.ResumeTiming();
-    SortAndMarkTree(*tree.root);
+    SortAndMarkTree(options, *tree.root);
     benchmark::DoNotOptimize(tree.root->Children.First);
   }
   state.SetItemsProcessed(state.iterations() * kEntries);
@@ -41,10 +41,10 @@ void BM_SortAndMarkTreeByTimeDescending(benchmark::State& state) {
 void BM_SortAndMarkTreeNoSort(benchmark::State& state) { SortAndMarkEveryFolder(state, {"F"}); }
 
 void BM_AggregateTree(benchmark::State& state) {
-  SetStageOptions({"F", "Size", "Sum", "Total"});
+  const AppOptions options = StageOptions({"F", "Size", "Sum", "Total"});
   StageTree tree;
   BuildStageTree(tree, kEntries);
-  for (auto _ : state) AggregateTree(*tree.root);
+  for (auto _ : state) AggregateTree(options, *tree.root);
   state.SetItemsProcessed(state.iterations() * kEntries);
 }
 

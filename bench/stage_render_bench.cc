@@ -15,13 +15,13 @@ namespace {
 constexpr size_t kEntries = 100000;
 
 void Render(benchmark::State& state, const std::vector<std::string>& keywords) {
-  SetStageOptions(keywords);
+  const AppOptions options = StageOptions(keywords);
   StageTree tree;
   BuildStageTree(tree, kEntries);
-  AggregateTree(*tree.root);
-  SortAndMarkTree(*tree.root);
+  AggregateTree(options, *tree.root);
+  SortAndMarkTree(options, *tree.root);
   NullPlatform platform;
-  for (auto _ : state) PrintTree(platform, *tree.root);
+  for (auto _ : state) PrintTree(platform, options, *tree.root);
   state.SetItemsProcessed(state.iterations() * kEntries);
   state.SetBytesProcessed(static_cast<int64_t>(platform.bytes_written));
 }

@@ -71,19 +71,20 @@ void BuildStageTree(StageTree& tree, size_t entries, uint32_t seed) {
   tree.entries = entries;
 }
 
-void SetStageOptions(const std::vector<std::string>& keywords) {
-  g_options = AppOptions{};
+AppOptions StageOptions(const std::vector<std::string>& keywords) {
+  AppOptions options;
   for (const std::string& keyword : keywords) {
-    if (keyword == "F") g_options.ShowFiles = true;
-    if (keyword == "Size") g_options.ShowSize = true;
-    if (keyword == "Time") g_options.ShowTime = true;
-    if (keyword == "Sum") g_options.ShowSum = true;
-    if (keyword == "Total") g_options.ShowTotal = true;
-    if (keyword == "SN") g_options.SortKey = SortByName;
-    if (keyword == "SE") g_options.SortKey = SortByExt;
-    if (keyword == "SS") g_options.SortKey = SortBySize;
-    if (keyword == "ST") g_options.SortKey = SortByTime;
-    if (keyword == "Descend") g_options.Ascending = false;
+    if (keyword == "F") options.ShowFiles = true;
+    if (keyword == "Size") options.ShowSize = true;
+    if (keyword == "Time") options.ShowTime = true;
+    if (keyword == "Sum") options.ShowSum = true;
+    if (keyword == "Total") options.ShowTotal = true;
+    if (keyword == "SN") options.SortKey = SortByName;
+    if (keyword == "SE") options.SortKey = SortByExt;
+    if (keyword == "SS") options.SortKey = SortBySize;
+    if (keyword == "ST") options.SortKey = SortByTime;
+    if (keyword == "Descend") options.Ascending = false;
   }
-  DeriveSettings(g_options);
+  DeriveSettings(options);
+  return options;
 }

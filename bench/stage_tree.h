@@ -46,5 +46,5 @@ struct StageTree {
 };
 void BuildStageTree(StageTree& tree, size_t entries, uint32_t seed = 1);
 
-// Sets g_options as the command line would: `arguments` are keywords without the "/".
-void SetStageOptions(const std::vector<std::string>& keywords);
+// The options as the command line would set them: `keywords` are keywords without the "/".
+AppOptions StageOptions(const std::vector<std::string>& keywords);

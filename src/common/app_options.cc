@@ -18,11 +18,21 @@ constexpr char kAsciiContinue[] = "|   ";
 
 void DeriveSettings(AppOptions& options) {
   if (options.ShowHelp) options.ShowVersion = true;
+  options.NeedTotalFile = !options.TotalFileName.Shown.empty();
   options.NeedItemDetails = options.ShowSize || options.ShowTime;
+  options.NeedTimeTexts = options.ShowFiles && options.ShowTime;
   options.NeedFolderSums = options.ShowSum || options.ShowTotal;
+  // Ordering by size places a folder by the bytes of its whole subtree.
+  options.NeedCumulativeTotals =
+      options.ShowTotal || options.SortKey == SortBySize || options.NeedTotalFile;
+  options.NeedOwnSums = options.NeedFolderSums || options.NeedCumulativeTotals;
   options.NeedFileInfo = options.NeedItemDetails || options.NeedFolderSums ||
                          options.SortKey == SortBySize || options.SortKey == SortByTime ||
-                         !options.TotalFileName.Shown.empty();
+                         options.NeedTotalFile;
+  options.NeedSortKeys = options.SortKey != NoSort;
+  // With files hidden and nothing read from them, a file is neither drawn nor counted, so the
+  // chart is the same without its entry, and a large tree takes far less memory.
+  options.NeedFileEntries = options.ShowFiles || options.NeedFileInfo;
   if (options.UseAsciiGlyphs) {
     options.GlyphLast = kAsciiLast;
     options.GlyphMiddle = kAsciiMiddle;
@@ -32,8 +42,4 @@ void DeriveSettings(AppOptions& options) {
     options.GlyphMiddle = kBoxMiddle;
     options.GlyphContinue = kBoxContinue;
   }
-}
-
-bool NeedCumulativeTotals(const AppOptions& options) {
-  return options.ShowTotal || options.SortKey == SortBySize || !options.TotalFileName.Shown.empty();
 }

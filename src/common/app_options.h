@@ -33,20 +33,26 @@ struct AppOptions {
   // How the walk treats links to folders and folders on other file systems.
   bool FollowLinks = true;     // "/Links+": a folder reached through a link is entered
   bool OneFileSystem = false;  // "/OneFileSystem+": only the charted folder's file system
-  // Valid only after a successful parse.
-  bool NeedFileInfo = false;
-  bool NeedItemDetails = false;
-  bool NeedFolderSums = false;
+  // Derived by DeriveSettings, valid only after a successful parse: each question that several
+  // passes would otherwise answer for themselves, answered once for the run.
+  bool NeedTotalFile = false;         // a total file is named
+  bool NeedFileInfo = false;          // the scan reads each entry's size and last-write time
+  bool NeedFileEntries = false;       // the scan makes file entries: files are shown or counted
+  bool NeedSortKeys = false;          // the scan makes each entry's name and extension keys
+  bool NeedItemDetails = false;       // file lines carry a size or time column: the width pass
+  bool NeedTimeTexts = false;         // file lines are shown with times: the separators are read
+  bool NeedFolderSums = false;        // folder lines carry their counts and sums
+  bool NeedOwnSums = false;           // the sums pass: each folder's own file count and bytes
+  bool NeedCumulativeTotals = false;  // and each folder's totals of everything below it
   std::string GlyphLast;
   std::string GlyphMiddle;
   std::string GlyphContinue;
 };
 
-// The run's settings. Only the command-line parser writes them, once; everything else reads.
+// The run's settings. Only the command-line parser writes them, once; the run driver hands them
+// to each pass as a constant record.
 extern AppOptions g_options;
 
-// Fills ShowVersion (forced by ShowHelp), the three Need flags and the connector texts.
+// Fills ShowVersion (forced by ShowHelp), the Need flags and the connector texts from the
+// switches, the sort key and the total file's name.
 void DeriveSettings(AppOptions& options);
-
-// True when the folders' cumulative totals are needed: shown, sorted by, or written to a file.
-bool NeedCumulativeTotals(const AppOptions& options);

@@ -6,8 +6,8 @@
 #include "common/app_options.h"
 #include "front/fixed_texts.h"
 
-int PrintVersionBanner(Platform& platform) {
-  if (!g_options.ShowVersion) return -1;
+int PrintVersionBanner(Platform& platform, const AppOptions& options) {
+  if (!options.ShowVersion) return -1;
   std::string title(kProductTitle);
   title.append("    ").append(kVersionText);
   WriteFixedLine(platform, title);
@@ -16,8 +16,8 @@ int PrintVersionBanner(Platform& platform) {
   return 0;
 }
 
-int PrintHelp(Platform& platform) {
-  if (!g_options.ShowHelp) return -1;
+int PrintHelp(Platform& platform, const AppOptions& options) {
+  if (!options.ShowHelp) return -1;
   for (std::string_view line : kHelpLines) WriteFixedLine(platform, line);
   return 0;
 }

@@ -2,8 +2,9 @@
 #pragma once
 
 class Platform;
+struct AppOptions;
 
 // Writes the three banner lines when ShowVersion is on: 0 when written, -1 otherwise.
-int PrintVersionBanner(Platform& platform);
+int PrintVersionBanner(Platform& platform, const AppOptions& options);
 // Writes the 43 help lines when ShowHelp is on: 0 when written, -1 otherwise.
-int PrintHelp(Platform& platform);
+int PrintHelp(Platform& platform, const AppOptions& options);

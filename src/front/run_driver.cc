@@ -22,14 +22,13 @@ namespace {
 
 constexpr int kOutOfMemoryStatus = 2;
 
-void ChartTree(Platform& platform, TreeStore& store, TreeItem& root) {
-  const PathText& root_path = g_options.RootPath;
-  ScanFolder(platform, store, root_path, root);
-  AggregateTree(root);
-  SortAndMarkTree(root);
-  SetItemName(store, root, root_path.Shown);
-  PrintTree(platform, root);
-  WriteTotalFile(platform, root);
+void ChartTree(Platform& platform, const AppOptions& options, TreeStore& store, TreeItem& root) {
+  ScanFolder(platform, options, store, options.RootPath, root);
+  AggregateTree(options, root);
+  SortAndMarkTree(options, root);
+  SetItemName(store, root, options.RootPath.Shown);
+  PrintTree(platform, options, root);
+  WriteTotalFile(platform, options, root);
 }
 
 int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
@@ -37,14 +36,17 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   TreeItem root(0);
   TreeStore store;
   int status = 0;
+  // The parser writes the settings once; from here on they are read only.
+  const AppOptions& options = g_options;
   if (ParseCommandLine(platform, arguments) != 0) {
     status = 1;
-  } else if (PrintVersionBanner(platform) == 0 && !g_options.ShowHelp && arguments.size() == 2) {
+  } else if (PrintVersionBanner(platform, options) == 0 && !options.ShowHelp &&
+             arguments.size() == 2) {
     // The banner alone: the single argument asked for it.
-  } else if (PrintHelp(platform) == 0) {
+  } else if (PrintHelp(platform, options) == 0) {
     // The help ends the run.
   } else {
-    ChartTree(platform, store, root);
+    ChartTree(platform, options, store, root);
   }
   ReleaseTree(root, store);
   return status;

@@ -56,8 +56,7 @@ void SortChildren(TreeItem& folder, const AppOptions& options, std::vector<TreeI
 
 }  // namespace
 
-void SortAndMarkTree(TreeItem& root) {
-  const AppOptions& options = g_options;
+void SortAndMarkTree(const AppOptions& options, TreeItem& root) {
   std::vector<TreeItem*> items;    // reused for every folder
   std::vector<TreeItem*> pending;  // folders still to sort; an explicit stack for deep trees
   pending.push_back(&root);

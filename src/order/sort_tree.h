@@ -3,8 +3,10 @@
 
 #include "common/tree_item.h"
 
+struct AppOptions;
+
 // In every folder: the files and the subfolders grouped as the options say, each group by the
 // sort key in the chosen direction; then the marks of the last-sibling rule (MarkLastChildren).
 // Each folder's children are marked right after their sort, while they are still in the cache,
 // rather than in a second walk that meets a large tree's entries in their new, scattered order.
-void SortAndMarkTree(TreeItem& root);
+void SortAndMarkTree(const AppOptions& options, TreeItem& root);

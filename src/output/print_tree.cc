@@ -39,7 +39,7 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   texts.TotalHead = platform.FromUtf8("累計 ");
   texts.Close = platform.FromUtf8("）");
   // Only a chart with times reads the locale: loading it costs a run memory and time.
-  if (options.ShowTime) texts.Separators = ReadTimeSeparators(platform);
+  if (options.NeedTimeTexts) texts.Separators = ReadTimeSeparators(platform);
   return texts;
 }
 
@@ -79,7 +79,7 @@ void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeIte
     const size_t width = file.SizeWidth > kSizeColumnWidth ? file.SizeWidth : kSizeColumnWidth;
     AppendNumberRight(line, file.Size, width);
   }
-  if (options.ShowTime) {
+  if (options.NeedTimeTexts) {
     line += ' ';
     AppendTimeText(platform, file.WriteTime, texts.Separators, line);
   }
@@ -110,8 +110,7 @@ void BuildLine(Platform& platform, const LineTexts& texts, const TreeItem& item,
 
 }  // namespace
 
-void PrintTree(Platform& platform, const TreeItem& root) {
-  const AppOptions& options = g_options;
+void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& root) {
   const LineTexts texts = MakeLineTexts(platform, options);
   std::string line;  // reused for every line
   // pending[d - 1] is the next entry to draw at depth d; an explicit stack for deep trees.

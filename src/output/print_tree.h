@@ -4,7 +4,8 @@
 #include "common/tree_item.h"
 
 class Platform;
+struct AppOptions;
 
 // Writes the root's line, then one line per folder (and per file when files are shown) in
 // pre-order, each after a prefix with a vertical line for every ancestor not marked last.
-void PrintTree(Platform& platform, const TreeItem& root);
+void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& root);

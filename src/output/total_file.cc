@@ -7,8 +7,8 @@
 #include "common/app_options.h"
 #include "platform/platform.h"
 
-void WriteTotalFile(Platform& platform, const TreeItem& root) {
-  if (g_options.TotalFileName.Shown.empty()) return;
+void WriteTotalFile(Platform& platform, const AppOptions& options, const TreeItem& root) {
+  if (!options.NeedTotalFile) return;
   // Digits only: no grouping, no sign, "0" for an empty tree. Twenty digits hold any 64-bit
   // value.
   char line[22];
@@ -16,5 +16,5 @@ void WriteTotalFile(Platform& platform, const TreeItem& root) {
   *end++ = '\r';
   *end++ = '\n';
   // A file that cannot be opened is skipped without a word; the platform stays silent.
-  platform.AppendTotalFile(g_options.TotalFileName, std::string_view(line, end - line));
+  platform.AppendTotalFile(options.TotalFileName, std::string_view(line, end - line));
 }

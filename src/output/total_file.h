@@ -4,6 +4,7 @@
 #include "common/tree_item.h"
 
 class Platform;
+struct AppOptions;
 
 // Appends the root's TotalBytes and CR LF to TotalFileName, when one is named. Silent on failure.
-void WriteTotalFile(Platform& platform, const TreeItem& root);
+void WriteTotalFile(Platform& platform, const AppOptions& options, const TreeItem& root);

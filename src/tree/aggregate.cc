@@ -12,12 +12,6 @@
 
 namespace {
 
-struct PassSettings {
-  bool widths;
-  bool sums;
-  bool totals;
-};
-
 // Every file of a folder gets the byte length of the folder's longest file name, so the size
 // and time columns line up, and the length of the text of its largest size, so that the size
 // column stays straight where a size is too long for the usual column. Subfolder names do not
@@ -62,9 +56,9 @@ void SumFolder(TreeItem& folder, bool totals) {
   folder.TotalFiles = count + total_files;
 }
 
-void FinishFolder(TreeItem& folder, const PassSettings& settings) {
-  if (settings.widths) SetFileWidths(folder);
-  if (settings.sums) SumFolder(folder, settings.totals);
+void FinishFolder(TreeItem& folder, const AppOptions& options) {
+  if (options.NeedItemDetails) SetFileWidths(folder);
+  if (options.NeedOwnSums) SumFolder(folder, options.NeedCumulativeTotals);
 }
 
 // One folder on the walk's stack and the next of its children to look at.
@@ -75,7 +69,7 @@ struct AggregateFrame {
 
 // Visits every folder after all its subfolders (the sums need that order; the widths do not
 // care), each folder's children in list order.
-void WalkFolders(TreeItem& root, const PassSettings& settings) {
+void WalkFolders(TreeItem& root, const AppOptions& options) {
   std::vector<AggregateFrame> frames;
   frames.push_back(AggregateFrame{&root, root.Children.First});
   while (!frames.empty()) {
@@ -83,7 +77,7 @@ void WalkFolders(TreeItem& root, const PassSettings& settings) {
     TreeItem* child = frame.next_child;
     while (child && !child->IsFolder) child = child->NextSibling;
     if (!child) {
-      FinishFolder(*frame.folder, settings);
+      FinishFolder(*frame.folder, options);
       frames.pop_back();
       continue;
     }
@@ -94,11 +88,6 @@ void WalkFolders(TreeItem& root, const PassSettings& settings) {
 
 }  // namespace
 
-void AggregateTree(TreeItem& root) {
-  PassSettings settings;
-  settings.widths = g_options.NeedItemDetails;
-  settings.sums = g_options.NeedFolderSums || g_options.SortKey == SortBySize ||
-                  !g_options.TotalFileName.Shown.empty();
-  settings.totals = NeedCumulativeTotals(g_options);
-  if (settings.widths || settings.sums) WalkFolders(root, settings);
+void AggregateTree(const AppOptions& options, TreeItem& root) {
+  if (options.NeedItemDetails || options.NeedOwnSums) WalkFolders(root, options);
 }

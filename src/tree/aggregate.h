@@ -3,5 +3,7 @@
 
 #include "common/tree_item.h"
 
-// Runs the width pass and the sums pass as g_options asks. Byte sums are whole 64-bit numbers.
-void AggregateTree(TreeItem& root);
+struct AppOptions;
+
+// Runs the width pass and the sums pass as the options ask. Byte sums are whole 64-bit numbers.
+void AggregateTree(const AppOptions& options, TreeItem& root);

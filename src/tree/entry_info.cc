@@ -44,13 +44,13 @@ size_t FindExtensionStart(std::string_view name) {
 
 void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item) {
   std::string_view name = entry.Name.substr(0, kMaxNameLength);
-  if (g_options.SortKey != NoSort) {
+  if (context.options.NeedSortKeys) {
     SetNameAndKeys(context, name, item);
   } else {
     SetItemName(context.store, item, name);
   }
   // An entry whose information could not be read keeps its zeroes; nothing is reported.
-  if (g_options.NeedFileInfo && entry.HasInfo) {
+  if (context.options.NeedFileInfo && entry.HasInfo) {
     item.Size = entry.Size;
     item.WriteTime = entry.WriteTime;
   }

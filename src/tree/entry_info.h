@@ -8,12 +8,15 @@
 #include "common/tree_item.h"
 
 class Platform;
+struct AppOptions;
 struct FolderEntry;
 
-// What ReadEntryInfo needs besides the entry: the lower-casing, the store that keeps the
-// texts, and one buffer reused for every name so that no entry allocates beyond its texts.
+// What ReadEntryInfo needs besides the entry: the lower-casing, what the options ask for, the
+// store that keeps the texts, and one buffer reused for every name so that no entry allocates
+// beyond its texts.
 struct EntryInfoContext {
   Platform& platform;
+  const AppOptions& options;
   TreeStore& store;
   std::string key_buffer;
 };
@@ -23,5 +26,6 @@ struct EntryInfoContext {
 size_t FindExtensionStart(std::string_view name);
 
 // Fills `item` from `entry`: the name always; the name and extension keys when an ordering
-// is chosen; size and time when they are needed and were read (otherwise they keep 0).
+// is chosen (NeedSortKeys); size and time when they are needed (NeedFileInfo) and were read
+// (otherwise they keep 0).
 void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item);

@@ -27,7 +27,6 @@ struct ScanState {
   FolderWalker& walker;
   EntryInfoContext info;
   std::vector<ScanFrame> frames;
-  bool keep_files;
 };
 
 // Folders whose names begin with a full stop are left out with everything below them.
@@ -46,7 +45,7 @@ TreeItem* AddChild(ScanState& state, ScanFrame& frame, const FolderEntry& entry)
 // Lists the folder just entered and makes it the top of the walk. A folder that cannot be
 // listed has no entries and so stands as an empty folder; the scan stays silent about it.
 void BeginFolder(ScanState& state, TreeItem& folder) {
-  state.walker.ListFolder(g_options.NeedFileInfo);
+  state.walker.ListFolder(state.info.options.NeedFileInfo);
   state.frames.push_back(ScanFrame{&folder, nullptr, 0});
 }
 
@@ -54,7 +53,7 @@ void BeginFolder(ScanState& state, TreeItem& folder) {
 void FinishFolder(ScanState& state) {
   ScanFrame& frame = state.frames.back();
   TreeItem& folder = *frame.folder;
-  if (state.keep_files) {
+  if (state.info.options.NeedFileEntries) {
     for (const FolderEntry& entry : state.walker.Entries()) {
       if (!entry.IsFolder) AddChild(state, frame, entry);
     }
@@ -85,19 +84,14 @@ bool StepIntoNextSubfolder(ScanState& state) {
 
 }  // namespace
 
-void ScanFolder(Platform& platform, TreeStore& store, const PathText& path, TreeItem& root) {
+void ScanFolder(Platform& platform, const AppOptions& options, TreeStore& store,
+                const PathText& path, TreeItem& root) {
   std::unique_ptr<FolderWalker> walker = platform.NewFolderWalker();
-  // File entries that nothing reads are not made: with files hidden and no sizes, times, sums,
-  // totals or size and time ordering, a file is neither drawn nor counted, so the chart is the
-  // same without it and a large tree takes far less memory.
-  ScanState state{*walker,
-                  EntryInfoContext{platform, store, {}},
-                  {},
-                  g_options.ShowFiles || g_options.NeedFileInfo};
+  ScanState state{*walker, EntryInfoContext{platform, options, store, {}}, {}};
   WalkRules rules;
-  rules.FilesWanted = state.keep_files;
-  rules.FollowLinks = g_options.FollowLinks;
-  rules.OneFileSystem = g_options.OneFileSystem;
+  rules.FilesWanted = options.NeedFileEntries;  // file entries that nothing reads are not made
+  rules.FollowLinks = options.FollowLinks;
+  rules.OneFileSystem = options.OneFileSystem;
   walker->SetWalkRules(rules);
   if (!walker->EnterRoot(path)) {
     root.IsFolder = true;  // a root that cannot be opened charts as an empty folder

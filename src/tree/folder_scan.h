@@ -5,8 +5,10 @@
 #include "common/tree_item.h"
 
 class Platform;
+struct AppOptions;
 
 // Fills `root` and everything below the folder `path`: subfolders first, each scanned whole
-// before the next, then the files; folders whose names begin with a full stop are left out.
-// Every failure is silent: a folder that cannot be listed stays empty.
-void ScanFolder(Platform& platform, TreeStore& store, const PathText& path, TreeItem& root);
+// before the next, then the files (when the options need them); folders whose names begin with
+// a full stop are left out. Every failure is silent: a folder that cannot be listed stays empty.
+void ScanFolder(Platform& platform, const AppOptions& options, TreeStore& store,
+                const PathText& path, TreeItem& root);

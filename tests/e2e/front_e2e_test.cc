@@ -10,6 +10,7 @@
 #include "e2e_support.h"
 #include "fake_platform.h"
 #include "front/run_driver.h"
+#include "scoped_options.h"
 
 namespace {
 
@@ -18,13 +19,12 @@ namespace {
 std::string InProcessOutput(std::vector<std::string> arguments) {
   FakePlatform platform;
   platform.AddFolder(platform.current_directory);
-  g_options = AppOptions{};
+  ScopedOptions options;
   char program[] = "quovrel";
   std::vector<char*> argv{program};
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   RunQuovrel(platform, static_cast<int>(argv.size() - 1), argv.data());
-  g_options = AppOptions{};
   return platform.output;
 }
 

@@ -35,15 +35,6 @@ void RunWithSmallStack(const std::function<void()>& work) {
   pthread_attr_destroy(&attributes);
 }
 
-// Resets the globals before the fixture's root takes its sequence number.
-struct GlobalReset {
-  GlobalReset() {
-    g_options = AppOptions{};
-    g_nextSequenceNo = 100;
-  }
-  ~GlobalReset() { g_options = AppOptions{}; }
-};
-
 // The folder values the sums pass writes: own count and bytes, then the cumulative pair.
 struct Sums {
   uint32_t file_count;
@@ -82,11 +73,11 @@ class AggregateTest : public ::testing::Test {
   }
 
   void ShowSumsAndTotals() {
-    g_options.ShowSum = g_options.ShowTotal = g_options.NeedFolderSums = true;
-    g_options.NeedFileInfo = true;
+    options_.ShowSum = options_.ShowTotal = true;
+    DeriveSettings(options_);
   }
 
-  GlobalReset reset_;
+  AppOptions options_;
   TreeStore store_;
   TreeItem root_{0};
 };
@@ -98,7 +89,7 @@ TEST_F(AggregateTest, OwnFilesAndEverythingBelow) {
   TreeItem& sub = Folder(root_, "sub");
   File(sub, "c", 50);
   File(root_, "b", 250);
-  AggregateTree(root_);
+  AggregateTree(options_, root_);
   EXPECT_EQ((Sums{2, 350, 3, 400}), SumsOf(root_));
   EXPECT_EQ((Sums{1, 50, 1, 50}), SumsOf(sub));
 }
@@ -107,7 +98,7 @@ TEST_F(AggregateTest, AnEmptyFolderHasZeroes) {
   ShowSumsAndTotals();
   root_.IsFolder = true;
   TreeItem& empty = Folder(root_, "empty");
-  AggregateTree(root_);
+  AggregateTree(options_, root_);
   EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(empty));  // the scanned 4096 is gone
   EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(root_));
 }
@@ -121,7 +112,7 @@ TEST_F(AggregateTest, AFolderOfOnlySubfoldersTotalsThem) {
   TreeItem& second = Folder(root_, "second");
   File(second, "c", 5);
   File(Folder(second, "inner"), "d", 7);
-  AggregateTree(root_);
+  AggregateTree(options_, root_);
   EXPECT_EQ((Sums{0, 0, 4, 42}), SumsOf(root_));
   EXPECT_EQ((Sums{2, 30, 2, 30}), SumsOf(first));
   EXPECT_EQ((Sums{1, 5, 2, 12}), SumsOf(second));
@@ -130,7 +121,7 @@ TEST_F(AggregateTest, AFolderOfOnlySubfoldersTotalsThem) {
 TEST_F(AggregateTest, TheOptionsDecideWhetherSumsAndTotalsAreMade) {
   const struct {
     const char* name;
-    bool show_sum, show_total, need_item_details;
+    bool show_sum, show_total, show_size;
     int32_t sort_key;
     const char* total_file;
     Sums root;
@@ -146,19 +137,19 @@ TEST_F(AggregateTest, TheOptionsDecideWhetherSumsAndTotalsAreMade) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    g_options = AppOptions{};
-    g_options.ShowSum = row.show_sum;
-    g_options.ShowTotal = row.show_total;
-    g_options.NeedFolderSums = row.show_sum || row.show_total;
-    g_options.NeedItemDetails = row.need_item_details;
-    g_options.SortKey = row.sort_key;
-    g_options.TotalFileName = SameText(row.total_file);
+    options_ = AppOptions{};
+    options_.ShowSum = row.show_sum;
+    options_.ShowTotal = row.show_total;
+    options_.ShowSize = row.show_size;
+    options_.SortKey = row.sort_key;
+    options_.TotalFileName = SameText(row.total_file);
+    DeriveSettings(options_);
     ReleaseTree(root_, store_);
     root_.IsFolder = true;
     root_.Size = 4096;
     File(root_, "a", 100);
     File(Folder(root_, "sub"), "b", 50);
-    AggregateTree(root_);
+    AggregateTree(options_, root_);
     EXPECT_EQ(row.root, SumsOf(root_));
   }
 }
@@ -171,7 +162,7 @@ TEST_F(AggregateTest, SumsPastFourGiBAreWhole) {
   TreeItem& sub = Folder(root_, "sub");
   File(sub, "max", UINT32_MAX);
   File(sub, "two", 2);
-  AggregateTree(root_);
+  AggregateTree(options_, root_);
   EXPECT_EQ((Sums{2, 4294967296, 4, 8589934593}), SumsOf(root_));
   EXPECT_EQ((Sums{2, 4294967297, 2, 4294967297}), SumsOf(sub));
 }
@@ -182,8 +173,8 @@ TEST_F(AggregateTest, FilesOf4GiBKeepTheirWholeSizeThroughScanAndSums) {
   FakePlatform fake;
   fake.AddFile("C:/Work/big", kFourGiB + 10);
   fake.AddFile("C:/Work/sub/huge", 2 * kFourGiB + 5);
-  ScanFolder(fake, store_, SameText("C:\\Work"), root_);
-  AggregateTree(root_);
+  ScanFolder(fake, options_, store_, SameText("C:\\Work"), root_);
+  AggregateTree(options_, root_);
   TreeItem* sub = root_.Children.First;
   ASSERT_NE(nullptr, sub);
   TreeItem* big = sub->NextSibling;
@@ -196,7 +187,8 @@ TEST_F(AggregateTest, FilesOf4GiBKeepTheirWholeSizeThroughScanAndSums) {
 // The size width is the length of the folder's longest size text; subfolders' sizes (here the
 // size the scan gave the folder) do not count either.
 TEST_F(AggregateTest, FilesTakeTheLongestFileNameAndSizeOfTheirFolderAsWidths) {
-  g_options.ShowSize = g_options.NeedItemDetails = g_options.NeedFileInfo = true;
+  options_.ShowSize = true;
+  DeriveSettings(options_);
   root_.IsFolder = true;
   root_.NameWidth = kUnwritten;
   TreeItem& a = File(root_, "a.txt", 5);
@@ -207,7 +199,7 @@ TEST_F(AggregateTest, FilesTakeTheLongestFileNameAndSizeOfTheirFolderAsWidths) {
   // Five two-byte characters count 10 bytes.
   TreeItem& japanese = File(wide, "\x93\xFA\x96\x7B\x8C\xEA\x83\x74\x83\x40", 9999999999);
   TreeItem& short_name = File(wide, "x.txt", UINT64_MAX);
-  AggregateTree(root_);
+  AggregateTree(options_, root_);
   EXPECT_EQ(12, a.NameWidth);
   EXPECT_EQ(12, longname.NameWidth);
   EXPECT_EQ(3, inner.NameWidth);
@@ -215,7 +207,7 @@ TEST_F(AggregateTest, FilesTakeTheLongestFileNameAndSizeOfTheirFolderAsWidths) {
   EXPECT_EQ(10, short_name.NameWidth);
   EXPECT_EQ(18, a.SizeWidth);  // "12,000,000,000,000"
   EXPECT_EQ(18, longname.SizeWidth);
-  EXPECT_EQ(1, inner.SizeWidth);  // "0"
+  EXPECT_EQ(1, inner.SizeWidth);      // "0"
   EXPECT_EQ(26, japanese.SizeWidth);  // "18,446,744,073,709,551,615"
   EXPECT_EQ(26, short_name.SizeWidth);
   // Folders get no width.
@@ -229,7 +221,7 @@ TEST_F(AggregateTest, NoWidthsWithoutSizesOrTimes) {
   root_.IsFolder = true;
   TreeItem& a = File(root_, "a.txt", 1);
   TreeItem& inner = File(Folder(root_, "sub"), "b.c", 2);
-  AggregateTree(root_);
+  AggregateTree(options_, root_);
   EXPECT_EQ(kUnwritten, a.NameWidth);
   EXPECT_EQ(kUnwritten, inner.NameWidth);
   EXPECT_EQ((Sums{1, 1, 2, 3}), SumsOf(root_));  // the sums pass did run
@@ -237,15 +229,15 @@ TEST_F(AggregateTest, NoWidthsWithoutSizesOrTimes) {
 
 TEST_F(AggregateTest, AVeryDeepTreeIsAggregatedWithoutDeepRecursion) {
   constexpr uint32_t kDepth = 100000;
+  options_.ShowSize = true;
   ShowSumsAndTotals();
-  g_options.ShowSize = g_options.NeedItemDetails = true;
   root_.IsFolder = true;
   TreeItem* folder = &root_;
   for (uint32_t i = 0; i < kDepth; ++i) {
     File(*folder, "f", 1);
     folder = &Folder(*folder, "d");
   }
-  RunWithSmallStack([&] { AggregateTree(root_); });
+  RunWithSmallStack([&] { AggregateTree(options_, root_); });
   EXPECT_EQ((Sums{1, 1, kDepth, kDepth}), SumsOf(root_));
   EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(*folder));
   EXPECT_EQ(1, root_.Children.First->NameWidth);

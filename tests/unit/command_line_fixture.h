@@ -7,11 +7,13 @@
 #include <cctype>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/app_options.h"
 #include "fake_platform.h"
 #include "front/command_line.h"
+#include "scoped_options.h"
 
 namespace parse_test {
 
@@ -30,6 +32,26 @@ inline std::string Describe(const PathText& text) {
   return text.Shown == text.Native ? text.Shown : text.Shown + "|" + text.Native;
 }
 
+// The derived Need flags that are on, by name without "Need", in the record's order.
+inline std::string DescribeNeeds(const AppOptions& o) {
+  const std::pair<const char*, bool> flags[] = {
+      {"TotalFile", o.NeedTotalFile},
+      {"FileInfo", o.NeedFileInfo},
+      {"FileEntries", o.NeedFileEntries},
+      {"SortKeys", o.NeedSortKeys},
+      {"ItemDetails", o.NeedItemDetails},
+      {"TimeTexts", o.NeedTimeTexts},
+      {"FolderSums", o.NeedFolderSums},
+      {"OwnSums", o.NeedOwnSums},
+      {"CumulativeTotals", o.NeedCumulativeTotals},
+  };
+  std::string on;
+  for (const auto& [name, value] : flags) {
+    if (value) on.append(on.empty() ? "" : " ").append(name);
+  }
+  return on;
+}
+
 // Every field of the record in one text, so a test compares the whole record at once.
 inline std::string Describe(const AppOptions& o) {
   std::ostringstream s;
@@ -38,8 +60,7 @@ inline std::string Describe(const AppOptions& o) {
     << " time=" << o.ShowTime << " total=" << o.ShowTotal << " ascending=" << o.Ascending
     << " version=" << o.ShowVersion << " totalFile=[" << Describe(o.TotalFileName) << "] root=["
     << Describe(o.RootPath) << "] sortKey=" << o.SortKey << " links=" << o.FollowLinks
-    << " oneFileSystem=" << o.OneFileSystem << " needInfo=" << o.NeedFileInfo
-    << " needDetails=" << o.NeedItemDetails << " needSums=" << o.NeedFolderSums << " glyphs=["
+    << " oneFileSystem=" << o.OneFileSystem << " needs=[" << DescribeNeeds(o) << "] glyphs=["
     << o.GlyphLast << "|" << o.GlyphMiddle << "|" << o.GlyphContinue << "]";
   return s.str();
 }
@@ -59,7 +80,6 @@ inline const std::string kBoxContinue = "\x84\xA0  ";
 class ParseCommandLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_options = AppOptions{};
     platform.AddFolder("C:\\Work\\Sub");
     platform.AddFile("C:\\Work\\file.txt", 10);
   }
@@ -73,6 +93,7 @@ class ParseCommandLineTest : public ::testing::Test {
     return ParseCommandLine(platform, static_cast<int>(args.size() + 1), argv.data());
   }
 
+  ScopedOptions options_;
   RecordingPlatform platform;
   std::vector<std::string> args;
   char program[8] = "quovrel";

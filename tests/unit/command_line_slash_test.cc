@@ -23,7 +23,7 @@ TEST_F(ParseCommandLineTest, SlashArgumentsWherePathsBeginWithSlash) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
-    g_options = AppOptions{};
+    ScopedOptions fresh;
     platform.output.clear();
     platform.slash_paths = true;
     EXPECT_EQ(row.status, Parse({row.argument}));

@@ -118,7 +118,7 @@ TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
     for (const std::string& spelling : {std::string(row.keyword), upper, ToLower(upper)}) {
       for (const char* prefix : {"/", "-"}) {
         SCOPED_TRACE(prefix + spelling);
-        g_options = AppOptions{};
+        ScopedOptions fresh;
         g_options.*row.field = !row.value;
         AppOptions expected = g_options;
         expected.*row.field = row.value;
@@ -145,7 +145,7 @@ TEST_F(ParseCommandLineTest, EverySortKeywordSetsTheSortKey) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
-    g_options = AppOptions{};
+    ScopedOptions fresh;
     g_options.SortKey = row.before;
     ASSERT_EQ(0, Parse({row.argument}));
     EXPECT_EQ(row.after, g_options.SortKey);
@@ -167,7 +167,7 @@ TEST_F(ParseCommandLineTest, OutputTotalTakesTheBytesAfterTheFirstEqualsSign) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
-    g_options = AppOptions{};
+    ScopedOptions fresh;
     g_options.TotalFileName = SameText(row.before);
     ASSERT_EQ(0, Parse({row.argument}));
     EXPECT_EQ(row.after, g_options.TotalFileName.Shown);
@@ -332,39 +332,40 @@ TEST_F(ParseCommandLineTest, LaterArgumentsWin) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.shown);
-    g_options = AppOptions{};
+    ScopedOptions fresh;
     ASSERT_EQ(0, Parse(row.arguments));
     const std::string described = std::string(" ").append(Describe(g_options));
     EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
   }
 }
 
+// Each question the passes ask of the options, answered once by the parser.
 TEST_F(ParseCommandLineTest, DerivedFlagsFollowTheSwitches) {
   const struct {
     std::vector<std::string> arguments;
-    bool file_info, item_details, folder_sums;
+    std::string needs;
   } rows[] = {
-      {{}, false, false, false},
-      {{"/SS"}, true, false, false},
-      {{"/ST"}, true, false, false},
-      {{"/SE"}, false, false, false},
-      {{"/SN"}, false, false, false},
-      {{"/SS", "/NoSort"}, false, false, false},
-      {{"/Time"}, true, true, false},
-      {{"/Size"}, true, true, false},
-      {{"/Sum"}, true, false, true},
-      {{"/Total"}, true, false, true},
-      {{"/OutputTotal=t.txt"}, true, false, false},
-      {{"/OutputTotal=t.txt", "/OutputTotal-"}, false, false, false},
-      {{"/F", "/A", "/Descend", "/OF"}, false, false, false},
+      {{}, ""},
+      {{"/F"}, "FileEntries"},
+      {{"/SS"}, "FileInfo FileEntries SortKeys OwnSums CumulativeTotals"},
+      {{"/ST"}, "FileInfo FileEntries SortKeys"},
+      {{"/SE"}, "SortKeys"},
+      {{"/SN"}, "SortKeys"},
+      {{"/SS", "/NoSort"}, ""},
+      {{"/Time"}, "FileInfo FileEntries ItemDetails"},
+      {{"/Time", "/F"}, "FileInfo FileEntries ItemDetails TimeTexts"},
+      {{"/Size"}, "FileInfo FileEntries ItemDetails"},
+      {{"/Sum"}, "FileInfo FileEntries FolderSums OwnSums"},
+      {{"/Total"}, "FileInfo FileEntries FolderSums OwnSums CumulativeTotals"},
+      {{"/OutputTotal=t.txt"}, "TotalFile FileInfo FileEntries OwnSums CumulativeTotals"},
+      {{"/OutputTotal=t.txt", "/OutputTotal-"}, ""},
+      {{"/F", "/A", "/Descend", "/OF"}, "FileEntries"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    g_options = AppOptions{};
+    ScopedOptions fresh;
     ASSERT_EQ(0, Parse(row.arguments));
-    EXPECT_EQ(row.file_info, g_options.NeedFileInfo);
-    EXPECT_EQ(row.item_details, g_options.NeedItemDetails);
-    EXPECT_EQ(row.folder_sums, g_options.NeedFolderSums);
+    EXPECT_EQ(row.needs, DescribeNeeds(g_options));
   }
 }
 
@@ -381,7 +382,7 @@ TEST_F(ParseCommandLineTest, HelpForcesTheBanner) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    g_options = AppOptions{};
+    ScopedOptions fresh;
     ASSERT_EQ(0, Parse(row.arguments));
     EXPECT_EQ(row.version, g_options.ShowVersion);
   }
@@ -400,7 +401,7 @@ TEST_F(ParseCommandLineTest, ConnectorTextsFollowTheAsciiSwitch) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    g_options = AppOptions{};
+    ScopedOptions fresh;
     ASSERT_EQ(0, Parse(row.arguments));
     EXPECT_EQ(row.last, g_options.GlyphLast);
     EXPECT_EQ(row.middle, g_options.GlyphMiddle);

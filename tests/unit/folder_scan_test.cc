@@ -37,19 +37,17 @@ void RunWithSmallStack(const std::function<void()>& work) {
   pthread_attr_destroy(&attributes);
 }
 
-// Resets the globals before the fixture's root takes its sequence number.
-struct GlobalReset {
-  GlobalReset() {
-    g_options = AppOptions{};
-    g_nextSequenceNo = 100;
-  }
-  ~GlobalReset() { g_options = AppOptions{}; }
+// Resets the creation counter before the fixture's root takes its sequence number.
+struct CounterReset {
+  CounterReset() { g_nextSequenceNo = 100; }
 };
 
 class FolderScanTest : public ::testing::Test {
  protected:
+  // Scans with the settings the parser would derive from options_.
   void Scan(std::string_view path = "C:\\Work") {
-    ScanFolder(fake_, store_, SameText(path), root_);
+    DeriveSettings(options_);
+    ScanFolder(fake_, options_, store_, SameText(path), root_);
   }
 
   // The entry at `path` below the root, names separated by "/"; null when there is none.
@@ -72,7 +70,8 @@ class FolderScanTest : public ::testing::Test {
     return names;
   }
 
-  GlobalReset reset_;
+  CounterReset reset_;
+  AppOptions options_;
   FakePlatform fake_;
   TreeStore store_;
   TreeItem root_{0};
@@ -86,13 +85,13 @@ TEST_F(FolderScanTest, SubfoldersComeFirstThenFilesEachInListingOrder) {
     g_nextSequenceNo = 100;
     root_ = TreeItem(0);
     ReleaseTree(root_, store_);
-    g_options.SortKey = sort_key;
+    options_.SortKey = sort_key;
     fake_ = FakePlatform();
     fake_.AddFile("C:/Work/y");
     fake_.AddFolder("C:/Work/B");
     fake_.AddFile("C:/Work/x");
     fake_.AddFolder("C:/Work/A");
-    g_options.ShowFiles = true;
+    options_.ShowFiles = true;
     Scan();
     EXPECT_EQ(100, root_.SequenceNo);
     EXPECT_TRUE(root_.IsFolder);
@@ -109,7 +108,7 @@ TEST_F(FolderScanTest, SubfoldersComeFirstThenFilesEachInListingOrder) {
 }
 
 TEST_F(FolderScanTest, SubtreeIsNumberedBeforeTheNextSiblingAndFilesAfterAll) {
-  g_options.ShowFiles = true;
+  options_.ShowFiles = true;
   fake_.AddFile("C:/Work/f");
   fake_.AddFile("C:/Work/A/a1/deep.txt");
   fake_.AddFile("C:/Work/A/a.txt");
@@ -134,8 +133,8 @@ TEST_F(FolderScanTest, SubtreeIsNumberedBeforeTheNextSiblingAndFilesAfterAll) {
 }
 
 TEST_F(FolderScanTest, DotFoldersAreLeftOutWithTheirContentsAndDotFilesKept) {
-  g_options.ShowFiles = true;
-  g_options.SortKey = SortByName;
+  options_.ShowFiles = true;
+  options_.SortKey = SortByName;
   fake_.AddFile("C:/Work/.git/config");
   fake_.AddFile("C:/Work/.git/objects/x");
   fake_.AddFile("C:/Work/src/.cache/y");
@@ -167,8 +166,8 @@ TEST_F(FolderScanTest, SortKeysAreTheLowerCaseNameAndLastExtension) {
       {"\x83\x41.DOC", "\x83\x41.doc", ".doc"},  // the trail byte 0x41 is no letter
       {"\xB1.TXT", "\xB1.txt", ".txt"},          // one-byte katakana then an extension
   };
-  g_options.ShowFiles = true;
-  g_options.SortKey = SortByExt;
+  options_.ShowFiles = true;
+  options_.SortKey = SortByExt;
   // Added as raw nodes: the fake's path splitting would take the trail byte 0x5C for "\\".
   FakePlatform::Node& work = fake_.AddFolder("C:/Work");
   for (const auto& row : rows) {
@@ -190,7 +189,7 @@ TEST_F(FolderScanTest, SortKeysAreTheLowerCaseNameAndLastExtension) {
 }
 
 TEST_F(FolderScanTest, NoSortMakesNoKeys) {
-  g_options.ShowFiles = true;
+  options_.ShowFiles = true;
   fake_.AddFile("C:/Work/ARCHIVE.TAR.GZ");
   fake_.AddFolder("C:/Work/Docs.Old");
   Scan();
@@ -221,7 +220,7 @@ TEST(FindExtensionStart, SecondBytesOfTwoByteCharactersAreNeverFullStops) {
 }
 
 TEST_F(FolderScanTest, NothingIsReadWithoutNeedFileInfo) {
-  g_options.ShowFiles = true;
+  options_.ShowFiles = true;
   fake_.AddFolder("C:/Work/A", MakeFileTime(0x0123456789ABCDEF), 4096);
   fake_.AddFile("C:/Work/A/a.txt", 1234, MakeFileTime(0x0FEDCBA987654321));
   fake_.AddFile("C:/Work/b.txt", 99, MakeFileTime(77));
@@ -236,7 +235,7 @@ TEST_F(FolderScanTest, NothingIsReadWithoutNeedFileInfo) {
 }
 
 TEST_F(FolderScanTest, SizesAndTimesAreReadForFilesAndFoldersWhenNeeded) {
-  g_options.NeedFileInfo = true;
+  options_.ShowSize = true;  // shown sizes make the scan read sizes and times
   fake_.AddFolder("C:/Work/A", MakeFileTime(0x0123456789ABCDEF), 4096);
   fake_.AddFile("C:/Work/A/a.txt", 1234, MakeFileTime(0x0FEDCBA987654321));
   fake_.AddFile("C:/Work/b.txt", 99, MakeFileTime(77));
@@ -271,7 +270,7 @@ TEST_F(FolderScanTest, AFolderThatCannotBeListedOrEnteredStaysEmpty) {
     SCOPED_TRACE(row.name);
     ReleaseTree(root_, store_);
     fake_ = FakePlatform();
-    g_options.ShowFiles = true;
+    options_.ShowFiles = true;
     fake_.AddFile("C:/Work/A/x.txt");
     fake_.AddFolder("C:/Work/A/sub");
     fake_.AddFile("C:/Work/B/y.txt");
@@ -303,9 +302,9 @@ TEST_F(FolderScanTest, TheWalkRulesKeepLinksAndOtherFileSystemsOut) {
     SCOPED_TRACE(testing::Message() << row.follow_links << row.one_file_system);
     ReleaseTree(root_, store_);
     fake_ = FakePlatform();
-    g_options.ShowFiles = true;
-    g_options.FollowLinks = row.follow_links;
-    g_options.OneFileSystem = row.one_file_system;
+    options_.ShowFiles = true;
+    options_.FollowLinks = row.follow_links;
+    options_.OneFileSystem = row.one_file_system;
     fake_.AddFile("C:/Work/real/in.txt");
     fake_.AddLink("C:/Work/alias", "C:/Work/real");
     fake_.AddFolder("C:/Work/mnt").device = 2;
@@ -354,7 +353,7 @@ TEST_F(FolderScanTest, ARootThatCannotBeOpenedOrListedIsAnEmptyFolder) {
 TEST_F(FolderScanTest, FilesAreLeftOutOnlyWhenNeitherShownNorCounted) {
   const struct {
     bool show_files;
-    bool need_file_info;
+    bool show_sum;  // counted files need their entries, shown or not
     Names root_children;
     Names a_children;
   } rows[] = {
@@ -364,11 +363,11 @@ TEST_F(FolderScanTest, FilesAreLeftOutOnlyWhenNeitherShownNorCounted) {
       {true, true, {"A", "r.txt"}, {"a.txt"}},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.show_files << row.need_file_info);
+    SCOPED_TRACE(testing::Message() << row.show_files << row.show_sum);
     ReleaseTree(root_, store_);
     fake_ = FakePlatform();
-    g_options.ShowFiles = row.show_files;
-    g_options.NeedFileInfo = row.need_file_info;
+    options_.ShowFiles = row.show_files;
+    options_.ShowSum = row.show_sum;
     fake_.AddFile("C:/Work/A/a.txt");
     fake_.AddFile("C:/Work/r.txt");
     Scan();
@@ -381,7 +380,7 @@ TEST_F(FolderScanTest, AVeryDeepTreeIsScannedWithoutDeepRecursion) {
   constexpr int kDepth = 3000;
   std::string path = "C:/Work";
   for (int i = 0; i < kDepth; ++i) path += "/d";
-  g_options.NeedFileInfo = true;
+  options_.ShowSize = true;
   fake_.AddFile(path + "/bottom.txt", 42);
   RunWithSmallStack([&] { Scan(); });
   TreeItem* item = &root_;

@@ -73,19 +73,19 @@ const char* const kExpectedHelp[] = {
 
 class HelpTextTest : public ::testing::Test {
  protected:
-  void SetUp() override { g_options = AppOptions{}; }
+  AppOptions options;
   LinePlatform platform;
 };
 
 TEST_F(HelpTextTest, BannerIsSilentWhenVersionIsOff) {
-  g_options.ShowHelp = true;  // only ShowVersion counts; the parser is what forces it
-  EXPECT_EQ(-1, PrintVersionBanner(platform));
+  options.ShowHelp = true;  // only ShowVersion counts; the parser is what forces it
+  EXPECT_EQ(-1, PrintVersionBanner(platform, options));
   EXPECT_TRUE(platform.lines.empty());
 }
 
 TEST_F(HelpTextTest, BannerIsTitleVersionNoticeAndAnEmptyLine) {
-  g_options.ShowVersion = true;
-  EXPECT_EQ(0, PrintVersionBanner(platform));
+  options.ShowVersion = true;
+  EXPECT_EQ(0, PrintVersionBanner(platform, options));
   ASSERT_EQ(3u, platform.lines.size());
   EXPECT_EQ("Quovrelant    Ver 2.03\r\n", platform.lines[0]);
   EXPECT_EQ(Cp932("フォルダ構造を図式表示するコンソールプログラム") + "\r\n", platform.lines[1]);
@@ -93,14 +93,14 @@ TEST_F(HelpTextTest, BannerIsTitleVersionNoticeAndAnEmptyLine) {
 }
 
 TEST_F(HelpTextTest, HelpIsSilentWhenHelpIsOff) {
-  g_options.ShowVersion = true;
-  EXPECT_EQ(-1, PrintHelp(platform));
+  options.ShowVersion = true;
+  EXPECT_EQ(-1, PrintHelp(platform, options));
   EXPECT_TRUE(platform.lines.empty());
 }
 
 TEST_F(HelpTextTest, HelpIsTheFortyThreeLinesInCodePage932) {
-  g_options.ShowHelp = true;
-  EXPECT_EQ(0, PrintHelp(platform));
+  options.ShowHelp = true;
+  EXPECT_EQ(0, PrintHelp(platform, options));
   ASSERT_EQ(std::size(kExpectedHelp), platform.lines.size());
   ASSERT_EQ(43u, platform.lines.size());
   for (size_t i = 0; i < platform.lines.size(); ++i) {
@@ -110,8 +110,8 @@ TEST_F(HelpTextTest, HelpIsTheFortyThreeLinesInCodePage932) {
 
 // A few lines as raw bytes, so that the converter itself is checked as well.
 TEST_F(HelpTextTest, FullWidthCharactersAreTheseBytes) {
-  g_options.ShowHelp = true;
-  ASSERT_EQ(0, PrintHelp(platform));
+  options.ShowHelp = true;
+  ASSERT_EQ(0, PrintHelp(platform, options));
   ASSERT_EQ(43u, platform.lines.size());
   // "【 機能 】" and "【 書式 】"
   EXPECT_EQ(0u, platform.lines[0].find("\x81\x79 \x8B\x40\x94\x5C \x81\x7A"));
@@ -135,16 +135,16 @@ TEST_F(HelpTextTest, FullWidthCharactersAreTheseBytes) {
 }
 
 TEST_F(HelpTextTest, HelpDoesNotChangeWithTheOtherOptions) {
-  g_options.ShowHelp = true;
-  ASSERT_EQ(0, PrintHelp(platform));
+  options.ShowHelp = true;
+  ASSERT_EQ(0, PrintHelp(platform, options));
   const std::vector<std::string> plain = platform.lines;
   platform.lines.clear();
-  g_options.UseAsciiGlyphs = true;
-  g_options.Ascending = false;
-  g_options.ShowFiles = true;
-  g_options.SortKey = SortBySize;
-  DeriveSettings(g_options);
-  ASSERT_EQ(0, PrintHelp(platform));
+  options.UseAsciiGlyphs = true;
+  options.Ascending = false;
+  options.ShowFiles = true;
+  options.SortKey = SortBySize;
+  DeriveSettings(options);
+  ASSERT_EQ(0, PrintHelp(platform, options));
   EXPECT_EQ(plain, platform.lines);
 }
 

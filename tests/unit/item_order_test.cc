@@ -14,10 +14,7 @@ namespace {
 
 class ItemOrderTest : public ::testing::Test {
  protected:
-  ItemOrderTest() {
-    g_options = AppOptions{};
-    g_nextSequenceNo = 100;
-  }
+  ItemOrderTest() { g_nextSequenceNo = 100; }
 
   // An entry with the sort keys the scan would make from an ASCII `name`.
   TreeItem& Make(std::string_view name, bool folder = false) {

@@ -17,7 +17,6 @@ namespace {
 class MarkLastTest : public ::testing::Test {
  protected:
   MarkLastTest() {
-    g_options = AppOptions{};
     g_nextSequenceNo = 100;
     root_ = std::make_unique<TreeItem>(0);
     root_->IsFolder = true;
@@ -41,6 +40,7 @@ class MarkLastTest : public ::testing::Test {
     return marks;
   }
 
+  AppOptions options_;
   TreeStore store_;
   std::unique_ptr<TreeItem> root_;
 };
@@ -69,10 +69,11 @@ TEST_P(MarkLastCase, MarksTheLastFolderAndWhatFollows) {
   for (bool show_files : {true, false}) {
     store_.Clear();
     root_->Children = ChildList{};
-    g_options.FilesFirst = GetParam().files_first;
-    g_options.ShowFiles = show_files;
+    options_.FilesFirst = GetParam().files_first;
+    options_.ShowFiles = show_files;
+    DeriveSettings(options_);
     AddKinds(*root_, GetParam().kinds);
-    SortAndMarkTree(*root_);
+    SortAndMarkTree(options_, *root_);
     EXPECT_EQ(GetParam().expected, Marks(*root_)) << "files shown: " << show_files;
     EXPECT_FALSE(root_->IsLast);
   }
@@ -89,7 +90,7 @@ TEST_F(MarkLastTest, EveryFolderAtEveryDepthIsVisited) {
   AddKinds(*second, "DDf");
   TreeItem* inner = second->Children.First;
   AddKinds(*inner, "Df");
-  SortAndMarkTree(*root_);
+  SortAndMarkTree(options_, *root_);
   EXPECT_EQ("...X", Marks(*root_));
   EXPECT_EQ("XX", Marks(*first));
   EXPECT_EQ("..X", Marks(*second));
@@ -99,7 +100,7 @@ TEST_F(MarkLastTest, EveryFolderAtEveryDepthIsVisited) {
 TEST_F(MarkLastTest, MarksAreNeverCleared) {
   AddKinds(*root_, "DD");
   root_->Children.First->IsLast = true;
-  SortAndMarkTree(*root_);
+  SortAndMarkTree(options_, *root_);
   EXPECT_EQ("XX", Marks(*root_));
 }
 
@@ -110,7 +111,7 @@ TEST_F(MarkLastTest, TenThousandLevelsDeep) {
     AddKinds(*folder, "DDf");
     folder = folder->Children.First->NextSibling;
   }
-  SortAndMarkTree(*root_);
+  SortAndMarkTree(options_, *root_);
   int depth = 0;
   for (TreeItem* f = root_.get(); f->Children.First; f = LastChild(*f)) {
     ASSERT_EQ("..X", Marks(*f)) << "at depth " << depth;

@@ -34,7 +34,6 @@ std::string Lines(std::initializer_list<std::string> lines) {
 class PrintTreeTest : public ::testing::Test {
  protected:
   PrintTreeTest() {
-    g_options = AppOptions{};
     g_nextSequenceNo = 100;
     root_ = std::make_unique<TreeItem>(0);
     root_->IsFolder = true;
@@ -81,22 +80,23 @@ class PrintTreeTest : public ::testing::Test {
   }
 
   // The options of the worked example: /F /Size /Sum /SortByName.
-  static void WorkedExampleOptions() {
-    g_options.ShowFiles = true;
-    g_options.ShowSize = true;
-    g_options.ShowSum = true;
-    g_options.SortKey = SortByName;
+  void WorkedExampleOptions() {
+    options_.ShowFiles = true;
+    options_.ShowSize = true;
+    options_.ShowSum = true;
+    options_.SortKey = SortByName;
   }
 
   // Sorts, marks and prints as the run driver does. Without a sort key the children keep the
   // order they were added in within each kind.
   std::string Chart() {
-    DeriveSettings(g_options);
-    SortAndMarkTree(*root_);
-    PrintTree(platform_, *root_);
+    DeriveSettings(options_);
+    SortAndMarkTree(options_, *root_);
+    PrintTree(platform_, options_, *root_);
     return platform_.output;
   }
 
+  AppOptions options_;
   FakePlatform platform_;
   TreeStore store_;
   std::unique_ptr<TreeItem> root_;
@@ -120,7 +120,7 @@ TEST_F(PrintTreeTest, WorkedExampleFilesFirst) {
 TEST_F(PrintTreeTest, WorkedExampleFoldersFirst) {
   BuildWorkedExample();
   WorkedExampleOptions();
-  g_options.FilesFirst = false;
+  options_.FilesFirst = false;
   EXPECT_EQ(Lines({
                 "C:\\Work（2 ファイル 1,290 バイト）",
                 "├─Docs（1 ファイル 2,048 バイト）",
@@ -136,7 +136,7 @@ TEST_F(PrintTreeTest, WorkedExampleFoldersFirst) {
 TEST_F(PrintTreeTest, WorkedExampleAsciiGlyphs) {
   BuildWorkedExample();
   WorkedExampleOptions();
-  g_options.UseAsciiGlyphs = true;
+  options_.UseAsciiGlyphs = true;
   EXPECT_EQ(Lines({
                 "C:\\Work（2 ファイル 1,290 バイト）",
                 "|   a.txt" + Blanks(13) + "1,234",
@@ -152,8 +152,8 @@ TEST_F(PrintTreeTest, WorkedExampleAsciiGlyphs) {
 TEST_F(PrintTreeTest, WorkedExampleAsciiFoldersFirst) {
   BuildWorkedExample();
   WorkedExampleOptions();
-  g_options.UseAsciiGlyphs = true;
-  g_options.FilesFirst = false;
+  options_.UseAsciiGlyphs = true;
+  options_.FilesFirst = false;
   EXPECT_EQ(Lines({
                 "C:\\Work（2 ファイル 1,290 バイト）",
                 "+---Docs（1 ファイル 2,048 バイト）",
@@ -170,7 +170,7 @@ TEST_F(PrintTreeTest, WorkedExampleAsciiFoldersFirst) {
 TEST_F(PrintTreeTest, RawBytesOfGlyphsAndSummary) {
   BuildWorkedExample();
   WorkedExampleOptions();
-  g_options.ShowTotal = true;
+  options_.ShowTotal = true;
   std::string chart = Chart();
   std::string first_lines =
       "C:\\Work\x81\x69"
@@ -186,7 +186,7 @@ TEST_F(PrintTreeTest, RawBytesOfGlyphsAndSummary) {
 TEST_F(PrintTreeTest, WithoutFilesTheFolderLinesStayTheSame) {
   BuildWorkedExample();
   WorkedExampleOptions();
-  g_options.ShowFiles = false;
+  options_.ShowFiles = false;
   EXPECT_EQ(Lines({
                 "C:\\Work（2 ファイル 1,290 バイト）",
                 "├─Docs（1 ファイル 2,048 バイト）",
@@ -205,8 +205,8 @@ struct ConnectorCase {
 class ConnectorTest : public PrintTreeTest, public ::testing::WithParamInterface<ConnectorCase> {};
 
 TEST_P(ConnectorTest, MarksAndConnectors) {
-  g_options.ShowFiles = true;
-  g_options.FilesFirst = GetParam().kinds[0] != 'D';  // the grouping that keeps this order
+  options_.ShowFiles = true;
+  options_.FilesFirst = GetParam().kinds[0] != 'D';  // the grouping that keeps this order
   int folders = 0;
   int files = 0;
   for (const char* kind = GetParam().kinds; *kind; ++kind) {
@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Each level adds one 4-byte segment: a vertical line where the ancestor is not last.
 TEST_F(PrintTreeTest, PrefixesFollowTheAncestors) {
-  g_options.ShowFiles = true;
+  options_.ShowFiles = true;
   TreeItem* d1 = Folder(*root_, "D1");
   File(*d1, "x");
   TreeItem* d11 = Folder(*d1, "D11");
@@ -270,9 +270,9 @@ class SummaryTest : public PrintTreeTest, public ::testing::WithParamInterface<S
 
 // Sums and totals belong to folder lines only; sizes and times to file lines only.
 TEST_P(SummaryTest, FolderSummaryByOption) {
-  g_options.ShowFiles = true;
-  g_options.ShowSum = GetParam().show_sum;
-  g_options.ShowTotal = GetParam().show_total;
+  options_.ShowFiles = true;
+  options_.ShowSum = GetParam().show_sum;
+  options_.ShowTotal = GetParam().show_total;
   File(*root_, "f1", 5, 2);
   TreeItem* sub = Folder(*root_, "Sub");
   SetSums(*root_, 3, 1234, 10, 56789);
@@ -300,15 +300,15 @@ INSTANTIATE_TEST_SUITE_P(
 // clang-format on
 
 TEST_F(PrintTreeTest, EmptyRootWithSumAndTotal) {
-  g_options.ShowSum = true;
-  g_options.ShowTotal = true;
+  options_.ShowSum = true;
+  options_.ShowTotal = true;
   EXPECT_EQ(Lines({"C:\\Work（0 ファイル 0 バイト、累計 0 ファイル 0 バイト）"}), Chart());
 }
 
 // The column is as wide as the folder's widest size text where that is longer than 13 bytes.
 TEST_F(PrintTreeTest, SizeColumnIsThirteenBytesRightAlignedUnlessAFolderNeedsMore) {
-  g_options.ShowFiles = true;
-  g_options.ShowSize = true;
+  options_.ShowFiles = true;
+  options_.ShowSize = true;
   const uint64_t sizes[] = {0, 999, 1000, 123456, 1234567, 1000000000, 9999999999};
   for (uint64_t size : sizes) File(*root_, "n", size, 1)->SizeWidth = 13;
   TreeItem* wide = Folder(*root_, "w");
@@ -333,8 +333,8 @@ TEST_F(PrintTreeTest, SizeColumnIsThirteenBytesRightAlignedUnlessAFolderNeedsMor
 // The longest name of a folder gets no fill; each folder has its own width; the time follows
 // the padded name after one blank.
 TEST_F(PrintTreeTest, NameColumnWithTimeOnly) {
-  g_options.ShowFiles = true;
-  g_options.ShowTime = true;
+  options_.ShowFiles = true;
+  options_.ShowTime = true;
   File(*root_, "a.txt", 0, 12);
   File(*root_, "longname.doc", 0, 12);
   TreeItem* sub = Folder(*root_, "AVeryLongFolderName");
@@ -350,10 +350,10 @@ TEST_F(PrintTreeTest, NameColumnWithTimeOnly) {
 }
 
 TEST_F(PrintTreeTest, NameColumnWithSizeAndTime) {
-  g_options.ShowFiles = true;
-  g_options.ShowSize = true;
-  g_options.ShowTime = true;
-  g_options.FilesFirst = false;
+  options_.ShowFiles = true;
+  options_.ShowSize = true;
+  options_.ShowTime = true;
+  options_.FilesFirst = false;
   File(*root_, "a.txt", 1234, 12);
   File(*root_, Cp932("ファイル名前"), 56, 12);  // six double-byte characters: 12 bytes
   EXPECT_EQ(Lines({
@@ -365,15 +365,15 @@ TEST_F(PrintTreeTest, NameColumnWithSizeAndTime) {
 }
 
 TEST_F(PrintTreeTest, NoFillWithoutSizeOrTime) {
-  g_options.ShowFiles = true;
-  g_options.ShowSum = true;
+  options_.ShowFiles = true;
+  options_.ShowSum = true;
   File(*root_, "a.txt", 1234, 40);
   EXPECT_EQ(Lines({"C:\\Work（0 ファイル 0 バイト）", "    a.txt"}), Chart());
 }
 
 TEST_F(PrintTreeTest, TimeTextUsesTheRegionalSeparators) {
-  g_options.ShowFiles = true;
-  g_options.ShowTime = true;
+  options_.ShowFiles = true;
+  options_.ShowTime = true;
   platform_.date_separator = "-";
   platform_.time_separator = ".";
   File(*root_, "a", 0, 1);
@@ -381,7 +381,7 @@ TEST_F(PrintTreeTest, TimeTextUsesTheRegionalSeparators) {
 }
 
 TEST_F(PrintTreeTest, HiddenFilesWriteNothing) {
-  g_options.ShowSize = true;
+  options_.ShowSize = true;
   File(*root_, "a", 1, 1);
   TreeItem* sub = Folder(*root_, "Sub");
   File(*sub, "b", 2, 1);
@@ -408,7 +408,7 @@ class CountingPlatform : public FakePlatform {
 
 TEST_F(PrintTreeTest, TenThousandLevelsDeep) {
   constexpr uint64_t kDepth = 10000;
-  g_options.SortKey = SortByName;
+  options_.SortKey = SortByName;
   SetItemName(store_, *root_, "R");
   // Each level holds "b", a leaf, and "a", which goes on; the sort puts "a" first.
   TreeItem* folder = root_.get();
@@ -416,11 +416,11 @@ TEST_F(PrintTreeTest, TenThousandLevelsDeep) {
     Folder(*folder, "b");
     folder = Folder(*folder, "a");
   }
-  DeriveSettings(g_options);
-  SortAndMarkTree(*root_);
+  DeriveSettings(options_);
+  SortAndMarkTree(options_, *root_);
   CountingPlatform platform;
   platform.watched = kDepth;  // the deepest "a", then its sibling "b"
-  PrintTree(platform, *root_);
+  PrintTree(platform, options_, *root_);
 
   const std::string kTee = "\x84\xA5\x84\x9F";
   const std::string kCorner = "\x84\xA4\x84\x9F";

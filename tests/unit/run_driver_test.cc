@@ -10,6 +10,7 @@
 #include "common/tree_item.h"
 #include "fake_platform.h"
 #include "front/help_text.h"
+#include "scoped_options.h"
 
 namespace {
 
@@ -21,10 +22,9 @@ std::string Banner() {
 // The help lines as PrintHelp writes them; their bytes are checked by the help text's tests.
 std::string HelpLines() {
   FakePlatform platform;
-  AppOptions saved = g_options;
-  g_options.ShowHelp = true;
-  PrintHelp(platform);
-  g_options = saved;
+  AppOptions options;
+  options.ShowHelp = true;
+  PrintHelp(platform, options);
   return platform.output;
 }
 
@@ -38,10 +38,7 @@ size_t CountLines(const std::string& text) {
 
 class RunDriverTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    g_options = AppOptions{};
-    platform.AddFolder("C:\\Work");
-  }
+  void SetUp() override { platform.AddFolder("C:\\Work"); }
 
   int Run(std::vector<std::string> args) {
     std::vector<char*> argv{program};
@@ -50,6 +47,7 @@ class RunDriverTest : public ::testing::Test {
     return RunQuovrel(platform, static_cast<int>(args.size() + 1), argv.data());
   }
 
+  ScopedOptions options_;
   FakePlatform platform;
   char program[8] = "quovrel";
 };
@@ -65,7 +63,7 @@ void CheckOutcomes(const std::vector<OutcomeRow>& rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
     FakePlatform platform;
     platform.AddFolder("C:\\Work");
-    g_options = AppOptions{};
+    ScopedOptions options;
     std::vector<std::string> args = row.arguments;
     char program[] = "quovrel";
     std::vector<char*> argv{program};
@@ -147,7 +145,7 @@ TEST_F(RunDriverTest, OnlyAChartRunWritesTheTotalFile) {
   EXPECT_EQ(0, Run({"/H", "/OutputTotal=t.txt"}));
   EXPECT_EQ(1, Run({"/OutputTotal=t.txt", "/X"}));
   EXPECT_EQ(0u, platform.total_files.count("t.txt"));
-  g_options = AppOptions{};
+  ScopedOptions fresh;
   EXPECT_EQ(0, Run({"/OutputTotal=t.txt"}));
   EXPECT_EQ(1u, platform.total_files.count("t.txt"));
 }

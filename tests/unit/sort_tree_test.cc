@@ -33,7 +33,6 @@ struct SortCase {
 class SortTreeTest : public ::testing::Test {
  protected:
   SortTreeTest() {
-    g_options = AppOptions{};
     g_nextSequenceNo = 100;
     root_ = std::make_unique<TreeItem>(0);
     root_->IsFolder = true;
@@ -68,6 +67,7 @@ class SortTreeTest : public ::testing::Test {
     return names;
   }
 
+  AppOptions options_;
   TreeStore store_;
   std::unique_ptr<TreeItem> root_;
 };
@@ -180,11 +180,11 @@ class SortTreeCase : public SortTreeTest, public ::testing::WithParamInterface<S
 
 TEST_P(SortTreeCase, OrdersChildren) {
   const SortCase& c = GetParam();
-  g_options.SortKey = c.sort_key;
-  g_options.FilesFirst = c.files_first;
-  g_options.Ascending = c.ascending;
+  options_.SortKey = c.sort_key;
+  options_.FilesFirst = c.files_first;
+  options_.Ascending = c.ascending;
   for (const Child& child : c.children) Add(*root_, child);
-  SortAndMarkTree(*root_);
+  SortAndMarkTree(options_, *root_);
   EXPECT_EQ(c.expected, Names(*root_));
 }
 
@@ -192,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, SortTreeCase, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(SortTreeTest, EveryFolderAtEveryDepthIsSorted) {
-  g_options.SortKey = SortByName;
+  options_.SortKey = SortByName;
   TreeItem* a = Add(*root_, {"A", true});
   TreeItem* b = Add(*root_, {"B", true});
   TreeItem* only = Add(*a, {"Only", true});  // A's single child: its own children still sorted
@@ -201,7 +201,7 @@ TEST_F(SortTreeTest, EveryFolderAtEveryDepthIsSorted) {
   Add(*b, {"c", false});
   Add(*b, {"a", false});
   Add(*root_, {"x", false});
-  SortAndMarkTree(*root_);
+  SortAndMarkTree(options_, *root_);
   EXPECT_EQ("x A B", Names(*root_));
   EXPECT_EQ("Only", Names(*a));
   EXPECT_EQ("y z", Names(*only));
@@ -215,8 +215,8 @@ TEST_F(SortTreeTest, ManyEqualKeysKeepTheirOrderAndReverseIt) {
     for (bool ascending : {true, false}) {
       store_.Clear();
       root_->Children = ChildList{};
-      g_options.SortKey = key;
-      g_options.Ascending = ascending;
+      options_.SortKey = key;
+      options_.Ascending = ascending;
       std::vector<std::string> twins;
       for (int mask = 0; mask < 64; ++mask) {
         std::string name = "abcdef";
@@ -236,25 +236,25 @@ TEST_F(SortTreeTest, ManyEqualKeysKeepTheirOrderAndReverseIt) {
       for (int i = 0; i < 64; ++i) append(ascending ? "aa" : "zz");
       for (int i = 0; i < 64; ++i) append(twins[ascending ? i : 63 - i]);
       for (int i = 0; i < 64; ++i) append(ascending ? "zz" : "aa");
-      SortAndMarkTree(*root_);
+      SortAndMarkTree(options_, *root_);
       EXPECT_EQ(expected, Names(*root_)) << "key " << key << (ascending ? " ascending" : "");
     }
   }
 }
 
 TEST_F(SortTreeTest, LastEntryEndsTheList) {
-  g_options.SortKey = SortByName;
+  options_.SortKey = SortByName;
   Add(*root_, {"b", false});
   Add(*root_, {"a", false});
-  SortAndMarkTree(*root_);
+  SortAndMarkTree(options_, *root_);
   ASSERT_NE(nullptr, LastChild(*root_));
   EXPECT_EQ(nullptr, LastChild(*root_)->NextSibling);
   EXPECT_EQ("b", LastChild(*root_)->Name());
 }
 
 TEST_F(SortTreeTest, TenThousandLevelsDeep) {
-  g_options.SortKey = SortByName;
-  g_options.Ascending = false;
+  options_.SortKey = SortByName;
+  options_.Ascending = false;
   constexpr int kDepth = 10000;
   TreeItem* folder = root_.get();
   for (int level = 0; level < kDepth; ++level) {
@@ -262,7 +262,7 @@ TEST_F(SortTreeTest, TenThousandLevelsDeep) {
     Add(*folder, {"b", false});
     folder = Add(*folder, {"next", true});
   }
-  SortAndMarkTree(*root_);
+  SortAndMarkTree(options_, *root_);
   EXPECT_EQ("b a next", Names(*root_));
   EXPECT_EQ("", Names(*folder));
   int depth = 0;

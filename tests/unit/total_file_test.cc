@@ -13,13 +13,14 @@ namespace {
 
 class TotalFileTest : public ::testing::Test {
  protected:
-  TotalFileTest() {
-    g_options = AppOptions{};
-    g_nextSequenceNo = 100;
+  TotalFileTest() { g_nextSequenceNo = 100; }
+
+  void NameTotalFile(const char* name) {
+    options_.TotalFileName = SameText(name);
+    DeriveSettings(options_);
   }
 
-  static void NameTotalFile(const char* name) { g_options.TotalFileName = SameText(name); }
-
+  AppOptions options_;
   FakePlatform platform_;
   TreeItem root_{0};
 };
@@ -40,7 +41,7 @@ TEST_F(TotalFileTest, PlainDecimalDigitsAndCrLf) {
     platform_.total_files.clear();
     NameTotalFile("total.txt");
     root_.TotalBytes = c.total;
-    WriteTotalFile(platform_, root_);
+    WriteTotalFile(platform_, options_, root_);
     ASSERT_EQ(1u, platform_.total_files.size());
     EXPECT_EQ(c.line, platform_.total_files["total.txt"]) << c.total;
   }
@@ -48,7 +49,7 @@ TEST_F(TotalFileTest, PlainDecimalDigitsAndCrLf) {
 
 TEST_F(TotalFileTest, NoNameWritesNothing) {
   root_.TotalBytes = 5;
-  WriteTotalFile(platform_, root_);
+  WriteTotalFile(platform_, options_, root_);
   EXPECT_TRUE(platform_.total_files.empty());
   EXPECT_TRUE(platform_.output.empty());
 }
@@ -56,16 +57,16 @@ TEST_F(TotalFileTest, NoNameWritesNothing) {
 TEST_F(TotalFileTest, EachRunAppendsOneLine) {
   NameTotalFile("t.txt");
   root_.TotalBytes = 10;
-  WriteTotalFile(platform_, root_);
+  WriteTotalFile(platform_, options_, root_);
   root_.TotalBytes = 2048;
-  WriteTotalFile(platform_, root_);
+  WriteTotalFile(platform_, options_, root_);
   EXPECT_EQ("10\r\n2048\r\n", platform_.total_files["t.txt"]);
 }
 
 TEST_F(TotalFileTest, NameIsUsedUnchanged) {
   NameTotalFile("sub\\a=b.TXT");
   root_.TotalBytes = 1;
-  WriteTotalFile(platform_, root_);
+  WriteTotalFile(platform_, options_, root_);
   ASSERT_EQ(1u, platform_.total_files.count("sub\\a=b.TXT"));
   EXPECT_EQ("1\r\n", platform_.total_files["sub\\a=b.TXT"]);
 }
@@ -74,7 +75,7 @@ TEST_F(TotalFileTest, RefusedFileIsSkippedSilently) {
   NameTotalFile("locked.txt");
   platform_.refuse_total_file.insert("locked.txt");
   root_.TotalBytes = 3;
-  WriteTotalFile(platform_, root_);
+  WriteTotalFile(platform_, options_, root_);
   EXPECT_TRUE(platform_.total_files.empty());
   EXPECT_TRUE(platform_.output.empty());
 }
