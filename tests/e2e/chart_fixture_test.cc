@@ -1,33 +1,36 @@
 // The complete output of every option combination on a generated tree of a few thousand entries,
-// compared with a manifest of hashes taken from the program before its scan, tree and renderer
-// were made faster, so that no change of speed or memory can change one byte of a chart.
+// compared with the charts stored in tests/fixtures, so that no change of speed or memory can
+// change one byte of a chart. A failure shows the first differing lines of the first chart that
+// differs.
 //
-// QUOVREL_UPDATE_FIXTURE=1 rewrites the manifest from the program under test instead of checking;
-// QUOVREL_FIXTURE_DUMP=DIR also writes each combination's output, status and total file into DIR
-// (one file per manifest key), so that two programs' charts can be compared line by line.
+// QUOVREL_UPDATE_FIXTURE=1 rewrites the stored charts from the program under test instead of
+// checking; QUOVREL_FIXTURE_DUMP=DIR also writes each combination's output, status and total file
+// into DIR (one file per combination's key), so that two programs' charts can be compared line by
+// line.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "chart_diff.h"
+#include "chart_store.h"
 #include "e2e_support.h"
 
 namespace {
 
-// The manifest sits in tests/fixtures beside this file's folder.
-std::string ManifestPath() {
+// The stored charts sit in tests/fixtures beside this file's folder.
+std::string StorePath() {
   std::string here = __FILE__;
-  return here.substr(0, here.rfind('/')) + "/../fixtures/chart_hashes.txt";
+  return here.substr(0, here.rfind('/')) + "/../fixtures/chart_fixture.txt.xz";
 }
 
 // A fixed linear congruential sequence: the tree is the same with every compiler and library.
@@ -143,14 +146,8 @@ void MakeFixtureTree(TempTree& tree) {
     ASSERT_TRUE(tree.SetTime(entry.path, entry.time)) << entry.path;
 }
 
-// FNV-1a, 64 bits: a hash that no library version can change.
-uint64_t HashBytes(const std::string& bytes, uint64_t hash = 14695981039346656037ull) {
-  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ull;
-  return hash;
-}
-
 // One option combination: the sort key, the direction and the grouping, then seven switches
-// ("." where off), as the manifest's key, e.g. "SE-o F.M.T.A".
+// ("." where off), as its key, e.g. "SE-o F.M.T.A".
 struct Combination {
   std::string key;
   std::vector<std::string> options;
@@ -185,79 +182,81 @@ std::vector<Combination> EveryCombination() {
   return all;
 }
 
-std::string HexHash(uint64_t hash) {
-  char text[17];
-  snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-  return text;
-}
-
-// The hash of standard output, the exit status and the total file of one run; `detail` gets
-// the status and the start of the output, to tell a changed chart from a run that failed.
-std::string RunHash(const TempTree& tree, const Combination& combination, std::string& detail) {
+// Standard output, the exit status and the total file of one run, as one text; `detail` gets the
+// status and the start of standard error, to tell a changed chart from a run that failed.
+std::string RunRecord(const TempTree& tree, const Combination& combination, std::string& detail) {
   const std::string total_file = tree.Path("total.txt");
   unlink(total_file.c_str());
   std::vector<std::string> arguments{"t"};
   arguments.insert(arguments.end(), combination.options.begin(), combination.options.end());
   const RunResult run = RunProgram(arguments, RunSettings{tree.Path(), {"TZ=UTC", "LC_ALL=C"}});
-  uint64_t hash = HashBytes(run.out);
-  hash = HashBytes(std::to_string(run.status) + "|" + ReadFileBytes(total_file), hash);
+  const std::string record =
+      run.out + "|status " + std::to_string(run.status) + "|total " + ReadFileBytes(total_file);
   if (const char* dump = std::getenv("QUOVREL_FIXTURE_DUMP")) {
-    std::ofstream(std::string(dump) + "/" + combination.key, std::ios::binary)
-        << run.out << "|status " << run.status << "|total " << ReadFileBytes(total_file);
+    std::ofstream(std::string(dump) + "/" + combination.key, std::ios::binary) << record;
   }
-  detail = "status " + std::to_string(run.status) + ", " + std::to_string(run.out.size()) +
-           " bytes, beginning " + ::testing::PrintToString(run.out.substr(0, 80)) + ", stderr " +
+  detail = "status " + std::to_string(run.status) + ", stderr " +
            ::testing::PrintToString(run.err.substr(0, 200));
-  return HexHash(hash);
+  return record;
 }
 
-std::map<std::string, std::string> ReadManifest() {
-  std::map<std::string, std::string> hashes;
-  std::ifstream in(ManifestPath());
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    const size_t space = line.rfind(' ');
-    hashes[line.substr(0, space)] = line.substr(space + 1);
-  }
-  return hashes;
-}
-
-void WriteManifest(const std::vector<Combination>& all, const std::vector<std::string>& hashes) {
-  std::ofstream out(ManifestPath());
-  out << "# chart_fixture_test: FNV-1a 64 of stdout, exit status and total file per combination.\n"
-         "# Key: sort, + or - (direction), f or o (files or folders first), then /F /Size /Time\n"
-         "# /Sum /Total /OutputTotal /A as F Z M U T O A, \".\" where off.\n";
-  for (size_t i = 0; i < all.size(); ++i) out << all[i].key << ' ' << hashes[i] << '\n';
-}
+constexpr char kStoreComment[] =
+    "# The expected output of every option combination of the fixture tree of\n"
+    "# tests/e2e/chart_fixture_test.cc: standard output, \"|status \" and the exit status,\n"
+    "# \"|total \" and the total file. Rewritten by that test with QUOVREL_UPDATE_FIXTURE=1.\n"
+    "# A key: the sort, + or - (the direction), f or o (files or folders first), then\n"
+    "# /F /Size /Time /Sum /Total /OutputTotal /A as F Z M U T O A, \".\" where off.\n";
 
 TEST(ChartFixture, EveryOptionCombinationMatchesTheManifest) {
-  // The manifest holds the Linux program's charts; a Windows program enumerates differently.
-  if (HasRunner()) GTEST_SKIP() << "the manifest is of the Linux program";
+  // The stored charts are the Linux program's; a Windows program enumerates differently.
+  if (HasRunner()) GTEST_SKIP() << "the stored charts are of the Linux program";
+  const char* update_variable = std::getenv("QUOVREL_UPDATE_FIXTURE");
+  const bool update = update_variable && std::string(update_variable) == "1";
+  const std::vector<Combination> all = EveryCombination();
+  ChartStore stored;
+  std::string error;
+  if (!update) {
+    ASSERT_TRUE(stored.Read(StorePath(), error)) << error;
+    ASSERT_EQ(all.size(), stored.Size()) << StorePath();
+  }
   TempTree tree;
   ASSERT_TRUE(tree.IsReady());
   MakeFixtureTree(tree);
-  const std::vector<Combination> all = EveryCombination();
-  std::vector<std::string> hashes(all.size());
-  std::vector<std::string> details(all.size());
-  for (size_t i = 0; i < all.size(); ++i) hashes[i] = RunHash(tree, all[i], details[i]);
-  const char* update = std::getenv("QUOVREL_UPDATE_FIXTURE");
-  if (update && std::string(update) == "1") {
-    WriteManifest(all, hashes);
-    GTEST_SKIP() << "manifest rewritten: " << ManifestPath();
+  ChartStore made;
+  std::vector<std::string> differing;
+  std::string first_difference;
+  std::string expected;
+  for (const Combination& combination : all) {
+    std::string detail;
+    const std::string record = RunRecord(tree, combination, detail);
+    if (update) {
+      ASSERT_TRUE(made.Add(combination.key, record)) << combination.key << ": a line holds a LF";
+    } else if (!stored.Find(combination.key, expected)) {
+      ADD_FAILURE() << "no stored chart for " << combination.key;
+    } else if (expected != record) {
+      if (differing.empty()) {
+        first_difference =
+            "\"" + combination.key + "\" (" + detail + "): " + FirstDifference(expected, record);
+      }
+      differing.push_back(combination.key);
+    }
   }
-  const std::map<std::string, std::string> expected = ReadManifest();
-  ASSERT_EQ(all.size(), expected.size()) << ManifestPath();
-  for (size_t i = 0; i < all.size(); ++i) {
-    const auto found = expected.find(all[i].key);
-    ASSERT_NE(found, expected.end()) << all[i].key;
-    EXPECT_EQ(found->second, hashes[i]) << all[i].key << ": " << details[i];
+  if (update) {
+    ASSERT_TRUE(made.Write(StorePath(), kStoreComment, error)) << error;
+    GTEST_SKIP() << "stored charts rewritten: " << StorePath();
   }
+  EXPECT_TRUE(differing.empty()) << differing.size() << " of " << all.size()
+                                 << " charts differ from the stored ones ("
+                                 << ::testing::PrintToString(std::vector<std::string>(
+                                        differing.begin(),
+                                        differing.begin() + std::min<size_t>(differing.size(), 8)))
+                                 << (differing.size() > 8 ? " and more" : "") << "); the first, "
+                                 << first_difference;
 }
 
-// The tree is as large as it says, so the manifest checks charts of a few thousand lines.
+// The tree is as large as it says, so the stored charts are charts of a few thousand lines.
 TEST(ChartFixture, TheTreeHasAFewThousandEntries) {
-  if (HasRunner()) GTEST_SKIP() << "the manifest is of the Linux program";
+  if (HasRunner()) GTEST_SKIP() << "the stored charts are of the Linux program";
   TempTree tree;
   ASSERT_TRUE(tree.IsReady());
   MakeFixtureTree(tree);
@@ -265,6 +264,56 @@ TEST(ChartFixture, TheTreeHasAFewThousandEntries) {
   std::vector<std::string> lines;
   ASSERT_TRUE(SplitCrLfLines(run.out, lines));
   EXPECT_GT(lines.size(), 2500u);
+}
+
+// What the store is given comes back byte for byte: shared lines, a chart kept under two keys,
+// lines with a lone CR or no line end, the empty chart. A line feed of its own is refused.
+TEST(ChartFixture, StoredChartsComeBackByteForByte) {
+  if (HasRunner()) GTEST_SKIP() << "the fixture's own tools are tested once, without a runner";
+  const std::pair<std::string, std::string> charts[] = {
+      {"NS+f .......", "t\r\n\x84\xA5\x84\x9F\x8E\x91\x97\xBF\r\n|status 0|total "},
+      {"NS+f .....O.", "t\r\n|status 0|total 4294967296\r\n"},
+      {"SN-o F......", "t\r\n\x84\xA5\x84\x9F\x8E\x91\x97\xBF\r\n|status 0|total "},
+      {"empty", ""},
+      {"odd", "a\rb\r\n\r\nno end"},
+  };
+  ChartStore store;
+  for (const auto& [key, chart] : charts) ASSERT_TRUE(store.Add(key, chart)) << key;
+  EXPECT_FALSE(store.Add("lone LF", "a\nb"));
+  TempTree folder;
+  ASSERT_TRUE(folder.IsReady());
+  std::string error;
+  ASSERT_TRUE(store.Write(folder.Path("charts.xz"), "# charts\n", error)) << error;
+  ChartStore read;
+  ASSERT_TRUE(read.Read(folder.Path("charts.xz"), error)) << error;
+  EXPECT_EQ(std::size(charts), read.Size());
+  std::string chart;
+  for (const auto& [key, expected] : charts) {
+    ASSERT_TRUE(read.Find(key, chart)) << key;
+    EXPECT_EQ(expected, chart) << key;
+  }
+  EXPECT_FALSE(read.Find("lone LF", chart));
+}
+
+// A differing chart is shown as its first differing lines with a little context, numbered in
+// both charts, in UTF-8, with what is no character escaped.
+TEST(ChartFixture, AFailureShowsTheFirstDifferingLinesReadably) {
+  if (HasRunner()) GTEST_SKIP() << "the fixture's own tools are tested once, without a runner";
+  const std::string folder = "\x84\xA5\x84\x9F\x8E\x91\x97\xBF";  // "├─資料" in code page 932
+  const std::string expected = "R\r\n" + folder + "\r\na\r\nb\r\nc\r\nd\r\ne\r\n";
+  const std::string actual = "R\r\n" + folder + "\xFF\t\r\na\r\nX\r\nb\r\nc\r\nd\r\ne\r\n";
+  EXPECT_EQ(
+      "expected 8 lines, got 9; first difference at line 2 (- expected, + actual):\n"
+      "       1      1  R\n"
+      "-      2         ├─資料\n"
+      "+             2  ├─資料\\xFF\\x09\n"
+      "       3      3  a\n"
+      "+             4  X\n"
+      "       4      5  b\n"
+      "       5      6  c\n"
+      "       6      7  d\n",
+      FirstDifference(expected, actual));
+  EXPECT_EQ("", FirstDifference(expected, expected));
 }
 
 }  // namespace
