@@ -1,6 +1,8 @@
 // The fixture's expected charts as a table of distinct lines and lists of line numbers, through xz.
 #include "chart_store.h"
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -17,10 +19,12 @@ std::string ShellQuoted(const std::string& text) {
   return quoted + "'";
 }
 
-// Runs `command` through the shell; a command that is not there ends with status 127.
+// What a failed run of xz through the shell says; `status` is pclose's (127 where the shell
+// found no xz).
 std::string CommandFailure(const char* what, int status) {
   if (status == -1) return std::string("cannot run ") + what;
-  return std::string(what) + " failed (status " + std::to_string(status) +
+  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return std::string(what) + " failed (status " + std::to_string(code) +
          "); the fixture needs the xz program (Debian: apt-get install xz-utils)";
 }
 
