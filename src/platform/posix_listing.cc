@@ -68,13 +68,12 @@ void FolderListing::Recycle() {
   FreeStorage(folder_stats_);
 }
 
-bool FolderListing::FolderStatId(size_t index, dev_t& device, ino_t& inode) const {
-  const auto found = std::lower_bound(
-      folder_stats_.begin(), folder_stats_.end(), index,
-      [](const FolderStat& stat, size_t wanted) { return stat.index < wanted; });
+bool FolderListing::FolderStatId(size_t index, FolderIdentity& identity) const {
+  const auto found =
+      std::lower_bound(folder_stats_.begin(), folder_stats_.end(), index,
+                       [](const FolderStat& stat, size_t wanted) { return stat.index < wanted; });
   if (found == folder_stats_.end() || found->index != index) return false;
-  device = found->device;
-  inode = found->inode;
+  identity = found->identity;
   return true;
 }
 
@@ -182,7 +181,7 @@ void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
     if (!with_info) continue;
     // A folder's identity comes with its information, so entering it needs no stat of its own.
     if (type == DT_DIR && S_ISDIR(status.st_mode)) {
-      listing.folder_stats_.push_back({i, status.st_dev, status.st_ino});
+      listing.folder_stats_.push_back({i, FolderIdentity{status.st_dev, status.st_ino}});
     }
     entry.HasInfo = true;
     entry.Size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;

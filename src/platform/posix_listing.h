@@ -27,7 +27,7 @@ class FolderListing {
   // The device and inode that the listing's stat found for entry `index`, a folder the directory
   // itself reported as one (no link). False where the listing read no information, or for any
   // other entry.
-  bool FolderStatId(size_t index, dev_t& device, ino_t& inode) const;
+  bool FolderStatId(size_t index, FolderIdentity& identity) const;
 
   // Forgets the entries but keeps the storage for the next listing.
   void Clear();
@@ -52,8 +52,7 @@ class FolderListing {
   std::vector<FolderEntry> entries_;   // parallel to names_
   struct FolderStat {
     size_t index;
-    dev_t device;
-    ino_t inode;
+    FolderIdentity identity;
   };
   std::vector<FolderStat> folder_stats_;  // by index, as FolderStatId tells them
   size_t left_out_files_ = 0;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
 #include "platform/platform.h"
 #include "platform/posix_file_time.h"
 #include "platform/posix_output.h"

@@ -8,7 +8,7 @@
 #include <clocale>
 #include <cstdlib>
 
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
 
 namespace {
 

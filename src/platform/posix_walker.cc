@@ -68,11 +68,6 @@ size_t MaxOpenFolders() {
   return static_cast<size_t>(std::clamp<rlim_t>(quarter, kFewestOpen, kMostOpen));
 }
 
-size_t PosixFolderWalker::FolderIdHash::operator()(const FolderId& id) const {
-  return std::hash<uint64_t>()(static_cast<uint64_t>(id.inode) * 0x9E3779B97F4A7C15ull ^
-                               static_cast<uint64_t>(id.device));
-}
-
 PosixFolderWalker::PosixFolderWalker(TextConverter& converter, int64_t utc_offset_seconds,
                                      size_t max_open, ProgressLine* progress)
     : reader_(converter, utc_offset_seconds),
@@ -92,8 +87,7 @@ bool PosixFolderWalker::EnterRoot(const PathText& path) {
   const int fd = OpenRoot(kKeepNone);
   if (fd < 0) return false;
   if (progress_ != nullptr) root_shown_ = path.Shown;
-  outer_.clear();
-  linked_.clear();
+  loops_.Restart();
   if (!PushLevel(fd, 0, false, nullptr)) return false;
   RecordOuterFolders();
   return true;
@@ -119,10 +113,10 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   // A folder the listing has already looked at (with sizes and times) is known by that look;
   // O_NOFOLLOW then makes sure no link has taken its place since, as it does where links are
   // not followed. What the rules keep out is not even opened where the listing tells it.
-  FolderId known{};
-  const bool is_known = level.listing.FolderStatId(index, known.device, known.inode);
+  FolderIdentity known;
+  const bool is_known = level.listing.FolderStatId(index, known);
   const bool through_link = IsLinkEntry(level, index);
-  const bool known_elsewhere = is_known && known.device != levels_[0]->id.device;
+  const bool known_elsewhere = is_known && known.Volume != levels_[0]->id.Volume;
   if (IsKeptOutByRules(rules_, through_link, known_elsewhere)) return false;
   const int no_follow = is_known || !rules_.FollowLinks ? O_NOFOLLOW : 0;
   const int fd = OpenChild(level.fd, level.listing.NativeName(index), depth, no_follow);
@@ -153,21 +147,22 @@ void PosixFolderWalker::LeaveFolder() {
   if (depth > 0) RegainParentThroughDotDot(depth);
   Level& level = *levels_[depth];
   CloseFd(depth);
-  entered_.erase(level.id);
+  loops_.NoteLeft(level.id);
   level.listing.Recycle();
   depth_ = depth;
 }
 
 bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent, bool through_link,
-                                  const FolderId* known_id) {
-  FolderId id = known_id != nullptr ? *known_id : FolderId{};
-  if ((known_id == nullptr && !ReadId(fd, id)) || IsRefused(id, through_link) ||
-      IsKeptOut(id, fd, through_link) || !entered_.insert(id).second) {
+                                  const FolderIdentity* known_id) {
+  FolderIdentity id = known_id != nullptr ? *known_id : FolderIdentity{};
+  const bool parent_below_link = depth_ > 0 && levels_[depth_ - 1]->below_link;
+  if ((known_id == nullptr && !ReadId(fd, id)) ||
+      !loops_.MayEnter(id, through_link, parent_below_link) || IsKeptOut(id, fd, through_link)) {
     close(fd);
     return false;
   }
-  const bool below_link = through_link || (depth_ > 0 && levels_[depth_ - 1]->below_link);
-  if (below_link) linked_.insert(id);
+  const bool below_link = through_link || parent_below_link;
+  loops_.NoteEntered(id, below_link);
   if (levels_.size() == depth_) levels_.push_back(std::make_unique<Level>());
   Level& level = *levels_[depth_];
   level.id = id;
@@ -181,20 +176,12 @@ bool PosixFolderWalker::PushLevel(int fd, size_t index_in_parent, bool through_l
   return true;
 }
 
-// Besides the entered folders (a link loop), a folder holding the charted one is never entered;
-// a link met below a link is followed only into a folder that no link has led into before.
-bool PosixFolderWalker::IsRefused(const FolderId& id, bool through_link) const {
-  if (outer_.count(id)) return true;
-  const bool parent_below_link = depth_ > 0 && levels_[depth_ - 1]->below_link;
-  return through_link && parent_below_link && linked_.count(id) != 0;
-}
-
 // A folder on its parent's device is on its file system; only a change of device costs the
 // fstatfs that tells a kernel file system. The charted folder itself is never kept out.
-bool PosixFolderWalker::IsKeptOut(const FolderId& id, int fd, bool through_link) const {
+bool PosixFolderWalker::IsKeptOut(const FolderIdentity& id, int fd, bool through_link) const {
   if (depth_ == 0) return false;
-  const bool other_device = id.device != levels_[depth_ - 1]->id.device;
-  const bool other_file_system = id.device != levels_[0]->id.device;
+  const bool other_device = id.Volume != levels_[depth_ - 1]->id.Volume;
+  const bool other_file_system = id.Volume != levels_[0]->id.Volume;
   return IsKeptOutByRules(rules_, through_link, other_file_system) ||
          (other_device && IsOnKernelFileSystem(fd));
 }
@@ -211,12 +198,12 @@ bool PosixFolderWalker::IsLinkEntry(const Level& level, size_t index) const {
 // the charted folder again inside itself. O_PATH needs no read permission on the way up. Two
 // descriptors are held at most; the root's is given back if the process has no other.
 void PosixFolderWalker::RecordOuterFolders() {
-  FolderId below = levels_[0]->id;
+  FolderIdentity below = levels_[0]->id;
   int fd = OpenChild(levels_[0]->fd, "..", 0, O_PATH);
   for (size_t count = 0; fd >= 0 && count < kMostOuterFolders; ++count) {
-    FolderId id;
+    FolderIdentity id;
     if (!ReadId(fd, id) || id == below) break;  // "/" is its own parent
-    outer_.insert(id);
+    loops_.AddOuterFolder(id);
     below = id;
     const int parent = OpenChild(fd, "..", kKeepNone, O_PATH);
     close(fd);
@@ -245,8 +232,8 @@ bool PosixFolderWalker::EnsureOpen(size_t depth) {
 // folder renamed or replaced since it was entered is gone for the walk.
 bool PosixFolderWalker::ReopenLevel(size_t depth, int fd) {
   if (fd < 0) return false;
-  FolderId id;
-  if (!ReadId(fd, id) || !(id == levels_[depth]->id)) {
+  FolderIdentity id;
+  if (!ReadId(fd, id) || id != levels_[depth]->id) {
     close(fd);
     return false;
   }
@@ -263,8 +250,8 @@ void PosixFolderWalker::RegainParentThroughDotDot(size_t child_depth) {
   if (parent.fd >= 0 || child.fd < 0) return;
   const int fd = openat(child.fd, "..", kFolderOpenFlags);
   if (fd < 0) return;
-  FolderId id;
-  if (!ReadId(fd, id) || !(id == parent.id)) {
+  FolderIdentity id;
+  if (!ReadId(fd, id) || id != parent.id) {
     close(fd);
     return;
   }
@@ -309,11 +296,10 @@ bool PosixFolderWalker::CloseShallowest(size_t keep_depth) {
 void PosixFolderWalker::ConfirmId(Level& level) {
   if (level.id_from_descriptor) return;
   level.id_from_descriptor = true;
-  FolderId id;
+  FolderIdentity id;
   if (!ReadId(level.fd, id) || id == level.id) return;
-  entered_.erase(level.id);
-  entered_.insert(id);
-  if (level.below_link) linked_.insert(id);
+  loops_.NoteLeft(level.id);
+  loops_.NoteEntered(id, level.below_link);
   level.id = id;
 }
 
@@ -338,10 +324,10 @@ void PosixFolderWalker::CloseFd(size_t depth) {
   --open_count_;
 }
 
-bool PosixFolderWalker::ReadId(int fd, FolderId& id) {
+bool PosixFolderWalker::ReadId(int fd, FolderIdentity& id) {
   struct stat status {};
   if (fstat(fd, &status) != 0) return false;
-  id = FolderId{status.st_dev, status.st_ino};
+  id = FolderIdentity{status.st_dev, status.st_ino};
   return true;
 }
 

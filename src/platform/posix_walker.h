@@ -33,7 +33,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/platform.h"
@@ -63,30 +62,19 @@ class PosixFolderWalker : public FolderWalker {
   size_t OpenDescriptors() const { return open_count_; }
 
  private:
-  struct FolderId {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const FolderId& other) const {
-      return device == other.device && inode == other.inode;
-    }
-  };
-  struct FolderIdHash {
-    size_t operator()(const FolderId& id) const;
-  };
   struct Level {
     int fd = -1;
     bool fd_was_read = false;  // a listing read it, so a new listing must rewind first
-    FolderId id{};
+    FolderIdentity id;
     bool id_from_descriptor = false;  // read from `fd`, not from the parent's listing
     size_t index_in_parent = 0;       // the entry of the parent's listing this folder is
-    bool below_link = false;     // reached through a link, or lies below a folder that was
+    bool below_link = false;          // reached through a link, or lies below a folder that was
     FolderListing listing;
   };
 
   int OpenRoot(size_t keep_depth);
-  bool PushLevel(int fd, size_t index_in_parent, bool through_link, const FolderId* known_id);
-  bool IsRefused(const FolderId& id, bool through_link) const;
-  bool IsKeptOut(const FolderId& id, int fd, bool through_link) const;
+  bool PushLevel(int fd, size_t index_in_parent, bool through_link, const FolderIdentity* known_id);
+  bool IsKeptOut(const FolderIdentity& id, int fd, bool through_link) const;
   bool IsLinkEntry(const Level& level, size_t index) const;
   void RecordOuterFolders();
   bool EnsureOpen(size_t depth);
@@ -98,7 +86,7 @@ class PosixFolderWalker : public FolderWalker {
   void TrimDescriptors(size_t keep_depth);
   void SetFd(size_t depth, int fd);
   void CloseFd(size_t depth);
-  static bool ReadId(int fd, FolderId& id);
+  static bool ReadId(int fd, FolderIdentity& id);
   void ReportProgress(const FolderListing& listing);
   std::string ShownPath() const;
 
@@ -109,9 +97,7 @@ class PosixFolderWalker : public FolderWalker {
   size_t depth_ = 0;
   size_t open_count_ = 0;
   size_t lowest_maybe_open_ = 1;  // every level in [1, this) has its descriptor closed
-  std::unordered_set<FolderId, FolderIdHash> entered_;
-  std::unordered_set<FolderId, FolderIdHash> outer_;   // the charted folder's own ancestors
-  std::unordered_set<FolderId, FolderIdHash> linked_;  // every folder entered below a link
+  LoopRules loops_;
   ProgressLine* const progress_;
   WalkRules rules_;
   std::string root_native_;  // the charted folder's path as the system takes it, for reopening

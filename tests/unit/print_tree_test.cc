@@ -16,7 +16,7 @@
 #include "fake_platform.h"
 #include "order/mark_last.h"
 #include "order/sort_tree.h"
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "common/app_options.h"
 #include "common/tree_item.h"
 #include "order/mark_last.h"
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
 
 namespace {
 
