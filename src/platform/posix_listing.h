@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -76,7 +77,14 @@ class FolderReader {
   // False, with nothing added, when the listing can hold no more names.
   bool AddName(std::string_view name, unsigned char type, FolderListing& listing);
   void SortNames(FolderListing& listing);
+  // Makes the entries of the sorted names: each shown name, and what the system tells of it.
   void FillEntries(int fd, bool with_info, FolderListing& listing);
+  // Writes the shown form of a name that needs converting at the start of `room`, which then
+  // starts after it; `room` holds at least native.size() bytes.
+  std::string_view WriteShownName(std::string_view native, std::span<char>& room);
+  // Tells whether entry `index` is a folder where its type does not (a link, or a file system
+  // that does not say), and with `with_info` reads its size and time.
+  void ReadEntryStatus(int fd, size_t index, bool with_info, FolderListing& listing);
 
   TextConverter& converter_;
   int64_t utc_offset_seconds_;

@@ -147,16 +147,16 @@ size_t TextConverter::KeepCp932Characters(std::string_view text, char* out) {
   return static_cast<size_t>(next - out);
 }
 
-size_t TextConverter::WriteDisplayName(std::string_view native, char* out) {
-  if (native.empty()) return 0;
+size_t TextConverter::WriteDisplayName(std::string_view native, std::span<char> out) {
+  if (native.empty() || out.size() < native.size()) return 0;
   if (IsPrintableAscii(native)) {
-    std::memcpy(out, native.data(), native.size());
+    std::memcpy(out.data(), native.data(), native.size());
     return native.size();
   }
   size_t length = 0;
-  if (!IsValidUtf8(native) || !ConvertUtf8(native, out, length)) {
+  if (!IsValidUtf8(native) || !ConvertUtf8(native, out.data(), length)) {
     // Not UTF-8: most likely code page 932 already, so its characters are kept as they are.
-    length = KeepCp932Characters(native, out);
+    length = KeepCp932Characters(native, out.data());
   }
   // No trail byte of code page 932 is a control byte, so this never splits a character.
   for (size_t i = 0; i < length; ++i) {
@@ -167,6 +167,6 @@ size_t TextConverter::WriteDisplayName(std::string_view native, char* out) {
 
 std::string TextConverter::DisplayName(std::string_view native) {
   std::string out(native.size(), '\0');
-  out.resize(WriteDisplayName(native, out.data()));
+  out.resize(WriteDisplayName(native, out));
   return out;
 }

@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,8 +38,9 @@ class TextConverter {
   // for byte where code page 932 reads it as characters (a Shift_JIS name) and "?" for every
   // other byte; then every control byte becomes "?", so that one entry is one line and cannot
   // drive a terminal. The result is always valid code page 932 text. `out` needs room for
-  // native.size() bytes: the shown form is never longer. Returns its length.
-  size_t WriteDisplayName(std::string_view native, char* out);
+  // native.size() bytes, as the shown form is never longer; nothing is written with less.
+  // Returns the length written.
+  size_t WriteDisplayName(std::string_view native, std::span<char> out);
   std::string DisplayName(std::string_view native);
 
  private:
