@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "output/number_text.h"
+#include "common/number_text.h"
 #include "output/time_text.h"
 #include "platform/lower_case.h"
 #include "stage_tree.h"

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <span>
 
+#include "common/path_text.h"
 #include "platform/posix_file_time.h"
 #include "platform/posix_name_order.h"
 
@@ -26,8 +27,6 @@ constexpr size_t kKeptCapacity = 16 * 1024;
 constexpr size_t kRecordLengthAt = 16;  // d_reclen, 16 bits
 constexpr size_t kTypeAt = 18;          // d_type
 constexpr size_t kNameAt = 19;          // d_name, zero-terminated, padded to the record's end
-
-bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
 
 // A type the folder reports that is surely no folder: not a directory, a link or unknown.
 bool IsKnownFile(unsigned char type) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/cp932_bytes.h"
+#include "common/path_text.h"
 
 namespace {
 
@@ -33,10 +34,6 @@ struct WalkLevel {
   std::string names;          // every name of the listing, each followed by a zero
   bool below_link = false;    // reached through a link, or lies below a folder that was
 };
-
-bool IsDotOrDotDot(const char* name) {
-  return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
 
 // Opens `path` for its information only; INVALID_HANDLE_VALUE when the system refuses.
 HANDLE OpenForQuery(const std::string& path) {
@@ -76,13 +73,8 @@ bool IdentifyFolder(const std::string& path, FolderIdentity& identity) {
 // read character by character: the second byte of a double-byte character may be 0x5C.
 std::string ParentPath(const std::string& path) {
   std::vector<size_t> separators;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsCp932LeadByte(c) && i + 1 < path.size()) {
-      ++i;
-    } else if (c == '\\' || c == '/') {
-      separators.push_back(i);
-    }
+  for (size_t i = 0; i < path.size(); i += Cp932CharacterLength(path, i)) {
+    if (path[i] == '\\' || path[i] == '/') separators.push_back(i);
   }
   size_t end = path.size();
   while (!separators.empty() && separators.back() + 1 == end) {

@@ -1,11 +1,10 @@
 // The in-memory platform of the unit tests.
 #include "fake_platform.h"
 
-#include <iconv.h>
-
 #include <stdexcept>
 
 #include "platform/lower_case.h"
+#include "platform/posix_iconv.h"
 
 namespace {
 
@@ -130,17 +129,13 @@ class FakeWalker : public FolderWalker {
 }  // namespace
 
 std::string Cp932(std::string_view utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
+  static Iconv to_cp932("CP932", "UTF-8");
+  if (!to_cp932.IsOpen()) throw std::runtime_error("no CP932 converter");
+  const Iconv::ReplacementRule give_up = [](std::string_view) { return Iconv::Replacement{}; };
   std::string out(utf8.size() * 2 + 4, '\0');
-  char* in_ptr = const_cast<char*>(utf8.data());
-  size_t in_left = utf8.size();
-  char* out_ptr = out.data();
-  size_t out_left = out.size();
-  size_t result = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
-  iconv_close(cd);
-  if (result == static_cast<size_t>(-1)) throw std::runtime_error("text not in CP932");
-  out.resize(out.size() - out_left);
+  size_t length = 0;
+  if (!to_cp932.Convert(utf8, out, give_up, length)) throw std::runtime_error("text not in CP932");
+  out.resize(length);
   return out;
 }
 
