@@ -60,14 +60,20 @@ void ReadEntryInfo(const std::string& path, FolderEntry& entry) {
   entry.HasInfo = true;
 }
 
+FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return FolderIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 // False when the system cannot tell which folder `path` is.
 bool IdentifyFolder(const std::string& path, FolderIdentity& identity) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!QueryEntry(path, info)) return false;
-  identity.Volume = info.dwVolumeSerialNumber;
-  identity.File = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  identity = IdentityOf(info);
   return true;
 }
+
+const std::vector<FolderEntry> kNoEntries;
 
 // The folder that holds `path` (a full path), or "" at the top of a drive or share. The path is
 // read character by character: the second byte of a double-byte character may be 0x5C.
@@ -90,13 +96,7 @@ std::string ParentPath(const std::string& path) {
 
 class Win32FolderWalker : public FolderWalker {
  public:
-  bool EnterRoot(const PathText& path) override {
-    levels_.clear();
-    loops_.Restart();
-    outer_known_ = false;
-    Push(path.Native, false);
-    return true;
-  }
+  bool EnterRoot(const PathText& path) override;
 
   bool EnterSubfolder(size_t index) override;
 
@@ -104,7 +104,9 @@ class Win32FolderWalker : public FolderWalker {
 
   void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
 
-  const std::vector<FolderEntry>& Entries() const override { return levels_.back()->entries; }
+  const std::vector<FolderEntry>& Entries() const override {
+    return levels_.empty() ? kNoEntries : levels_.back()->entries;
+  }
 
   void LeaveFolder() override {
     if (levels_.empty()) return;
@@ -132,11 +134,32 @@ class Win32FolderWalker : public FolderWalker {
   bool outer_known_ = false;  // the charted folder's ancestors are noted with the loop rules
 };
 
+// The charted folder is opened for its information before it is entered: a root that is no
+// folder, or that the system refuses, is not entered. The information identifies it for the loop
+// rules at no further cost.
+bool Win32FolderWalker::EnterRoot(const PathText& path) {
+  levels_.clear();
+  loops_.Restart();
+  outer_known_ = false;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (path.Native.empty() || !QueryEntry(path.Native, info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return false;
+  }
+  Push(path.Native, false);
+  WalkLevel& root = *levels_.back();
+  root.identity = IdentityOf(info);
+  root.is_identified = true;
+  loops_.NoteEntered(root.identity, false);
+  return true;
+}
+
 // A plain folder below no link is entered unidentified: it can be neither a folder the walk is
 // inside nor one that holds the charted folder, and no link led into it. A link, or a folder
 // below one, is identified and put to the loop rules, which then need every entered folder and
 // the charted folder's ancestors identified too; a folder that cannot be identified is entered.
 bool Win32FolderWalker::EnterSubfolder(size_t index) {
+  if (levels_.empty()) return false;
   WalkLevel& parent = *levels_.back();
   if (index >= parent.entries.size() || !parent.entries[index].IsFolder) return false;
   std::string path = parent.path + "\\" + (parent.names.c_str() + parent.name_offsets[index]);
@@ -205,6 +228,7 @@ void Win32FolderWalker::RecordOuterFolders() {
 }
 
 bool Win32FolderWalker::ListFolder(bool with_info) {
+  if (levels_.empty()) return false;
   WalkLevel& level = *levels_.back();
   level.entries.clear();
   level.name_offsets.clear();
