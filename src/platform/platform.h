@@ -36,9 +36,9 @@ class FolderWalker {
   virtual bool EnterRoot(const PathText& path) = 0;
 
   // Enters subfolder `index` of the current folder's listing. False when it cannot be opened,
-  // when it is the same folder as one of the entered ones (a link loop), or when the walk rules
-  // or the platform keep it out (on Linux, a kernel file system such as /proc); nothing is
-  // entered then, and the scan shows it empty.
+  // when the loop rules keep it out (LoopRules: a link loop, or a web of links), or when the
+  // walk rules or the platform keep it out (on Linux, a kernel file system such as /proc);
+  // nothing is entered then, and the scan shows it empty.
   virtual bool EnterSubfolder(size_t index) = 0;
 
   // Reads the current folder's entries in enumeration order; with `with_info` each entry's
