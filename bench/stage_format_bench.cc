@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "output/number_text.h"
+#include "common/number_text.h"
 #include "output/time_text.h"
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
 #include "stage_tree.h"
 #include "tree/entry_info.h"
 

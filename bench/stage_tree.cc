@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
 #include "tree/entry_info.h"
 
 namespace {

@@ -1,9 +1,6 @@
 // Checks shared by the fuzz targets: a fresh run's globals and the shape of what a run printed.
 #pragma once
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,6 +9,7 @@
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
+#include "platform/posix_iconv.h"
 
 // Every run starts as a fresh process would: default options, the counter at 100.
 inline void ResetRunGlobals() {
@@ -46,18 +44,6 @@ inline bool SplitCleanLines(std::string_view bytes, std::vector<std::string_view
 // True when the system's converter reads every byte of `bytes` as part of a code page 932
 // character, as `iconv -f CP932` must for a chart to reach its reader whole.
 inline bool IsValidCp932(std::string_view bytes) {
-  static const iconv_t converter = iconv_open("UTF-8", "CP932");
-  iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  char* in = const_cast<char*>(bytes.data());
-  size_t in_left = bytes.size();
-  while (in_left > 0) {
-    char scratch[256];
-    char* out = scratch;
-    size_t out_left = sizeof scratch;
-    if (iconv(converter, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1) &&
-        errno != E2BIG) {
-      return false;
-    }
-  }
-  return true;
+  static Iconv from_cp932("UTF-8", "CP932");
+  return from_cp932.ReadableLength(bytes) == bytes.size();
 }

@@ -7,8 +7,9 @@
 
 // `Shown` is the code page 932 text that the parser reads and the chart prints. `Native` is the
 // system's own form of the same text, which only the platform reads (the file system's bytes on
-// Linux, ANSI bytes on Windows). Two native texts can show alike ("?" stands for every character the code
-// page lacks), so a path goes back to the system by its native form, never by its shown one.
+// Linux, ANSI bytes on Windows). Two native texts can show alike ("?" stands for every character
+// the code page lacks), so a path goes back to the system by its native form, never by its shown
+// one.
 struct PathText {
   std::string Shown;
   std::string Native;
@@ -24,3 +25,6 @@ inline std::vector<PathText> SameTexts(int argc, char* const* argv) {
   for (int i = 0; i < argc; ++i) texts.push_back(SameText(argv[i] ? argv[i] : ""));
   return texts;
 }
+
+// True for "." and "..", which every folder lists and no chart shows.
+inline bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }

@@ -1,74 +1,12 @@
-// Every fixed text of the front end in one place: messages, banner and help, readable UTF-8.
-// They reach the user only through WriteFixedLine, which turns them into code page 932.
+// Writing the program's fixed texts (common/fixed_texts.h) as whole lines, through the
+// platform's converter.
 #pragma once
 
-#include <array>
 #include <string_view>
 
+#include "common/fixed_texts.h"
+
 class Platform;
-
-// Failure messages of the command-line parser; the offending text follows with no blank.
-inline constexpr std::string_view kNoOutputFileMessage = "出力先を指定して下さい：";
-inline constexpr std::string_view kInvalidOptionMessage = "無効なオプションです：";
-inline constexpr std::string_view kInvalidFolderMessage = "無効なフォルダです：";
-// The one line ever written on standard error: memory ran out and the run stopped.
-inline constexpr std::string_view kOutOfMemoryMessage = "メモリが不足しています";
-
-// The version banner: title, four blanks and version; then the notice; then an empty line.
-inline constexpr std::string_view kProductTitle = "Quovrelant";
-inline constexpr std::string_view kVersionText = "Ver 2.03";
-inline constexpr std::string_view kNoticeText = "フォルダ構造を図式表示するコンソールプログラム";
-
-// The help text, one element per line; "" is an empty line. The full-width characters are
-// part of the text: U+3000 opening each description, "／", "（", "）", "【", "】", "※".
-// Each line stays whole, as the user reads it, so the formatter is kept away.
-// clang-format off
-inline constexpr std::array<std::string_view, 43> kHelpLines = {
-    "【 機能 】ドライブやパスのフォルダ構造を図式表示します。",
-    "【 書式 】Quovrel [<ドライブ>:][<パス>] [<オプション>]",
-    "",
-    "=== オプションの説明 ===",
-    "",
-    "/F+ (/F), /F-",
-    "　各フォルダのファイル名を表示します(/F+)／表示しません(/F-)。",
-    "",
-    "/FileFirst (/IF), /FolderFirst (/OF)",
-    "　ファイルを先に(/FileFirst)／フォルダを先に(/FolderFirst)表示します。",
-    "",
-    "/Size+ (/Size), /Size-",
-    "　ファイルのサイズを表示します(/Size+)／表示しません(/Size-)。",
-    "",
-    "/Time+ (/Time), /Time-",
-    "　ファイルの更新日時を表示します(/Time+)／表示しません(/Time-)。",
-    "",
-    "/Sum+ (/Sum), /Sum-",
-    "　各フォルダのファイルの合計サイズを表示します(/Sum+)／表示しません(/Sum-)。",
-    "",
-    "/Total+ (/Total), /Total-",
-    "　各フォルダのファイルの累計サイズ（サブフォルダを含む）を表示します(/Total+)／表示しません(/Total-)。",
-    "",
-    "/OutputTotal+=<出力先ファイル名> (/OutputTotal), /OutputTotal-",
-    "　全フォルダのファイルの累計サイズをファイルに出力します(/OutputTotal+)／出力しません(/OutputTotal-)。",
-    "",
-    "/NoSort, /SortByName (/SN), /SortByExt (/SE), /SortBySize (/SS), /SortByTime (/ST)",
-    "　名前順(/SortByName)／拡張子順(/SortByExt)／サイズ順(/SortBySize)／更新日時順(/SortByTime)にソートします。/NoSortではソートしません。/SortBySizeでは、フォルダは累計サイズ順に並びます。",
-    "",
-    "/Ascend, /Descend",
-    "　昇順(/Ascend)／降順(/Descend)にソートします。",
-    "",
-    "/A+ (/A), /A-",
-    "　1 バイト文字を使ってツリー表示する機能を有効(/A+)／無効(/A-)にします。",
-    "",
-    "/Verbose+ (/Verbose, /V), /Verbose-",
-    "　バージョン情報を表示します(/Verbose+)／表示しません(/Verbose-)。/Verbose+のみを指定した場合、表示後直ちに終了します。",
-    "",
-    "/Help (/H, /?)",
-    "　このヘルプを表示します。",
-    "",
-    "※ オプションに大文字小文字の区別はありません。",
-    "※ / の代わりに - を使うこともできます。",
-};
-// clang-format on
 
 // Writes `utf8` as code page 932, then `tail` unchanged (bytes that are already code page 932,
 // such as an echoed argument), then CR LF, as one line.

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "common/app_options.h"
-#include "output/number_text.h"
+#include "common/fixed_texts.h"
+#include "common/number_text.h"
 #include "output/time_text.h"
 #include "platform/platform.h"
 
@@ -32,12 +33,12 @@ struct LineTexts {
 LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   LineTexts texts;
   texts.Options = &options;
-  texts.Open = platform.FromUtf8("（");
-  texts.Files = platform.FromUtf8(" ファイル ");
-  texts.Bytes = platform.FromUtf8(" バイト");
-  texts.Between = platform.FromUtf8("、");
-  texts.TotalHead = platform.FromUtf8("累計 ");
-  texts.Close = platform.FromUtf8("）");
+  texts.Open = platform.FromUtf8(kSummaryOpen);
+  texts.Files = platform.FromUtf8(kSummaryFiles);
+  texts.Bytes = platform.FromUtf8(kSummaryBytes);
+  texts.Between = platform.FromUtf8(kSummaryBetween);
+  texts.TotalHead = platform.FromUtf8(kSummaryTotal);
+  texts.Close = platform.FromUtf8(kSummaryClose);
   // Only a chart with times reads the locale: loading it costs a run memory and time.
   if (options.NeedTimeTexts) texts.Separators = ReadTimeSeparators(platform);
   return texts;

@@ -13,6 +13,7 @@
 
 #include "common/path_text.h"
 #include "common/tree_item.h"
+#include "platform/walk_rules.h"
 
 // One entry of a folder as the enumeration returned it.
 struct FolderEntry {
@@ -22,26 +23,6 @@ struct FolderEntry {
   uint64_t Size = 0;      // the whole size in bytes
   FileTime WriteTime;     // last write, as a local file time
 };
-
-// What the scan asks of a walk. Every walker keeps the same rules, so that a chart means the same
-// on every platform.
-struct WalkRules {
-  // The scan uses file entries. When it does not (a chart of folders only), a walker may leave
-  // out of its listings the entries it already knows to be files, which spares the sort and
-  // conversion of most names.
-  bool FilesWanted = true;
-  // Folders reached through a link (a symbolic link, or a link or junction on Windows) are
-  // entered. When not, such a folder is shown but not entered, so nothing is counted twice.
-  bool FollowLinks = true;
-  // Only folders on the charted folder's own file system (device, or volume on Windows) are
-  // entered; a folder on another one is shown but not entered.
-  bool OneFileSystem = false;
-};
-
-// True when `rules` keep a folder out of the walk: it is reached through a link and links are
-// not followed, or it lies on another file system than the charted folder and only that one is
-// walked. The walkers' one test of the rules, whatever else they refuse.
-bool IsKeptOutByRules(const WalkRules& rules, bool through_link, bool on_other_file_system);
 
 // Walks a folder hierarchy one level at a time. The walk is a stack of entered folders;
 // the listing of every entered folder stays valid until that folder is left.
@@ -55,9 +36,9 @@ class FolderWalker {
   virtual bool EnterRoot(const PathText& path) = 0;
 
   // Enters subfolder `index` of the current folder's listing. False when it cannot be opened,
-  // when it is the same folder as one of the entered ones (a link loop), or when the walk rules
-  // or the platform keep it out (on Linux, a kernel file system such as /proc); nothing is
-  // entered then, and the scan shows it empty.
+  // when the loop rules keep it out (LoopRules: a link loop, or a web of links), or when the
+  // walk rules or the platform keep it out (on Linux, a kernel file system such as /proc);
+  // nothing is entered then, and the scan shows it empty.
   virtual bool EnterSubfolder(size_t index) = 0;
 
   // Reads the current folder's entries in enumeration order; with `with_info` each entry's

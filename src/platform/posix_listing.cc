@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <span>
 
+#include "common/path_text.h"
 #include "platform/posix_file_time.h"
 #include "platform/posix_name_order.h"
 
@@ -25,8 +27,6 @@ constexpr size_t kKeptCapacity = 16 * 1024;
 constexpr size_t kRecordLengthAt = 16;  // d_reclen, 16 bits
 constexpr size_t kTypeAt = 18;          // d_type
 constexpr size_t kNameAt = 19;          // d_name, zero-terminated, padded to the record's end
-
-bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
 
 // A type the folder reports that is surely no folder: not a directory, a link or unknown.
 bool IsKnownFile(unsigned char type) {
@@ -68,13 +68,12 @@ void FolderListing::Recycle() {
   FreeStorage(folder_stats_);
 }
 
-bool FolderListing::FolderStatId(size_t index, dev_t& device, ino_t& inode) const {
-  const auto found = std::lower_bound(
-      folder_stats_.begin(), folder_stats_.end(), index,
-      [](const FolderStat& stat, size_t wanted) { return stat.index < wanted; });
+bool FolderListing::FolderStatId(size_t index, FolderIdentity& identity) const {
+  const auto found =
+      std::lower_bound(folder_stats_.begin(), folder_stats_.end(), index,
+                       [](const FolderStat& stat, size_t wanted) { return stat.index < wanted; });
   if (found == folder_stats_.end() || found->index != index) return false;
-  device = found->device;
-  inode = found->inode;
+  identity = found->identity;
   return true;
 }
 
@@ -148,45 +147,57 @@ void FolderReader::SortNames(FolderListing& listing) {
 
 void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
   listing.entries_.resize(listing.names_.size());
-  size_t shown_used = 0;
+  // Room for every converted name at once, made before the first is written: a shown name is
+  // never longer than its native bytes, so the buffer never moves and the names already
+  // pointing into it stay valid.
+  listing.shown_bytes_.resize(listing.converted_bytes_);
+  std::span<char> shown_room(listing.shown_bytes_);
   for (size_t i = 0; i < listing.names_.size(); ++i) {
     const FolderListing::NativeNameSpan& span = listing.names_[i];
-    const char* name = listing.native_bytes_.data() + span.offset;
-    const std::string_view native(name, span.length);
+    const std::string_view native(listing.native_bytes_.data() + span.offset, span.length);
     FolderEntry& entry = listing.entries_[i];
     entry = FolderEntry{};
-    if (!span.converted) {
-      entry.Name = native;  // the common case shares the native bytes
-    } else {
-      // Sized once for every converted name: a shown name is never longer than its native
-      // bytes, so the buffer never moves and the names already pointing into it stay valid.
-      if (listing.shown_bytes_.empty()) listing.shown_bytes_.resize(listing.converted_bytes_);
-      char* shown = listing.shown_bytes_.data() + shown_used;
-      const size_t length = converter_.WriteDisplayName(native, shown);
-      entry.Name = std::string_view(shown, length);
-      shown_used += length;
-    }
-
-    const unsigned char type = span.type;
-    const bool type_known = type != DT_LNK && type != DT_UNKNOWN;
-    if (type_known) entry.IsFolder = type == DT_DIR;
-    if (type_known && !with_info) continue;
-    // fstatat never opens the entry, so FIFOs, sockets and devices are safe to look at.
-    struct stat status {};
-    if (fstatat(fd, name, &status, 0) == 0) {
-      if (!type_known) entry.IsFolder = S_ISDIR(status.st_mode);  // a link to a folder is one
-    } else if (!with_info || (errno != ENOENT && errno != ELOOP) ||
-               fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-      continue;  // a dangling link is a file; unreadable information stays unread
-    }
-    if (!with_info) continue;
-    // A folder's identity comes with its information, so entering it needs no stat of its own.
-    if (type == DT_DIR && S_ISDIR(status.st_mode)) {
-      listing.folder_stats_.push_back({i, status.st_dev, status.st_ino});
-    }
-    entry.HasInfo = true;
-    entry.Size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
-    entry.WriteTime =
-        LocalFileTimeFromPosix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec, utc_offset_seconds_);
+    // The common case, a name of printable ASCII, shares the native bytes.
+    entry.Name = span.converted ? WriteShownName(native, shown_room) : native;
+    ReadEntryStatus(fd, i, with_info, listing);
   }
+}
+
+std::string_view FolderReader::WriteShownName(std::string_view native, std::span<char>& room) {
+  const size_t length = converter_.WriteDisplayName(native, room);
+  const std::string_view shown(room.data(), length);
+  room = room.subspan(length);
+  return shown;
+}
+
+void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, FolderListing& listing) {
+  const FolderListing::NativeNameSpan& span = listing.names_[index];
+  const char* name = listing.native_bytes_.data() + span.offset;
+  FolderEntry& entry = listing.entries_[index];
+  const bool type_known = span.type != DT_LNK && span.type != DT_UNKNOWN;
+  if (type_known) entry.IsFolder = span.type == DT_DIR;
+  if (type_known && !with_info) return;  // nothing to ask the system
+
+  // What the entry leads to. fstatat never opens it, so FIFOs, sockets and devices are safe to
+  // look at.
+  struct stat status {};
+  const bool is_followed = fstatat(fd, name, &status, 0) == 0;
+  const bool is_dangling = !is_followed && (errno == ENOENT || errno == ELOOP);
+  if (is_followed && !type_known) entry.IsFolder = S_ISDIR(status.st_mode);  // a link to a folder
+  if (!with_info) return;
+
+  // A link that leads nowhere (or into a loop of links) is a file with its own size and time;
+  // anything else that cannot be read stays unread.
+  if (!is_followed && (!is_dangling || fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)) {
+    return;
+  }
+
+  // A folder's identity comes with its information, so entering it needs no stat of its own.
+  if (span.type == DT_DIR && S_ISDIR(status.st_mode)) {
+    listing.folder_stats_.push_back({index, FolderIdentity{status.st_dev, status.st_ino}});
+  }
+  entry.HasInfo = true;
+  entry.Size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
+  entry.WriteTime =
+      LocalFileTimeFromPosix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec, utc_offset_seconds_);
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -27,7 +28,7 @@ class FolderListing {
   // The device and inode that the listing's stat found for entry `index`, a folder the directory
   // itself reported as one (no link). False where the listing read no information, or for any
   // other entry.
-  bool FolderStatId(size_t index, dev_t& device, ino_t& inode) const;
+  bool FolderStatId(size_t index, FolderIdentity& identity) const;
 
   // Forgets the entries but keeps the storage for the next listing.
   void Clear();
@@ -52,8 +53,7 @@ class FolderListing {
   std::vector<FolderEntry> entries_;   // parallel to names_
   struct FolderStat {
     size_t index;
-    dev_t device;
-    ino_t inode;
+    FolderIdentity identity;
   };
   std::vector<FolderStat> folder_stats_;  // by index, as FolderStatId tells them
   size_t left_out_files_ = 0;
@@ -77,7 +77,14 @@ class FolderReader {
   // False, with nothing added, when the listing can hold no more names.
   bool AddName(std::string_view name, unsigned char type, FolderListing& listing);
   void SortNames(FolderListing& listing);
+  // Makes the entries of the sorted names: each shown name, and what the system tells of it.
   void FillEntries(int fd, bool with_info, FolderListing& listing);
+  // Writes the shown form of a name that needs converting at the start of `room`, which then
+  // starts after it; `room` holds at least native.size() bytes.
+  std::string_view WriteShownName(std::string_view native, std::span<char>& room);
+  // Tells whether entry `index` is a folder where its type does not (a link, or a file system
+  // that does not say), and with `with_info` reads its size and time.
+  void ReadEntryStatus(int fd, size_t index, bool with_info, FolderListing& listing);
 
   TextConverter& converter_;
   int64_t utc_offset_seconds_;

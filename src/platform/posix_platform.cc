@@ -4,11 +4,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
 #include "platform/platform.h"
 #include "platform/posix_file_time.h"
 #include "platform/posix_output.h"
+#include "platform/posix_progress_walker.h"
 #include "platform/posix_separators.h"
 #include "platform/posix_text.h"
 #include "platform/posix_walker.h"
@@ -54,9 +56,12 @@ class PosixPlatform : public Platform {
 
   bool SlashStartsPath() override { return true; }
 
+  // The progress line, where standard error has one, sees the walk through a wrapper.
   std::unique_ptr<FolderWalker> NewFolderWalker() override {
-    return std::make_unique<PosixFolderWalker>(converter_, utc_offset_seconds_, MaxOpenFolders(),
-                                               console_.Progress());
+    auto walker =
+        std::make_unique<PosixFolderWalker>(converter_, utc_offset_seconds_, MaxOpenFolders());
+    if (console_.Progress() == nullptr) return walker;
+    return std::make_unique<ProgressWalker>(std::move(walker), *console_.Progress());
   }
 
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override {

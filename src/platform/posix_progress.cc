@@ -6,6 +6,9 @@
 
 #include <csignal>
 
+#include "common/cp932_bytes.h"
+#include "common/fixed_texts.h"
+#include "common/number_text.h"
 #include "platform/posix_output.h"
 
 namespace {
@@ -37,18 +40,11 @@ void EraseAndEnd(int signal_number) {
   raise(signal_number);
 }
 
-// The bytes of the code page 932 character at `at`: two for a lead byte with a byte after it.
-size_t CharacterLength(std::string_view text, size_t at) {
-  const unsigned char byte = static_cast<unsigned char>(text[at]);
-  const bool is_lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-  return is_lead && at + 1 < text.size() ? 2 : 1;
-}
-
 // The longest start of `text` that fits `columns` without cutting a character.
 std::string_view CutToColumns(std::string_view text, size_t columns) {
   size_t end = 0;
   while (end < text.size()) {
-    const size_t next = end + CharacterLength(text, end);
+    const size_t next = end + Cp932CharacterLength(text, end);
     if (next > columns) break;
     end = next;
   }
@@ -59,21 +55,9 @@ std::string_view CutToColumns(std::string_view text, size_t columns) {
 std::string_view TailToColumns(std::string_view text, size_t columns) {
   size_t start = 0;
   while (start < text.size() && text.size() - start > columns) {
-    start += CharacterLength(text, start);
+    start += Cp932CharacterLength(text, start);
   }
   return text.substr(start);
-}
-
-// Digits grouped by three with ",", as the chart writes its numbers.
-void AppendGrouped(std::string& out, uint64_t value) {
-  char digits[32];
-  size_t count = 0;
-  do {
-    if (count % 4 == 3) digits[count++] = ',';
-    digits[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value > 0);
-  while (count > 0) out += digits[--count];
 }
 
 }  // namespace
@@ -100,10 +84,10 @@ std::string ProgressText(std::string_view folders_label, uint64_t folders,
                          std::string_view files_label, uint64_t files, std::string_view folder,
                          size_t columns) {
   std::string text(folders_label);
-  AppendGrouped(text, folders);
+  AppendNumber(text, folders);
   text += kGap;
   text += files_label;
-  AppendGrouped(text, files);
+  AppendNumber(text, files);
   text += kGap;
   if (text.size() + folder.size() <= columns) return text + std::string(folder);
   if (text.size() + kEllipsis.size() >= columns) return std::string(CutToColumns(text, columns));
@@ -117,8 +101,8 @@ std::string ProgressText(std::string_view folders_label, uint64_t folders,
 ProgressLine::ProgressLine(int fd, TextConverter& texts, TerminalConverter* terminal)
     : fd_(fd),
       terminal_(terminal),
-      folders_label_(texts.FixedText("フォルダ ")),
-      files_label_(texts.FixedText("ファイル ")) {}
+      folders_label_(texts.FixedText(kProgressFolders)),
+      files_label_(texts.FixedText(kProgressFiles)) {}
 
 void ProgressLine::Begin(int64_t now_ms) {
   folders_ = 0;

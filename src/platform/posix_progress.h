@@ -1,11 +1,12 @@
 // The progress line of a long scan: one line on standard error, kept only while it is useful.
 //
-// It is made only when standard error is a terminal, so scripts and tests never see it. The walk
-// reports each folder it reads; the line appears once the scan has run for more than a second,
-// is redrawn at most ten times a second, and is erased before the chart's first line. The clock
-// is read as the walk goes (once per folder), never from a timer or a signal. It is drawn only
-// while the process is in the terminal's foreground, so a run in the background never writes
-// over the user's prompt, and a signal that ends the run takes it off the screen first.
+// It is made only when standard error is a terminal, so scripts and tests never see it. A wrapper
+// of the walk (ProgressWalker) reports each folder it reads; the line appears once the scan has
+// run for more than a second, is redrawn at most ten times a second, and is erased before the
+// chart's first line. The clock is read as the walk goes (once per folder), never from a timer or
+// a signal. It is drawn only while the process is in the terminal's foreground, so a run in the
+// background never writes over the user's prompt, and a signal that ends the run takes it off
+// the screen first.
 #pragma once
 
 #include <cstddef>

@@ -4,33 +4,18 @@
 #include <langinfo.h>
 #include <sys/ioctl.h>
 
-#include <cerrno>
 #include <clocale>
 #include <cstdlib>
 
-#include "platform/common_text.h"
+#include "common/cp932_bytes.h"
 
 namespace {
-
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
-
-bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
 
 bool IsAscii(std::string_view text) {
   for (char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
   return true;
-}
-
-// The bytes iconv refused at `in`: a whole double-byte character when a lead and a trail byte
-// stand there, else one byte.
-size_t RefusedLength(const char* in, size_t in_left) {
-  const unsigned char first = static_cast<unsigned char>(in[0]);
-  if (in_left >= 2 && IsCp932LeadByte(first) && IsTrailByte(static_cast<unsigned char>(in[1]))) {
-    return 2;
-  }
-  return 1;
 }
 
 // The locale name that decides the charset: the first of LC_ALL, LC_CTYPE and LANG that is set
@@ -82,34 +67,22 @@ int TerminalColumns(int fd) {
   return size.ws_col;
 }
 
-TerminalConverter::TerminalConverter() : to_utf8_(iconv_open("UTF-8", "CP932")) {}
+TerminalConverter::TerminalConverter() : from_cp932_("UTF-8", "CP932") {}
 
-TerminalConverter::~TerminalConverter() {
-  if (to_utf8_ != kNoConverter) iconv_close(to_utf8_);
-}
-
-bool TerminalConverter::IsReady() const { return to_utf8_ != kNoConverter; }
+bool TerminalConverter::IsReady() const { return from_cp932_.IsOpen(); }
 
 std::string_view TerminalConverter::ToUtf8(std::string_view cp932) {
   if (!IsReady() || IsAscii(cp932)) return cp932;
-  iconv(to_utf8_, nullptr, nullptr, nullptr, nullptr);
   // A code page 932 byte becomes at most three UTF-8 bytes (a half-width katakana), a double-byte
   // character at most three, and a "?" that stands for a byte one.
   buffer_.resize(cp932.size() * 3);
-  char* in = const_cast<char*>(cp932.data());
-  size_t in_left = cp932.size();
-  char* next = buffer_.data();
-  size_t out_left = buffer_.size();
-  while (in_left > 0) {
-    if (iconv(to_utf8_, &in, &in_left, &next, &out_left) != static_cast<size_t>(-1)) break;
-    if ((errno != EILSEQ && errno != EINVAL) || out_left < 2) break;
-    // Not code page 932 (a name taken byte for byte, say): one "?" for each byte.
-    const size_t refused = RefusedLength(in, in_left);
-    for (size_t i = 0; i < refused; ++i) *next++ = '?';
-    out_left -= refused;
-    in += refused;
-    in_left -= refused;
-  }
-  buffer_.resize(static_cast<size_t>(next - buffer_.data()));
+  // Bytes that are no code page 932 character (a name taken byte for byte, say): one "?" each.
+  const Iconv::ReplacementRule mark_each_byte = [](std::string_view rest) {
+    const size_t refused = Cp932RefusedLength(rest);
+    return Iconv::Replacement{refused, refused};
+  };
+  size_t length = 0;
+  from_cp932_.Convert(cp932, buffer_, mark_each_byte, length);  // a failure keeps what it wrote
+  buffer_.resize(length);
   return buffer_;
 }

@@ -2,10 +2,10 @@
 // into the UTF-8 a UTF-8 terminal shows, as a Windows console shows code page 932.
 #pragma once
 
-#include <iconv.h>
-
 #include <string>
 #include <string_view>
+
+#include "platform/posix_iconv.h"
 
 // True when the user's locale (from LC_ALL, LC_CTYPE or LANG) has UTF-8 as its charset. The
 // program's own locale is put back as it was found, so nothing else the program does changes.
@@ -27,9 +27,6 @@ int TerminalColumns(int fd);
 class TerminalConverter {
  public:
   TerminalConverter();
-  ~TerminalConverter();
-  TerminalConverter(const TerminalConverter&) = delete;
-  TerminalConverter& operator=(const TerminalConverter&) = delete;
 
   // False when iconv has no converter; the text is then shown as it is.
   bool IsReady() const;
@@ -40,6 +37,6 @@ class TerminalConverter {
   std::string_view ToUtf8(std::string_view cp932);
 
  private:
-  iconv_t to_utf8_;
+  Iconv from_cp932_;
   std::string buffer_;
 };

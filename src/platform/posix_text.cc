@@ -1,14 +1,11 @@
 // Conversions from native bytes to code page 932, through the C library's iconv.
 #include "platform/posix_text.h"
 
-#include <cerrno>
 #include <cstring>
 
 #include "common/cp932_bytes.h"
 
 namespace {
-
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
 bool IsControlByte(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
 
@@ -70,87 +67,53 @@ size_t Utf8SequenceLength(unsigned char first_byte) {
   return 1;
 }
 
-TextConverter::TextConverter()
-    : to_cp932_(iconv_open("CP932", "UTF-8")), to_utf8_(iconv_open("UTF-8", "CP932")) {}
+TextConverter::TextConverter() : to_cp932_("CP932", "UTF-8"), from_cp932_("UTF-8", "CP932") {}
 
-TextConverter::~TextConverter() {
-  if (to_cp932_ != kNoConverter) iconv_close(to_cp932_);
-  if (to_utf8_ != kNoConverter) iconv_close(to_utf8_);
-}
-
-bool TextConverter::ConvertUtf8(std::string_view utf8, char* out, size_t& length) {
-  if (to_cp932_ == kNoConverter) return false;
-  iconv(to_cp932_, nullptr, nullptr, nullptr, nullptr);
-  char* in = const_cast<char*>(utf8.data());
-  size_t in_left = utf8.size();
-  char* next = out;
-  // Room for utf8.size() bytes is enough: no character takes more bytes in code page 932 than in
-  // UTF-8, and the "?" that replaces one takes a single byte.
-  size_t out_left = utf8.size();
-  while (in_left > 0) {
-    if (iconv(to_cp932_, &in, &in_left, &next, &out_left) != static_cast<size_t>(-1)) break;
-    if ((errno != EILSEQ && errno != EINVAL) || out_left == 0) return false;
-    // The code page lacks this character (or it is malformed): show "?" and go on after it.
-    *next++ = '?';
-    --out_left;
-    size_t skip = ValidCharacterLength(std::string_view(in, in_left));
-    if (skip == 0) skip = 1;
-    in += skip;
-    in_left -= skip;
-  }
-  length = static_cast<size_t>(next - out);
-  return true;
+bool TextConverter::ConvertUtf8(std::string_view utf8, std::span<char> out, size_t& length) {
+  // A character the code page lacks (or a malformed one) shows as one "?".
+  const Iconv::ReplacementRule one_mark = [](std::string_view rest) {
+    const size_t bytes = ValidCharacterLength(rest);
+    return Iconv::Replacement{bytes == 0 ? 1 : bytes, 1};
+  };
+  return to_cp932_.Convert(utf8, out, one_mark, length);
 }
 
 std::string TextConverter::FixedText(std::string_view utf8) {
   if (IsPrintableAscii(utf8)) return std::string(utf8);
   std::string out(utf8.size(), '\0');
   size_t length = 0;
-  if (!ConvertUtf8(utf8, out.data(), length)) return std::string(utf8);
+  if (!ConvertUtf8(utf8, out, length)) return std::string(utf8);
   out.resize(length);
   return out;
 }
 
-size_t TextConverter::KeepCp932Characters(std::string_view text, char* out) {
-  if (to_utf8_ == kNoConverter) {
+size_t TextConverter::KeepCp932Characters(std::string_view text, std::span<char> out) {
+  if (!from_cp932_.IsOpen()) {
     // Nothing can tell the characters apart: only ASCII is sure to be code page 932.
     for (size_t i = 0; i < text.size(); ++i) {
       out[i] = static_cast<unsigned char>(text[i]) < 0x80 ? text[i] : '?';
     }
     return text.size();
   }
-  iconv(to_utf8_, nullptr, nullptr, nullptr, nullptr);
-  char* in = const_cast<char*>(text.data());
-  size_t in_left = text.size();
-  char* next = out;
-  while (in_left > 0) {
-    // The UTF-8 form is only a test of the input; what was read is copied as it stands.
-    char scratch[256];
-    char* sink = scratch;
-    size_t sink_left = sizeof scratch;
-    const char* start = in;
-    const size_t result = iconv(to_utf8_, &in, &in_left, &sink, &sink_left);
-    std::memcpy(next, start, static_cast<size_t>(in - start));
-    next += in - start;
-    if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
-    // Not a character here. A lead byte with a byte of the trail range after it is one refused
-    // pair, so two "?" keep the text's width; otherwise the byte alone is refused and the next
-    // one is read afresh.
-    const bool is_pair = in_left >= 2 && IsCp932LeadByte(static_cast<unsigned char>(in[0])) &&
-                         IsCp932TrailByte(static_cast<unsigned char>(in[1]));
-    const size_t refused = is_pair ? 2 : 1;
+  char* next = out.data();
+  while (!text.empty()) {
+    const size_t readable = from_cp932_.ReadableLength(text);
+    std::memcpy(next, text.data(), readable);
+    next += readable;
+    text.remove_prefix(readable);
+    if (text.empty()) break;
+    const size_t refused = Cp932RefusedLength(text);
     std::memset(next, '?', refused);
     next += refused;
-    in += refused;
-    in_left -= refused;
+    text.remove_prefix(refused);
   }
-  return static_cast<size_t>(next - out);
+  return static_cast<size_t>(next - out.data());
 }
 
-size_t TextConverter::WriteDisplayName(std::string_view native, char* out) {
-  if (native.empty()) return 0;
+size_t TextConverter::WriteDisplayName(std::string_view native, std::span<char> out) {
+  if (native.empty() || out.size() < native.size()) return 0;
   if (IsPrintableAscii(native)) {
-    std::memcpy(out, native.data(), native.size());
+    std::memcpy(out.data(), native.data(), native.size());
     return native.size();
   }
   size_t length = 0;
@@ -167,6 +130,6 @@ size_t TextConverter::WriteDisplayName(std::string_view native, char* out) {
 
 std::string TextConverter::DisplayName(std::string_view native) {
   std::string out(native.size(), '\0');
-  out.resize(WriteDisplayName(native, out.data()));
+  out.resize(WriteDisplayName(native, out));
   return out;
 }

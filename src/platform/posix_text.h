@@ -1,11 +1,12 @@
 // Conversions from the file system's native bytes to the program's code page 932 texts.
 #pragma once
 
-#include <iconv.h>
-
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/posix_iconv.h"
 
 // True when every byte is printable ASCII (0x20 to 0x7E): the text is the same in both encodings
 // and needs no conversion at all.
@@ -18,14 +19,11 @@ bool IsValidUtf8(std::string_view text);
 // The bytes a well-formed UTF-8 character takes, from its first byte (1 for anything else).
 size_t Utf8SequenceLength(unsigned char first_byte);
 
-// Holds the two iconv converters for the life of the platform; opening them costs far more
-// than a conversion, and a walk converts many names.
+// The platform's conversions into code page 932, with their two converters held for the life of
+// the platform.
 class TextConverter {
  public:
   TextConverter();
-  ~TextConverter();
-  TextConverter(const TextConverter&) = delete;
-  TextConverter& operator=(const TextConverter&) = delete;
 
   // A fixed text of the program, UTF-8 to code page 932; a character the code page lacks (or a
   // malformed byte) becomes "?". Control characters pass unchanged: the texts hold none by
@@ -37,17 +35,20 @@ class TextConverter {
   // for byte where code page 932 reads it as characters (a Shift_JIS name) and "?" for every
   // other byte; then every control byte becomes "?", so that one entry is one line and cannot
   // drive a terminal. The result is always valid code page 932 text. `out` needs room for
-  // native.size() bytes: the shown form is never longer. Returns its length.
-  size_t WriteDisplayName(std::string_view native, char* out);
+  // native.size() bytes, as the shown form is never longer; nothing is written with less.
+  // Returns the length written.
+  size_t WriteDisplayName(std::string_view native, std::span<char> out);
   std::string DisplayName(std::string_view native);
 
  private:
-  // Converts well-formed UTF-8 into `out` (room for utf8.size() bytes); false if iconv misbehaves.
-  bool ConvertUtf8(std::string_view utf8, char* out, size_t& length);
+  // Converts well-formed UTF-8 into `out`, which needs room for utf8.size() bytes: no character
+  // takes more bytes in code page 932 than in UTF-8, and the "?" that replaces one takes a single
+  // byte. False if iconv misbehaves.
+  bool ConvertUtf8(std::string_view utf8, std::span<char> out, size_t& length);
   // Copies the characters of `text` that code page 932 reads into `out` (room for text.size()
   // bytes), each other byte as "?". Returns the length, which is text.size().
-  size_t KeepCp932Characters(std::string_view text, char* out);
+  size_t KeepCp932Characters(std::string_view text, std::span<char> out);
 
-  iconv_t to_cp932_;
-  iconv_t to_utf8_;
+  Iconv to_cp932_;
+  Iconv from_cp932_;  // only to tell code page 932 characters from other bytes
 };

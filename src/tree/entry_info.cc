@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "common/app_options.h"
-#include "platform/common_text.h"
+#include "common/cp932_bytes.h"
 #include "platform/platform.h"
 
 namespace {

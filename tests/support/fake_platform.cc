@@ -1,11 +1,10 @@
 // The in-memory platform of the unit tests.
 #include "fake_platform.h"
 
-#include <iconv.h>
-
 #include <stdexcept>
 
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
+#include "platform/posix_iconv.h"
 
 namespace {
 
@@ -33,8 +32,13 @@ std::string JoinPath(const std::vector<std::string>& parts, size_t count) {
   return path;
 }
 
-// Follows the walk rules as the real walkers do: a link is entered unless links are not followed
-// (a link loop is for the tests to avoid), a folder on another device than the root's only
+// A node of the fake tree is its own identity, whatever path reached it.
+FolderIdentity IdentityOf(const FakePlatform::Node& node) {
+  return FolderIdentity{0, reinterpret_cast<uintptr_t>(&node)};
+}
+
+// Follows the walk rules and the loop rules as the real walkers do: a link is entered unless
+// links are not followed or it closes a loop, a folder on another device than the root's only
 // without one file system.
 class FakeWalker : public FolderWalker {
  public:
@@ -44,10 +48,18 @@ class FakeWalker : public FolderWalker {
   void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
 
   bool EnterRoot(const PathText& path) override {
+    levels_.clear();
+    loops_.Restart();
     FakePlatform::Node* node = platform_.Find(path.Native);
-    std::string key = JoinPath(SplitPath(path.Native), SplitPath(path.Native).size());
+    const std::vector<std::string> parts = SplitPath(path.Native);
+    std::string key = JoinPath(parts, parts.size());
     if (!node || !node->is_folder || platform_.refuse_enter.count(key)) return false;
-    levels_.push_back(Level{node, key, platform_.DeviceOf(key), {}, {}});
+    for (size_t count = 1; count < parts.size(); ++count) {
+      const FakePlatform::Node* outer = platform_.Find(JoinPath(parts, count));
+      if (outer) loops_.AddOuterFolder(IdentityOf(*outer));
+    }
+    loops_.NoteEntered(IdentityOf(*node), false);
+    levels_.push_back(Level{node, key, platform_.DeviceOf(key), false, {}, {}});
     return true;
   }
 
@@ -61,7 +73,10 @@ class FakeWalker : public FolderWalker {
     int device = listed->device != 0 ? listed->device : level.device;
     if (through_link) device = platform_.DeviceOf(listed->link_target);
     if (IsKeptOutByRules(rules_, through_link, device != levels_.front().device)) return false;
-    levels_.push_back(Level{node, key, device, {}, {}});
+    if (!loops_.MayEnter(IdentityOf(*node), through_link, level.below_link)) return false;
+    const bool below_link = through_link || level.below_link;
+    loops_.NoteEntered(IdentityOf(*node), below_link);
+    levels_.push_back(Level{node, key, device, below_link, {}, {}});
     return true;
   }
 
@@ -91,35 +106,36 @@ class FakeWalker : public FolderWalker {
 
   const std::vector<FolderEntry>& Entries() const override { return levels_.back().entries; }
 
-  void LeaveFolder() override { levels_.pop_back(); }
+  void LeaveFolder() override {
+    loops_.NoteLeft(IdentityOf(*levels_.back().node));
+    levels_.pop_back();
+  }
 
  private:
   struct Level {
     FakePlatform::Node* node;
     std::string path;
     int device;
+    bool below_link;  // reached through a link, or lies below a folder that was
     std::vector<FolderEntry> entries;
     std::vector<FakePlatform::Node*> listed;
   };
   FakePlatform& platform_;
   WalkRules rules_;
+  LoopRules loops_;
   std::vector<Level> levels_;
 };
 
 }  // namespace
 
 std::string Cp932(std::string_view utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
+  static Iconv to_cp932("CP932", "UTF-8");
+  if (!to_cp932.IsOpen()) throw std::runtime_error("no CP932 converter");
+  const Iconv::ReplacementRule give_up = [](std::string_view) { return Iconv::Replacement{}; };
   std::string out(utf8.size() * 2 + 4, '\0');
-  char* in_ptr = const_cast<char*>(utf8.data());
-  size_t in_left = utf8.size();
-  char* out_ptr = out.data();
-  size_t out_left = out.size();
-  size_t result = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
-  iconv_close(cd);
-  if (result == static_cast<size_t>(-1)) throw std::runtime_error("text not in CP932");
-  out.resize(out.size() - out_left);
+  size_t length = 0;
+  if (!to_cp932.Convert(utf8, out, give_up, length)) throw std::runtime_error("text not in CP932");
+  out.resize(length);
   return out;
 }
 

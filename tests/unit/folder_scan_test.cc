@@ -326,6 +326,47 @@ TEST_F(FolderScanTest, TheWalkRulesKeepLinksAndOtherFileSystemsOut) {
   }
 }
 
+// The loop rules: a link to a folder the walk is inside or to one that holds the charted folder
+// is shown empty, and below a link a further link leads only to a folder no link led into yet.
+TEST_F(FolderScanTest, LinksThatWouldRepeatTheChartAreShownEmpty) {
+  options_.ShowFiles = true;
+  fake_.AddFile("C:/Work/a/f.txt");
+  fake_.AddLink("C:/Work/a/up", "C:/Work");
+  fake_.AddLink("C:/Work/a/self", "C:/Work/a");
+  fake_.AddLink("C:/Work/a/top", "C:");
+  fake_.AddLink("C:/Work/a/side", "C:/Work/b");
+  fake_.AddFile("C:/Work/b/g.txt");
+  fake_.AddLink("C:/Work/lib", "C:/Lib");
+  fake_.AddLink("C:/Work/lib2", "C:/Lib/x");
+  fake_.AddFile("C:/Lib/x/l.txt");
+  fake_.AddLink("C:/Lib/y", "C:/Lib/x");
+  fake_.AddLink("C:/Lib/z", "C:/Other");
+  fake_.AddFile("C:/Other/o.txt");
+  Scan();
+  const struct {
+    const char* path;
+    bool entered;
+  } rows[] = {
+      {"a", true},        // a plain folder
+      {"a/up", false},    // the charted folder, which the walk is inside
+      {"a/self", false},  // the folder the link stands in
+      {"a/top", false},   // holds the charted folder
+      {"a/side", true},   // a sibling, not entered yet
+      {"b", true},        // the sibling itself
+      {"lib", true},      // a link below no link
+      {"lib/x", true},    // a plain folder below a link
+      {"lib/y", false},   // below a link, into the folder that lib led into
+      {"lib/z", true},    // below a link, into a folder no link led into
+      {"lib2", true},     // the same folder again, but not below a link
+  };
+  for (const auto& row : rows) {
+    const TreeItem* item = At(row.path);
+    ASSERT_NE(nullptr, item) << row.path;
+    EXPECT_TRUE(item->IsFolder) << row.path;
+    EXPECT_EQ(row.entered, item->Children.First != nullptr) << row.path;
+  }
+}
+
 TEST_F(FolderScanTest, ARootThatCannotBeOpenedOrListedIsAnEmptyFolder) {
   const struct {
     const char* name;

@@ -1,5 +1,5 @@
 // Grouped decimal texts of counts and sizes.
-#include "output/number_text.h"
+#include "common/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
 
 namespace {
 

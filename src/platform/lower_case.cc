@@ -1,5 +1,5 @@
 // Code page 932 lower-casing for platforms without CharLowerBuffA.
-#include "platform/common_text.h"
+#include "platform/lower_case.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
 // Decimal texts of counts and sizes, grouped in threes without streams or locales.
-#include "output/number_text.h"
-
-#include <cstring>
+#include "common/number_text.h"
 
 namespace {
 
@@ -23,14 +21,6 @@ char* WriteGroupedBackwards(uint64_t value, char* end) {
 }
 
 }  // namespace
-
-size_t WriteNumberText(uint64_t value, char (&buffer)[kMaxNumberTextLength]) {
-  char text[kMaxNumberTextLength];
-  const char* start = WriteGroupedBackwards(value, text + kMaxNumberTextLength);
-  const size_t length = static_cast<size_t>(text + kMaxNumberTextLength - start);
-  std::memcpy(buffer, start, length);
-  return length;
-}
 
 void AppendNumber(std::string& out, uint64_t value) {
   char text[kMaxNumberTextLength];

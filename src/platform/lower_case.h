@@ -1,4 +1,5 @@
-// Text helpers shared by the platform implementations that have no system call for them.
+// Code page 932 lower-casing for the platforms without CharLowerBuffA: POSIX, and the fake of
+// the tests.
 #pragma once
 
 #include <cstddef>

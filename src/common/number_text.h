@@ -1,4 +1,5 @@
-// Decimal texts of counts and sizes.
+// Decimal texts of counts and sizes, digits grouped by three with ",": the chart's and the
+// progress line's one way of writing a number.
 #pragma once
 
 #include <cstddef>
@@ -9,10 +10,6 @@
 
 // The longest grouped text of a 64-bit value: "18,446,744,073,709,551,615".
 constexpr size_t kMaxNumberTextLength = GroupedNumberLength(UINT64_MAX);
-
-// Writes the decimal text of `value` with "," between groups of three digits from the right
-// into `buffer`, unterminated, and returns its length.
-size_t WriteNumberText(uint64_t value, char (&buffer)[kMaxNumberTextLength]);
 
 // Appends the grouped text of `value` to `out`; allocates nothing once `out` has room.
 void AppendNumber(std::string& out, uint64_t value);

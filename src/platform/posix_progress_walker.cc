@@ -1,0 +1,49 @@
+// Progress reports around the POSIX walk.
+#include "platform/posix_progress_walker.h"
+
+#include <utility>
+
+ProgressWalker::ProgressWalker(std::unique_ptr<PosixFolderWalker> walker, ProgressLine& progress)
+    : walker_(std::move(walker)), progress_(progress) {
+  progress_.Begin(MonotonicMilliseconds());
+}
+
+bool ProgressWalker::EnterRoot(const PathText& path) {
+  names_.clear();
+  root_shown_ = path.Shown;
+  return walker_->EnterRoot(path);
+}
+
+bool ProgressWalker::EnterSubfolder(size_t index) {
+  const std::vector<FolderEntry>& entries = walker_->Entries();
+  const std::string_view name = index < entries.size() ? entries[index].Name : std::string_view();
+  if (!walker_->EnterSubfolder(index)) return false;
+  names_.push_back(name);
+  return true;
+}
+
+// The clock is read once per folder, which costs far less than reading the folder did.
+bool ProgressWalker::ListFolder(bool with_info) {
+  const bool listed = walker_->ListFolder(with_info);
+  size_t files = walker_->LeftOutFiles();
+  for (const FolderEntry& entry : walker_->Entries()) files += entry.IsFolder ? 0 : 1;
+  const int64_t now = MonotonicMilliseconds();
+  if (progress_.NoteFolder(files, now)) progress_.Show(ShownPath(), now);
+  return listed;
+}
+
+// The root has no name in a listing: leaving it leaves no name behind.
+void ProgressWalker::LeaveFolder() {
+  walker_->LeaveFolder();
+  if (!names_.empty()) names_.pop_back();
+}
+
+// The current folder's path in code page 932, as its names are shown in the chart.
+std::string ProgressWalker::ShownPath() const {
+  std::string path = root_shown_;
+  for (std::string_view name : names_) {
+    if (path.empty() || path.back() != '/') path += '/';
+    path += name;
+  }
+  return path;
+}
