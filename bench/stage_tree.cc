@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/lower_case.h"
+#include "platform/posix_lower_case.h"
 #include "tree/entry_info.h"
 
 namespace {

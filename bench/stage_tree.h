@@ -19,7 +19,7 @@ class NullPlatform : public Platform {
   std::string FromUtf8(std::string_view utf8) override { return std::string(utf8); }
   void LowerCase(char* text, size_t length) override;
   std::vector<PathText> ReadArguments(int, char**) override { return {}; }
-  bool ReadCurrentFolder(PathText&) override { return false; }
+  PathText ReadCurrentFolder() override { return SameText("."); }
   int ChangeCurrentFolder(const PathText&) override { return -1; }
   bool DirectoryExists(const PathText&) override { return false; }
   std::unique_ptr<FolderWalker> NewFolderWalker() override { return nullptr; }

@@ -72,19 +72,16 @@ void UpperCaseKey(std::string& text, size_t begin, size_t end) {
 }
 
 // Action 6: the bytes after the first "=" name the total file, kept whole however long. Its
-// native name follows the first "=" of the native argument: the conversion to code page 932
-// keeps each "=" and makes none, so the first one ends the same key in both forms.
+// native name is what follows the first "=" of the native argument, which the platform alone
+// reads.
 int SetTotalFileName(Platform& platform, const PathText& argument, size_t equals) {
   const std::string& text = argument.Shown;
   if (text.size() - 1 <= equals) {
     WriteFixedLine(platform, kNoOutputFileMessage, text);
     return -1;
   }
-  const size_t native_equals = argument.Native.find('=');
   g_options.TotalFileName.Shown = text.substr(equals + 1);
-  g_options.TotalFileName.Native = native_equals == std::string::npos
-                                       ? g_options.TotalFileName.Shown
-                                       : argument.Native.substr(native_equals + 1);
+  g_options.TotalFileName.Native = platform.NativeAfterFirstEquals(argument.Native);
   return 0;
 }
 
@@ -157,11 +154,6 @@ int ParseOption(Platform& platform, const std::map<std::string, int>& table, Pat
   return PerformAction(platform, action, argument, equals);
 }
 
-void ReadCurrentDirectory(Platform& platform) {
-  // A current directory that cannot be read is charted as "." rather than refused.
-  if (!platform.ReadCurrentFolder(g_options.RootPath)) g_options.RootPath = SameText(".");
-}
-
 // A drive letter and colon not followed by "\" names a folder relative to that drive's own
 // current directory; it is made the current directory and read back as a full path.
 int ApplyDriveRelativeRule(Platform& platform) {
@@ -173,7 +165,7 @@ int ApplyDriveRelativeRule(Platform& platform) {
     WriteFixedLine(platform, kInvalidFolderMessage, path);
     return -1;
   }
-  ReadCurrentDirectory(platform);
+  g_options.RootPath = platform.ReadCurrentFolder();
   return 0;
 }
 
@@ -187,7 +179,7 @@ std::map<std::string, int> MakeKeywordTable() {
 
 int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments) {
   const std::map<std::string, int> table = MakeKeywordTable();
-  ReadCurrentDirectory(platform);
+  g_options.RootPath = platform.ReadCurrentFolder();
   for (size_t i = 1; i < arguments.size(); ++i) {
     PathText& argument = arguments[i];
     if (!argument.Shown.empty() && (argument.Shown[0] == '/' || argument.Shown[0] == '-')) {

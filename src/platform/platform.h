@@ -68,13 +68,21 @@ class Platform {
 
   // --- Command line and current directory
   // Every path text below carries its native form, which the platform alone reads: the core
-  // takes it from the platform and hands it back untouched.
+  // takes it from the platform and hands it back untouched (its bytes are UTF-16 code units on
+  // Windows).
   // The process's arguments, element 0 included: each as code page 932 text and as the system
-  // gave it. The parser takes a total file's native name from the native bytes after the first
-  // "=", so a native form holds each "=" of the shown one as that one byte.
+  // gave it.
   virtual std::vector<PathText> ReadArguments(int argc, char** argv) = 0;
-  // The current directory, whole however long it is. False when it cannot be read.
-  virtual bool ReadCurrentFolder(PathText& folder) = 0;
+  // The native form of the text after the first "=" of the native argument `native` (empty when
+  // it has none): the parser takes a total file's name from there. The conversion to code page
+  // 932 keeps each "=" and makes none, so both forms part at the same character. Here for native
+  // forms in which "=" is its one byte wherever it stands (UTF-8, code page 932).
+  virtual std::string NativeAfterFirstEquals(std::string_view native) {
+    const size_t equals = native.find('=');
+    return equals == std::string_view::npos ? std::string() : std::string(native.substr(equals + 1));
+  }
+  // The current directory, whole however long it is; "." where it cannot be read.
+  virtual PathText ReadCurrentFolder() = 0;
   // 0 when `folder` became the current directory, -1 otherwise.
   virtual int ChangeCurrentFolder(const PathText& folder) = 0;
   virtual bool DirectoryExists(const PathText& path) = 0;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/lower_case.h"
+#include "platform/posix_lower_case.h"
 #include "platform/platform.h"
 #include "platform/posix_file_time.h"
 #include "platform/posix_output.h"
@@ -27,20 +27,19 @@ class PosixPlatform : public Platform {
 
   void LowerCase(char* text, size_t length) override { LowerCaseCp932(text, length); }
 
-  // The native form of every argument is its own bytes; the parser finds a total file's
-  // native name after the first "=" of them.
+  // The native form of every argument is its own bytes.
   std::vector<PathText> ReadArguments(int argc, char** argv) override {
     std::vector<PathText> arguments;
     for (int i = 0; i < argc; ++i) arguments.push_back(Import(argv[i] ? argv[i] : ""));
     return arguments;
   }
 
-  bool ReadCurrentFolder(PathText& folder) override {
+  PathText ReadCurrentFolder() override {
     char* native = getcwd(nullptr, 0);  // as long as the path is
-    if (native == nullptr) return false;
-    folder = Import(native);
+    if (native == nullptr) return SameText(".");
+    PathText folder = Import(native);
     std::free(native);
-    return true;
+    return folder;
   }
 
   int ChangeCurrentFolder(const PathText& folder) override {

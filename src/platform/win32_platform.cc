@@ -1,7 +1,11 @@
-// The Win32 platform: the ANSI calls of a Japanese Windows, whose ANSI code page is 932.
+// The Win32 platform: a Japanese Windows, whose ANSI code page is 932, as the program sees it.
+// The system is called with its wide (UTF-16) texts and long paths, so that no name and no depth
+// is out of reach; every text the program parses or shows is the code page 932 text that the
+// ANSI calls would have given.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -61,30 +65,48 @@ class Win32Platform : public Platform {
     if (length > 0) CharLowerBuffA(text, static_cast<DWORD>(length));
   }
 
-  // The runtime already hands over the arguments in the ANSI code page, which is also the
-  // native form the ANSI calls take.
+  // The command line as the system holds it, in UTF-16: the runtime's ANSI arguments would have
+  // lost every character code page 932 lacks. Only where it cannot be read are they taken.
   std::vector<PathText> ReadArguments(int argc, char** argv) override {
-    return SameTexts(argc, argv);
+    std::vector<PathText> arguments;
+    int count = 0;
+    if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+      for (int i = 0; i < count; ++i) arguments.push_back(PathTextFromWide(wide[i]));
+      LocalFree(wide);
+      return arguments;
+    }
+    for (int i = 0; i < argc; ++i) arguments.push_back(PathTextFromCp932(argv[i] ? argv[i] : ""));
+    return arguments;
   }
 
-  bool ReadCurrentFolder(PathText& folder) override {
+  // "=" is one UTF-16 unit; its byte 0x3D can also be half of another character's unit.
+  std::string NativeAfterFirstEquals(std::string_view native) override {
+    const std::wstring wide = WideFromNative(native);
+    const size_t equals = wide.find(L'=');
+    return equals == std::wstring::npos ? std::string() : NativeFromWide(wide.substr(equals + 1));
+  }
+
+  PathText ReadCurrentFolder() override {
     // The first call tells the room the path needs, its zero included.
-    const DWORD size = GetCurrentDirectoryA(0, nullptr);
-    if (size == 0) return false;
-    std::string path(size, '\0');
-    const DWORD length = GetCurrentDirectoryA(size, path.data());
-    if (length == 0 || length >= size) return false;
+    const DWORD size = GetCurrentDirectoryW(0, nullptr);
+    std::wstring path(size, L'\0');
+    const DWORD length = size == 0 ? 0 : GetCurrentDirectoryW(size, path.data());
+    if (length == 0 || length >= size) return PathTextFromWide(L".");
     path.resize(length);
-    folder = SameText(path);
-    return true;
+    return PathTextFromWide(path);
   }
 
+  // Taken as typed: a drive letter and colon with a relative path resolve against that drive's
+  // own current directory, which a long path would not do.
   int ChangeCurrentFolder(const PathText& folder) override {
-    return SetCurrentDirectoryA(folder.Native.c_str()) ? 0 : -1;
+    const std::wstring path = WideFromNative(folder.Native);
+    return !path.empty() && SetCurrentDirectoryW(path.c_str()) ? 0 : -1;
   }
 
   bool DirectoryExists(const PathText& path) override {
-    DWORD attributes = GetFileAttributesA(path.Native.c_str());
+    const std::wstring long_path = LongPath(WideFromNative(path.Native));
+    if (long_path.empty()) return false;
+    const DWORD attributes = GetFileAttributesW(long_path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
 
@@ -123,9 +145,10 @@ class Win32Platform : public Platform {
   // A total file that cannot be opened is not written, silently. The line arrives whole or not
   // at all: a part that a full disk cut short is taken off the file again.
   void AppendTotalFile(const PathText& name, std::string_view line) override {
-    HANDLE file =
-        CreateFileA(name.Native.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring path = LongPath(WideFromNative(name.Native));
+    if (path.empty()) return;
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     LARGE_INTEGER before{};
     const bool has_size = GetFileSizeEx(file, &before) != 0;  // not for a device or a pipe

@@ -1,8 +1,34 @@
-// Text conversion of the Win32 platform: the program's UTF-8 texts into code page 932 bytes.
+// Texts of the Win32 platform: the system's UTF-16 names and paths, the code page 932 text the
+// program shows for them, and the long paths every file-system call takes.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "common/path_text.h"
+
 // Code page 932 bytes of `utf8`, by way of UTF-16; a character 932 cannot hold becomes "?".
 std::string Cp932FromUtf8(std::string_view utf8);
+
+// The code page 932 text the ANSI calls would give for `wide`: the system's own conversion,
+// so a character the code page lacks becomes its best-fit character ("é" as "e") or "?", and a
+// character outside the Basic Multilingual Plane (two UTF-16 units) two "?".
+std::string Cp932FromWide(std::wstring_view wide);
+
+// A native form of the Win32 platform is the UTF-16 text itself, its code units' bytes kept in
+// the string (PathText::Native); only this platform reads it.
+std::string NativeFromWide(std::wstring_view wide);
+std::wstring WideFromNative(std::string_view native);
+// `wide` shown in code page 932 and kept as its native form.
+PathText PathTextFromWide(std::wstring_view wide);
+// Code page 932 text given by the system (an ANSI argument) with its native form.
+PathText PathTextFromCp932(std::string_view text);
+
+// The absolute form of `path` that reaches any depth: the full path (resolved as the system
+// resolves it against the current directory, "." and ".." taken out) behind the "\\?\" prefix,
+// "\\?\UNC\" for a network path; no separator at its end except a drive's top ("\\?\C:\"). A
+// path already in that form is kept as it is, and one in the device namespace ("\\.\") too.
+// Empty when the system cannot make it a full path.
+std::wstring LongPath(std::wstring_view path);
+// The folder that holds `long_path` (a LongPath), or "" at the top of its volume.
+std::wstring ParentLongPath(std::wstring_view long_path);

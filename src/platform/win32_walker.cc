@@ -1,6 +1,9 @@
-// The Win32 folder walker. Each level keeps its path and listing; paths are built as the
-// program always built them (folder path, one backslash, name), so a root ending in a
-// backslash doubles it. Nothing here recurses: the depth costs heap, never stack.
+// The Win32 folder walker. The charted folder is opened by its long path, every folder below it
+// relative to its parent's handle, and each level keeps its handle while the walk is inside it, so
+// no depth and no name is out of reach. Each entry keeps its UTF-16 name for every later call;
+// the name shown is the code page 932 text the ANSI calls would have given, so a chart that the
+// ANSI calls could read shows what it always showed. Nothing here recurses: the depth costs heap
+// (and one handle a level), never stack.
 //
 // Links and junctions (reparse points) keep the loop rules of every walker (LoopRules): a link to
 // a folder the walk is inside or to one that holds the charted folder is shown but not entered,
@@ -16,43 +19,49 @@
 #include <string>
 #include <vector>
 
-#include "common/cp932_bytes.h"
 #include "common/path_text.h"
+#include "platform/win32_handles.h"
+#include "platform/win32_text.h"
 
 namespace {
 
 // No path has more folders above it than this; the walk up stops there in any case.
 constexpr size_t kMostOuterFolders = 4096;
 
-struct WalkLevel {
-  std::string path;
-  FolderIdentity identity;
-  bool is_identified = false;  // `identity` was read and noted with the loop rules
-  std::vector<FolderEntry> entries;
-  std::vector<size_t> name_offsets;
-  std::vector<bool> is_link;  // a reparse point: a link or junction
-  std::string names;          // every name of the listing, each followed by a zero
-  bool below_link = false;    // reached through a link, or lies below a folder that was
+// Where an entry's names lie in its level's storage.
+struct EntryNames {
+  size_t wide_offset;  // into WalkLevel::wide_names, which holds each name followed by a zero
+  size_t wide_length;
+  size_t shown_offset;  // into WalkLevel::shown_names
+  bool is_link;         // a reparse point: a link or junction
 };
 
-// Opens `path` for its information only; INVALID_HANDLE_VALUE when the system refuses.
-HANDLE OpenForQuery(const std::string& path) {
-  return CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
+struct WalkLevel {
+  WalkLevel(HANDLE folder, bool is_below_link) : handle(folder), below_link(is_below_link) {}
+  ~WalkLevel() { CloseHandle(handle); }
+  WalkLevel(const WalkLevel&) = delete;
+  WalkLevel& operator=(const WalkLevel&) = delete;
 
-bool QueryEntry(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-  HANDLE handle = OpenForQuery(path);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  BOOL read = GetFileInformationByHandle(handle, &info);
-  CloseHandle(handle);
-  return read != 0;
-}
+  std::wstring_view WideName(size_t index) const {
+    return std::wstring_view(wide_names).substr(names[index].wide_offset, names[index].wide_length);
+  }
+
+  HANDLE handle;  // the folder, open to be listed and to open its entries
+  FolderIdentity identity;
+  bool is_identified = false;  // `identity` was read and noted with the loop rules
+  bool below_link;             // reached through a link, or lies below a folder that was
+  std::vector<FolderEntry> entries;
+  std::vector<EntryNames> names;  // beside `entries`
+  std::wstring wide_names;        // the system's names, for every call on an entry
+  std::string shown_names;        // the names in code page 932, as FolderEntry::Name shows them
+};
+
+const std::vector<FolderEntry> kNoEntries;
 
 // Size and local write time of one entry; a failure leaves HasInfo false, silently.
-void ReadEntryInfo(const std::string& path, FolderEntry& entry) {
+void ReadEntryInfo(HANDLE folder, std::wstring_view name, FolderEntry& entry) {
   BY_HANDLE_FILE_INFORMATION info;
-  if (!QueryEntry(path, info)) return;
+  if (!ReadInfoIn(folder, name, info)) return;
   FILETIME local;
   if (!FileTimeToLocalFileTime(&info.ftLastWriteTime, &local)) return;
   entry.Size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
@@ -60,38 +69,15 @@ void ReadEntryInfo(const std::string& path, FolderEntry& entry) {
   entry.HasInfo = true;
 }
 
-FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
-  return FolderIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-// False when the system cannot tell which folder `path` is.
-bool IdentifyFolder(const std::string& path, FolderIdentity& identity) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!QueryEntry(path, info)) return false;
-  identity = IdentityOf(info);
-  return true;
-}
-
-const std::vector<FolderEntry> kNoEntries;
-
-// The folder that holds `path` (a full path), or "" at the top of a drive or share. The path is
-// read character by character: the second byte of a double-byte character may be 0x5C.
-std::string ParentPath(const std::string& path) {
-  std::vector<size_t> separators;
-  for (size_t i = 0; i < path.size(); i += Cp932CharacterLength(path, i)) {
-    if (path[i] == '\\' || path[i] == '/') separators.push_back(i);
-  }
-  size_t end = path.size();
-  while (!separators.empty() && separators.back() + 1 == end) {
-    end = separators.back();
-    separators.pop_back();
-  }
-  if (separators.empty() || separators.back() < 2) return "";
-  std::string parent = path.substr(0, separators.back());
-  // "C:" alone names the drive's current folder; its top is "C:\".
-  if (parent.size() == 2 && parent[1] == ':') parent += '\\';
-  return parent;
+// Appends the code page 932 form of `wide` to `shown`: one call, as no UTF-16 unit takes more
+// than two bytes in code page 932.
+void AppendShownName(std::wstring_view wide, std::string& shown) {
+  const size_t start = shown.size();
+  shown.resize(start + 2 * wide.size());
+  const int length = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()),
+                                         shown.data() + start, static_cast<int>(2 * wide.size()),
+                                         nullptr, nullptr);
+  shown.resize(start + (length > 0 ? length : 0));
 }
 
 class Win32FolderWalker : public FolderWalker {
@@ -115,13 +101,6 @@ class Win32FolderWalker : public FolderWalker {
   }
 
  private:
-  void Push(std::string path, bool below_link) {
-    auto level = std::make_unique<WalkLevel>();
-    level->path = std::move(path);
-    level->below_link = below_link;
-    levels_.push_back(std::move(level));
-  }
-
   bool Identify(WalkLevel& level);
   bool IsOnOtherVolume(const FolderIdentity& identity);
   void IdentifyEnteredFolders();
@@ -130,27 +109,32 @@ class Win32FolderWalker : public FolderWalker {
   WalkRules rules_;
   // Levels live on the heap so that a listing handed out stays put while deeper ones come.
   std::vector<std::unique_ptr<WalkLevel>> levels_;
+  std::wstring root_path_;  // the charted folder's long path
+  DirectoryReader reader_;
   LoopRules loops_;
   bool outer_known_ = false;  // the charted folder's ancestors are noted with the loop rules
 };
 
-// The charted folder is opened for its information before it is entered: a root that is no
-// folder, or that the system refuses, is not entered. The information identifies it for the loop
-// rules at no further cost.
+// The charted folder is opened by its long path; a root that is no folder, or that the system
+// refuses, is not entered. Its information identifies it for the loop rules at no further cost.
 bool Win32FolderWalker::EnterRoot(const PathText& path) {
   levels_.clear();
   loops_.Restart();
   outer_known_ = false;
+  root_path_ = LongPath(WideFromNative(path.Native));
+  if (root_path_.empty()) return false;
+  const HANDLE handle = OpenFolderByPath(root_path_);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  auto root = std::make_unique<WalkLevel>(handle, false);
   BY_HANDLE_FILE_INFORMATION info;
-  if (path.Native.empty() || !QueryEntry(path.Native, info) ||
+  if (!GetFileInformationByHandle(handle, &info) ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return false;
   }
-  Push(path.Native, false);
-  WalkLevel& root = *levels_.back();
-  root.identity = IdentityOf(info);
-  root.is_identified = true;
-  loops_.NoteEntered(root.identity, false);
+  root->identity = IdentityOf(info);
+  root->is_identified = true;
+  loops_.NoteEntered(root->identity, false);
+  levels_.push_back(std::move(root));
   return true;
 }
 
@@ -162,16 +146,18 @@ bool Win32FolderWalker::EnterSubfolder(size_t index) {
   if (levels_.empty()) return false;
   WalkLevel& parent = *levels_.back();
   if (index >= parent.entries.size() || !parent.entries[index].IsFolder) return false;
-  std::string path = parent.path + "\\" + (parent.names.c_str() + parent.name_offsets[index]);
-  const bool through_link = parent.is_link[index];
+  const bool through_link = parent.names[index].is_link;
   if (IsKeptOutByRules(rules_, through_link, false)) return false;
+  const HANDLE handle = OpenFolderIn(parent.handle, parent.WideName(index));
+  if (handle == INVALID_HANDLE_VALUE) return false;
   const bool parent_below_link = parent.below_link;
-  if (!through_link && !parent_below_link) {
-    Push(std::move(path), false);
+  auto level = std::make_unique<WalkLevel>(handle, through_link || parent_below_link);
+  if (!level->below_link) {
+    levels_.push_back(std::move(level));
     return true;
   }
   FolderIdentity identity;
-  const bool is_identified = IdentifyFolder(path, identity);
+  const bool is_identified = IdentifyHandle(handle, identity);
   if (is_identified && through_link) {
     // A plain folder always lies on its parent's volume; a link may lead to another one.
     if (IsKeptOutByRules(rules_, true, rules_.OneFileSystem && IsOnOtherVolume(identity))) {
@@ -181,78 +167,77 @@ bool Win32FolderWalker::EnterSubfolder(size_t index) {
     RecordOuterFolders();
   }
   if (is_identified && !loops_.MayEnter(identity, through_link, parent_below_link)) return false;
-  Push(std::move(path), true);
   if (is_identified) {
-    levels_.back()->identity = identity;
-    levels_.back()->is_identified = true;
+    level->identity = identity;
+    level->is_identified = true;
     loops_.NoteEntered(identity, true);
   }
+  levels_.push_back(std::move(level));
   return true;
 }
 
 // Identifies an entered folder that was entered unidentified, and notes it with the loop rules.
 bool Win32FolderWalker::Identify(WalkLevel& level) {
-  if (!level.is_identified && IdentifyFolder(level.path, level.identity)) {
+  if (!level.is_identified && IdentifyHandle(level.handle, level.identity)) {
     level.is_identified = true;
     loops_.NoteEntered(level.identity, level.below_link);
   }
   return level.is_identified;
 }
 
-// The charted folder is identified at the first link that asks; a root that cannot be
-// identified leaves every volume walked.
 bool Win32FolderWalker::IsOnOtherVolume(const FolderIdentity& identity) {
   WalkLevel& root = *levels_.front();
   return Identify(root) && identity.Volume != root.identity.Volume;
 }
 
-// A link back to an entered folder would repeat that part of the tree, deeper each time, until
-// the paths grow too long. Only links can close such a loop, so only they cost the extra opens,
-// and an entered folder is identified once at most.
+// A link back to an entered folder would repeat that part of the tree, deeper each time. Only
+// links can close such a loop, so only they cost the extra calls, and an entered folder is
+// identified once at most.
 void Win32FolderWalker::IdentifyEnteredFolders() {
   for (const auto& level : levels_) Identify(*level);
 }
 
-// Every folder above the charted one, up to the top of its drive, read at the first link.
+// Every folder above the charted one, up to the top of its volume, read at the first link.
 void Win32FolderWalker::RecordOuterFolders() {
   if (outer_known_) return;
   outer_known_ = true;
-  char full[MAX_PATH];
-  const DWORD length = GetFullPathNameA(levels_.front()->path.c_str(), MAX_PATH, full, nullptr);
-  std::string path = length > 0 && length < MAX_PATH ? ParentPath(full) : "";
+  std::wstring path = ParentLongPath(root_path_);
   for (size_t count = 0; !path.empty() && count < kMostOuterFolders; ++count) {
-    FolderIdentity outer;
-    if (IdentifyFolder(path, outer)) loops_.AddOuterFolder(outer);
-    path = ParentPath(path);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (ReadInfoByPath(path, info)) loops_.AddOuterFolder(IdentityOf(info));
+    path = ParentLongPath(path);
   }
 }
 
+// The listing is read whole before any entry is opened or any subfolder entered. Without file
+// entries wanted, the entries that are no folders are left out.
 bool Win32FolderWalker::ListFolder(bool with_info) {
   if (levels_.empty()) return false;
   WalkLevel& level = *levels_.back();
   level.entries.clear();
-  level.name_offsets.clear();
-  level.is_link.clear();
   level.names.clear();
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((level.path + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  do {
-    if (IsDotOrDotDot(data.cFileName)) continue;
+  level.wide_names.clear();
+  level.shown_names.clear();
+  const bool is_read = reader_.Read(level.handle, [&](const ListedName& listed) {
+    const bool is_folder = (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (listed.name == L"." || listed.name == L".." || (!is_folder && !rules_.FilesWanted)) return;
     FolderEntry entry;
-    entry.IsFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.IsFolder = is_folder;
     level.entries.push_back(entry);
-    level.name_offsets.push_back(level.names.size());
-    level.is_link.push_back((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
-    level.names.append(data.cFileName);
-    level.names.push_back('\0');
-  } while (FindNextFileA(find, &data));
-  // The enumeration is closed before any entry is opened or any subfolder entered.
-  FindClose(find);
+    level.names.push_back(EntryNames{level.wide_names.size(), listed.name.size(),
+                                     level.shown_names.size(),
+                                     (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    level.wide_names.append(listed.name);
+    level.wide_names.push_back(L'\0');
+    AppendShownName(listed.name, level.shown_names);
+  });
+  if (!is_read) return false;
   for (size_t i = 0; i < level.entries.size(); ++i) {
-    const char* name = level.names.c_str() + level.name_offsets[i];
-    level.entries[i].Name = std::string_view(name);
-    if (with_info) ReadEntryInfo(level.path + "\\" + name, level.entries[i]);
+    const size_t end =
+        i + 1 < level.names.size() ? level.names[i + 1].shown_offset : level.shown_names.size();
+    const size_t start = level.names[i].shown_offset;
+    level.entries[i].Name = std::string_view(level.shown_names).substr(start, end - start);
+    if (with_info) ReadEntryInfo(level.handle, level.WideName(i), level.entries[i]);
   }
   return true;
 }

@@ -1,4 +1,5 @@
-// The Win32 folder walker: the ANSI enumeration and information calls under code page 932.
+// The Win32 folder walker: the wide calls by handle below the charted folder, names shown in code
+// page 932 as the ANSI calls would give them.
 #pragma once
 
 #include <memory>

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "platform/lower_case.h"
+#include "platform/posix_lower_case.h"
 #include "platform/posix_iconv.h"
 
 namespace {
@@ -221,10 +221,9 @@ std::vector<PathText> FakePlatform::ReadArguments(int argc, char** argv) {
   return SameTexts(argc, argv);
 }
 
-bool FakePlatform::ReadCurrentFolder(PathText& folder) {
-  if (current_directory.empty()) return false;  // a current directory that cannot be read
-  folder = SameText(current_directory);
-  return true;
+PathText FakePlatform::ReadCurrentFolder() {
+  // An empty current directory is one that cannot be read.
+  return SameText(current_directory.empty() ? "." : current_directory);
 }
 
 int FakePlatform::ChangeCurrentFolder(const PathText& folder) {

@@ -63,7 +63,7 @@ class FakePlatform : public Platform {
   std::string FromUtf8(std::string_view utf8) override;
   void LowerCase(char* text, size_t length) override;
   std::vector<PathText> ReadArguments(int argc, char** argv) override;
-  bool ReadCurrentFolder(PathText& folder) override;
+  PathText ReadCurrentFolder() override;
   int ChangeCurrentFolder(const PathText& folder) override;
   bool DirectoryExists(const PathText& path) override;
   bool SlashStartsPath() override { return slash_paths; }

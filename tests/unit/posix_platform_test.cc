@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_platform.h"
 #include "platform/platform.h"
 #include "posix_test_folder.h"
 
@@ -100,8 +101,7 @@ TEST_F(PosixPlatformTest, ReadsTheCurrentDirectoryAsCodePage932) {
   ASSERT_TRUE(folder_.MakeFolder("日本語/x😀"));
   const std::string native = folder_.Path("日本語/x😀");
   ASSERT_EQ(0, chdir(native.c_str()));
-  PathText current;
-  ASSERT_TRUE(platform_->ReadCurrentFolder(current));
+  const PathText current = platform_->ReadCurrentFolder();
   EXPECT_EQ(folder_.path() + "/" + kNihongo + "/x?", current.Shown);
   EXPECT_EQ(native, current.Native);
   // What was read leads back to the same folder, "?" and all.
@@ -174,10 +174,25 @@ TEST_F(PosixPlatformTest, AClosedPipeDoesNotEndTheProgram) {
             }));
 }
 
-TEST_F(PosixPlatformTest, LowerCasesOnlyAsciiLettersOutsideDoubleByteCharacters) {
-  std::string text = "ABC\x83\x41Z\x82\x60";  // the second bytes 41 and 60 are not letters here
-  platform_->LowerCase(text.data(), text.size());
-  EXPECT_EQ("abc\x83\x41z\x82\x60", text);
+// As CharLowerBuffA lowers code page 932 text under wine: ASCII, full-width Latin, Greek,
+// Cyrillic and the Roman numerals; never a second byte, kana, kanji or a lower-case letter.
+TEST_F(PosixPlatformTest, LowerCasesAsWindowsDoesInCodePage932) {
+  const struct {
+    std::string text;
+    std::string lower;
+  } kRows[] = {
+      // The second bytes 41 ("A") and 5A ("Z") of ア and ゾ are no letters.
+      {"ABC\x83\x41Z\x83\x5A", "abc\x83\x41z\x83\x5A"},
+      {"\x82\x60\x83\x9F\x84\x46\x87\x54", "\x82\x81\x83\xBF\x84\x76\xFA\x40"},  // ＡΑЁⅠ
+      {Cp932("ＺΩЯⅩ.TXT"), Cp932("ｚωяⅹ.txt")},
+      {Cp932("ａωя表カｶ①Ｘ"), Cp932("ａωя表カｶ①ｘ")},
+      {"\x82", "\x82"},  // a lead byte at the end stays
+  };
+  for (const auto& row : kRows) {
+    std::string text = row.text;
+    platform_->LowerCase(text.data(), text.size());
+    EXPECT_EQ(row.lower, text) << row.text;
+  }
 }
 
 TEST_F(PosixPlatformTest, FromUtf8GivesCodePage932) {
