@@ -89,6 +89,11 @@ const struct {
     {"漢字/ファイル.dat", 65536, 1222222222},
     {"zeta/z.txt", 10, 1333333333},
 };
+// Beside the tree: capitals and small letters of the full-width Latin, Greek and Cyrillic
+// alphabets and the Roman numerals, which both programs lower alike, so that by name each small
+// letter sorts just before its capital's higher digit. Unlowered, every capital would come first.
+const char* const kCasePairs[] = {"Ａ2.txt", "ａ1.txt", "Ω2.txt", "ω1.txt", "Я2.txt",
+                                  "я1.txt",  "Ё2.txt",  "ё1.txt", "Ⅱ2.txt", "ⅰ1.txt"};
 const char* const kEmptyFolders[] = {"Empty", "Docs/Old", "src/lib/inner/none", ".hidden", "表"};
 // Folder times, set last: adding entries moves them.
 const struct {
@@ -116,6 +121,10 @@ class WineDifferential : public ::testing::Test {
     }
     for (const auto& folder : kFolders) {
       made = made && tree_->SetTime(std::string("tree/") + folder.path, folder.time);
+    }
+    for (const char* name : kCasePairs) {
+      made = made && tree_->MakeFile(std::string("cases/") + name, 1) &&
+             tree_->MakeFolder(std::string("cases/") + name + ".d");
     }
     made_ = made;
   }
@@ -201,6 +210,23 @@ TEST_F(WineDifferential, EveryOrderingBothWays) {
         ExpectSameRun({"tree", key, direction, group, "/A"});
         ExpectSameRun({"tree", key, direction, group, "/F", "/Sum"});
       }
+    }
+  }
+}
+
+TEST_F(WineDifferential, CasePairsSortAlike) {
+  RunResult run = RunLinuxProgram({"cases", "/F", "/SN", "/A"}, RunSettings{tree_->Path(), {}});
+  std::string expected = "cases\r\n";
+  const char* const kOrder[] = {"ａ1", "Ａ2", "ω1", "Ω2", "ё1", "Ё2", "я1", "Я2", "ⅰ1", "Ⅱ2"};
+  for (const char* name : kOrder) expected += Cp932("|   " + std::string(name) + ".txt\r\n");
+  for (const char* name : kOrder) {
+    expected += Cp932(std::string(name == kOrder[9] ? "`---" : "+---") + name + ".txt.d\r\n");
+  }
+  EXPECT_EQ(expected, run.out);
+  for (const char* key : {"/SN", "/SE"}) {
+    for (const char* direction : {"/Ascend", "/Descend"}) {
+      ExpectSameRun({"cases", key, direction, "/F"});
+      ExpectSameRun({"cases", key, direction, "/FolderFirst", "/F", "/A"});
     }
   }
 }
