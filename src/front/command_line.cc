@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kUnknownOption = 0;
+// ParseOption's result for "--": every later argument is a folder.
+constexpr int kOptionsEnded = 1;
 
 struct KeywordRow {
   const char* keyword;
@@ -21,7 +23,8 @@ struct KeywordRow {
 };
 
 // Upper case only: the parser upper-cases each key before the lookup.
-// One line per action.
+// One line per action. A key that begins with "-" is a long option, which only the prefix "-"
+// reaches ("--help"; "/-help" is no option).
 // clang-format off
 constexpr KeywordRow kKeywords[] = {
     {"A+", 1}, {"A", 1},
@@ -54,6 +57,17 @@ constexpr KeywordRow kKeywords[] = {
     {"ONEFILESYSTEM-", 28},
     {"LINKS+", 29}, {"LINKS", 29},
     {"LINKS-", 30},
+    {"DEPTH", 31}, {"L", 31},
+    {"DEPTH-", 32},
+    {"DOTFOLDERS+", 33}, {"DOTFOLDERS", 33},
+    {"DOTFOLDERS-", 34},
+    {"EXCLUDE", 35}, {"X", 35},
+    {"EXCLUDE-", 36},
+    {"HUMAN+", 37}, {"HUMAN", 37},
+    {"HUMAN-", 38},
+    {"-HELP", 39},
+    {"-VERSION", 40},
+    {"-", 41},
 };
 // clang-format on
 
@@ -85,6 +99,43 @@ int SetTotalFileName(Platform& platform, const PathText& argument, size_t equals
   g_options.TotalFileName.Native = native_equals == std::string::npos
                                        ? g_options.TotalFileName.Shown
                                        : argument.Native.substr(native_equals + 1);
+  return 0;
+}
+
+// Writes the message of an unknown option, which is also that of a value an option refuses.
+int RefuseOption(Platform& platform, const PathText& argument) {
+  WriteFixedLine(platform, kInvalidOptionMessage, argument.Shown);
+  return -1;
+}
+
+// The text after the first "=" of an option that takes a value; empty when there is none.
+std::string_view OptionValue(const PathText& argument, size_t equals) {
+  const std::string_view text = argument.Shown;
+  return equals < text.size() ? text.substr(equals + 1) : std::string_view();
+}
+
+// Action 31: the depth, a whole number from 0 up in decimal digits alone. A number past any
+// real depth means no limit.
+int SetMaxDepth(Platform& platform, const PathText& argument, size_t equals) {
+  const std::string_view value = OptionValue(argument, equals);
+  if (value.empty() || value.find_first_not_of("0123456789") != std::string_view::npos) {
+    return RefuseOption(platform, argument);
+  }
+  int64_t depth = 0;
+  for (char digit : value) depth = std::min<int64_t>(depth * 10 + (digit - '0'), kNoDepthLimit);
+  g_options.MaxDepth = static_cast<int32_t>(depth);
+  return 0;
+}
+
+// Action 35: one more pattern. An empty one is refused, and so is one holding a "/", which no
+// name can hold: a pattern that can never match is a mistake better told than ignored. "/" is
+// never the second byte of a two-byte character, so a byte search finds only the character.
+int AddExcludePattern(Platform& platform, const PathText& argument, size_t equals) {
+  const std::string_view value = OptionValue(argument, equals);
+  if (value.empty() || value.find('/') != std::string_view::npos) {
+    return RefuseOption(platform, argument);
+  }
+  g_options.ExcludePatterns.emplace_back(value);
   return 0;
 }
 
@@ -123,9 +174,18 @@ int PerformAction(Platform& platform, int action, const PathText& argument, size
     case 28: o.OneFileSystem = false; break;
     case 29: o.FollowLinks = true; break;
     case 30: o.FollowLinks = false; break;
-    default:
-      WriteFixedLine(platform, kInvalidOptionMessage, argument.Shown);
-      return -1;
+    case 31: return SetMaxDepth(platform, argument, equals);
+    case 32: o.MaxDepth = kNoDepthLimit; break;
+    case 33: o.ShowDotFolders = true; break;
+    case 34: o.ShowDotFolders = false; break;
+    case 35: return AddExcludePattern(platform, argument, equals);
+    case 36: o.ExcludePatterns.clear(); break;
+    case 37: o.ShowHumanSizes = true; break;
+    case 38: o.ShowHumanSizes = false; break;
+    case 39: o.ShowHelp = o.ShowExtensionHelp = true; break;
+    case 40: o.ShowVersionAlone = true; break;
+    case 41: return kOptionsEnded;
+    default: return RefuseOption(platform, argument);
   }
   // clang-format on
   return 0;
@@ -140,13 +200,15 @@ bool IsSlashPath(Platform& platform, const PathText& argument, size_t equals) {
 }
 
 // An argument that starts with "/" or "-". The key runs from after the prefix to the first
-// "="; it is upper-cased in place, so a failure message echoes it upper-cased.
+// "="; it is upper-cased in place, so a failure message echoes it upper-cased. Returns 0 to go
+// on, kOptionsEnded after "--", -1 after a failure message.
 int ParseOption(Platform& platform, const std::map<std::string, int>& table, PathText& argument) {
   std::string& text = argument.Shown;
   const size_t equals = std::min(text.find('='), text.size());
   std::string key = text.substr(1, equals - 1);
   UpperCaseKey(key, 0, key.size());
   auto found = table.find(key);
+  if (found != table.end() && found->first[0] == '-' && text[0] != '-') found = table.end();
   // A path is the folder to chart, kept exactly as typed.
   if (found == table.end() && IsSlashPath(platform, argument, equals)) {
     g_options.RootPath = argument;
@@ -188,10 +250,15 @@ std::map<std::string, int> MakeKeywordTable() {
 int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments) {
   const std::map<std::string, int> table = MakeKeywordTable();
   ReadCurrentDirectory(platform);
+  bool options_ended = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
     PathText& argument = arguments[i];
-    if (!argument.Shown.empty() && (argument.Shown[0] == '/' || argument.Shown[0] == '-')) {
-      if (ParseOption(platform, table, argument) != 0) return -1;
+    const bool is_option =
+        !argument.Shown.empty() && (argument.Shown[0] == '/' || argument.Shown[0] == '-');
+    if (is_option && !options_ended) {
+      const int result = ParseOption(platform, table, argument);
+      if (result < 0) return -1;
+      options_ended = result == kOptionsEnded;
     } else {
       // Any other argument, the empty one included, is the folder, kept whole; a later one wins.
       g_options.RootPath = argument;

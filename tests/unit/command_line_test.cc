@@ -58,8 +58,23 @@ TEST(MakeKeywordTable, HoldsEveryKeywordWithItsAction) {
       {"LINKS+", 29},
       {"LINKS", 29},
       {"LINKS-", 30},
+      {"DEPTH", 31},
+      {"L", 31},
+      {"DEPTH-", 32},
+      {"DOTFOLDERS+", 33},
+      {"DOTFOLDERS", 33},
+      {"DOTFOLDERS-", 34},
+      {"EXCLUDE", 35},
+      {"X", 35},
+      {"EXCLUDE-", 36},
+      {"HUMAN+", 37},
+      {"HUMAN", 37},
+      {"HUMAN-", 38},
+      {"-HELP", 39},
+      {"-VERSION", 40},
+      {"-", 41},
   };
-  EXPECT_EQ(49u, MakeKeywordTable().size());
+  EXPECT_EQ(64u, MakeKeywordTable().size());
   EXPECT_EQ(expected, MakeKeywordTable());
 }
 
@@ -108,6 +123,12 @@ TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
       {"Links+", &AppOptions::FollowLinks, true},
       {"Links", &AppOptions::FollowLinks, true},
       {"Links-", &AppOptions::FollowLinks, false},
+      {"DotFolders+", &AppOptions::ShowDotFolders, true},
+      {"DotFolders", &AppOptions::ShowDotFolders, true},
+      {"DotFolders-", &AppOptions::ShowDotFolders, false},
+      {"Human+", &AppOptions::ShowHumanSizes, true},
+      {"Human", &AppOptions::ShowHumanSizes, true},
+      {"Human-", &AppOptions::ShowHumanSizes, false},
   };
   for (const Row& row : rows) {
     const std::string upper = [&] {
@@ -241,6 +262,92 @@ TEST_F(ParseCommandLineTest, UnknownKeysAreEchoedUpperCasedBeforeTheEqualsSign) 
   }
 }
 
+// The options that take a value read the text after the first "=": a depth, or one more
+// pattern, which every later one joins until "/Exclude-" clears them.
+TEST_F(ParseCommandLineTest, DepthAndExcludeTakeTheirValues) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string shown;
+  } rows[] = {
+      {{"/Depth=3"}, "depth=3"},
+      {{"-l=0"}, "depth=0"},
+      {{"/L=007"}, "depth=7"},
+      {{"/Depth=99999999999999999999"}, "depth=2147483647"},  // no tree is that deep
+      {{"/L=2", "/Depth-"}, "depth=2147483647"},
+      {{"/Depth-", "/L=2"}, "depth=2"},
+      {{"/L=1", "/L=4"}, "depth=4"},
+      {{"/X=*.o"}, "exclude=[*.o|]"},
+      {{"/x=*.O", "/Exclude=Build"}, "exclude=[*.O|Build|]"},  // both apply, case as typed
+      {{"/X=a", "/X=a"}, "exclude=[a|a|]"},
+      {{"/X=a=b", "/X=[!x]"}, "exclude=[a=b|[!x]|]"},
+      {{"/X=a", "/Exclude-", "/exclude=b"}, "exclude=[b|]"},
+      {{"/X=a", "/Exclude-=b"}, "exclude=[]"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    ScopedOptions fresh;
+    ASSERT_EQ(0, Parse(row.arguments));
+    const std::string described = std::string(" ").append(Describe(g_options));
+    EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
+  }
+  EXPECT_TRUE(platform.output.empty());
+}
+
+// A value an option refuses is reported as an unknown option is, the key upper-cased.
+TEST_F(ParseCommandLineTest, RefusedValuesGiveTheInvalidOptionMessage) {
+  const struct {
+    const char* argument;
+    const char* echoed;
+  } rows[] = {
+      {"/Depth", "/DEPTH"},     {"/l=", "/L="},     {"/L=-1", "/L=-1"}, {"/L=+1", "/L=+1"},
+      {"/L=1.5", "/L=1.5"},     {"/L= 1", "/L= 1"}, {"/L=x", "/L=x"},   {"/depth=1k", "/DEPTH=1k"},
+      {"/X", "/X"},             {"/x=", "/X="},     {"/Exclude", "/EXCLUDE"},
+      {"/X=src/*.o", "/X=src/*.o"},  // no name holds a "/"
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.argument);
+    platform.lines.clear();
+    EXPECT_EQ(-1, Parse({row.argument}));
+    ASSERT_EQ(1u, platform.lines.size());
+    EXPECT_EQ(kInvalidOption + row.echoed + "\r\n", platform.lines[0]);
+  }
+}
+
+// "--help" and "--version" in any case, and only after "-"; after "--" every argument is the
+// folder, whatever it begins with.
+TEST_F(ParseCommandLineTest, LongOptionsAndTheEndOfOptions) {
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string shown;  // a part of the record after a successful parse, else the message
+  } rows[] = {
+      {{"--help"}, 0, "help=1"},
+      {{"--Help"}, 0, "extensionHelp=1"},
+      {{"--HELP", "/?"}, 0, "version=1"},
+      {{"--version"}, 0, "versionAlone=1"},
+      {{"--version", "/Verbose-"}, 0, "version=1"},
+      {{"/-help"}, -1, kInvalidOption + "/-HELP\r\n"},
+      {{"--helpx"}, -1, kInvalidOption + "--HELPX\r\n"},
+      {{"--", "C:\\Work\\Sub"}, 0, "root=[C:\\Work\\Sub]"},
+      {{"--", "/F"}, -1, kInvalidFolder + "/F\r\n"},
+      {{"--", "/X"}, -1, kInvalidFolder + "/X\r\n"},
+      {{"--", "--"}, -1, kInvalidFolder + "--\r\n"},
+      {{"/F", "--", "C:\\Work\\Sub", "/A"}, -1, kInvalidFolder + "/A\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    ScopedOptions fresh;
+    platform.output.clear();
+    ASSERT_EQ(row.status, Parse(row.arguments));
+    if (row.status != 0) {
+      EXPECT_EQ(row.shown, platform.output);
+      continue;
+    }
+    const std::string described = std::string(" ").append(Describe(g_options));
+    EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
+  }
+}
+
 TEST_F(ParseCommandLineTest, OutputTotalWithoutNameGivesItsMessage) {
   const struct {
     const char* argument;
@@ -366,6 +473,31 @@ TEST_F(ParseCommandLineTest, DerivedFlagsFollowTheSwitches) {
     ScopedOptions fresh;
     ASSERT_EQ(0, Parse(row.arguments));
     EXPECT_EQ(row.needs, DescribeNeeds(g_options));
+  }
+}
+
+// The walk stops where the chart does unless something counted needs more: a folder's own files
+// need the folders at the depth shown entered, totals and the size order everything.
+TEST_F(ParseCommandLineTest, TheDepthWalkedFollowsWhatIsCounted) {
+  const struct {
+    std::vector<std::string> arguments;
+    int32_t scan_depth;
+  } rows[] = {
+      {{}, kNoDepthLimit},
+      {{"/L=2"}, 2},
+      {{"/L=0"}, 0},
+      {{"/L=2", "/F", "/Size", "/Time", "/ST"}, 2},
+      {{"/L=2", "/Sum"}, 3},
+      {{"/L=2", "/Total"}, kNoDepthLimit},
+      {{"/L=2", "/SS"}, kNoDepthLimit},
+      {{"/L=2", "/OutputTotal=t.txt"}, kNoDepthLimit},
+      {{"/L=2147483647", "/Sum"}, kNoDepthLimit},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    ScopedOptions fresh;
+    ASSERT_EQ(0, Parse(row.arguments));
+    EXPECT_EQ(row.scan_depth, g_options.ScanDepthLimit);
   }
 }
 
