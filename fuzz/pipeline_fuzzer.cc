@@ -114,9 +114,9 @@ Expected Expect(const FakePlatform& fake, FakePlatform::Node& root, bool with_in
 }
 
 std::vector<std::string> ChooseArguments(FuzzedDataProvider& input) {
-  static const char* const kSwitches[] = {"/F", "/Size",     "/Time", "/Sum",       "/Total",
-                                          "/A", "/OF",       "/IF",   "/Descend",   "/F-",
-                                          "/DotFolders", "/Human"};
+  static const char* const kSwitches[] = {"/F",       "/Size", "/Time",       "/Sum",
+                                          "/Total",   "/A",    "/OF",         "/IF",
+                                          "/Descend", "/F-",   "/DotFolders", "/Human"};
   static const char* const kOrders[] = {"/NoSort", "/SN", "/SE", "/SS", "/ST"};
   std::vector<std::string> arguments{"quovrel", input.ConsumeBool() ? "C:\\Work" : "C:\\Work\\"};
   // Half the runs draw the chart the reader can check line by line.

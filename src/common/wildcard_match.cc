@@ -91,7 +91,8 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name,
     }
     const size_t name_length = length(name, name_at);
     size_t next = 0;
-    if (at < pattern.size() && MatchElement(pattern, at, name, name_at, name_length, length, next)) {
+    if (at < pattern.size() &&
+        MatchElement(pattern, at, name, name_at, name_length, length, next)) {
       at = next;
       name_at += name_length;
       continue;

@@ -127,12 +127,27 @@ int SetMaxDepth(Platform& platform, const PathText& argument, size_t equals) {
   return 0;
 }
 
-// Action 35: one more pattern. An empty one is refused, and so is one holding a "/", which no
-// name can hold: a pattern that can never match is a mistake better told than ignored. "/" is
-// never the second byte of a two-byte character, so a byte search finds only the character.
+// True when the shown text of the value after the first "=" holds a "?" that its native text
+// does not: a character that code page 932 lacks (or a control character), shown as "?". The
+// conversion keeps every "=" and "?" as that one byte, so both forms count alike otherwise.
+bool HasReplacedCharacters(const PathText& argument, std::string_view value) {
+  const size_t native_equals = argument.Native.find('=');
+  const std::string_view native_value =
+      native_equals == std::string::npos
+          ? value
+          : std::string_view(argument.Native).substr(native_equals + 1);
+  return std::count(value.begin(), value.end(), '?') !=
+         std::count(native_value.begin(), native_value.end(), '?');
+}
+
+// Action 35: one more pattern. Refused: an empty one; one holding a "/", which no name can hold
+// (a pattern that can never match is a mistake better told than ignored; "/" is never the second
+// byte of a two-byte character, so a byte search finds only the character); and one with a
+// character shown as "?", which would match any character and so leave out far more than asked.
 int AddExcludePattern(Platform& platform, const PathText& argument, size_t equals) {
   const std::string_view value = OptionValue(argument, equals);
-  if (value.empty() || value.find('/') != std::string_view::npos) {
+  if (value.empty() || value.find('/') != std::string_view::npos ||
+      HasReplacedCharacters(argument, value)) {
     return RefuseOption(platform, argument);
   }
   g_options.ExcludePatterns.emplace_back(value);

@@ -109,9 +109,9 @@ std::string DiskUsageText(const std::string& path) {
 // Each step's edges: whole bytes below 1,024, tenths below 10 of a unit, whole units above,
 // rounded up, and 1,023.9K as 1.0M.
 TEST(ChartExtensions, HumanSizesAreThoseOfTheDiskUsageTool) {
-  const long long sizes[] = {0,       999,     1023,    1024,        1025,       10188,
-                             10239,   10240,   10241,   1048473,     1048576,    1572864,
-                             3435973837, 10485759, 10737418240};
+  const long long sizes[] = {0,       999,     1023,       1024,     1025,
+                             10188,   10239,   10240,      10241,    1048473,
+                             1048576, 1572864, 3435973837, 10485759, 10737418240};
   TempTree tree;
   if (DiskUsageText("/").empty()) GTEST_SKIP() << "no du here";
   std::vector<std::string> expected = {"r"};

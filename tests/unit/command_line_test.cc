@@ -216,6 +216,18 @@ TEST_F(ParseCommandLineTest, FolderAndTotalFileKeepTheirNativeForms) {
   EXPECT_EQ("C:\\Work\\???|C:\\Work\\kim", Describe(g_options.RootPath));
 }
 
+// A pattern character that code page 932 lacks shows as "?", which would match any character:
+// such a pattern is refused, while a "?" typed as such is a wildcard.
+TEST_F(ParseCommandLineTest, PatternsWithCharactersTheCodePageLacksAreRefused) {
+  std::vector<PathText> arguments = {
+      SameText("quovrel"), {"/X=?*", "/X=?*"}, {"/X=a?b=?", "/X=a?b=?"}};
+  ASSERT_EQ(0, ParseCommandLine(platform, arguments));
+  EXPECT_EQ((std::vector<std::string>{"?*", "a?b=?"}), g_options.ExcludePatterns);
+  arguments = {SameText("quovrel"), {"/X=?*", "/X=\xF0\x9F\x98\x80*"}};  // an emoji
+  EXPECT_EQ(-1, ParseCommandLine(platform, arguments));
+  EXPECT_EQ(kInvalidOption + "/X=?*\r\n", platform.output);
+}
+
 TEST_F(ParseCommandLineTest, UpperCasesOnlyTheKeyAndOnlyAToZ) {
   const struct {
     const char* argument;
@@ -299,9 +311,17 @@ TEST_F(ParseCommandLineTest, RefusedValuesGiveTheInvalidOptionMessage) {
     const char* argument;
     const char* echoed;
   } rows[] = {
-      {"/Depth", "/DEPTH"},     {"/l=", "/L="},     {"/L=-1", "/L=-1"}, {"/L=+1", "/L=+1"},
-      {"/L=1.5", "/L=1.5"},     {"/L= 1", "/L= 1"}, {"/L=x", "/L=x"},   {"/depth=1k", "/DEPTH=1k"},
-      {"/X", "/X"},             {"/x=", "/X="},     {"/Exclude", "/EXCLUDE"},
+      {"/Depth", "/DEPTH"},
+      {"/l=", "/L="},
+      {"/L=-1", "/L=-1"},
+      {"/L=+1", "/L=+1"},
+      {"/L=1.5", "/L=1.5"},
+      {"/L= 1", "/L= 1"},
+      {"/L=x", "/L=x"},
+      {"/depth=1k", "/DEPTH=1k"},
+      {"/X", "/X"},
+      {"/x=", "/X="},
+      {"/Exclude", "/EXCLUDE"},
       {"/X=src/*.o", "/X=src/*.o"},  // no name holds a "/"
   };
   for (const auto& row : rows) {

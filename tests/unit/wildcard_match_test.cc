@@ -28,22 +28,22 @@ TEST(MatchesWildcard, ShellPatternsOnWholeNames) {
       {"[a-c]x", "dx", false},
       {"[!a-c]x", "dx", true},
       {"[^a-c]x", "ax", false},
-      {"[]a]", "]", true},    // "]" first is a member
+      {"[]a]", "]", true},  // "]" first is a member
       {"[!]]", "]", false},
-      {"[a-]", "-", true},     // "-" last is a member
-      {"[*]", "*", true},      // no escape character: a bracket makes "*" plain
+      {"[a-]", "-", true},  // "-" last is a member
+      {"[*]", "*", true},   // no escape character: a bracket makes "*" plain
       {"[*]", "a", false},
-      {"a[b", "a[b", true},    // an unclosed "[" is an ordinary character
+      {"a[b", "a[b", true},  // an unclosed "[" is an ordinary character
       {"a[b", "ab", false},
       {"[", "[", true},
       {"*", "", true},
       {"?", "", false},
       // Code page 932: "ソ" is 83 5C and "ゼ" is 83 5B; their second bytes are no "\" or "[".
-      {"?", "\x83\x5C", true},                  // one character, two bytes
+      {"?", "\x83\x5C", true},  // one character, two bytes
       {"??", "\x83\x5C", false},
       {"\x83\x5B*", "\x83\x5B\x83\x5C.txt", true},
       {"*\x83\x5C", "a\x83\x5C", true},
-      {"[\x83\x5B]", "\x83\x5B", true},         // a class of one two-byte character
+      {"[\x83\x5B]", "\x83\x5B", true},  // a class of one two-byte character
       {"[\x83\x5B]", "[", false},
       {"[\x83\x40-\x83\x96]", "\x83\x5C", true},  // a range of katakana
       {"[\x83\x40-\x83\x96]", "\xB1", false},     // a one-byte katakana is below it
