@@ -6,21 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "chart_expect.h"
 #include "e2e_support.h"
 #include "fake_platform.h"
 
 namespace {
-
-RunResult ChartR(const TempTree& tree, std::vector<std::string> options) {
-  options.insert(options.begin(), "r");
-  return RunProgram(options, RunSettings{tree.Path(), {}});
-}
-
-std::string Lines(const std::vector<std::string>& utf8_lines) {
-  std::string bytes;
-  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
-  return bytes;
-}
 
 // Depth 0 is the root line alone, depth 1 its children; the totals below count everything,
 // so the root's total is the same at every depth.
@@ -52,7 +42,7 @@ TEST(ChartExtensions, DepthZeroOneAndTwoWithAndWithoutTotals) {
     const RunResult run = ChartR(tree, options);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(Lines(row.lines), run.out);
+    EXPECT_EQ(Cp932Lines(row.lines), run.out);
   }
 }
 
@@ -61,11 +51,11 @@ TEST(ChartExtensions, DotFoldersAreChartedAndCountedOnRequest) {
   ASSERT_TRUE(tree.MakeFile("r/.git/objects/o", 99) && tree.MakeFile("r/a/f", 5) &&
               tree.MakeFile("r/.gitignore", 20));
   const RunResult plain = ChartR(tree, {"/Total", "/SN"});
-  EXPECT_EQ(Lines({"r（累計 2 ファイル 25 バイト）", "└─a（累計 1 ファイル 5 バイト）"}),
+  EXPECT_EQ(Cp932Lines({"r（累計 2 ファイル 25 バイト）", "└─a（累計 1 ファイル 5 バイト）"}),
             plain.out);
   const RunResult dots = ChartR(tree, {"/Total", "/SN", "/DotFolders"});
   EXPECT_EQ(0, dots.status);
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（累計 3 ファイル 124 バイト）",
                 "├─.git（累計 1 ファイル 99 バイト）",
                 "│  └─objects（累計 1 ファイル 99 バイト）",
@@ -84,7 +74,7 @@ TEST(ChartExtensions, TwoExcludePatternsBothApply) {
   const RunResult run = ChartR(tree, {"/F", "/Total", "/SN", "/X=*.o", "-x=build"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（累計 1 ファイル 10 バイト）",
                 "├─rebuild（累計 0 ファイル 0 バイト）",
                 "└─src（累計 1 ファイル 10 バイト）",
@@ -124,7 +114,7 @@ TEST(ChartExtensions, HumanSizesAreThoseOfTheDiskUsageTool) {
   }
   const RunResult run = ChartR(tree, {"/F", "/Size", "/Human", "/SN"});
   EXPECT_EQ(0, run.status);
-  EXPECT_EQ(Lines(expected), run.out);
+  EXPECT_EQ(Cp932Lines(expected), run.out);
 }
 
 }  // namespace
