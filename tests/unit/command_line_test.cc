@@ -245,7 +245,8 @@ TEST_F(ParseCommandLineTest, UpperCasesOnlyTheKeyAndOnlyAToZ) {
   }
 }
 
-TEST_F(ParseCommandLineTest, UnknownKeysAreEchoedUpperCasedBeforeTheEqualsSign) {
+// An unknown key, and a value an option refuses, each give the invalid option message.
+TEST_F(ParseCommandLineTest, InvalidOptionsAreEchoedUpperCasedBeforeTheEqualsSign) {
   const struct {
     const char* argument;
     std::string echoed;
@@ -263,6 +264,16 @@ TEST_F(ParseCommandLineTest, UnknownKeysAreEchoedUpperCasedBeforeTheEqualsSign) 
       {"/x\x83\x76y", "/X\x83\x76Y"},  // "プ" between letters: its trail byte 0x76 too
       {"/?x", "/?X"},
       {"/ a", "/ A"},
+      {"/Depth", "/DEPTH"},  // a depth: decimal digits alone
+      {"/l=", "/L="},
+      {"/L=-1", "/L=-1"},
+      {"/L=+1", "/L=+1"},
+      {"/L=1.5", "/L=1.5"},
+      {"/L= 1", "/L= 1"},
+      {"/depth=1k", "/DEPTH=1k"},
+      {"/x=", "/X="},  // a pattern: not empty, no "/"
+      {"/Exclude", "/EXCLUDE"},
+      {"/X=src/*.o", "/X=src/*.o"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
@@ -303,34 +314,6 @@ TEST_F(ParseCommandLineTest, DepthAndExcludeTakeTheirValues) {
     EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
   }
   EXPECT_TRUE(platform.output.empty());
-}
-
-// A value an option refuses is reported as an unknown option is, the key upper-cased.
-TEST_F(ParseCommandLineTest, RefusedValuesGiveTheInvalidOptionMessage) {
-  const struct {
-    const char* argument;
-    const char* echoed;
-  } rows[] = {
-      {"/Depth", "/DEPTH"},
-      {"/l=", "/L="},
-      {"/L=-1", "/L=-1"},
-      {"/L=+1", "/L=+1"},
-      {"/L=1.5", "/L=1.5"},
-      {"/L= 1", "/L= 1"},
-      {"/L=x", "/L=x"},
-      {"/depth=1k", "/DEPTH=1k"},
-      {"/X", "/X"},
-      {"/x=", "/X="},
-      {"/Exclude", "/EXCLUDE"},
-      {"/X=src/*.o", "/X=src/*.o"},  // no name holds a "/"
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.argument);
-    platform.lines.clear();
-    EXPECT_EQ(-1, Parse({row.argument}));
-    ASSERT_EQ(1u, platform.lines.size());
-    EXPECT_EQ(kInvalidOption + row.echoed + "\r\n", platform.lines[0]);
-  }
 }
 
 // "--help" and "--version" in any case, and only after "-"; after "--" every argument is the
