@@ -32,8 +32,6 @@ TEST(ChartExtensions, DepthZeroOneAndTwoWithAndWithoutTotals) {
       {{"/L=2", "/Total"},
        {root_total, "├─S（累計 1 ファイル 50 バイト）", "│  └─T（累計 1 ファイル 50 バイト）",
         "└─U（累計 1 ファイル 1,000 バイト）", "    └─V（累計 1 ファイル 1,000 バイト）"}},
-      {{"/L=1", "/Sum"},
-       {"r（1 ファイル 100 バイト）", "├─S（0 ファイル 0 バイト）", "└─U（0 ファイル 0 バイト）"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.options));

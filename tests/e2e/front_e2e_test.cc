@@ -78,7 +78,8 @@ TEST(FrontEndToEnd, VersionAloneShowsExactlyTheThreeBannerLines) {
   EXPECT_EQ(InProcessOutput({"/V"}), run.out);
 }
 
-// "--help": the banner, the help text of "/?" unchanged, then the extensions' block.
+// "--help": the banner, the help text of "/?" unchanged, then the extensions' block (whose
+// lines the help text's unit tests check).
 TEST(FrontEndToEnd, LongHelpAddsTheExtensionsBlock) {
   const std::string help = InProcessOutput({"/?"});
   for (const char* spelling : {"--help", "--HELP"}) {
@@ -87,15 +88,10 @@ TEST(FrontEndToEnd, LongHelpAddsTheExtensionsBlock) {
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
     EXPECT_EQ(InProcessOutput({"--help"}), run.out);
-    ASSERT_EQ(0u, run.out.find(help));
+    EXPECT_EQ(0u, run.out.find(help));
     std::vector<std::string> lines;
-    ASSERT_TRUE(SplitCrLfLines(run.out.substr(help.size()), lines));
-    ASSERT_EQ(32u, lines.size());
-    EXPECT_EQ("", lines[0]);
-    EXPECT_EQ(Cp932("=== 拡張オプションの説明 ==="), lines[1]);
-    EXPECT_EQ("/Depth=<\x90\x5B\x82\xB3> (/L=<\x90\x5B\x82\xB3>), /Depth-", lines[3]);  // 深さ
-    EXPECT_EQ("--", lines[30]);
-    EXPECT_EQ("\x81\x40", lines[31].substr(0, 2));  // the full-width space
+    ASSERT_TRUE(SplitCrLfLines(run.out, lines));
+    EXPECT_EQ(46u + 32u, lines.size());
   }
 }
 
