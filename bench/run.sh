@@ -94,7 +94,7 @@ make_tree_if_missing() {  # seed entries
 # --- Measuring. The commands in the order of a round: the two sides of each ratio run next
 # to each other, so both meet the same cache and machine load.
 command_keys=(q_start q_dirs floor_enum tree_d q_files tree_a q_full floor_stat floor_write
-  tree_full du find)
+  tree_full du find q_depth1 q_depth1_total du_depth1)
 
 declare -A labels=(
   [q_start]='`quovrel /? > /dev/null` (start-up alone)'
@@ -109,6 +109,9 @@ declare -A labels=(
   [tree_full]='`tree -a -s -D --du DIR > file`'
   [du]='`du -ab DIR > /dev/null`'
   [find]="\`find DIR -printf '%s %p\\n' > /dev/null\`"
+  [q_depth1]='`quovrel /L=1 DIR > /dev/null` (the root read alone)'
+  [q_depth1_total]='`quovrel /L=1 /Total DIR > /dev/null` (everything counted)'
+  [du_depth1]='`du --max-depth=1 DIR > /dev/null`'
 )
 
 declare -A entries_of lines_of tree_of
@@ -130,6 +133,9 @@ set_command() {  # key dir lines
     tree_full) cmd=(tree -a -s -D --du "$2"); target=$out/tree-full.txt ;;
     du) cmd=(du -ab "$2") ;;
     find) cmd=(find "$2" -printf '%s %p\n') ;;
+    q_depth1) cmd=("$quovrel" /L=1 "$2") ;;
+    q_depth1_total) cmd=("$quovrel" /L=1 /Total "$2") ;;
+    du_depth1) cmd=(du --max-depth=1 "$2") ;;
   esac
 }
 

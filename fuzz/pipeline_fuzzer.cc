@@ -1,5 +1,6 @@
 // Fuzzes the whole run on random in-memory trees: random names (shown as the POSIX layer shows
-// them), sizes, times, refused folders and entries, and random display and order options. Rules:
+// them), sizes, times, refused folders and entries, and random display and order options
+// (dot-folders and sizes in units among them). Rules:
 // status 0, clean CR LF lines of valid code page 932, one line per shown entry, every folder's
 // sums equal those of the entries drawn below it, every folder's size column straight, and the
 // total file holds the sum of the shown files' sizes (64-bit, so random sizes may wrap it as they
@@ -88,7 +89,8 @@ void BuildTree(FuzzedDataProvider& input, FakePlatform& fake, TextConverter& con
 }
 
 // Walks the model as the scan walks the fake platform.
-Expected Expect(const FakePlatform& fake, FakePlatform::Node& root, bool with_info) {
+Expected Expect(const FakePlatform& fake, FakePlatform::Node& root, bool with_info,
+                bool dot_folders) {
   Expected expected;
   std::vector<std::pair<FakePlatform::Node*, std::string>> pending{{&root, kRoot}};
   while (!pending.empty()) {
@@ -102,7 +104,7 @@ Expected Expect(const FakePlatform& fake, FakePlatform::Node& root, bool with_in
         if (with_info && !fake.refuse_info.count(child_key)) {
           expected.bytes += child->size;
         }
-      } else if (child->name[0] != '.') {
+      } else if (dot_folders || child->name[0] != '.') {
         ++expected.folders;
         if (!fake.refuse_enter.count(child_key)) pending.push_back({child.get(), child_key});
       }
@@ -112,8 +114,9 @@ Expected Expect(const FakePlatform& fake, FakePlatform::Node& root, bool with_in
 }
 
 std::vector<std::string> ChooseArguments(FuzzedDataProvider& input) {
-  static const char* const kSwitches[] = {"/F", "/Size", "/Time", "/Sum",     "/Total",
-                                          "/A", "/OF",   "/IF",   "/Descend", "/F-"};
+  static const char* const kSwitches[] = {"/F",       "/Size", "/Time",       "/Sum",
+                                          "/Total",   "/A",    "/OF",         "/IF",
+                                          "/Descend", "/F-",   "/DotFolders", "/Human"};
   static const char* const kOrders[] = {"/NoSort", "/SN", "/SE", "/SS", "/ST"};
   std::vector<std::string> arguments{"quovrel", input.ConsumeBool() ? "C:\\Work" : "C:\\Work\\"};
   // Half the runs draw the chart the reader can check line by line.
@@ -164,7 +167,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string_view> lines;
   Require(SplitCleanLines(fake.output, lines));
   Require(IsValidCp932(fake.output));
-  const Expected expected = Expect(fake, *fake.Find(kRoot), g_options.NeedFileInfo);
+  const Expected expected =
+      Expect(fake, *fake.Find(kRoot), g_options.NeedFileInfo, g_options.ShowDotFolders);
   const size_t shown_files = g_options.ShowFiles ? expected.files : 0;
   Require(lines.size() == 1 + expected.folders + shown_files);
   if (g_options.ShowFiles && g_options.ShowTime) {
@@ -173,7 +177,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(timed >= expected.files);
   }
   const AppOptions& o = g_options;
-  if (o.UseAsciiGlyphs && o.ShowFiles && o.ShowSize && o.ShowSum && o.ShowTotal) {
+  // The reader reads whole numbers, so sizes in units are not read back.
+  if (o.UseAsciiGlyphs && o.ShowFiles && o.ShowSize && o.ShowSum && o.ShowTotal &&
+      !o.ShowHumanSizes) {
     ChartReader chart(o.ShowTime);
     Require(ReadChart(fake.output, chart));
     Require(chart.CheckSums().empty());

@@ -14,10 +14,17 @@ constexpr char kAsciiLast[] = "`---";
 constexpr char kAsciiMiddle[] = "+---";
 constexpr char kAsciiContinue[] = "|   ";
 
+// The folders a chart with MaxDepth needs entered: none below the depth shown unless a total
+// covers them, and the folders at that depth too when their own files are counted.
+int32_t WalkDepthLimit(const AppOptions& options) {
+  if (options.NeedCumulativeTotals || options.MaxDepth >= kNoDepthLimit - 1) return kNoDepthLimit;
+  return options.NeedOwnSums ? options.MaxDepth + 1 : options.MaxDepth;
+}
+
 }  // namespace
 
 void DeriveSettings(AppOptions& options) {
-  if (options.ShowHelp) options.ShowVersion = true;
+  if (options.ShowHelp || options.ShowVersionAlone) options.ShowVersion = true;
   options.NeedTotalFile = !options.TotalFileName.Shown.empty();
   options.NeedItemDetails = options.ShowSize || options.ShowTime;
   options.NeedTimeTexts = options.ShowFiles && options.ShowTime;
@@ -33,6 +40,7 @@ void DeriveSettings(AppOptions& options) {
   // With files hidden and nothing read from them, a file is neither drawn nor counted, so the
   // chart is the same without its entry, and a large tree takes far less memory.
   options.NeedFileEntries = options.ShowFiles || options.NeedFileInfo;
+  options.ScanDepthLimit = WalkDepthLimit(options);
   if (options.UseAsciiGlyphs) {
     options.GlyphLast = kAsciiLast;
     options.GlyphMiddle = kAsciiMiddle;

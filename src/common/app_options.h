@@ -4,8 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/path_text.h"
+
+// The depth of no limit: no tree is this deep.
+constexpr int32_t kNoDepthLimit = INT32_MAX;
 
 enum SortKeyValue : int32_t {
   NoSort = 0,
@@ -33,6 +37,15 @@ struct AppOptions {
   // How the walk treats links to folders and folders on other file systems.
   bool FollowLinks = true;     // "/Links+": a folder reached through a link is entered
   bool OneFileSystem = false;  // "/OneFileSystem+": only the charted folder's file system
+  // What the chart shows beyond the classic options.
+  int32_t MaxDepth = kNoDepthLimit;  // "/Depth=N": entries deeper than N are not drawn
+  bool ShowDotFolders = false;       // "/DotFolders+": folders named ".name" are charted
+  bool ShowHumanSizes = false;       // "/Human+": sizes and byte sums in units of 1,024
+  // "/Exclude=PATTERN": entries whose names match are left out with all below them. Code page
+  // 932 texts as typed; every one applies.
+  std::vector<std::string> ExcludePatterns;
+  bool ShowExtensionHelp = false;  // "--help": the help text is followed by the extensions'
+  bool ShowVersionAlone = false;   // "--version": the banner, then the run ends
   // Derived by DeriveSettings, valid only after a successful parse: each question that several
   // passes would otherwise answer for themselves, answered once for the run.
   bool NeedTotalFile = false;         // a total file is named
@@ -44,6 +57,9 @@ struct AppOptions {
   bool NeedFolderSums = false;        // folder lines carry their counts and sums
   bool NeedOwnSums = false;           // the sums pass: each folder's own file count and bytes
   bool NeedCumulativeTotals = false;  // and each folder's totals of everything below it
+  // The walk enters only folders less deep than this: what MaxDepth hides is still walked
+  // where a sum, a total or the size order counts it.
+  int32_t ScanDepthLimit = kNoDepthLimit;
   std::string GlyphLast;
   std::string GlyphMiddle;
   std::string GlyphContinue;
@@ -53,6 +69,6 @@ struct AppOptions {
 // to each pass as a constant record.
 extern AppOptions g_options;
 
-// Fills ShowVersion (forced by ShowHelp), the Need flags and the connector texts from the
-// switches, the sort key and the total file's name.
+// Fills ShowVersion (forced by ShowHelp and ShowVersionAlone), the Need flags, the walk's depth
+// and the connector texts from the switches, the sort key and the total file's name.
 void DeriveSettings(AppOptions& options);

@@ -69,6 +69,45 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 };
 // clang-format on
 
+// The block that "--help" adds after the help text: the options beyond the classic ones, in the
+// help text's own style. Like the help text, it ends without an empty line.
+// clang-format off
+inline constexpr std::array<std::string_view, 32> kExtensionHelpLines = {
+    "",
+    "=== 拡張オプションの説明 ===",
+    "",
+    "/Depth=<深さ> (/L=<深さ>), /Depth-",
+    "　ツリーを指定した深さまで表示します(/Depth=<深さ>)／深さを制限しません(/Depth-)。ルートの直下が深さ 1 です。合計、累計、サイズ順と出力先ファイルには、より深いフォルダも含みます。",
+    "",
+    "/DotFolders+ (/DotFolders), /DotFolders-",
+    "　名前がピリオドで始まるフォルダを表示して集計します(/DotFolders+)／表示しません(/DotFolders-)。",
+    "",
+    "/Exclude=<パターン> (/X=<パターン>), /Exclude-",
+    "　名前がパターンに一致するファイルとフォルダを、その中身とともに除外します(/Exclude=<パターン>)／指定したパターンをすべて取り消します(/Exclude-)。パターンには *、?、[...] が使えます。何度でも指定でき、すべてのパターンが適用されます。",
+    "",
+    "/Human+ (/Human), /Human-",
+    "　サイズと合計を 1,024 単位（K、M、G など）で表示します(/Human+)／バイト単位で表示します(/Human-)。",
+    "",
+    "/UTF8+ (/UTF8), /UTF8-",
+    "　UTF-8 で出力します(/UTF8+)／コードページ 932 で出力します(/UTF8-)。標準出力が UTF-8 の端末のときは /UTF8+ が既定です。",
+    "",
+    "/OneFileSystem+ (/OneFileSystem), /OneFileSystem-",
+    "　表示するフォルダと同じファイルシステムのフォルダだけをたどります(/OneFileSystem+)／すべてのファイルシステムをたどります(/OneFileSystem-)。",
+    "",
+    "/Links+ (/Links), /Links-",
+    "　フォルダへのリンクをたどります(/Links+)／たどりません(/Links-)。",
+    "",
+    "--help",
+    "　このヘルプと拡張オプションの説明を表示します。",
+    "",
+    "--version",
+    "　バージョン情報を表示して終了します。",
+    "",
+    "--",
+    "　オプションの終わりを示します。以降の引数は、/ や - で始まっていてもフォルダとして扱います。",
+};
+// clang-format on
+
 // The words of a folder's summary in the chart, around its counts and sums:
 // "（3 ファイル 1,234 バイト、累計 10 ファイル 56,789 バイト）".
 inline constexpr std::string_view kSummaryOpen = "（";

@@ -1,5 +1,5 @@
 // Decimal texts of counts and sizes, digits grouped by three with ",": the chart's and the
-// progress line's one way of writing a number.
+// progress line's one way of writing a number; and sizes in units of 1,024 ("1.5M").
 #pragma once
 
 #include <cstddef>
@@ -19,3 +19,12 @@ void AppendNumberRight(std::string& out, uint64_t value, size_t width);
 
 // The decimal text of `value` with "," between groups of three digits from the right.
 std::string FormatNumber(uint64_t value);
+
+// Appends `value` bytes in units of 1,024, rounded up, as disk usage tools write it: below
+// 1,024 the plain number ("999"); below 10 of a unit one decimal ("1.0K", "9.9K"); else whole
+// units ("10K", "1023K"), and what rounds up to 1,024 of a unit is 1.0 of the next ("1.0M").
+// Units K, M, G, T, P, E.
+void AppendHumanSize(std::string& out, uint64_t value);
+
+// Appends the text of AppendHumanSize right-aligned in `width` bytes.
+void AppendHumanSizeRight(std::string& out, uint64_t value, size_t width);

@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kUnknownOption = 0;
+// ParseOption's result for "--": every later argument is a folder.
+constexpr int kOptionsEnded = 1;
 
 struct KeywordRow {
   const char* keyword;
@@ -21,7 +23,8 @@ struct KeywordRow {
 };
 
 // Upper case only: the parser upper-cases each key before the lookup.
-// One line per action.
+// One line per action. A key that begins with "-" is a long option, which only the prefix "-"
+// reaches ("--help"; "/-help" is no option).
 // clang-format off
 constexpr KeywordRow kKeywords[] = {
     {"A+", 1}, {"A", 1},
@@ -54,6 +57,17 @@ constexpr KeywordRow kKeywords[] = {
     {"ONEFILESYSTEM-", 28},
     {"LINKS+", 29}, {"LINKS", 29},
     {"LINKS-", 30},
+    {"DEPTH", 31}, {"L", 31},
+    {"DEPTH-", 32},
+    {"DOTFOLDERS+", 33}, {"DOTFOLDERS", 33},
+    {"DOTFOLDERS-", 34},
+    {"EXCLUDE", 35}, {"X", 35},
+    {"EXCLUDE-", 36},
+    {"HUMAN+", 37}, {"HUMAN", 37},
+    {"HUMAN-", 38},
+    {"-HELP", 39},
+    {"-VERSION", 40},
+    {"-", 41},
 };
 // clang-format on
 
@@ -82,6 +96,55 @@ int SetTotalFileName(Platform& platform, const PathText& argument, size_t equals
   }
   g_options.TotalFileName.Shown = text.substr(equals + 1);
   g_options.TotalFileName.Native = platform.NativeAfterFirstEquals(argument.Native);
+  return 0;
+}
+
+// Writes the message of an unknown option, which is also that of a value an option refuses.
+int RefuseOption(Platform& platform, const PathText& argument) {
+  WriteFixedLine(platform, kInvalidOptionMessage, argument.Shown);
+  return -1;
+}
+
+// The text after the first "=" of an option that takes a value; empty when there is none.
+std::string_view OptionValue(const PathText& argument, size_t equals) {
+  const std::string_view text = argument.Shown;
+  return equals < text.size() ? text.substr(equals + 1) : std::string_view();
+}
+
+// Action 31: the depth, a whole number from 0 up in decimal digits alone. A number past any
+// real depth means no limit.
+int SetMaxDepth(Platform& platform, const PathText& argument, size_t equals) {
+  const std::string_view value = OptionValue(argument, equals);
+  if (value.empty() || value.find_first_not_of("0123456789") != std::string_view::npos) {
+    return RefuseOption(platform, argument);
+  }
+  int64_t depth = 0;
+  for (char digit : value) depth = std::min<int64_t>(depth * 10 + (digit - '0'), kNoDepthLimit);
+  g_options.MaxDepth = static_cast<int32_t>(depth);
+  return 0;
+}
+
+// True when the shown text of the value after the first "=" holds a "?" that its native text
+// does not: a character that code page 932 lacks (or a control character), shown as "?". The
+// conversion keeps every "=" and "?" and makes neither, so both forms count alike otherwise;
+// the platform alone reads the native one.
+bool HasReplacedCharacters(Platform& platform, const PathText& argument, std::string_view value) {
+  const std::string native_value = platform.NativeAfterFirstEquals(argument.Native);
+  return static_cast<size_t>(std::count(value.begin(), value.end(), '?')) !=
+         platform.CountInNative(native_value, '?');
+}
+
+// Action 35: one more pattern. Refused: an empty one; one holding a "/", which no name can hold
+// (a pattern that can never match is a mistake better told than ignored; "/" is never the second
+// byte of a two-byte character, so a byte search finds only the character); and one with a
+// character shown as "?", which would match any character and so leave out far more than asked.
+int AddExcludePattern(Platform& platform, const PathText& argument, size_t equals) {
+  const std::string_view value = OptionValue(argument, equals);
+  if (value.empty() || value.find('/') != std::string_view::npos ||
+      HasReplacedCharacters(platform, argument, value)) {
+    return RefuseOption(platform, argument);
+  }
+  g_options.ExcludePatterns.emplace_back(value);
   return 0;
 }
 
@@ -120,9 +183,18 @@ int PerformAction(Platform& platform, int action, const PathText& argument, size
     case 28: o.OneFileSystem = false; break;
     case 29: o.FollowLinks = true; break;
     case 30: o.FollowLinks = false; break;
-    default:
-      WriteFixedLine(platform, kInvalidOptionMessage, argument.Shown);
-      return -1;
+    case 31: return SetMaxDepth(platform, argument, equals);
+    case 32: o.MaxDepth = kNoDepthLimit; break;
+    case 33: o.ShowDotFolders = true; break;
+    case 34: o.ShowDotFolders = false; break;
+    case 35: return AddExcludePattern(platform, argument, equals);
+    case 36: o.ExcludePatterns.clear(); break;
+    case 37: o.ShowHumanSizes = true; break;
+    case 38: o.ShowHumanSizes = false; break;
+    case 39: o.ShowHelp = o.ShowExtensionHelp = true; break;
+    case 40: o.ShowVersionAlone = true; break;
+    case 41: return kOptionsEnded;
+    default: return RefuseOption(platform, argument);
   }
   // clang-format on
   return 0;
@@ -137,13 +209,15 @@ bool IsSlashPath(Platform& platform, const PathText& argument, size_t equals) {
 }
 
 // An argument that starts with "/" or "-". The key runs from after the prefix to the first
-// "="; it is upper-cased in place, so a failure message echoes it upper-cased.
+// "="; it is upper-cased in place, so a failure message echoes it upper-cased. Returns 0 to go
+// on, kOptionsEnded after "--", -1 after a failure message.
 int ParseOption(Platform& platform, const std::map<std::string, int>& table, PathText& argument) {
   std::string& text = argument.Shown;
   const size_t equals = std::min(text.find('='), text.size());
   std::string key = text.substr(1, equals - 1);
   UpperCaseKey(key, 0, key.size());
   auto found = table.find(key);
+  if (found != table.end() && found->first[0] == '-' && text[0] != '-') found = table.end();
   // A path is the folder to chart, kept exactly as typed.
   if (found == table.end() && IsSlashPath(platform, argument, equals)) {
     g_options.RootPath = argument;
@@ -180,10 +254,15 @@ std::map<std::string, int> MakeKeywordTable() {
 int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments) {
   const std::map<std::string, int> table = MakeKeywordTable();
   g_options.RootPath = platform.ReadCurrentFolder();
+  bool options_ended = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
     PathText& argument = arguments[i];
-    if (!argument.Shown.empty() && (argument.Shown[0] == '/' || argument.Shown[0] == '-')) {
-      if (ParseOption(platform, table, argument) != 0) return -1;
+    const bool is_option =
+        !argument.Shown.empty() && (argument.Shown[0] == '/' || argument.Shown[0] == '-');
+    if (is_option && !options_ended) {
+      const int result = ParseOption(platform, table, argument);
+      if (result < 0) return -1;
+      options_ended = result == kOptionsEnded;
     } else {
       // Any other argument, the empty one included, is the folder, kept whole; a later one wins.
       g_options.RootPath = argument;

@@ -9,7 +9,8 @@
 
 class Platform;
 
-// The 43 option keywords, upper case, each with its action number (1 to 26).
+// The option keywords, upper case, each with its action number: the 43 classic ones (actions 1
+// to 26), then those beyond them.
 std::map<std::string, int> MakeKeywordTable();
 
 // Parses the arguments (element 0 skipped) into g_options. The parser reads each argument's

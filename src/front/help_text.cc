@@ -1,4 +1,5 @@
-// The version banner and the help text, each printed only when its switch is on.
+// The version banner and the help text (with the extensions' block on request), each printed only
+// when its switch is on.
 #include "front/help_text.h"
 
 #include <string>
@@ -19,5 +20,7 @@ int PrintVersionBanner(Platform& platform, const AppOptions& options) {
 int PrintHelp(Platform& platform, const AppOptions& options) {
   if (!options.ShowHelp) return -1;
   for (std::string_view line : kHelpLines) WriteFixedLine(platform, line);
+  if (!options.ShowExtensionHelp) return 0;
+  for (std::string_view line : kExtensionHelpLines) WriteFixedLine(platform, line);
   return 0;
 }

@@ -41,8 +41,8 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   if (ParseCommandLine(platform, arguments) != 0) {
     status = 1;
   } else if (PrintVersionBanner(platform, options) == 0 && !options.ShowHelp &&
-             arguments.size() == 2) {
-    // The banner alone: the single argument asked for it.
+             (arguments.size() == 2 || options.ShowVersionAlone)) {
+    // The banner alone: the single argument, or "--version", asked for it.
   } else if (PrintHelp(platform, options) == 0) {
     // The help ends the run.
   } else {

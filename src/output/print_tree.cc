@@ -1,4 +1,5 @@
-// Draws the finished tree on standard output: pre-order, one line per shown entry.
+// Draws the finished tree on standard output: pre-order, one line per shown entry, down to the
+// depth shown.
 #include "output/print_tree.h"
 
 #include <string>
@@ -44,11 +45,16 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   return texts;
 }
 
+// The counts stay whole numbers; the bytes are in units of 1,024 where asked for.
 void AppendCountAndBytes(const LineTexts& texts, uint32_t count, uint64_t bytes,
                          std::string& line) {
   AppendNumber(line, count);
   line += texts.Files;
-  AppendNumber(line, bytes);
+  if (texts.Options->ShowHumanSizes) {
+    AppendHumanSize(line, bytes);
+  } else {
+    AppendNumber(line, bytes);
+  }
   line += texts.Bytes;
 }
 
@@ -75,7 +81,10 @@ void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeIte
   if (file.NameWidth > 0 && static_cast<size_t>(file.NameWidth) > name.size()) {
     line.append(static_cast<size_t>(file.NameWidth) - name.size(), ' ');
   }
-  if (options.ShowSize) {
+  if (options.ShowSize && options.ShowHumanSizes) {
+    line += ' ';
+    AppendHumanSizeRight(line, file.Size, kSizeColumnWidth);  // never wider than the column
+  } else if (options.ShowSize) {
     line += ' ';
     const size_t width = file.SizeWidth > kSizeColumnWidth ? file.SizeWidth : kSizeColumnWidth;
     AppendNumberRight(line, file.Size, width);
@@ -129,7 +138,8 @@ void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& ro
       BuildLine(platform, texts, *item, depth, prefix, line);
       platform.WriteLine(line);
     }
-    if (item->Children.First) {
+    // Nothing deeper than MaxDepth is drawn, whatever the walk made for the sums.
+    if (item->Children.First && depth < static_cast<size_t>(options.MaxDepth)) {
       prefix_lengths.push_back(prefix.size());
       if (depth >= 1) {
         prefix += item->IsLast ? kBlankSegment : std::string_view(options.GlyphContinue);

@@ -4,6 +4,7 @@
 // Texts crossing this interface are code page 932 byte strings, as on a Japanese Windows.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -80,6 +81,11 @@ class Platform {
   virtual std::string NativeAfterFirstEquals(std::string_view native) {
     const size_t equals = native.find('=');
     return equals == std::string_view::npos ? std::string() : std::string(native.substr(equals + 1));
+  }
+  // How many times the ASCII character `ascii` stands in the native text `native`. Here for
+  // native forms in which an ASCII character is its one byte wherever it stands.
+  virtual size_t CountInNative(std::string_view native, char ascii) {
+    return static_cast<size_t>(std::count(native.begin(), native.end(), ascii));
   }
   // The current directory, whole however long it is; "." where it cannot be read.
   virtual PathText ReadCurrentFolder() = 0;

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -84,6 +85,11 @@ class Win32Platform : public Platform {
     const std::wstring wide = WideFromNative(native);
     const size_t equals = wide.find(L'=');
     return equals == std::wstring::npos ? std::string() : NativeFromWide(wide.substr(equals + 1));
+  }
+
+  size_t CountInNative(std::string_view native, char ascii) override {
+    const std::wstring wide = WideFromNative(native);
+    return static_cast<size_t>(std::count(wide.begin(), wide.end(), static_cast<wchar_t>(ascii)));
   }
 
   PathText ReadCurrentFolder() override {

@@ -7,9 +7,13 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/app_options.h"
+#include "common/cp932_bytes.h"
+#include "common/wildcard_match.h"
 #include "platform/platform.h"
 #include "tree/entry_info.h"
 
@@ -27,11 +31,29 @@ struct ScanState {
   FolderWalker& walker;
   EntryInfoContext info;
   std::vector<ScanFrame> frames;
+  std::vector<std::string> exclude_patterns;  // lower-cased
+  std::string lowered_name;                   // reused for every name tested
 };
 
-// Folders whose names begin with a full stop are left out with everything below them.
-bool IsChartedFolder(const FolderEntry& entry) {
-  return entry.IsFolder && (entry.Name.empty() || entry.Name[0] != '.');
+// True when an exclusion pattern matches `name`. Both are lower-cased by the platform, as the
+// sort keys are, so case never matters, and matched in code page 932 characters.
+bool IsExcluded(ScanState& state, std::string_view name) {
+  if (state.exclude_patterns.empty()) return false;
+  state.lowered_name.assign(name);
+  state.info.platform.LowerCase(state.lowered_name.data(), state.lowered_name.size());
+  for (const std::string& pattern : state.exclude_patterns) {
+    if (MatchesWildcard(pattern, state.lowered_name, Cp932CharacterLength)) return true;
+  }
+  return false;
+}
+
+// Folders whose names begin with a full stop, unless they are asked for, and folders an
+// exclusion pattern names are left out with everything below them.
+bool IsChartedFolder(ScanState& state, const FolderEntry& entry) {
+  if (!entry.IsFolder) return false;
+  const bool is_dot_folder = !entry.Name.empty() && entry.Name[0] == '.';
+  if (is_dot_folder && !state.info.options.ShowDotFolders) return false;
+  return !IsExcluded(state, entry.Name);
 }
 
 TreeItem* AddChild(ScanState& state, ScanFrame& frame, const FolderEntry& entry) {
@@ -55,7 +77,7 @@ void FinishFolder(ScanState& state) {
   TreeItem& folder = *frame.folder;
   if (state.info.options.NeedFileEntries) {
     for (const FolderEntry& entry : state.walker.Entries()) {
-      if (!entry.IsFolder) AddChild(state, frame, entry);
+      if (!entry.IsFolder && !IsExcluded(state, entry.Name)) AddChild(state, frame, entry);
     }
   }
   folder.IsFolder = true;
@@ -67,17 +89,19 @@ void FinishFolder(ScanState& state) {
 bool StepIntoNextSubfolder(ScanState& state) {
   ScanFrame& frame = state.frames.back();
   const std::vector<FolderEntry>& entries = state.walker.Entries();
-  while (frame.next_index < entries.size() && !IsChartedFolder(entries[frame.next_index])) {
+  while (frame.next_index < entries.size() && !IsChartedFolder(state, entries[frame.next_index])) {
     ++frame.next_index;
   }
   if (frame.next_index == entries.size()) return false;
   size_t index = frame.next_index++;
   // The entry is numbered now, before its subtree, as the creation order requires.
   TreeItem* subfolder = AddChild(state, frame, entries[index]);
-  if (state.walker.EnterSubfolder(index)) {
+  const bool is_walked = subfolder->Level < state.info.options.ScanDepthLimit;
+  if (is_walked && state.walker.EnterSubfolder(index)) {
     BeginFolder(state, *subfolder);
   } else {
-    subfolder->IsFolder = true;  // refused or a link loop: shown as an empty folder
+    // Refused, a link loop, or deeper than the chart needs: shown as an empty folder.
+    subfolder->IsFolder = true;
   }
   return true;
 }
@@ -87,14 +111,20 @@ bool StepIntoNextSubfolder(ScanState& state) {
 void ScanFolder(Platform& platform, const AppOptions& options, TreeStore& store,
                 const PathText& path, TreeItem& root) {
   std::unique_ptr<FolderWalker> walker = platform.NewFolderWalker();
-  ScanState state{*walker, EntryInfoContext{platform, options, store, {}}, {}};
+  ScanState state{*walker, EntryInfoContext{platform, options, store, {}}, {}, {}, {}};
   WalkRules rules;
   rules.FilesWanted = options.NeedFileEntries;  // file entries that nothing reads are not made
   rules.FollowLinks = options.FollowLinks;
   rules.OneFileSystem = options.OneFileSystem;
   walker->SetWalkRules(rules);
-  if (!walker->EnterRoot(path)) {
-    root.IsFolder = true;  // a root that cannot be opened charts as an empty folder
+  for (const std::string& pattern : options.ExcludePatterns) {
+    state.exclude_patterns.push_back(pattern);
+    platform.LowerCase(state.exclude_patterns.back().data(), pattern.size());
+  }
+  // A root that cannot be opened charts as an empty folder; so does one that the chart needs
+  // nothing of (the depth shown is 0 and nothing below is counted).
+  if (options.ScanDepthLimit == 0 || !walker->EnterRoot(path)) {
+    root.IsFolder = true;
     return;
   }
   BeginFolder(state, root);

@@ -8,7 +8,9 @@ class Platform;
 struct AppOptions;
 
 // Fills `root` and everything below the folder `path`: subfolders first, each scanned whole
-// before the next, then the files (when the options need them); folders whose names begin with
-// a full stop are left out. Every failure is silent: a folder that cannot be listed stays empty.
+// before the next, then the files (when the options need them). Folders whose names begin with
+// a full stop (unless ShowDotFolders) and entries an exclusion pattern names are left out with
+// all below them; folders at ScanDepthLimit are made but not entered. Every failure is silent:
+// a folder that cannot be listed stays empty.
 void ScanFolder(Platform& platform, const AppOptions& options, TreeStore& store,
                 const PathText& path, TreeItem& root);

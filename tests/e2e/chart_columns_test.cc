@@ -6,24 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "chart_expect.h"
 #include "e2e_support.h"
 #include "fake_platform.h"
 
 namespace {
-
-// Charts the folder "r" of `tree`, from the tree's own folder, so the root line reads "r".
-RunResult ChartR(const TempTree& tree, const std::vector<std::string>& options,
-                 const std::vector<std::string>& env) {
-  std::vector<std::string> arguments{"r"};
-  arguments.insert(arguments.end(), options.begin(), options.end());
-  return RunProgram(arguments, RunSettings{tree.Path(), env});
-}
-
-std::string Lines(const std::vector<std::string>& utf8_lines) {
-  std::string bytes;
-  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
-  return bytes;
-}
 
 std::string Blanks(size_t count) { return std::string(count, ' '); }
 
@@ -130,7 +117,7 @@ TEST(ChartColumns, NameColumnPerFolder) {
     RunResult run = ChartR(tree, options, kUtc);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(Lines(row.lines), run.out);
+    EXPECT_EQ(Cp932Lines(row.lines), run.out);
   }
 }
 
@@ -181,7 +168,7 @@ TEST(ChartColumns, TimeTextInTheTimeZoneOfTheRun) {
     RunResult run = ChartR(tree, {"/F", "/Time", "/SN"}, row.env);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(Lines(lines), run.out);
+    EXPECT_EQ(Cp932Lines(lines), run.out);
   }
 }
 
@@ -201,7 +188,7 @@ TEST(ChartColumns, SecondsDoNotShow) {
   RunResult run = ChartR(tree, {"/F", "/Time", "/SN"}, kUtc);
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines(lines), run.out);
+  EXPECT_EQ(Cp932Lines(lines), run.out);
 }
 
 // Times show on file lines only; a folder's own time adds nothing to its line.
@@ -213,7 +200,7 @@ TEST(ChartColumns, FolderLinesCarryNoTimeOrSize) {
   RunResult run = ChartR(tree, {"/F", "/Time", "/Size"}, kUtc);
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({"r", "└─sub", "        f " + Blanks(12) + "3 " + kMarch2010Utc}), run.out);
+  EXPECT_EQ(Cp932Lines({"r", "└─sub", "        f " + Blanks(12) + "3 " + kMarch2010Utc}), run.out);
 }
 
 }  // namespace

@@ -6,24 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "chart_expect.h"
 #include "e2e_support.h"
 #include "fake_platform.h"
 
 namespace {
-
-// Charts the folder "r" of `tree`, from the tree's own folder, so the root line reads "r".
-RunResult ChartR(const TempTree& tree, const std::vector<std::string>& options) {
-  std::vector<std::string> arguments{"r"};
-  arguments.insert(arguments.end(), options.begin(), options.end());
-  return RunProgram(arguments, RunSettings{tree.Path(), {}});
-}
-
-// The expected output: each readable line in code page 932, ended by CR LF.
-std::string Lines(const std::vector<std::string>& utf8_lines) {
-  std::string bytes;
-  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
-  return bytes;
-}
 
 // The worked example: r holds a.txt (1,234 bytes), readme.md (56), Docs (memo.txt of 2,048 and
 // the empty folder Old) and the empty folder Src.
@@ -92,7 +79,7 @@ TEST(ChartLayout, WorkedExampleInBothGroupingsAndGlyphSets) {
     RunResult run = ChartR(tree, options);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(Lines(row.lines), run.out);
+    EXPECT_EQ(Cp932Lines(row.lines), run.out);
   }
 }
 
@@ -203,7 +190,7 @@ std::string Expected(const ChartLine (&lines)[N], bool with_files, bool ascii) {
     }
     texts.push_back(text);
   }
-  return Lines(texts);
+  return Cp932Lines(texts);
 }
 
 TEST(ChartLayout, EveryMarkAndConnectorCase) {
@@ -263,7 +250,7 @@ TEST(ChartLayout, DeepPrefixesFollowEachAncestor) {
   RunResult run = ChartR(tree, {"/F", "/SN"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r",
                 "├─a",
                 "│  ├─b",

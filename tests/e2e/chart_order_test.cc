@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "chart_expect.h"
 #include "e2e_support.h"
 #include "fake_platform.h"
 
@@ -16,12 +17,8 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// Charts the folder "r" of `tree`, from the tree's own folder, so the root line reads "r".
-RunResult ChartR(const TempTree& tree, const std::vector<std::string>& options) {
-  std::vector<std::string> arguments{"r"};
-  arguments.insert(arguments.end(), options.begin(), options.end());
-  return RunProgram(arguments, RunSettings{tree.Path(), {"TZ=UTC"}});
-}
+// Times compare in UTC, whatever the zone of the machine.
+const std::vector<std::string> kUtc = {"TZ=UTC"};
 
 Names Reversed(Names names) {
   std::reverse(names.begin(), names.end());
@@ -127,7 +124,7 @@ TEST(ChartOrder, EveryKeyInBothDirectionsAndGroupings) {
           const bool files_first =
               std::string(grouping) != "/OF" && std::string(grouping) != "/FolderFirst";
           const bool descending = std::string(direction) == "/Descend";
-          RunResult run = ChartR(tree, options);
+          RunResult run = ChartR(tree, options, kUtc);
           EXPECT_EQ(0, run.status);
           EXPECT_EQ("", run.err);
           EXPECT_EQ(Render(descending ? Reversed(row.files) : row.files,
@@ -159,7 +156,7 @@ TEST(ChartOrder, LaterOptionsWin) {
     SCOPED_TRACE(::testing::PrintToString(row.options));
     std::vector<std::string> options{"/F"};
     options.insert(options.end(), row.options.begin(), row.options.end());
-    RunResult run = ChartR(tree, options);
+    RunResult run = ChartR(tree, options, kUtc);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
     EXPECT_EQ(Render(row.files, row.folders, true), run.out);
@@ -180,13 +177,13 @@ TEST(ChartOrder, SizesCompareWhole) {
   TempTree folders;
   ASSERT_TRUE(folders.MakeFile("r/g2/f", off_t{2} << 30));
   ASSERT_TRUE(folders.MakeFile("r/g5/f", off_t{5} << 30));
-  RunResult run = ChartR(folders, {"/SS", "/Descend"});
+  RunResult run = ChartR(folders, {"/SS", "/Descend"}, kUtc);
   EXPECT_EQ(0, run.status);
   EXPECT_EQ(Cp932("r\r\n├─g5\r\n└─g2\r\n"), run.out);
   for (const char* direction : {"/Ascend", "/Descend"}) {
     SCOPED_TRACE(direction);
     const Names ascending = {"d500", "b1g", "a3g", "c4g"};
-    RunResult run = ChartR(tree, {"/F", "/SS", direction});
+    RunResult run = ChartR(tree, {"/F", "/SS", direction}, kUtc);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
     EXPECT_EQ(
@@ -212,11 +209,11 @@ TEST(ChartOrder, TimesWithinOneMinuteStillOrder) {
   ASSERT_TRUE(SetFineTime(tree, "r/a_later", kBase + 40, 0));
   ASSERT_TRUE(SetFineTime(tree, "r/b_sooner", kBase + 10, 500000000));
   ASSERT_TRUE(SetFineTime(tree, "r/c_soonest", kBase + 10, 250000000));
-  RunResult run = ChartR(tree, {"/F", "/ST"});
+  RunResult run = ChartR(tree, {"/F", "/ST"}, kUtc);
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
   EXPECT_EQ(Render({"c_soonest", "b_sooner", "a_later"}, {}, true), run.out);
-  run = ChartR(tree, {"/F", "/ST", "/Descend"});
+  run = ChartR(tree, {"/F", "/ST", "/Descend"}, kUtc);
   EXPECT_EQ(Render({"a_later", "b_sooner", "c_soonest"}, {}, true), run.out);
 }
 
@@ -260,7 +257,7 @@ TEST(ChartOrder, NoSortFollowsTheEnumerationOrder) {
     SCOPED_TRACE(::testing::PrintToString(row.options));
     std::vector<std::string> options{"/F"};
     options.insert(options.end(), row.options.begin(), row.options.end());
-    RunResult run = ChartR(tree, options);
+    RunResult run = ChartR(tree, options, kUtc);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
     EXPECT_EQ(Render(row.descending ? Reversed(files) : files,
@@ -282,7 +279,7 @@ TEST(ChartOrder, NamesEqualButForCaseKeepTheScanOrder) {
       for (bool files_first : {true, false}) {
         SCOPED_TRACE(std::string(key) + " " + direction + (files_first ? " /IF" : " /OF"));
         const bool descending = std::string(direction) == "/Descend";
-        RunResult run = ChartR(tree, {"/F", key, direction, files_first ? "/IF" : "/OF"});
+        RunResult run = ChartR(tree, {"/F", key, direction, files_first ? "/IF" : "/OF"}, kUtc);
         EXPECT_EQ(0, run.status);
         EXPECT_EQ("", run.err);
         EXPECT_EQ(Render(descending ? Reversed(files) : files,

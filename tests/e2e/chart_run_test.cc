@@ -10,16 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "chart_expect.h"
 #include "e2e_support.h"
 #include "fake_platform.h"
 
 namespace {
-
-std::string Lines(const std::vector<std::string>& utf8_lines) {
-  std::string bytes;
-  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
-  return bytes;
-}
 
 std::string Blanks(size_t count) { return std::string(count, ' '); }
 
@@ -39,7 +34,7 @@ TEST(ChartRun, DotFoldersAbsentDotFilesPresent) {
                              RunSettings{tree.Path(), {}});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（累計 4 ファイル 21 バイト）",
                 "│  .gitignore " + Blanks(12) + "7",
                 "├─src（累計 2 ファイル 13 バイト）",
@@ -61,7 +56,7 @@ TEST(ChartRun, DotFolderAsTheRootIsCharted) {
   RunResult run = RunProgram({".r", "/F"}, RunSettings{tree.Path(), {}});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({".r", "│  f", "└─shown"}), run.out);
+  EXPECT_EQ(Cp932Lines({".r", "│  f", "└─shown"}), run.out);
 }
 
 // Every display option at once, ordered by size descending, with the total file.
@@ -88,7 +83,7 @@ TEST(ChartRun, EveryOptionAtOnce) {
   EXPECT_EQ("", run.err);
   // r's own files: 1,234 + 56 + 99,999 = 101,289; with Docs' 2,048 and Zip's 5,000: 108,337.
   const std::string t = " 2010/03/05 14:07";
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（3 ファイル 101,289 バイト、累計 5 ファイル 108,337 バイト）",
                 "│  z.bin    " + Blanks(8) + "99,999" + t,
                 "│  a.txt    " + Blanks(9) + "1,234" + t,
@@ -113,7 +108,7 @@ TEST(ChartRun, NoArgumentsChartTheCurrentFolderByItsFullPath) {
   RunResult run = RunProgram({}, RunSettings{tree.Path("cwd"), {}});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(ShownPath(tree.Path("cwd")) + Lines({"", "├─a", "└─b", "    └─c"}), run.out);
+  EXPECT_EQ(ShownPath(tree.Path("cwd")) + Cp932Lines({"", "├─a", "└─b", "    └─c"}), run.out);
 }
 
 // Folders named outside code page 932 are entered by their own names and counted, with every
@@ -129,7 +124,7 @@ TEST(ChartRun, FoldersNamedOutsideCodePage932AreEnteredAndCounted) {
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
   const bool is_windows = HasRunner();
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（累計 4 ファイル 15 バイト）",
                 "├─??（累計 1 ファイル 2 バイト）",
                 "│      f",
@@ -218,7 +213,7 @@ TEST(ChartRun, LinkToTheFileSystemRootDoesNotWalkTheFileSystem) {
   RunResult run = RunProgram({"r"}, RunSettings{tree.Path(), {}, 30});
   EXPECT_EQ(0, run.status) << "no end within 30 seconds";
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(0u, run.out.find(Lines({"r", "└─dosdevices"})));
+  EXPECT_EQ(0u, run.out.find(Cp932Lines({"r", "└─dosdevices"})));
 }
 
 // Links that lead to the folder that holds the charted one are shown but not entered, whatever
@@ -231,7 +226,7 @@ TEST(ChartRun, LinksToFoldersAboveTheChartedOneAreNotEntered) {
   RunResult run = RunProgram({"charted", "/F", "/Sum"}, RunSettings{tree.Path(), {}, 60});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "charted（0 ファイル 0 バイト）",
                 "├─sub（1 ファイル 1 バイト）",
                 "│  │  f.txt",

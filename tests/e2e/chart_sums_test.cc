@@ -5,23 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "chart_expect.h"
 #include "e2e_support.h"
 #include "fake_platform.h"
 
 namespace {
-
-// Charts the folder "r" of `tree`, from the tree's own folder, so the root line reads "r".
-RunResult ChartR(const TempTree& tree, const std::vector<std::string>& options) {
-  std::vector<std::string> arguments{"r"};
-  arguments.insert(arguments.end(), options.begin(), options.end());
-  return RunProgram(arguments, RunSettings{tree.Path(), {}});
-}
-
-std::string Lines(const std::vector<std::string>& utf8_lines) {
-  std::string bytes;
-  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
-  return bytes;
-}
 
 std::string Blanks(size_t count) { return std::string(count, ' '); }
 
@@ -85,7 +73,7 @@ TEST(ChartSums, EachCombinationOfSumAndTotal) {
     RunResult run = ChartR(tree, options);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(Lines(row.lines), run.out);
+    EXPECT_EQ(Cp932Lines(row.lines), run.out);
   }
 }
 
@@ -97,7 +85,7 @@ TEST(ChartSums, FileLinesCarryNoSummary) {
   RunResult run = ChartR(tree, {"/F", "/Sum", "/Total", "/SN"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（2 ファイル 350 バイト、累計 4 ファイル 1,400 バイト）",
                 "│  x1",
                 "│  x2",
@@ -155,7 +143,7 @@ TEST(ChartSums, SizesInTheColumnAndInTheSums) {
   RunResult run = ChartR(tree, {"/F", "/Size", "/Sum", "/Total", "/SN"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（0 ファイル 0 バイト、累計 11 ファイル 12,014,960,003,750 バイト）",
                 "├─big（1 ファイル 4,294,967,306 バイト、累計 1 ファイル 4,294,967,306 バイト）",
                 "│      huge 4,294,967,306",
@@ -188,7 +176,7 @@ TEST(ChartSums, SumsAndTotalsPastFourGiB) {
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
   // 4,294,967,295 * 2 + 4,294,967,306 = 12,884,901,896.
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（0 ファイル 0 バイト、累計 4 ファイル 12,884,901,896 バイト）",
                 "├─a（1 ファイル 4,294,967,295 バイト、累計 1 ファイル 4,294,967,295 バイト）",
                 "├─b（1 ファイル 4,294,967,295 バイト、累計 1 ファイル 4,294,967,295 バイト）",

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "chart_expect.h"
 #include "e2e_support.h"
 #include "fake_platform.h"
 
@@ -20,12 +21,6 @@ namespace {
 // Runs the program in the tree's own folder, where relative total-file names land.
 RunResult RunIn(const TempTree& tree, const std::vector<std::string>& arguments) {
   return RunProgram(arguments, RunSettings{tree.Path(), {}});
-}
-
-std::string Lines(const std::vector<std::string>& utf8_lines) {
-  std::string bytes;
-  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
-  return bytes;
 }
 
 TEST(ChartTotalFile, TwoRunsLeaveTwoLinesOlderFirst) {
@@ -41,7 +36,7 @@ TEST(ChartTotalFile, TwoRunsLeaveTwoLinesOlderFirst) {
   run = RunIn(tree, {"r", "/OutputTotal+=t.txt"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({"r", "└─sub"}), run.out);
+  EXPECT_EQ(Cp932Lines({"r", "└─sub"}), run.out);
   EXPECT_EQ("5\r\n1234572\r\n", ReadFileBytes(tree.Path("t.txt")));
 }
 
@@ -108,7 +103,7 @@ TEST(ChartTotalFile, TheRootsCumulativeTotalInPlainDecimal) {
         RunSettings{out.Path(), {}});
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(root + Lines(row.lines), run.out);
+    EXPECT_EQ(root + Cp932Lines(row.lines), run.out);
     EXPECT_EQ("2346679\r\n", ReadFileBytes(out.Path("t.txt")));
   }
 }
@@ -220,7 +215,7 @@ TEST(ChartTotalFile, UnopenableTotalFileIsSkippedSilently) {
   ASSERT_TRUE(tree.MakeFolder("r/sub"));
   ASSERT_TRUE(tree.MakeFolder("taken"));
   const std::string chart =
-      Lines({"r（1 ファイル 5 バイト）", "│  a", "└─sub（0 ファイル 0 バイト）"});
+      Cp932Lines({"r（1 ファイル 5 バイト）", "│  a", "└─sub（0 ファイル 0 バイト）"});
   for (const char* name : {"nofolder/t.txt", "taken", "r", "r/sub"}) {
     SCOPED_TRACE(name);
     RunResult run = RunIn(tree, {"r", "/F", "/Sum", std::string("/OutputTotal+=") + name});
@@ -233,7 +228,7 @@ TEST(ChartTotalFile, UnopenableTotalFileIsSkippedSilently) {
   RunResult run = RunIn(tree, {"taken", "/F"});
   EXPECT_EQ("taken\r\n", run.out);
   run = RunIn(tree, {"r", "/F"});
-  EXPECT_EQ(Lines({"r", "│  a", "└─sub"}), run.out);
+  EXPECT_EQ(Cp932Lines({"r", "│  a", "└─sub"}), run.out);
 }
 
 // Takes a file system off its folder when the test ends, however it ends.

@@ -8,18 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "chart_expect.h"
 #include "e2e_support.h"
 #include "fake_platform.h"
 
 namespace {
 
 constexpr int kNoMounts = 99;
-
-std::string Lines(const std::vector<std::string>& utf8_lines) {
-  std::string bytes;
-  for (const std::string& line : utf8_lines) bytes += Cp932(line) + "\r\n";
-  return bytes;
-}
 
 // Runs the program in `tree` after `mounts` (a shell script, "$1" the tree) ran in a new mount
 // namespace; status kNoMounts when the mounts could not be made.
@@ -46,7 +41,7 @@ TEST(WalkRules, KernelFileSystemsInsideTheTreeAreShownEmpty) {
   SKIP_WITHOUT_MOUNTS(run);
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（累計 1 ファイル 5 バイト）",
                 "├─a（累計 1 ファイル 5 バイト）",
                 "├─p（累計 0 ファイル 0 バイト）",
@@ -81,7 +76,7 @@ TEST(WalkRules, OneFileSystemLeavesAMountedFolderUnentered) {
     SKIP_WITHOUT_MOUNTS(run);
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(Lines(row.expected), run.out);
+    EXPECT_EQ(Cp932Lines(row.expected), run.out);
   }
 }
 
@@ -91,7 +86,7 @@ TEST(WalkRules, LinksMinusCountsALinkedFolderOnce) {
   TempTree tree;
   ASSERT_TRUE(tree.MakeFile("r/real/f", 100));
   ASSERT_EQ(0, symlink("real", tree.Path("r/alias").c_str()));
-  const std::string followed = Lines({
+  const std::string followed = Cp932Lines({
       "r（累計 2 ファイル 200 バイト）",
       "├─alias（累計 1 ファイル 100 バイト）",
       "└─real（累計 1 ファイル 100 バイト）",
@@ -103,7 +98,7 @@ TEST(WalkRules, LinksMinusCountsALinkedFolderOnce) {
       {{"r", "/Total", "/SN"}, followed},
       {{"r", "/Total", "/SN", "/Links-", "/Links"}, followed},
       {{"r", "/Total", "/SN", "/Links-"},
-       Lines({
+       Cp932Lines({
            "r（累計 1 ファイル 100 バイト）",
            "├─alias（累計 0 ファイル 0 バイト）",
            "└─real（累計 1 ファイル 100 バイト）",
@@ -132,7 +127,7 @@ TEST(WalkRules, OneFileSystemLeavesALinkToAnotherFileSystemUnentered) {
   ASSERT_TRUE(tree.MakeFile("r/real/f", 100) && elsewhere.MakeFile("x/g", 3));
   ASSERT_EQ(0, symlink(elsewhere.Path("x").c_str(), tree.Path("r/far").c_str()));
   const RunResult all = RunProgram({"r", "/Total", "/SN"}, RunSettings{tree.Path(), {}});
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（累計 2 ファイル 103 バイト）",
                 "├─far（累計 1 ファイル 3 バイト）",
                 "└─real（累計 1 ファイル 100 バイト）",
@@ -142,7 +137,7 @@ TEST(WalkRules, OneFileSystemLeavesALinkToAnotherFileSystemUnentered) {
       RunProgram({"r", "/Total", "/SN", "/OneFileSystem"}, RunSettings{tree.Path(), {}});
   EXPECT_EQ(0, one.status);
   EXPECT_EQ("", one.err);
-  EXPECT_EQ(Lines({
+  EXPECT_EQ(Cp932Lines({
                 "r（累計 1 ファイル 100 バイト）",
                 "├─far（累計 0 ファイル 0 バイト）",
                 "└─real（累計 1 ファイル 100 バイト）",

@@ -78,6 +78,44 @@ TEST(FrontEndToEnd, VersionAloneShowsExactlyTheThreeBannerLines) {
   EXPECT_EQ(InProcessOutput({"/V"}), run.out);
 }
 
+// "--help": the banner, the help text of "/?" unchanged, then the extensions' block (whose
+// lines the help text's unit tests check).
+TEST(FrontEndToEnd, LongHelpAddsTheExtensionsBlock) {
+  const std::string help = InProcessOutput({"/?"});
+  for (const char* spelling : {"--help", "--HELP"}) {
+    SCOPED_TRACE(spelling);
+    const RunResult run = RunInEmptyFolder({spelling});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(InProcessOutput({"--help"}), run.out);
+    EXPECT_EQ(0u, run.out.find(help));
+    std::vector<std::string> lines;
+    ASSERT_TRUE(SplitCrLfLines(run.out, lines));
+    EXPECT_EQ(46u + 32u, lines.size());
+  }
+}
+
+// "--version" ends the run after the banner, whatever else the command line asks for.
+TEST(FrontEndToEnd, LongVersionShowsTheBannerOnly) {
+  const RunResult run = RunInEmptyFolder({"--version", "/F", "/Total"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(InProcessOutput({"/V"}), run.out);
+}
+
+// After "--" an argument that starts with "-" or "/" is the folder.
+TEST(FrontEndToEnd, DoubleHyphenEndsTheOptions) {
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("-F/x"));
+  const RunResult run = RunProgram({"/F", "--", "-F"}, RunSettings{tree.Path(), {}});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ("-F\r\n    x\r\n", run.out);
+  const RunResult refused = RunProgram({"--", "/Total"}, RunSettings{tree.Path(), {}});
+  EXPECT_EQ(1, refused.status);
+  EXPECT_EQ(Cp932("無効なフォルダです：/Total") + "\r\n", refused.out);
+}
+
 TEST(FrontEndToEnd, RefusedCommandLinesGiveOneMessageAndStatusOne) {
   const std::string option = Cp932("無効なオプションです：");
   const std::string output = Cp932("出力先を指定して下さい：");

@@ -60,7 +60,11 @@ inline std::string Describe(const AppOptions& o) {
     << " time=" << o.ShowTime << " total=" << o.ShowTotal << " ascending=" << o.Ascending
     << " version=" << o.ShowVersion << " totalFile=[" << Describe(o.TotalFileName) << "] root=["
     << Describe(o.RootPath) << "] sortKey=" << o.SortKey << " links=" << o.FollowLinks
-    << " oneFileSystem=" << o.OneFileSystem << " needs=[" << DescribeNeeds(o) << "] glyphs=["
+    << " oneFileSystem=" << o.OneFileSystem << " depth=" << o.MaxDepth
+    << " dotFolders=" << o.ShowDotFolders << " human=" << o.ShowHumanSizes << " exclude=[";
+  for (const std::string& pattern : o.ExcludePatterns) s << pattern << "|";
+  s << "] extensionHelp=" << o.ShowExtensionHelp << " versionAlone=" << o.ShowVersionAlone
+    << " needs=[" << DescribeNeeds(o) << "] scanDepth=" << o.ScanDepthLimit << " glyphs=["
     << o.GlyphLast << "|" << o.GlyphMiddle << "|" << o.GlyphContinue << "]";
   return s.str();
 }

@@ -58,8 +58,23 @@ TEST(MakeKeywordTable, HoldsEveryKeywordWithItsAction) {
       {"LINKS+", 29},
       {"LINKS", 29},
       {"LINKS-", 30},
+      {"DEPTH", 31},
+      {"L", 31},
+      {"DEPTH-", 32},
+      {"DOTFOLDERS+", 33},
+      {"DOTFOLDERS", 33},
+      {"DOTFOLDERS-", 34},
+      {"EXCLUDE", 35},
+      {"X", 35},
+      {"EXCLUDE-", 36},
+      {"HUMAN+", 37},
+      {"HUMAN", 37},
+      {"HUMAN-", 38},
+      {"-HELP", 39},
+      {"-VERSION", 40},
+      {"-", 41},
   };
-  EXPECT_EQ(49u, MakeKeywordTable().size());
+  EXPECT_EQ(64u, MakeKeywordTable().size());
   EXPECT_EQ(expected, MakeKeywordTable());
 }
 
@@ -108,6 +123,12 @@ TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
       {"Links+", &AppOptions::FollowLinks, true},
       {"Links", &AppOptions::FollowLinks, true},
       {"Links-", &AppOptions::FollowLinks, false},
+      {"DotFolders+", &AppOptions::ShowDotFolders, true},
+      {"DotFolders", &AppOptions::ShowDotFolders, true},
+      {"DotFolders-", &AppOptions::ShowDotFolders, false},
+      {"Human+", &AppOptions::ShowHumanSizes, true},
+      {"Human", &AppOptions::ShowHumanSizes, true},
+      {"Human-", &AppOptions::ShowHumanSizes, false},
   };
   for (const Row& row : rows) {
     const std::string upper = [&] {
@@ -195,6 +216,18 @@ TEST_F(ParseCommandLineTest, FolderAndTotalFileKeepTheirNativeForms) {
   EXPECT_EQ("C:\\Work\\???|C:\\Work\\kim", Describe(g_options.RootPath));
 }
 
+// A pattern character that code page 932 lacks shows as "?", which would match any character:
+// such a pattern is refused, while a "?" typed as such is a wildcard.
+TEST_F(ParseCommandLineTest, PatternsWithCharactersTheCodePageLacksAreRefused) {
+  std::vector<PathText> arguments = {
+      SameText("quovrel"), {"/X=?*", "/X=?*"}, {"/X=a?b=?", "/X=a?b=?"}};
+  ASSERT_EQ(0, ParseCommandLine(platform, arguments));
+  EXPECT_EQ((std::vector<std::string>{"?*", "a?b=?"}), g_options.ExcludePatterns);
+  arguments = {SameText("quovrel"), {"/X=?*", "/X=\xF0\x9F\x98\x80*"}};  // an emoji
+  EXPECT_EQ(-1, ParseCommandLine(platform, arguments));
+  EXPECT_EQ(kInvalidOption + "/X=?*\r\n", platform.output);
+}
+
 TEST_F(ParseCommandLineTest, UpperCasesOnlyTheKeyAndOnlyAToZ) {
   const struct {
     const char* argument;
@@ -212,7 +245,8 @@ TEST_F(ParseCommandLineTest, UpperCasesOnlyTheKeyAndOnlyAToZ) {
   }
 }
 
-TEST_F(ParseCommandLineTest, UnknownKeysAreEchoedUpperCasedBeforeTheEqualsSign) {
+// An unknown key, and a value an option refuses, each give the invalid option message.
+TEST_F(ParseCommandLineTest, InvalidOptionsAreEchoedUpperCasedBeforeTheEqualsSign) {
   const struct {
     const char* argument;
     std::string echoed;
@@ -230,6 +264,16 @@ TEST_F(ParseCommandLineTest, UnknownKeysAreEchoedUpperCasedBeforeTheEqualsSign) 
       {"/x\x83\x76y", "/X\x83\x76Y"},  // "プ" between letters: its trail byte 0x76 too
       {"/?x", "/?X"},
       {"/ a", "/ A"},
+      {"/Depth", "/DEPTH"},  // a depth: decimal digits alone
+      {"/l=", "/L="},
+      {"/L=-1", "/L=-1"},
+      {"/L=+1", "/L=+1"},
+      {"/L=1.5", "/L=1.5"},
+      {"/L= 1", "/L= 1"},
+      {"/depth=1k", "/DEPTH=1k"},
+      {"/x=", "/X="},  // a pattern: not empty, no "/"
+      {"/Exclude", "/EXCLUDE"},
+      {"/X=src/*.o", "/X=src/*.o"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
@@ -238,6 +282,72 @@ TEST_F(ParseCommandLineTest, UnknownKeysAreEchoedUpperCasedBeforeTheEqualsSign) 
     EXPECT_EQ(row.echoed, args[0]);
     ASSERT_EQ(1u, platform.lines.size());
     EXPECT_EQ(kInvalidOption + row.echoed + "\r\n", platform.lines[0]);
+  }
+}
+
+// The options that take a value read the text after the first "=": a depth, or one more
+// pattern, which every later one joins until "/Exclude-" clears them.
+TEST_F(ParseCommandLineTest, DepthAndExcludeTakeTheirValues) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string shown;
+  } rows[] = {
+      {{"/Depth=3"}, "depth=3"},
+      {{"-l=0"}, "depth=0"},
+      {{"/L=007"}, "depth=7"},
+      {{"/Depth=99999999999999999999"}, "depth=2147483647"},  // no tree is that deep
+      {{"/L=2", "/Depth-"}, "depth=2147483647"},
+      {{"/Depth-", "/L=2"}, "depth=2"},
+      {{"/L=1", "/L=4"}, "depth=4"},
+      {{"/X=*.o"}, "exclude=[*.o|]"},
+      {{"/x=*.O", "/Exclude=Build"}, "exclude=[*.O|Build|]"},  // both apply, case as typed
+      {{"/X=a", "/X=a"}, "exclude=[a|a|]"},
+      {{"/X=a=b", "/X=[!x]"}, "exclude=[a=b|[!x]|]"},
+      {{"/X=a", "/Exclude-", "/exclude=b"}, "exclude=[b|]"},
+      {{"/X=a", "/Exclude-=b"}, "exclude=[]"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    ScopedOptions fresh;
+    ASSERT_EQ(0, Parse(row.arguments));
+    const std::string described = std::string(" ").append(Describe(g_options));
+    EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
+  }
+  EXPECT_TRUE(platform.output.empty());
+}
+
+// "--help" and "--version" in any case, and only after "-"; after "--" every argument is the
+// folder, whatever it begins with.
+TEST_F(ParseCommandLineTest, LongOptionsAndTheEndOfOptions) {
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string shown;  // a part of the record after a successful parse, else the message
+  } rows[] = {
+      {{"--help"}, 0, "help=1"},
+      {{"--Help"}, 0, "extensionHelp=1"},
+      {{"--HELP", "/?"}, 0, "version=1"},
+      {{"--version"}, 0, "versionAlone=1"},
+      {{"--version", "/Verbose-"}, 0, "version=1"},
+      {{"/-help"}, -1, kInvalidOption + "/-HELP\r\n"},
+      {{"--helpx"}, -1, kInvalidOption + "--HELPX\r\n"},
+      {{"--", "C:\\Work\\Sub"}, 0, "root=[C:\\Work\\Sub]"},
+      {{"--", "/F"}, -1, kInvalidFolder + "/F\r\n"},
+      {{"--", "/X"}, -1, kInvalidFolder + "/X\r\n"},
+      {{"--", "--"}, -1, kInvalidFolder + "--\r\n"},
+      {{"/F", "--", "C:\\Work\\Sub", "/A"}, -1, kInvalidFolder + "/A\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    ScopedOptions fresh;
+    platform.output.clear();
+    ASSERT_EQ(row.status, Parse(row.arguments));
+    if (row.status != 0) {
+      EXPECT_EQ(row.shown, platform.output);
+      continue;
+    }
+    const std::string described = std::string(" ").append(Describe(g_options));
+    EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
   }
 }
 
@@ -366,6 +476,31 @@ TEST_F(ParseCommandLineTest, DerivedFlagsFollowTheSwitches) {
     ScopedOptions fresh;
     ASSERT_EQ(0, Parse(row.arguments));
     EXPECT_EQ(row.needs, DescribeNeeds(g_options));
+  }
+}
+
+// The walk stops where the chart does unless something counted needs more: a folder's own files
+// need the folders at the depth shown entered, totals and the size order everything.
+TEST_F(ParseCommandLineTest, TheDepthWalkedFollowsWhatIsCounted) {
+  const struct {
+    std::vector<std::string> arguments;
+    int32_t scan_depth;
+  } rows[] = {
+      {{}, kNoDepthLimit},
+      {{"/L=2"}, 2},
+      {{"/L=0"}, 0},
+      {{"/L=2", "/F", "/Size", "/Time", "/ST"}, 2},
+      {{"/L=2", "/Sum"}, 3},
+      {{"/L=2", "/Total"}, kNoDepthLimit},
+      {{"/L=2", "/SS"}, kNoDepthLimit},
+      {{"/L=2", "/OutputTotal=t.txt"}, kNoDepthLimit},
+      {{"/L=2147483647", "/Sum"}, kNoDepthLimit},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    ScopedOptions fresh;
+    ASSERT_EQ(0, Parse(row.arguments));
+    EXPECT_EQ(row.scan_depth, g_options.ScanDepthLimit);
   }
 }
 

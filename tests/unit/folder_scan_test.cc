@@ -150,6 +150,75 @@ TEST_F(FolderScanTest, DotFoldersAreLeftOutWithTheirContentsAndDotFilesKept) {
   EXPECT_EQ(".gitignore", ignore->ExtKey());
 }
 
+TEST_F(FolderScanTest, DotFoldersAreChartedAndCountedWhenAskedFor) {
+  options_.ShowDotFolders = true;
+  options_.ShowSum = true;
+  fake_.AddFile("C:/Work/.git/objects/x", 7);
+  fake_.AddFile("C:/Work/.gitignore");
+  Scan();
+  EXPECT_EQ((Names{".git", ".gitignore"}), ChildNames(root_));
+  ASSERT_NE(nullptr, At(".git/objects/x"));
+  EXPECT_EQ(7u, At(".git/objects/x")->Size);
+}
+
+// Every pattern applies, to files and folders alike, without regard to case; an excluded folder
+// is not even listed, and an excluded entry takes no sequence number.
+TEST_F(FolderScanTest, ExcludedEntriesAreLeftOutWithEverythingBelowThem) {
+  options_.ShowFiles = true;
+  options_.ExcludePatterns = {"*.O", "Build", "[!a-z]*"};
+  fake_.AddFile("C:/Work/BUILD/out/x.txt");
+  fake_.AddFile("C:/Work/src/main.o");
+  fake_.AddFile("C:/Work/src/main.cc");
+  fake_.AddFolder("C:/Work/src/builder");
+  fake_.AddFolder("C:/Work/1st");
+  fake_.AddFile("C:/Work/Main.O");
+  Scan();
+  EXPECT_EQ((Names{"src"}), ChildNames(root_));
+  EXPECT_EQ((Names{"builder", "main.cc"}), ChildNames(*At("src")));
+  EXPECT_EQ(3, fake_.listings);  // the root, src and builder
+  EXPECT_EQ(104, g_nextSequenceNo);
+}
+
+// Depth 1 shown and nothing counted: the root alone is listed, its folders made but not
+// entered. Counting a folder's own files enters the folders at that depth; totals, everything.
+TEST_F(FolderScanTest, TheWalkStopsAtTheDepthItNeeds) {
+  const struct {
+    const char* option;
+    int32_t scan_depth;
+    int listings;
+    Names a_children;
+  } rows[] = {
+      {"nothing counted", 1, 1, {}},
+      {"sums", 2, 3, {"a1", "f.txt"}},
+      {"totals", kNoDepthLimit, 5, {"a1", "f.txt"}},
+      {"nothing shown", 0, 0, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.option);
+    ReleaseTree(root_, store_);
+    fake_ = FakePlatform();
+    options_ = AppOptions{};
+    fake_.AddFile("C:/Work/a/a1/a2/deep.txt");
+    fake_.AddFile("C:/Work/a/f.txt");
+    fake_.AddFolder("C:/Work/b");
+    options_.MaxDepth = row.scan_depth == 0 ? 0 : 1;
+    options_.ShowSum = row.scan_depth == 2;
+    options_.ShowTotal = row.scan_depth == kNoDepthLimit;
+    DeriveSettings(options_);
+    ASSERT_EQ(row.scan_depth, options_.ScanDepthLimit);
+    Scan();
+    EXPECT_EQ(row.listings, fake_.listings);
+    EXPECT_TRUE(root_.IsFolder);
+    if (row.scan_depth == 0) {
+      EXPECT_EQ(nullptr, root_.Children.First);
+      continue;
+    }
+    ASSERT_EQ((Names{"a", "b"}), ChildNames(root_));
+    EXPECT_TRUE(At("a")->IsFolder);
+    EXPECT_EQ(row.a_children, ChildNames(*At("a")));
+  }
+}
+
 TEST_F(FolderScanTest, SortKeysAreTheLowerCaseNameAndLastExtension) {
   const struct {
     const char* name;

@@ -134,6 +134,32 @@ TEST_F(HelpTextTest, FullWidthCharactersAreTheseBytes) {
       platform.lines[42]);
 }
 
+// "--help" adds its block after the help text unchanged: an empty line and a heading, then per
+// option a syntax line, a description that opens with U+3000, and an empty line between them.
+TEST_F(HelpTextTest, ExtensionsBlockFollowsTheHelpTextOnRequest) {
+  options.ShowExtensionHelp = true;
+  EXPECT_EQ(-1, PrintHelp(platform, options));
+  EXPECT_TRUE(platform.lines.empty());
+  options.ShowHelp = true;
+  ASSERT_EQ(0, PrintHelp(platform, options));
+  ASSERT_EQ(43u + 32u, platform.lines.size());
+  for (size_t i = 0; i < 43; ++i) {
+    EXPECT_EQ(Cp932(kExpectedHelp[i]) + "\r\n", platform.lines[i]) << "line " << i + 1;
+  }
+  EXPECT_EQ("\r\n", platform.lines[43]);
+  EXPECT_EQ(Cp932("=== 拡張オプションの説明 ===\r\n"), platform.lines[44]);
+  std::string syntax;
+  for (size_t i = 46; i < platform.lines.size(); i += 3) {
+    EXPECT_EQ("\r\n", platform.lines[i - 1]) << "line " << i;
+    syntax += platform.lines[i].substr(0, platform.lines[i].find(' ')) + " ";
+    EXPECT_EQ(0u, platform.lines[i + 1].find("\x81\x40")) << "line " << i + 2;
+  }
+  EXPECT_EQ(
+      "/Depth=<\x90\x5B\x82\xB3> /DotFolders+ /Exclude=<\x83\x70\x83\x5E\x81\x5B\x83\x93> "
+      "/Human+ /UTF8+ /OneFileSystem+ /Links+ --help\r\n --version\r\n --\r\n ",
+      syntax);
+}
+
 TEST_F(HelpTextTest, HelpDoesNotChangeWithTheOtherOptions) {
   options.ShowHelp = true;
   ASSERT_EQ(0, PrintHelp(platform, options));

@@ -1,4 +1,4 @@
-// Grouped decimal texts of counts and sizes.
+// Grouped decimal texts of counts and sizes, and sizes in units of 1,024.
 #include "common/number_text.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +67,40 @@ TEST(AppendNumberRight, RightAlignsInTheColumn) {
     AppendNumberRight(out, c.value, c.width);
     EXPECT_EQ(c.text, out) << c.value;
   }
+}
+
+// The edges of each step, as disk usage tools write them (checked against their output on
+// files of these sizes): whole bytes below 1,024, tenths below 10 units, whole units above, each
+// rounded up, and 1,024 of a unit as 1.0 of the next.
+TEST(AppendHumanSize, RoundsUpInUnitsOf1024) {
+  const NumberCase cases[] = {
+      {0, "0"},
+      {999, "999"},
+      {1023, "1023"},
+      {1024, "1.0K"},
+      {1025, "1.1K"},
+      {1126, "1.1K"},  // 1.0996K
+      {1127, "1.2K"},  // 1.1006K
+      {10188, "10K"},  // 9.949K: its tenths round up to 10.0
+      {10240, "10K"},
+      {10241, "11K"},
+      {1048473, "1.0M"},  // 1023.9K
+      {1048576, "1.0M"},
+      {1572864, "1.5M"},
+      {3435973837u, "3.3G"},  // 3.2 GiB and a byte
+      {10737418240u, "10G"},
+      {(1ull << 40) - 1, "1.0T"},
+      {(1ull << 60) * 10, "10E"},
+      {18446744073709551615u, "16E"},
+  };
+  for (const NumberCase& c : cases) {
+    std::string out = "x";
+    AppendHumanSize(out, c.value);
+    EXPECT_EQ(std::string("x") + c.text, out) << c.value;
+  }
+  std::string column;
+  AppendHumanSizeRight(column, 1572864, 13);
+  EXPECT_EQ("         1.5M", column);
 }
 
 }  // namespace

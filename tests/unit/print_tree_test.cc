@@ -330,6 +330,52 @@ TEST_F(PrintTreeTest, SizeColumnIsThirteenBytesRightAlignedUnlessAFolderNeedsMor
             Chart());
 }
 
+// Sizes and byte sums in units of 1,024 right-aligned in the usual column, also where whole
+// numbers would widen it; the counts stay whole numbers.
+TEST_F(PrintTreeTest, HumanSizesKeepTheColumnAndTheCounts) {
+  options_.ShowFiles = true;
+  options_.ShowSize = true;
+  options_.ShowSum = true;
+  options_.ShowTotal = true;
+  options_.ShowHumanSizes = true;
+  File(*root_, "a", 1234, 1)->SizeWidth = 18;
+  File(*root_, "b", 12000000000000, 1)->SizeWidth = 18;
+  SetSums(*root_, 2, 12000000001234, 1234, 1073741824);
+  EXPECT_EQ(Lines({
+                "C:\\Work（2 ファイル 11T バイト、累計 1,234 ファイル 1.0G バイト）",
+                "    a          1.3K",
+                "    b           11T",
+            }),
+            Chart());
+}
+
+// Nothing deeper than the depth shown is drawn, whatever the tree holds; the lines drawn are
+// those of the whole chart.
+TEST_F(PrintTreeTest, TheDepthShownCutsTheChart) {
+  BuildWorkedExample();
+  WorkedExampleOptions();
+  const std::string root = "C:\\Work（2 ファイル 1,290 バイト）";
+  const struct {
+    int32_t depth;
+    std::string lines;
+  } rows[] = {
+      {0, Lines({root})},
+      {1, Lines({
+              root,
+              "│  a.txt" + Blanks(13) + "1,234",
+              "│  readme.md" + Blanks(12) + "56",
+              "├─Docs（1 ファイル 2,048 バイト）",
+              "└─Src（0 ファイル 0 バイト）",
+          })},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.depth);
+    platform_.output.clear();
+    options_.MaxDepth = row.depth;
+    EXPECT_EQ(row.lines, Chart());
+  }
+}
+
 // The longest name of a folder gets no fill; each folder has its own width; the time follows
 // the padded name after one blank.
 TEST_F(PrintTreeTest, NameColumnWithTimeOnly) {

@@ -110,6 +110,7 @@ TEST(RunQuovrel, HelpShowsTheBannerThenTheHelpAndNoTree) {
       {{"/Verbose-", "/H"}, 0, help},
       {{"/H", "/Verbose-"}, 0, help},
       {{"/H", "/A+", "/Descend", "C:\\Work"}, 0, help},
+      {{"--version", "/?"}, 0, help},  // the help, which opens with the banner, wins
   });
 }
 
