@@ -72,6 +72,7 @@ void ReadEntryInfo(HANDLE folder, std::wstring_view name, FolderEntry& entry) {
 // Appends the code page 932 form of `wide` to `shown`: one call, as no UTF-16 unit takes more
 // than two bytes in code page 932.
 void AppendShownName(std::wstring_view wide, std::string& shown) {
+  if (wide.empty()) return;
   const size_t start = shown.size();
   shown.resize(start + 2 * wide.size());
   const int length = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()),

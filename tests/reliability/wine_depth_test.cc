@@ -68,8 +68,8 @@ TEST(WineDepth, TenThousandLevelsEndNormally) {
   ASSERT_TRUE(SplitCrLfLines(run.out, lines));
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(WinePath(tree.Path()), lines[0]);
-  // The root, one line per level, and the one file "f10000" at the bottom.
-  ASSERT_EQ(kLevels + 2u, lines.size());
+  // The root, its file "f0", one line per level, and the file "f10000" at the bottom.
+  ASSERT_EQ(kLevels + 3u, lines.size());
   size_t deepest = 0;
   for (size_t i = 1; i < lines.size(); ++i) {
     const size_t branch = lines[i].find("---d");  // "`---d" ends each folder's prefix
