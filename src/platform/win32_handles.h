@@ -20,10 +20,13 @@ HANDLE OpenFolderByPath(const std::wstring& long_path);
 // junction leads to its target.
 HANDLE OpenFolderIn(HANDLE folder, std::wstring_view name);
 
-// Reads the information of the entry at `long_path`, or of `name` in the folder open as `folder`,
-// opened for querying only (no data access) and closed at once; links lead to their targets.
+// Reads the information of the entry at `long_path`, opened for querying only (no data access)
+// and closed at once; a link leads to its target.
 bool ReadInfoByPath(const std::wstring& long_path, BY_HANDLE_FILE_INFORMATION& info);
-bool ReadInfoIn(HANDLE folder, std::wstring_view name, BY_HANDLE_FILE_INFORMATION& info);
+// Reads the size and last write time of `name` in the folder open as `folder`, opened as
+// ReadInfoByPath opens and closed at once; a link leads to its target.
+bool ReadSizeAndTimeIn(HANDLE folder, std::wstring_view name, uint64_t& size,
+                       FILETIME& write_time);
 
 FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info);
 // False when the system cannot tell which folder `handle` is.

@@ -60,11 +60,12 @@ const std::vector<FolderEntry> kNoEntries;
 
 // Size and local write time of one entry; a failure leaves HasInfo false, silently.
 void ReadEntryInfo(HANDLE folder, std::wstring_view name, FolderEntry& entry) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!ReadInfoIn(folder, name, info)) return;
+  uint64_t size = 0;
+  FILETIME write_time;
+  if (!ReadSizeAndTimeIn(folder, name, size, write_time)) return;
   FILETIME local;
-  if (!FileTimeToLocalFileTime(&info.ftLastWriteTime, &local)) return;
-  entry.Size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (!FileTimeToLocalFileTime(&write_time, &local)) return;
+  entry.Size = size;
   entry.WriteTime = FileTime{local.dwLowDateTime, local.dwHighDateTime};
   entry.HasInfo = true;
 }
