@@ -56,22 +56,23 @@ bool ReadInfoByPath(const std::wstring& long_path, BY_HANDLE_FILE_INFORMATION& i
                           info);
 }
 
-// The size and times of one call that needs no more than the open handle: the fuller
-// information call also asks the file's name, which wine cannot give past 4,096 bytes of path.
+// Two queries that need no more than the open handle: the fuller information calls also ask
+// the file's name, which wine cannot give past 4,096 bytes of path.
 bool ReadSizeAndTimeIn(HANDLE folder, std::wstring_view name, uint64_t& size,
                        FILETIME& write_time) {
   const HANDLE handle =
       OpenIn(folder, name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN_FOR_BACKUP_INTENT);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  FILE_NETWORK_OPEN_INFORMATION info;
-  IO_STATUS_BLOCK io_status;
-  const NTSTATUS status =
-      NtQueryInformationFile(handle, &io_status, &info, sizeof info, FileNetworkOpenInformation);
+  FILE_BASIC_INFO basic;
+  FILE_STANDARD_INFO standard;
+  const bool is_read =
+      GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) &&
+      GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard);
   CloseHandle(handle);
-  if (!NT_SUCCESS(status)) return false;
-  size = static_cast<uint64_t>(info.EndOfFile.QuadPart);
-  write_time.dwLowDateTime = info.LastWriteTime.LowPart;
-  write_time.dwHighDateTime = static_cast<DWORD>(info.LastWriteTime.HighPart);
+  if (!is_read) return false;
+  size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
+  write_time.dwLowDateTime = basic.LastWriteTime.LowPart;
+  write_time.dwHighDateTime = static_cast<DWORD>(basic.LastWriteTime.HighPart);
   return true;
 }
 
