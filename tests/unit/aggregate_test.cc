@@ -217,6 +217,22 @@ TEST_F(AggregateTest, FilesTakeTheLongestFileNameAndSizeOfTheirFolderAsWidths) {
   EXPECT_EQ(kUnwritten, wide.NameWidth);
 }
 
+// A UTF-8 name is measured in columns by the platform (the fake: two for a character of three
+// or four bytes), so 日本語.txt (13 bytes) is 10 wide and é×7 (14 bytes) 7.
+TEST_F(AggregateTest, Utf8NamesAreMeasuredInColumns) {
+  options_.ShowTime = true;
+  options_.Utf8 = Utf8On;
+  DeriveSettings(options_);
+  root_.IsFolder = true;
+  TreeItem& japanese = File(root_, "日本語.txt");
+  TreeItem& latin = File(root_, "ééééééé");
+  TreeItem& inner = File(Folder(root_, "sub"), "ééééééé");
+  AggregateTree(platform_, options_, root_);
+  EXPECT_EQ(10, japanese.NameWidth);
+  EXPECT_EQ(10, latin.NameWidth);
+  EXPECT_EQ(7, inner.NameWidth);
+}
+
 TEST_F(AggregateTest, NoWidthsWithoutSizesOrTimes) {
   ShowSumsAndTotals();
   root_.IsFolder = true;
