@@ -41,7 +41,7 @@ TEST(ProgressText, NeverCutsADoubleByteCharacter) {
 TEST(ProgressText, MeasuresUtf8InColumns) {
   EXPECT_EQ("F 1  f 2  /日本語", ProgressText(kFolders, 1, kFiles, 2, "/日本語", 17, true));
   EXPECT_EQ("F 1  f 2  ...本語", ProgressText(kFolders, 1, kFiles, 2, "/x/日本語", 17, true));
-  EXPECT_EQ("F 1  f 2  ...😀", ProgressText(kFolders, 1, kFiles, 2, "/😀😀", 16, true));
+  EXPECT_EQ("F 1  f 2  ...😀", ProgressText(kFolders, 1, kFiles, 2, "/😀😀😀", 15, true));
 }
 
 TEST(ProgressText, CutsTheCountsOnANarrowTerminal) {
