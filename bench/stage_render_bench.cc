@@ -18,9 +18,9 @@ void Render(benchmark::State& state, const std::vector<std::string>& keywords) {
   const AppOptions options = StageOptions(keywords);
   StageTree tree;
   BuildStageTree(tree, kEntries);
-  AggregateTree(options, *tree.root);
-  SortAndMarkTree(options, *tree.root);
   NullPlatform platform;
+  AggregateTree(platform, options, *tree.root);
+  SortAndMarkTree(options, *tree.root);
   for (auto _ : state) PrintTree(platform, options, *tree.root);
   state.SetItemsProcessed(state.iterations() * kEntries);
   state.SetBytesProcessed(static_cast<int64_t>(platform.bytes_written));

@@ -16,6 +16,8 @@
 // texts and times come from the portable helpers, so a case measures only the stage itself.
 class NullPlatform : public Platform {
  public:
+  void SetUtf8Texts(bool) override {}
+  std::string ShownText(std::string_view native) override { return std::string(native); }
   std::string FromUtf8(std::string_view utf8) override { return std::string(utf8); }
   void LowerCase(char* text, size_t length) override;
   std::vector<PathText> ReadArguments(int, char**) override { return {}; }

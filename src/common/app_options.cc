@@ -14,6 +14,30 @@ constexpr char kAsciiLast[] = "`---";
 constexpr char kAsciiMiddle[] = "+---";
 constexpr char kAsciiContinue[] = "|   ";
 
+// UTF-8 connectors: each character takes one column, so three of them and a blank make the four
+// columns of a segment, and every vertical line stays straight.
+constexpr char kUtf8BoxLast[] = "\xE2\x94\x94\xE2\x94\x80\xE2\x94\x80 ";  // "└── "
+constexpr char kUtf8BoxMiddle[] = "\xE2\x94\x9C\xE2\x94\x80\xE2\x94\x80 ";  // "├── "
+constexpr char kUtf8BoxContinue[] = "\xE2\x94\x82   ";  // "│   "
+constexpr char kUtf8AsciiLast[] = "`-- ";
+constexpr char kUtf8AsciiMiddle[] = "+-- ";
+constexpr char kUtf8AsciiContinue[] = "|   ";
+
+struct Connectors {
+  const char* Last;
+  const char* Middle;
+  const char* Continue;
+};
+
+Connectors ChooseConnectors(const AppOptions& options) {
+  if (options.IsUtf8Chart && options.UseAsciiGlyphs) {
+    return {kUtf8AsciiLast, kUtf8AsciiMiddle, kUtf8AsciiContinue};
+  }
+  if (options.IsUtf8Chart) return {kUtf8BoxLast, kUtf8BoxMiddle, kUtf8BoxContinue};
+  if (options.UseAsciiGlyphs) return {kAsciiLast, kAsciiMiddle, kAsciiContinue};
+  return {kBoxLast, kBoxMiddle, kBoxContinue};
+}
+
 // The folders a chart with MaxDepth needs entered: none below the depth shown unless a total
 // covers them, and the folders at that depth too when their own files are counted.
 int32_t WalkDepthLimit(const AppOptions& options) {
@@ -41,13 +65,9 @@ void DeriveSettings(AppOptions& options) {
   // chart is the same without its entry, and a large tree takes far less memory.
   options.NeedFileEntries = options.ShowFiles || options.NeedFileInfo;
   options.ScanDepthLimit = WalkDepthLimit(options);
-  if (options.UseAsciiGlyphs) {
-    options.GlyphLast = kAsciiLast;
-    options.GlyphMiddle = kAsciiMiddle;
-    options.GlyphContinue = kAsciiContinue;
-  } else {
-    options.GlyphLast = kBoxLast;
-    options.GlyphMiddle = kBoxMiddle;
-    options.GlyphContinue = kBoxContinue;
-  }
+  options.IsUtf8Chart = options.Utf8 == Utf8On;
+  const Connectors connectors = ChooseConnectors(options);
+  options.GlyphLast = connectors.Last;
+  options.GlyphMiddle = connectors.Middle;
+  options.GlyphContinue = connectors.Continue;
 }

@@ -11,6 +11,13 @@
 // The depth of no limit: no tree is this deep.
 constexpr int32_t kNoDepthLimit = INT32_MAX;
 
+// "/UTF8+" and "/UTF8-"; unsettled until the parser settles it by the platform's default.
+enum Utf8Setting : int32_t {
+  Utf8Unsettled = -1,
+  Utf8Off = 0,  // code page 932
+  Utf8On = 1,
+};
+
 enum SortKeyValue : int32_t {
   NoSort = 0,
   SortByName = 1,
@@ -41,6 +48,7 @@ struct AppOptions {
   int32_t MaxDepth = kNoDepthLimit;  // "/Depth=N": entries deeper than N are not drawn
   bool ShowDotFolders = false;       // "/DotFolders+": folders named ".name" are charted
   bool ShowHumanSizes = false;       // "/Human+": sizes and byte sums in units of 1,024
+  int32_t Utf8 = Utf8Unsettled;      // "/UTF8+": every text in UTF-8, not code page 932
   // "/Exclude=PATTERN": entries whose names match are left out with all below them. Code page
   // 932 texts as typed; every one applies.
   std::vector<std::string> ExcludePatterns;
@@ -60,6 +68,7 @@ struct AppOptions {
   // The walk enters only folders less deep than this: what MaxDepth hides is still walked
   // where a sum, a total or the size order counts it.
   int32_t ScanDepthLimit = kNoDepthLimit;
+  bool IsUtf8Chart = false;  // Utf8 is Utf8On: names, texts and connectors are UTF-8
   std::string GlyphLast;
   std::string GlyphMiddle;
   std::string GlyphContinue;
@@ -69,6 +78,6 @@ struct AppOptions {
 // to each pass as a constant record.
 extern AppOptions g_options;
 
-// Fills ShowVersion (forced by ShowHelp and ShowVersionAlone), the Need flags, the walk's depth
-// and the connector texts from the switches, the sort key and the total file's name.
+// Fills ShowVersion (forced by ShowHelp and ShowVersionAlone), the Need flags, the walk's depth,
+// the chart's encoding and the connector texts from the switches, the sort key and the total file's name.
 void DeriveSettings(AppOptions& options);

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "common/app_options.h"
-#include "common/cp932_bytes.h"
+#include "common/chart_text.h"
 #include "front/fixed_texts.h"
 #include "platform/platform.h"
 
@@ -16,6 +16,10 @@ namespace {
 constexpr int kUnknownOption = 0;
 // ParseOption's result for "--": every later argument is a folder.
 constexpr int kOptionsEnded = 1;
+// The actions that choose the chart's encoding, which the parser settles before all others.
+constexpr int kEndOfOptionsAction = 41;  // "--"
+constexpr int kUtf8OnAction = 42;
+constexpr int kUtf8OffAction = 43;
 
 struct KeywordRow {
   const char* keyword;
@@ -68,21 +72,53 @@ constexpr KeywordRow kKeywords[] = {
     {"-HELP", 39},
     {"-VERSION", 40},
     {"-", 41},
+    {"UTF8+", 42}, {"UTF8", 42},
+    {"UTF8-", 43},
 };
 // clang-format on
 
-// Upper-cases a to z in bytes [begin, end) of `text`, skipping the second byte of every
-// double-byte character, so that Japanese text in an echoed option stays as typed. Every keyword
+// Upper-cases a to z in bytes [begin, end) of `text`, skipping the later bytes of every
+// character of several, so that Japanese text in an echoed option stays as typed. Every keyword
 // is ASCII, so no key matches differently for it.
 void UpperCaseKey(std::string& text, size_t begin, size_t end) {
-  for (size_t i = begin; i < end; ++i) {
+  const CharacterLengthFunction length = ChartCharacterLength(g_options.Utf8 == Utf8On);
+  for (size_t i = begin; i < end; i += length(text, i)) {
     const unsigned char byte = static_cast<unsigned char>(text[i]);
-    if (IsCp932LeadByte(byte)) {
-      ++i;
-    } else if (byte >= 'a' && byte <= 'z') {
-      text[i] = static_cast<char>(byte - 0x20);
-    }
+    if (byte >= 'a' && byte <= 'z') text[i] = static_cast<char>(byte - 0x20);
   }
+}
+
+// The action of the option `text` (an argument that begins with "/" or "-"), kUnknownOption when
+// it is none.
+int FindAction(const std::map<std::string, int>& table, std::string_view text) {
+  const size_t equals = std::min(text.find('='), text.size());
+  std::string key(text.substr(1, equals - 1));
+  UpperCaseKey(key, 0, key.size());
+  auto found = table.find(key);
+  // A long option is reached only through the prefix "-" ("--help"; "/-help" is no option).
+  if (found == table.end() || (found->first[0] == '-' && text[0] != '-')) return kUnknownOption;
+  return found->second;
+}
+
+// The chart's encoding is settled before any argument is read as text: the last "/UTF8+" or
+// "/UTF8-" before a "--" decides, else the platform's default, in which the platform read the
+// arguments. When the choice differs from it, every argument is shown anew in the one chosen, so
+// that an echo in a message and the folder on the root line are in the chart's encoding.
+void SettleEncoding(Platform& platform, const std::map<std::string, int>& table,
+                    std::vector<PathText>& arguments) {
+  const int32_t by_default = platform.IsUtf8ByDefault() ? Utf8On : Utf8Off;
+  g_options.Utf8 = by_default;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& text = arguments[i].Shown;
+    if (text.empty() || (text[0] != '/' && text[0] != '-')) continue;
+    const int action = FindAction(table, text);
+    if (action == kUtf8OnAction) g_options.Utf8 = Utf8On;
+    if (action == kUtf8OffAction) g_options.Utf8 = Utf8Off;
+    if (action == kEndOfOptionsAction) break;  // what follows are folders
+  }
+  if (g_options.Utf8 == by_default) return;
+  platform.SetUtf8Texts(g_options.Utf8 == Utf8On);
+  for (PathText& argument : arguments) argument.Shown = platform.ShownText(argument.Native);
 }
 
 // Action 6: the bytes after the first "=" name the total file, kept whole however long. Its
@@ -129,6 +165,7 @@ int SetMaxDepth(Platform& platform, const PathText& argument, size_t equals) {
 // conversion keeps every "=" and "?" and makes neither, so both forms count alike otherwise;
 // the platform alone reads the native one.
 bool HasReplacedCharacters(Platform& platform, const PathText& argument, std::string_view value) {
+  if (g_options.Utf8 == Utf8On) return false;  // UTF-8 shows every character
   const std::string native_value = platform.NativeAfterFirstEquals(argument.Native);
   return static_cast<size_t>(std::count(value.begin(), value.end(), '?')) !=
          platform.CountInNative(native_value, '?');
@@ -136,8 +173,9 @@ bool HasReplacedCharacters(Platform& platform, const PathText& argument, std::st
 
 // Action 35: one more pattern. Refused: an empty one; one holding a "/", which no name can hold
 // (a pattern that can never match is a mistake better told than ignored; "/" is never the second
-// byte of a two-byte character, so a byte search finds only the character); and one with a
-// character shown as "?", which would match any character and so leave out far more than asked.
+// byte of a two-byte character, so a byte search finds only the character); and, in code page
+// 932, one with a character shown as "?", which would match any character and so leave out far
+// more than asked.
 int AddExcludePattern(Platform& platform, const PathText& argument, size_t equals) {
   const std::string_view value = OptionValue(argument, equals);
   if (value.empty() || value.find('/') != std::string_view::npos ||
@@ -193,7 +231,9 @@ int PerformAction(Platform& platform, int action, const PathText& argument, size
     case 38: o.ShowHumanSizes = false; break;
     case 39: o.ShowHelp = o.ShowExtensionHelp = true; break;
     case 40: o.ShowVersionAlone = true; break;
-    case 41: return kOptionsEnded;
+    case kEndOfOptionsAction: return kOptionsEnded;
+    case kUtf8OnAction: o.Utf8 = Utf8On; break;
+    case kUtf8OffAction: o.Utf8 = Utf8Off; break;
     default: return RefuseOption(platform, argument);
   }
   // clang-format on
@@ -214,17 +254,13 @@ bool IsSlashPath(Platform& platform, const PathText& argument, size_t equals) {
 int ParseOption(Platform& platform, const std::map<std::string, int>& table, PathText& argument) {
   std::string& text = argument.Shown;
   const size_t equals = std::min(text.find('='), text.size());
-  std::string key = text.substr(1, equals - 1);
-  UpperCaseKey(key, 0, key.size());
-  auto found = table.find(key);
-  if (found != table.end() && found->first[0] == '-' && text[0] != '-') found = table.end();
+  const int action = FindAction(table, text);
   // A path is the folder to chart, kept exactly as typed.
-  if (found == table.end() && IsSlashPath(platform, argument, equals)) {
+  if (action == kUnknownOption && IsSlashPath(platform, argument, equals)) {
     g_options.RootPath = argument;
     return 0;
   }
   UpperCaseKey(text, 1, equals);
-  const int action = found == table.end() ? kUnknownOption : found->second;
   return PerformAction(platform, action, argument, equals);
 }
 
@@ -253,6 +289,7 @@ std::map<std::string, int> MakeKeywordTable() {
 
 int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments) {
   const std::map<std::string, int> table = MakeKeywordTable();
+  SettleEncoding(platform, table, arguments);
   g_options.RootPath = platform.ReadCurrentFolder();
   bool options_ended = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
@@ -280,9 +317,10 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments) {
 int ParseCommandLine(Platform& platform, int argc, char** argv) {
   std::vector<PathText> arguments = SameTexts(argc, argv);
   const int status = ParseCommandLine(platform, arguments);
-  // Upper-casing changes no length, so each key goes back into its own bytes.
+  // Upper-casing changes no length, so each key goes back into its own bytes (an argument shown
+  // anew in another encoding has other bytes, and stays as it was).
   for (int i = 0; i < argc; ++i) {
-    if (argv[i] != nullptr)
+    if (argv[i] != nullptr && std::strlen(argv[i]) == arguments[i].Shown.size())
       std::memcpy(argv[i], arguments[i].Shown.data(), arguments[i].Shown.size());
   }
   return status;

@@ -24,7 +24,7 @@ constexpr int kOutOfMemoryStatus = 2;
 
 void ChartTree(Platform& platform, const AppOptions& options, TreeStore& store, TreeItem& root) {
   ScanFolder(platform, options, store, options.RootPath, root);
-  AggregateTree(options, root);
+  AggregateTree(platform, options, root);
   SortAndMarkTree(options, root);
   SetItemName(store, root, options.RootPath.Shown);
   PrintTree(platform, options, root);

@@ -78,8 +78,10 @@ void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeIte
   std::string_view name = file.Name();
   line += name;
   if (!options.NeedItemDetails) return;
-  if (file.NameWidth > 0 && static_cast<size_t>(file.NameWidth) > name.size()) {
-    line.append(static_cast<size_t>(file.NameWidth) - name.size(), ' ');
+  // The fill is counted in columns, as the width pass counted the name column.
+  const size_t name_width = options.IsUtf8Chart ? platform.DisplayWidth(name) : name.size();
+  if (file.NameWidth > 0 && static_cast<size_t>(file.NameWidth) > name_width) {
+    line.append(static_cast<size_t>(file.NameWidth) - name_width, ' ');
   }
   if (options.ShowSize && options.ShowHumanSizes) {
     line += ' ';

@@ -1,7 +1,8 @@
 // The one interface between the program and its operating system. The core calls nothing else;
 // the build links the POSIX or the Win32 implementation, and the tests a fake one.
 //
-// Texts crossing this interface are code page 932 byte strings, as on a Japanese Windows.
+// Texts crossing this interface are code page 932 byte strings, as on a Japanese Windows, or
+// UTF-8 in a UTF-8 chart (SetUtf8Texts): "shown" texts below are in the encoding set.
 #pragma once
 
 #include <algorithm>
@@ -18,7 +19,7 @@
 
 // One entry of a folder as the enumeration returned it.
 struct FolderEntry {
-  std::string_view Name;  // code page 932, as shown; never holds a separator
+  std::string_view Name;  // as shown, in the chart's encoding; never holds a separator
   bool IsFolder = false;  // a folder, or a link to one
   bool HasInfo = false;   // Size and WriteTime were read
   uint64_t Size = 0;      // the whole size in bytes
@@ -62,10 +63,25 @@ class Platform {
   virtual ~Platform() = default;
 
   // --- Texts
-  // Turns a fixed UTF-8 text of the program into code page 932 bytes.
+  // True when the chart is UTF-8 unless the command line says otherwise: standard output shows
+  // UTF-8 (a terminal whose charset is UTF-8). A platform starts with its texts in this encoding.
+  virtual bool IsUtf8ByDefault() { return false; }
+  // Sets the encoding of every shown text from now on (names, paths, arguments, FromUtf8, the
+  // output): UTF-8 when `is_utf8`, code page 932 otherwise.
+  virtual void SetUtf8Texts(bool is_utf8) = 0;
+  // The shown form of the native text `native` in the encoding set: a UTF-8 text shows every
+  // character, a byte that is no UTF-8 as U+FFFD; control characters show as "?" in both.
+  virtual std::string ShownText(std::string_view native) = 0;
+  // Turns a fixed UTF-8 text of the program into the encoding set (code page 932 bytes, or
+  // itself).
   virtual std::string FromUtf8(std::string_view utf8) = 0;
-  // Lower-cases code page 932 text in place (never touching the second byte of a character).
+  // Lower-cases shown text in place without changing its length: in code page 932 never
+  // touching the second byte of a character; in UTF-8 only characters whose lower case takes as
+  // many bytes.
   virtual void LowerCase(char* text, size_t length) = 0;
+  // The columns a shown UTF-8 text takes on a screen (an East Asian wide character or an emoji
+  // two). Asked only in a UTF-8 chart: a code page 932 text takes as many columns as bytes.
+  virtual size_t DisplayWidth(std::string_view text) { return text.size(); }
 
   // --- Command line and current directory
   // Every path text below carries its native form, which the platform alone reads: the core
@@ -111,6 +127,7 @@ class Platform {
   // output shows its lines. Kept for the one failure the run reports there (memory ran out).
   virtual void WriteErrorLine(std::string_view line) = 0;
   // Writes one whole line, its CR LF included, to standard output at once. Errors are ignored.
+  // In a UTF-8 chart a platform whose lines end with LF alone (POSIX) leaves the CR out.
   virtual void WriteLine(std::string_view line) = 0;
   // Appends `line` to the file named `name`, creating it. Silent when it cannot be opened.
   virtual void AppendTotalFile(const PathText& name, std::string_view line) = 0;

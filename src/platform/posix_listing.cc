@@ -130,7 +130,7 @@ bool FolderReader::AddName(std::string_view name, unsigned char type, FolderList
   const bool converted = !IsPrintableAscii(name);
   listing.names_.push_back({NameOrderPrefix(name), static_cast<uint32_t>(offset),
                             static_cast<uint16_t>(name.size()), type, converted});
-  if (converted) listing.converted_bytes_ += name.size();
+  if (converted) listing.converted_bytes_ += converter_.MaxShownLength(name.size());
   return true;
 }
 
@@ -147,9 +147,9 @@ void FolderReader::SortNames(FolderListing& listing) {
 
 void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
   listing.entries_.resize(listing.names_.size());
-  // Room for every converted name at once, made before the first is written: a shown name is
-  // never longer than its native bytes, so the buffer never moves and the names already
-  // pointing into it stay valid.
+  // Room for every converted name at once, made before the first is written, each name given
+  // the most its shown form can take, so the buffer never moves and the names already pointing
+  // into it stay valid.
   listing.shown_bytes_.resize(listing.converted_bytes_);
   std::span<char> shown_room(listing.shown_bytes_);
   for (size_t i = 0; i < listing.names_.size(); ++i) {

@@ -60,7 +60,9 @@ Console::Console(TextConverter& texts) {
   const bool is_error_terminal = isatty(STDERR_FILENO) == 1;
   // The locale is not even looked at when neither stream is a terminal: a pipe or a file must
   // get the same bytes whatever the environment says.
-  if ((is_output_terminal || is_error_terminal) && IsUtf8Locale()) {
+  const bool is_utf8_locale = (is_output_terminal || is_error_terminal) && IsUtf8Locale();
+  is_output_utf8_terminal_ = is_output_terminal && is_utf8_locale;
+  if (is_utf8_locale) {
     terminal_ = std::make_unique<TerminalConverter>();
     if (!terminal_->IsReady()) terminal_.reset();
   }
@@ -76,12 +78,25 @@ Console::~Console() {
   if (progress_) progress_->Erase();
 }
 
+void Console::SetUtf8Texts(bool is_utf8) {
+  is_utf8_texts_ = is_utf8;
+  if (progress_) progress_->SetUtf8(is_utf8);
+}
+
+std::string_view Console::Shown(std::string_view line, bool converted) {
+  if (!is_utf8_texts_) return converted ? terminal_->ToUtf8(line) : line;
+  if (line.size() < 2 || line.substr(line.size() - 2) != "\r\n") return line;
+  buffer_.assign(line.substr(0, line.size() - 2));
+  buffer_ += '\n';
+  return buffer_;
+}
+
 void Console::WriteLine(std::string_view line) {
   if (progress_) progress_->Erase();
-  WriteAllBytes(STDOUT_FILENO, is_output_converted_ ? terminal_->ToUtf8(line) : line);
+  WriteAllBytes(STDOUT_FILENO, Shown(line, is_output_converted_));
 }
 
 void Console::WriteErrorLine(std::string_view line) {
   if (progress_) progress_->Erase();
-  WriteAllBytes(STDERR_FILENO, is_error_converted_ ? terminal_->ToUtf8(line) : line);
+  WriteAllBytes(STDERR_FILENO, Shown(line, is_error_converted_));
 }

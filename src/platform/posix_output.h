@@ -25,8 +25,9 @@ size_t WriteAllBytes(int fd, std::string_view bytes);
 void AppendLineToFile(const std::string& native_name, std::string_view line);
 
 // Standard output and error as the run found them. A pipe or a file gets the code page 932 bytes
-// unchanged; a terminal whose locale is UTF-8 gets each line in UTF-8. Standard error carries
-// the progress line, and only when it is a terminal.
+// unchanged; a terminal whose locale is UTF-8 gets each line in UTF-8. A UTF-8 chart is written
+// as it is everywhere, its lines ending with LF alone. Standard error carries the progress line,
+// and only when it is a terminal.
 class Console {
  public:
   // `texts` gives the progress line its labels and must outlive the console.
@@ -44,7 +45,19 @@ class Console {
   // The progress line of the scan; null when standard error is no terminal.
   ProgressLine* Progress() { return progress_.get(); }
 
+  // True when standard output is a terminal whose locale is UTF-8: the chart's default there.
+  bool IsOutputUtf8Terminal() const { return is_output_utf8_terminal_; }
+  // Lines from now on are UTF-8 (written as they are, CR LF made LF) or code page 932.
+  void SetUtf8Texts(bool is_utf8);
+
  private:
+  // `line` as this console writes it: converted for a UTF-8 terminal when `converted`, or with
+  // LF alone in a UTF-8 chart.
+  std::string_view Shown(std::string_view line, bool converted);
+
+  bool is_output_utf8_terminal_ = false;
+  bool is_utf8_texts_ = false;
+  std::string buffer_;  // a UTF-8 line without its CR
   std::unique_ptr<TerminalConverter> terminal_;  // null unless a terminal takes UTF-8
   bool is_output_converted_ = false;
   bool is_error_converted_ = false;

@@ -13,6 +13,7 @@
 #include "platform/posix_progress_walker.h"
 #include "platform/posix_separators.h"
 #include "platform/posix_text.h"
+#include "platform/posix_utf8_text.h"
 #include "platform/posix_walker.h"
 
 namespace {
@@ -21,11 +22,32 @@ class PosixPlatform : public Platform {
  public:
   PosixPlatform() : utc_offset_seconds_(CurrentUtcOffsetSeconds()), console_(converter_) {
     IgnoreBrokenPipes();
+    SetUtf8Texts(IsUtf8ByDefault());
+  }
+
+  // Only a terminal is asked: a pipe or a file gets the same bytes whatever the environment.
+  bool IsUtf8ByDefault() override { return console_.IsOutputUtf8Terminal(); }
+
+  void SetUtf8Texts(bool is_utf8) override {
+    converter_.SetUtf8(is_utf8);
+    console_.SetUtf8Texts(is_utf8);
+  }
+
+  std::string ShownText(std::string_view native) override {
+    return converter_.DisplayName(native);
   }
 
   std::string FromUtf8(std::string_view utf8) override { return converter_.FixedText(utf8); }
 
-  void LowerCase(char* text, size_t length) override { LowerCaseCp932(text, length); }
+  void LowerCase(char* text, size_t length) override {
+    if (converter_.IsUtf8()) {
+      LowerCaseUtf8(text, length);
+    } else {
+      LowerCaseCp932(text, length);
+    }
+  }
+
+  size_t DisplayWidth(std::string_view text) override { return Utf8DisplayWidth(text); }
 
   // The native form of every argument is its own bytes.
   std::vector<PathText> ReadArguments(int argc, char** argv) override {

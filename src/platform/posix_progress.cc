@@ -6,10 +6,11 @@
 
 #include <csignal>
 
-#include "common/cp932_bytes.h"
+#include "common/chart_text.h"
 #include "common/fixed_texts.h"
 #include "common/number_text.h"
 #include "platform/posix_output.h"
+#include "platform/posix_utf8_text.h"
 
 namespace {
 
@@ -40,22 +41,34 @@ void EraseAndEnd(int signal_number) {
   raise(signal_number);
 }
 
+// The columns of `text`: its bytes in code page 932.
+size_t Columns(std::string_view text, bool is_utf8) {
+  return is_utf8 ? Utf8DisplayWidth(text) : text.size();
+}
+
 // The longest start of `text` that fits `columns` without cutting a character.
-std::string_view CutToColumns(std::string_view text, size_t columns) {
+std::string_view CutToColumns(std::string_view text, size_t columns, bool is_utf8) {
+  const CharacterLengthFunction length = ChartCharacterLength(is_utf8);
   size_t end = 0;
+  size_t used = 0;
   while (end < text.size()) {
-    const size_t next = end + Cp932CharacterLength(text, end);
-    if (next > columns) break;
-    end = next;
+    const size_t bytes = length(text, end);
+    used += Columns(text.substr(end, bytes), is_utf8);
+    if (used > columns) break;
+    end += bytes;
   }
   return text.substr(0, end);
 }
 
 // The shortest end of `text`, starting at a character, that fits `columns`.
-std::string_view TailToColumns(std::string_view text, size_t columns) {
+std::string_view TailToColumns(std::string_view text, size_t columns, bool is_utf8) {
+  const CharacterLengthFunction length = ChartCharacterLength(is_utf8);
   size_t start = 0;
-  while (start < text.size() && text.size() - start > columns) {
-    start += Cp932CharacterLength(text, start);
+  size_t left = Columns(text, is_utf8);
+  while (start < text.size() && left > columns) {
+    const size_t bytes = length(text, start);
+    left -= Columns(text.substr(start, bytes), is_utf8);
+    start += bytes;
   }
   return text.substr(start);
 }
@@ -82,27 +95,37 @@ int64_t MonotonicMilliseconds() {
 
 std::string ProgressText(std::string_view folders_label, uint64_t folders,
                          std::string_view files_label, uint64_t files, std::string_view folder,
-                         size_t columns) {
+                         size_t columns, bool is_utf8) {
   std::string text(folders_label);
   AppendNumber(text, folders);
   text += kGap;
   text += files_label;
   AppendNumber(text, files);
   text += kGap;
-  if (text.size() + folder.size() <= columns) return text + std::string(folder);
-  if (text.size() + kEllipsis.size() >= columns) return std::string(CutToColumns(text, columns));
+  const size_t used = Columns(text, is_utf8);
+  if (used + Columns(folder, is_utf8) <= columns) return text + std::string(folder);
+  if (used + kEllipsis.size() >= columns) {
+    return std::string(CutToColumns(text, columns, is_utf8));
+  }
   // The end of the path says where the walk is; its beginning is the folder being charted.
-  const size_t room = columns - text.size() - kEllipsis.size();
+  const size_t room = columns - used - kEllipsis.size();
   text += kEllipsis;
-  text += TailToColumns(folder, room);
+  text += TailToColumns(folder, room, is_utf8);
   return text;
 }
 
 ProgressLine::ProgressLine(int fd, TextConverter& texts, TerminalConverter* terminal)
     : fd_(fd),
+      texts_(texts),
       terminal_(terminal),
       folders_label_(texts.FixedText(kProgressFolders)),
       files_label_(texts.FixedText(kProgressFiles)) {}
+
+void ProgressLine::SetUtf8(bool is_utf8) {
+  is_utf8_ = is_utf8;
+  folders_label_ = texts_.FixedText(kProgressFolders);
+  files_label_ = texts_.FixedText(kProgressFiles);
+}
 
 void ProgressLine::Begin(int64_t now_ms) {
   folders_ = 0;
@@ -129,9 +152,9 @@ void ProgressLine::Show(std::string_view folder, int64_t now_ms) {
   const int width = TerminalColumns(fd_);
   const size_t columns = width > 1 ? static_cast<size_t>(width - 1) : kDefaultColumns - 1;
   const std::string text =
-      ProgressText(folders_label_, folders_, files_label_, files_, folder, columns);
+      ProgressText(folders_label_, folders_, files_label_, files_, folder, columns, is_utf8_);
   std::string line(kEraseLine.substr(0, 1));
-  line += terminal_ != nullptr ? terminal_->ToUtf8(text) : std::string_view(text);
+  line += terminal_ != nullptr && !is_utf8_ ? terminal_->ToUtf8(text) : std::string_view(text);
   line += kEraseLine.substr(1);  // clears what a longer line before it left
   g_shown_fd = fd_;
   is_shown_ = true;

@@ -36,10 +36,13 @@ class ProgressLine {
   // The scan starts now: counts go back to zero, and the quiet second starts.
   void Begin(int64_t now_ms);
 
+  // The line is UTF-8 from now on (shown as it is, labels from `texts` anew) or code page 932.
+  void SetUtf8(bool is_utf8);
+
   // Counts one folder read, with `files` files in it. True when the line is due to be drawn.
   bool NoteFolder(size_t files, int64_t now_ms);
 
-  // Draws the counts and `folder` (code page 932, the folder being read), cut to the width;
+  // Draws the counts and `folder` (shown, the folder being read), cut to the width;
   // nothing while the process is in the background.
   void Show(std::string_view folder, int64_t now_ms);
 
@@ -53,9 +56,11 @@ class ProgressLine {
   void Forget();
 
   const int fd_;
+  TextConverter& texts_;
   TerminalConverter* const terminal_;
-  const std::string folders_label_;  // code page 932
-  const std::string files_label_;
+  bool is_utf8_ = false;
+  std::string folders_label_;  // in the line's encoding
+  std::string files_label_;
   uint64_t folders_ = 0;
   uint64_t files_ = 0;
   int64_t begin_ms_ = 0;
@@ -64,9 +69,10 @@ class ProgressLine {
   bool is_shown_ = false;
 };
 
-// The line's text in code page 932, at most `columns` columns (a double-byte character takes
-// two): each label with its count, digits grouped by three, then the folder. A folder that does
-// not fit loses its beginning behind "..."; a character is never cut in two.
+// The line's text in code page 932 (a double-byte character takes two columns) or, when
+// `is_utf8`, in UTF-8 (measured as a terminal shows it), at most `columns` columns: each label
+// with its count, digits grouped by three, then the folder. A folder that does not fit loses its
+// beginning behind "..."; a character is never cut in two.
 std::string ProgressText(std::string_view folders_label, uint64_t folders,
                          std::string_view files_label, uint64_t files, std::string_view folder,
-                         size_t columns);
+                         size_t columns, bool is_utf8 = false);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/cp932_bytes.h"
+#include "platform/posix_utf8_text.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ bool TextConverter::ConvertUtf8(std::string_view utf8, std::span<char> out, size
 }
 
 std::string TextConverter::FixedText(std::string_view utf8) {
-  if (IsPrintableAscii(utf8)) return std::string(utf8);
+  if (is_utf8_ || IsPrintableAscii(utf8)) return std::string(utf8);
   std::string out(utf8.size(), '\0');
   size_t length = 0;
   if (!ConvertUtf8(utf8, out, length)) return std::string(utf8);
@@ -116,6 +117,7 @@ size_t TextConverter::WriteDisplayName(std::string_view native, std::span<char> 
     std::memcpy(out.data(), native.data(), native.size());
     return native.size();
   }
+  if (is_utf8_) return WriteUtf8ShownName(native, out);
   size_t length = 0;
   if (!IsValidUtf8(native) || !ConvertUtf8(native, out, length)) {
     // Not UTF-8: most likely code page 932 already, so its characters are kept as they are.
@@ -129,7 +131,7 @@ size_t TextConverter::WriteDisplayName(std::string_view native, std::span<char> 
 }
 
 std::string TextConverter::DisplayName(std::string_view native) {
-  std::string out(native.size(), '\0');
+  std::string out(MaxShownLength(native.size()), '\0');
   out.resize(WriteDisplayName(native, out));
   return out;
 }

@@ -19,11 +19,20 @@ bool IsValidUtf8(std::string_view text);
 // The bytes a well-formed UTF-8 character takes, from its first byte (1 for anything else).
 size_t Utf8SequenceLength(unsigned char first_byte);
 
-// The platform's conversions into code page 932, with their two converters held for the life of
-// the platform.
+// The platform's conversions into the chart's encoding, code page 932 unless set to UTF-8, with
+// their two converters held for the life of the platform.
 class TextConverter {
  public:
   TextConverter();
+
+  // From now on every shown form is UTF-8 (WriteUtf8ShownName) and a fixed text is itself.
+  void SetUtf8(bool is_utf8) { is_utf8_ = is_utf8; }
+  bool IsUtf8() const { return is_utf8_; }
+  // The room the shown form of a native text of `native_length` bytes may need: as many bytes in
+  // code page 932, three times as many in UTF-8 (a byte that is no UTF-8 becomes U+FFFD).
+  size_t MaxShownLength(size_t native_length) const {
+    return is_utf8_ ? native_length * 3 : native_length;
+  }
 
   // A fixed text of the program, UTF-8 to code page 932; a character the code page lacks (or a
   // malformed byte) becomes "?". Control characters pass unchanged: the texts hold none by
@@ -35,8 +44,8 @@ class TextConverter {
   // for byte where code page 932 reads it as characters (a Shift_JIS name) and "?" for every
   // other byte; then every control byte becomes "?", so that one entry is one line and cannot
   // drive a terminal. The result is always valid code page 932 text. `out` needs room for
-  // native.size() bytes, as the shown form is never longer; nothing is written with less.
-  // Returns the length written.
+  // MaxShownLength(native.size()) bytes; nothing is written with less. Returns the length
+  // written.
   size_t WriteDisplayName(std::string_view native, std::span<char> out);
   std::string DisplayName(std::string_view native);
 
@@ -51,4 +60,5 @@ class TextConverter {
 
   Iconv to_cp932_;
   Iconv from_cp932_;  // only to tell code page 932 characters from other bytes
+  bool is_utf8_ = false;
 };

@@ -58,13 +58,35 @@ class Win32Platform : public Platform {
   Win32Platform() {
     // The program writes its own CR LF; the runtime must not add a second CR.
     _setmode(_fileno(stdout), _O_BINARY);
+    DWORD mode = 0;
+    is_output_console_ = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+    SetUtf8Texts(IsUtf8ByDefault());
   }
 
-  std::string FromUtf8(std::string_view utf8) override { return Cp932FromUtf8(utf8); }
+  // A console whose output code page is UTF-8 (65001) asks for it; anything else, and every file
+  // and pipe, gets code page 932 unless the command line says otherwise.
+  bool IsUtf8ByDefault() override { return is_output_console_ && GetConsoleOutputCP() == CP_UTF8; }
+
+  void SetUtf8Texts(bool is_utf8) override { SetShownUtf8(is_utf8); }
+
+  std::string ShownText(std::string_view native) override {
+    return ShownFromWide(WideFromNative(native));
+  }
+
+  std::string FromUtf8(std::string_view utf8) override {
+    return IsShownUtf8() ? std::string(utf8) : Cp932FromUtf8(utf8);
+  }
 
   void LowerCase(char* text, size_t length) override {
-    if (length > 0) CharLowerBuffA(text, static_cast<DWORD>(length));
+    if (length == 0) return;
+    if (IsShownUtf8()) {
+      LowerCaseUtf8(text, length);
+    } else {
+      CharLowerBuffA(text, static_cast<DWORD>(length));
+    }
   }
+
+  size_t DisplayWidth(std::string_view text) override { return Utf8DisplayWidth(text); }
 
   // The command line as the system holds it, in UTF-16: the runtime's ANSI arguments would have
   // lost every character code page 932 lacks. Only where it cannot be read are they taken.
@@ -135,17 +157,13 @@ class Win32Platform : public Platform {
   }
 
   void WriteErrorLine(std::string_view line) override {
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
-              &written, nullptr);
+    WriteLineTo(GetStdHandle(STD_ERROR_HANDLE), line);
   }
 
-  // One WriteFile per line, so each line reaches a pipe whole. A failed write (a closed pipe)
-  // is ignored: the run goes on and its status does not change.
+  // One write per line, so each line reaches a pipe whole. A failed write (a closed pipe) is
+  // ignored: the run goes on and its status does not change.
   void WriteLine(std::string_view line) override {
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()),
-              &written, nullptr);
+    WriteLineTo(GetStdHandle(STD_OUTPUT_HANDLE), line);
   }
 
   // A total file that cannot be opened is not written, silently. The line arrives whole or not
@@ -166,6 +184,22 @@ class Win32Platform : public Platform {
     }
     CloseHandle(file);
   }
+
+ private:
+  // A UTF-8 line goes to a console as UTF-16 (WriteConsoleW), whatever its code page; to a file
+  // or a pipe, and in code page 932 anywhere, as its bytes.
+  static void WriteLineTo(HANDLE handle, std::string_view line) {
+    DWORD written = 0;
+    DWORD mode = 0;
+    if (IsShownUtf8() && GetConsoleMode(handle, &mode)) {
+      const std::wstring wide = WideFromUtf8(line);
+      WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+      return;
+    }
+    WriteFile(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  }
+
+  bool is_output_console_ = false;
 };
 
 }  // namespace

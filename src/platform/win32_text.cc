@@ -4,11 +4,16 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 constexpr UINT kCodePage932 = 932;
+
+bool g_is_shown_utf8 = false;
+
+}  // namespace
 
 std::wstring WideFromUtf8(std::string_view utf8) {
   if (utf8.empty()) return std::wstring();
@@ -19,6 +24,8 @@ std::wstring WideFromUtf8(std::string_view utf8) {
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
   return wide;
 }
+
+namespace {
 
 bool StartsWith(std::wstring_view text, std::wstring_view start) {
   return text.substr(0, start.size()) == start;
@@ -50,6 +57,103 @@ std::wstring WithoutEndSeparators(std::wstring long_path) {
 
 std::string Cp932FromUtf8(std::string_view utf8) { return Cp932FromWide(WideFromUtf8(utf8)); }
 
+void SetShownUtf8(bool is_utf8) { g_is_shown_utf8 = is_utf8; }
+
+bool IsShownUtf8() { return g_is_shown_utf8; }
+
+std::string ShownFromWide(std::wstring_view wide) {
+  if (!g_is_shown_utf8) return Cp932FromWide(wide);
+  if (wide.empty()) return std::string();
+  // Without WC_ERR_INVALID_CHARS an unpaired surrogate becomes U+FFFD.
+  const int size = static_cast<int>(wide.size());
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string text(length, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+  // A control character is one byte in UTF-8 (C1 ones two, from C2 80 to C2 9F).
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    const bool is_c1 = byte == 0xC2 && i + 1 < text.size() &&
+                       static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (byte < 0x20 || byte == 0x7F || is_c1) {
+      shown += '?';
+      if (is_c1) ++i;
+    } else {
+      shown += text[i];
+    }
+  }
+  return shown;
+}
+
+namespace {
+
+// The UTF-8 bytes of one character of UTF-16 (one unit or a surrogate pair).
+std::string Utf8FromUnits(const wchar_t* units, int count) {
+  char bytes[8];
+  const int length = WideCharToMultiByte(CP_UTF8, 0, units, count, bytes, sizeof bytes, nullptr,
+                                         nullptr);
+  return std::string(bytes, length > 0 ? length : 0);
+}
+
+// The UTF-16 units of the UTF-8 character of `length` bytes at `text`.
+std::wstring UnitsOf(const char* text, size_t length) {
+  wchar_t units[4];
+  const int count =
+      MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(length), units, 4);
+  return std::wstring(units, count > 0 ? count : 0);
+}
+
+// The bytes of the UTF-8 character that starts with `first`.
+size_t Utf8Length(unsigned char first) {
+  if (first >= 0xF0) return 4;
+  if (first >= 0xE0) return 3;
+  if (first >= 0xC0) return 2;
+  return 1;
+}
+
+}  // namespace
+
+void LowerCaseUtf8(char* text, size_t length) {
+  for (size_t i = 0; i < length;) {
+    const unsigned char first = static_cast<unsigned char>(text[i]);
+    const size_t size = std::min(Utf8Length(first), length - i);
+    if (size == 1) {
+      if (first >= 'A' && first <= 'Z') text[i] = static_cast<char>(first + 0x20);
+      ++i;
+      continue;
+    }
+    std::wstring units = UnitsOf(text + i, size);
+    if (!units.empty()) {
+      CharLowerBuffW(units.data(), static_cast<DWORD>(units.size()));
+      const std::string lower = Utf8FromUnits(units.data(), static_cast<int>(units.size()));
+      if (lower.size() == size) std::memcpy(text + i, lower.data(), size);
+    }
+    i += size;
+  }
+}
+
+size_t Utf8DisplayWidth(std::string_view utf8) {
+  const std::wstring wide = WideFromUtf8(utf8);
+  size_t width = 0;
+  for (size_t i = 0; i < wide.size(); ++i) {
+    if (IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1])) {
+      width += 2;
+      ++i;
+      continue;
+    }
+    char bytes[4];
+    BOOL lost = FALSE;
+    const int length = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, &wide[i], 1, bytes,
+                                           sizeof bytes, nullptr, &lost);
+    WORD type = 0;
+    const bool is_full_width =
+        GetStringTypeW(CT_CTYPE3, &wide[i], 1, &type) && (type & C3_FULLWIDTH) != 0;
+    width += (length == 2 && !lost) || is_full_width ? 2 : 1;
+  }
+  return width;
+}
+
 std::string Cp932FromWide(std::wstring_view wide) {
   if (wide.empty()) return std::string();
   int size = static_cast<int>(wide.size());
@@ -72,7 +176,7 @@ std::wstring WideFromNative(std::string_view native) {
 }
 
 PathText PathTextFromWide(std::wstring_view wide) {
-  return PathText{Cp932FromWide(wide), NativeFromWide(wide)};
+  return PathText{ShownFromWide(wide), NativeFromWide(wide)};
 }
 
 PathText PathTextFromCp932(std::string_view text) {

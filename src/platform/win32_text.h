@@ -9,6 +9,25 @@
 
 // Code page 932 bytes of `utf8`, by way of UTF-16; a character 932 cannot hold becomes "?".
 std::string Cp932FromUtf8(std::string_view utf8);
+std::wstring WideFromUtf8(std::string_view utf8);
+
+// The encoding of every shown text from now on: UTF-8 when `is_utf8`, else code page 932 (the
+// start). Set by the platform alone, before the walk.
+void SetShownUtf8(bool is_utf8);
+bool IsShownUtf8();
+
+// The shown form of `wide` in the encoding set: Cp932FromWide, or UTF-8 with every character
+// (an unpaired surrogate as U+FFFD) and each control character as "?".
+std::string ShownFromWide(std::wstring_view wide);
+
+// Lower-cases UTF-8 text in place: each character whose lower case (CharLowerBuffW) takes as
+// many bytes.
+void LowerCaseUtf8(char* text, size_t length);
+
+// The columns a UTF-8 text takes on a Japanese console: two for a character beyond the Basic
+// Multilingual Plane (an emoji), one that takes two bytes in code page 932 or that the system
+// calls full-width (C3_FULLWIDTH); one for any other.
+size_t Utf8DisplayWidth(std::string_view utf8);
 
 // The code page 932 text the ANSI calls would give for `wide`: the system's own conversion,
 // so a character the code page lacks becomes its best-fit character ("é" as "e") or "?", and a
@@ -19,7 +38,7 @@ std::string Cp932FromWide(std::wstring_view wide);
 // the string (PathText::Native); only this platform reads it.
 std::string NativeFromWide(std::wstring_view wide);
 std::wstring WideFromNative(std::string_view native);
-// `wide` shown in code page 932 and kept as its native form.
+// `wide` shown in the encoding set and kept as its native form.
 PathText PathTextFromWide(std::wstring_view wide);
 // Code page 932 text given by the system (an ANSI argument) with its native form.
 PathText PathTextFromCp932(std::string_view text);

@@ -70,10 +70,14 @@ void ReadEntryInfo(HANDLE folder, std::wstring_view name, FolderEntry& entry) {
   entry.HasInfo = true;
 }
 
-// Appends the code page 932 form of `wide` to `shown`: one call, as no UTF-16 unit takes more
-// than two bytes in code page 932.
+// Appends the shown form of `wide` to `shown`: in code page 932 one call, as no UTF-16 unit
+// takes more than two bytes there.
 void AppendShownName(std::wstring_view wide, std::string& shown) {
   if (wide.empty()) return;
+  if (IsShownUtf8()) {
+    shown += ShownFromWide(wide);
+    return;
+  }
   const size_t start = shown.size();
   shown.resize(start + 2 * wide.size());
   const int length = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()),

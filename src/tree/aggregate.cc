@@ -9,19 +9,22 @@
 
 #include "common/app_options.h"
 #include "common/number_width.h"
+#include "platform/platform.h"
 
 namespace {
 
-// Every file of a folder gets the byte length of the folder's longest file name, so the size
-// and time columns line up, and the length of the text of its largest size, so that the size
-// column stays straight where a size is too long for the usual column. Subfolder names do not
-// count, and folders get no widths.
-void SetFileWidths(TreeItem& folder) {
-  int32_t width = 0;
+// Every file of a folder gets the width of the folder's longest file name, so the size and time
+// columns line up, and the length of the text of its largest size, so that the size column
+// stays straight where a size is too long for the usual column. Subfolder names do not count,
+// and folders get no widths. A code page 932 name takes as many columns as bytes; a UTF-8 one
+// is measured by the platform, and only then, so the usual chart costs nothing more.
+void SetFileWidths(Platform& platform, bool is_utf8, TreeItem& folder) {
+  size_t width = 0;
   uint64_t largest = 0;
   for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
     if (child->IsFolder) continue;
-    if (child->NameLength > width) width = child->NameLength;
+    const size_t name_width = is_utf8 ? platform.DisplayWidth(child->Name()) : child->NameLength;
+    if (name_width > width) width = name_width;
     if (child->Size > largest) largest = child->Size;
   }
   const auto size_width = static_cast<uint8_t>(GroupedNumberLength(largest));
@@ -56,8 +59,8 @@ void SumFolder(TreeItem& folder, bool totals) {
   folder.TotalFiles = count + total_files;
 }
 
-void FinishFolder(TreeItem& folder, const AppOptions& options) {
-  if (options.NeedItemDetails) SetFileWidths(folder);
+void FinishFolder(Platform& platform, TreeItem& folder, const AppOptions& options) {
+  if (options.NeedItemDetails) SetFileWidths(platform, options.IsUtf8Chart, folder);
   if (options.NeedOwnSums) SumFolder(folder, options.NeedCumulativeTotals);
 }
 
@@ -69,7 +72,7 @@ struct AggregateFrame {
 
 // Visits every folder after all its subfolders (the sums need that order; the widths do not
 // care), each folder's children in list order.
-void WalkFolders(TreeItem& root, const AppOptions& options) {
+void WalkFolders(Platform& platform, TreeItem& root, const AppOptions& options) {
   std::vector<AggregateFrame> frames;
   frames.push_back(AggregateFrame{&root, root.Children.First});
   while (!frames.empty()) {
@@ -77,7 +80,7 @@ void WalkFolders(TreeItem& root, const AppOptions& options) {
     TreeItem* child = frame.next_child;
     while (child && !child->IsFolder) child = child->NextSibling;
     if (!child) {
-      FinishFolder(*frame.folder, options);
+      FinishFolder(platform, *frame.folder, options);
       frames.pop_back();
       continue;
     }
@@ -88,6 +91,6 @@ void WalkFolders(TreeItem& root, const AppOptions& options) {
 
 }  // namespace
 
-void AggregateTree(const AppOptions& options, TreeItem& root) {
-  if (options.NeedItemDetails || options.NeedOwnSums) WalkFolders(root, options);
+void AggregateTree(Platform& platform, const AppOptions& options, TreeItem& root) {
+  if (options.NeedItemDetails || options.NeedOwnSums) WalkFolders(platform, root, options);
 }

@@ -3,7 +3,9 @@
 
 #include "common/tree_item.h"
 
+class Platform;
 struct AppOptions;
 
 // Runs the width pass and the sums pass as the options ask. Byte sums are whole 64-bit numbers.
-void AggregateTree(const AppOptions& options, TreeItem& root);
+// The platform measures names in a UTF-8 chart.
+void AggregateTree(Platform& platform, const AppOptions& options, TreeItem& root);

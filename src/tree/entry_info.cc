@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "common/app_options.h"
-#include "common/cp932_bytes.h"
 #include "platform/platform.h"
 
 namespace {
@@ -18,12 +17,13 @@ void SetNameAndKeys(EntryInfoContext& context, std::string_view name, TreeItem& 
   std::string& key = context.key_buffer;
   key.assign(name.data(), name.size());
   context.platform.LowerCase(key.data(), key.size());
-  SetItemNameAndKeys(context.store, item, name, key, FindExtensionStart(name));
+  const CharacterLengthFunction length = ChartCharacterLength(context.options.IsUtf8Chart);
+  SetItemNameAndKeys(context.store, item, name, key, FindExtensionStart(name, length));
 }
 
 }  // namespace
 
-size_t FindExtensionStart(std::string_view name) {
+size_t FindExtensionStart(std::string_view name, CharacterLengthFunction length) {
   // Most names are ASCII, where no byte can be a trail byte: the last full stop is the answer.
   unsigned char high_bits = 0;
   for (char c : name) high_bits |= static_cast<unsigned char>(c);
@@ -32,12 +32,8 @@ size_t FindExtensionStart(std::string_view name) {
     return dot == std::string_view::npos ? name.size() : dot;
   }
   size_t start = name.size();
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (IsCp932LeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
-      ++i;  // the trail byte is part of the character, never a full stop
-    } else if (name[i] == '.') {
-      start = i;
-    }
+  for (size_t i = 0; i < name.size(); i += length(name, i)) {
+    if (name[i] == '.') start = i;  // a later byte of a character is skipped, never a full stop
   }
   return start;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/chart_text.h"
 #include "common/tree_item.h"
 
 class Platform;
@@ -21,9 +22,10 @@ struct EntryInfoContext {
   std::string key_buffer;
 };
 
-// The byte position of a name's extension: its last full stop, where the second byte of a
-// two-byte character never counts as one; `name.size()` when there is none.
-size_t FindExtensionStart(std::string_view name);
+// The byte position of a name's extension: its last full stop, where a later byte of a character
+// (stepped through by `length`) never counts as one; `name.size()` when there is none.
+size_t FindExtensionStart(std::string_view name,
+                          CharacterLengthFunction length = Cp932CharacterLength);
 
 // Fills `item` from `entry`: the name always; the name and extension keys when an ordering
 // is chosen (NeedSortKeys); size and time when they are needed (NeedFileInfo) and were read

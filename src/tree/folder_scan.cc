@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/app_options.h"
-#include "common/cp932_bytes.h"
+#include "common/chart_text.h"
 #include "common/wildcard_match.h"
 #include "platform/platform.h"
 #include "tree/entry_info.h"
@@ -36,13 +36,14 @@ struct ScanState {
 };
 
 // True when an exclusion pattern matches `name`. Both are lower-cased by the platform, as the
-// sort keys are, so case never matters, and matched in code page 932 characters.
+// sort keys are, so case never matters, and matched in the chart's characters.
 bool IsExcluded(ScanState& state, std::string_view name) {
   if (state.exclude_patterns.empty()) return false;
   state.lowered_name.assign(name);
   state.info.platform.LowerCase(state.lowered_name.data(), state.lowered_name.size());
+  const CharacterLengthFunction length = ChartCharacterLength(state.info.options.IsUtf8Chart);
   for (const std::string& pattern : state.exclude_patterns) {
-    if (MatchesWildcard(pattern, state.lowered_name, Cp932CharacterLength)) return true;
+    if (MatchesWildcard(pattern, state.lowered_name, length)) return true;
   }
   return false;
 }

@@ -1,5 +1,6 @@
-// The program in a real terminal (tmux, LANG=C.UTF-8): UTF-8 on the screen, code page 932 in
-// pipes and files, and the progress line of a long scan, which only the terminal ever sees, and
+// The program in a real terminal (tmux, LANG=C.UTF-8): a UTF-8 chart on the screen by default,
+// the code page 932 chart converted with /UTF8-, code page 932 in pipes and files, and the
+// progress line of a long scan, which only the terminal ever sees, and
 // only while the run is in the foreground and going on.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -91,11 +92,32 @@ std::vector<std::string> SmallChart(const TempTree& files) {
   };
 }
 
+// The chart of a terminal whose charset is UTF-8 is a UTF-8 chart: one-column connectors, and
+// the size column straight under the Japanese name, measured in columns.
+TEST_F(TerminalTest, AUtf8TerminalGetsTheUtf8ChartByDefault) {
+  TempTree files;
+  MakeSmallTree(files);
+  ASSERT_TRUE(session_->Run(
+      "cd " + Quoted(files.Path("tree")) + " && " + Program() + " /F /Sum /Size", kTimeoutSeconds));
+  EXPECT_TRUE(HasLines(session_->Screen(),
+                       {
+                           files.Path("tree") + "（1 ファイル 10 バイト）",
+                           "│   a.txt            10",
+                           "├── docs（1 ファイル 2,000 バイト）",
+                           "│       設計書.txt         2,000",
+                           "└── src（1 ファイル 1,234 バイト）",
+                           "    │   main.cc         1,234",
+                           "    └── util（0 ファイル 0 バイト）",
+                       }))
+      << session_->Screen();
+}
+
+// "/UTF8-" on a UTF-8 terminal: the code page 932 chart, converted line by line for the screen.
 TEST_F(TerminalTest, ChartShowsAsUtf8OnTheScreen) {
   TempTree files;
   MakeSmallTree(files);
-  ASSERT_TRUE(session_->Run("cd " + Quoted(files.Path("tree")) + " && " + Program() + " /F /Sum",
-                            kTimeoutSeconds));
+  ASSERT_TRUE(session_->Run(
+      "cd " + Quoted(files.Path("tree")) + " && " + Program() + " /F /Sum /UTF8-", kTimeoutSeconds));
   const std::string screen = session_->Screen();
   EXPECT_TRUE(HasLines(screen, SmallChart(files))) << screen;
   for (const char* glyph : {"├─", "└─", "│", "ファイル"}) {
@@ -169,7 +191,7 @@ class LongScanTest : public TerminalTest {
 
   static std::string LastLinkLine() {
     char name[32];
-    std::snprintf(name, sizeof name, "└─link%04d", links_ - 1);
+    std::snprintf(name, sizeof name, "└── link%04d", links_ - 1);
     return name;
   }
 

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "common/chart_text.h"
 #include "platform/posix_lower_case.h"
 #include "platform/posix_iconv.h"
 
@@ -213,9 +214,30 @@ FakePlatform::Node* FakePlatform::Find(std::string_view path) {
   return node == &root_ ? nullptr : node;
 }
 
-std::string FakePlatform::FromUtf8(std::string_view utf8) { return Cp932(utf8); }
+void FakePlatform::SetUtf8Texts(bool is_utf8) {
+  is_utf8_set_ = true;
+  is_utf8_ = is_utf8;
+}
 
-void FakePlatform::LowerCase(char* text, size_t length) { LowerCaseCp932(text, length); }
+size_t FakePlatform::DisplayWidth(std::string_view text) {
+  size_t width = 0;
+  for (size_t at = 0; at < text.size(); at += Utf8CharacterLength(text, at)) {
+    width += Utf8CharacterLength(text, at) >= 3 ? 2 : 1;
+  }
+  return width;
+}
+
+std::string FakePlatform::FromUtf8(std::string_view utf8) {
+  return IsUtf8Texts() ? std::string(utf8) : Cp932(utf8);
+}
+
+// UTF-8 text is lower-cased in ASCII alone here: the real platforms' wider rules are theirs.
+void FakePlatform::LowerCase(char* text, size_t length) {
+  if (!IsUtf8Texts()) return LowerCaseCp932(text, length);
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] + 0x20);
+  }
+}
 
 std::vector<PathText> FakePlatform::ReadArguments(int argc, char** argv) {
   return SameTexts(argc, argv);

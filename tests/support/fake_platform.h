@@ -56,10 +56,22 @@ class FakePlatform : public Platform {
   // and an empty one cannot be read.
   std::string current_directory = "C:\\Work";
   bool slash_paths = false;  // "/" begins absolute paths too, as on POSIX
+  // Standard output shows UTF-8, so the chart is UTF-8 unless the command line says otherwise.
+  bool utf8_default = false;
   std::string date_separator = "/";
   std::string time_separator = ":";
 
+  // The encoding of the texts now: the default until SetUtf8Texts.
+  bool IsUtf8Texts() const { return is_utf8_set_ ? is_utf8_ : utf8_default; }
+
   // Platform
+  bool IsUtf8ByDefault() override { return utf8_default; }
+  void SetUtf8Texts(bool is_utf8) override;
+  // A native text shows as itself in either encoding.
+  std::string ShownText(std::string_view native) override { return std::string(native); }
+  // In UTF-8, a character of three or four bytes takes two columns, any other one: the East
+  // Asian characters and the emoji the tests use are of those lengths, and Latin is not.
+  size_t DisplayWidth(std::string_view text) override;
   std::string FromUtf8(std::string_view utf8) override;
   void LowerCase(char* text, size_t length) override;
   std::vector<PathText> ReadArguments(int argc, char** argv) override;
@@ -78,6 +90,8 @@ class FakePlatform : public Platform {
   Node& Make(std::string_view path, bool is_folder);
   bool FolderExists(const std::string& path);
   Node root_;  // holds the top-level names, such as "C:"
+  bool is_utf8_set_ = false;
+  bool is_utf8_ = false;
 };
 
 // Code page 932 bytes of a UTF-8 text, for writing expected output readably.

@@ -77,6 +77,7 @@ class AggregateTest : public ::testing::Test {
     DeriveSettings(options_);
   }
 
+  FakePlatform platform_;
   AppOptions options_;
   TreeStore store_;
   TreeItem root_{0};
@@ -89,7 +90,7 @@ TEST_F(AggregateTest, OwnFilesAndEverythingBelow) {
   TreeItem& sub = Folder(root_, "sub");
   File(sub, "c", 50);
   File(root_, "b", 250);
-  AggregateTree(options_, root_);
+  AggregateTree(platform_, options_, root_);
   EXPECT_EQ((Sums{2, 350, 3, 400}), SumsOf(root_));
   EXPECT_EQ((Sums{1, 50, 1, 50}), SumsOf(sub));
 }
@@ -98,7 +99,7 @@ TEST_F(AggregateTest, AnEmptyFolderHasZeroes) {
   ShowSumsAndTotals();
   root_.IsFolder = true;
   TreeItem& empty = Folder(root_, "empty");
-  AggregateTree(options_, root_);
+  AggregateTree(platform_, options_, root_);
   EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(empty));  // the scanned 4096 is gone
   EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(root_));
 }
@@ -112,7 +113,7 @@ TEST_F(AggregateTest, AFolderOfOnlySubfoldersTotalsThem) {
   TreeItem& second = Folder(root_, "second");
   File(second, "c", 5);
   File(Folder(second, "inner"), "d", 7);
-  AggregateTree(options_, root_);
+  AggregateTree(platform_, options_, root_);
   EXPECT_EQ((Sums{0, 0, 4, 42}), SumsOf(root_));
   EXPECT_EQ((Sums{2, 30, 2, 30}), SumsOf(first));
   EXPECT_EQ((Sums{1, 5, 2, 12}), SumsOf(second));
@@ -149,7 +150,7 @@ TEST_F(AggregateTest, TheOptionsDecideWhetherSumsAndTotalsAreMade) {
     root_.Size = 4096;
     File(root_, "a", 100);
     File(Folder(root_, "sub"), "b", 50);
-    AggregateTree(options_, root_);
+    AggregateTree(platform_, options_, root_);
     EXPECT_EQ(row.root, SumsOf(root_));
   }
 }
@@ -162,7 +163,7 @@ TEST_F(AggregateTest, SumsPastFourGiBAreWhole) {
   TreeItem& sub = Folder(root_, "sub");
   File(sub, "max", UINT32_MAX);
   File(sub, "two", 2);
-  AggregateTree(options_, root_);
+  AggregateTree(platform_, options_, root_);
   EXPECT_EQ((Sums{2, 4294967296, 4, 8589934593}), SumsOf(root_));
   EXPECT_EQ((Sums{2, 4294967297, 2, 4294967297}), SumsOf(sub));
 }
@@ -174,7 +175,7 @@ TEST_F(AggregateTest, FilesOf4GiBKeepTheirWholeSizeThroughScanAndSums) {
   fake.AddFile("C:/Work/big", kFourGiB + 10);
   fake.AddFile("C:/Work/sub/huge", 2 * kFourGiB + 5);
   ScanFolder(fake, options_, store_, SameText("C:\\Work"), root_);
-  AggregateTree(options_, root_);
+  AggregateTree(platform_, options_, root_);
   TreeItem* sub = root_.Children.First;
   ASSERT_NE(nullptr, sub);
   TreeItem* big = sub->NextSibling;
@@ -199,7 +200,7 @@ TEST_F(AggregateTest, FilesTakeTheLongestFileNameAndSizeOfTheirFolderAsWidths) {
   // Five two-byte characters count 10 bytes.
   TreeItem& japanese = File(wide, "\x93\xFA\x96\x7B\x8C\xEA\x83\x74\x83\x40", 9999999999);
   TreeItem& short_name = File(wide, "x.txt", UINT64_MAX);
-  AggregateTree(options_, root_);
+  AggregateTree(platform_, options_, root_);
   EXPECT_EQ(12, a.NameWidth);
   EXPECT_EQ(12, longname.NameWidth);
   EXPECT_EQ(3, inner.NameWidth);
@@ -216,12 +217,28 @@ TEST_F(AggregateTest, FilesTakeTheLongestFileNameAndSizeOfTheirFolderAsWidths) {
   EXPECT_EQ(kUnwritten, wide.NameWidth);
 }
 
+// A UTF-8 name is measured in columns by the platform (the fake: two for a character of three
+// or four bytes), so 日本語.txt (13 bytes) is 10 wide and é×7 (14 bytes) 7.
+TEST_F(AggregateTest, Utf8NamesAreMeasuredInColumns) {
+  options_.ShowTime = true;
+  options_.Utf8 = Utf8On;
+  DeriveSettings(options_);
+  root_.IsFolder = true;
+  TreeItem& japanese = File(root_, "日本語.txt");
+  TreeItem& latin = File(root_, "ééééééé");
+  TreeItem& inner = File(Folder(root_, "sub"), "ééééééé");
+  AggregateTree(platform_, options_, root_);
+  EXPECT_EQ(10, japanese.NameWidth);
+  EXPECT_EQ(10, latin.NameWidth);
+  EXPECT_EQ(7, inner.NameWidth);
+}
+
 TEST_F(AggregateTest, NoWidthsWithoutSizesOrTimes) {
   ShowSumsAndTotals();
   root_.IsFolder = true;
   TreeItem& a = File(root_, "a.txt", 1);
   TreeItem& inner = File(Folder(root_, "sub"), "b.c", 2);
-  AggregateTree(options_, root_);
+  AggregateTree(platform_, options_, root_);
   EXPECT_EQ(kUnwritten, a.NameWidth);
   EXPECT_EQ(kUnwritten, inner.NameWidth);
   EXPECT_EQ((Sums{1, 1, 2, 3}), SumsOf(root_));  // the sums pass did run
@@ -237,7 +254,7 @@ TEST_F(AggregateTest, AVeryDeepTreeIsAggregatedWithoutDeepRecursion) {
     File(*folder, "f", 1);
     folder = &Folder(*folder, "d");
   }
-  RunWithSmallStack([&] { AggregateTree(options_, root_); });
+  RunWithSmallStack([&] { AggregateTree(platform_, options_, root_); });
   EXPECT_EQ((Sums{1, 1, kDepth, kDepth}), SumsOf(root_));
   EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(*folder));
   EXPECT_EQ(1, root_.Children.First->NameWidth);

@@ -73,8 +73,11 @@ TEST(MakeKeywordTable, HoldsEveryKeywordWithItsAction) {
       {"-HELP", 39},
       {"-VERSION", 40},
       {"-", 41},
+      {"UTF8+", 42},
+      {"UTF8", 42},
+      {"UTF8-", 43},
   };
-  EXPECT_EQ(64u, MakeKeywordTable().size());
+  EXPECT_EQ(67u, MakeKeywordTable().size());
   EXPECT_EQ(expected, MakeKeywordTable());
 }
 
@@ -226,6 +229,11 @@ TEST_F(ParseCommandLineTest, PatternsWithCharactersTheCodePageLacksAreRefused) {
   arguments = {SameText("quovrel"), {"/X=?*", "/X=\xF0\x9F\x98\x80*"}};  // an emoji
   EXPECT_EQ(-1, ParseCommandLine(platform, arguments));
   EXPECT_EQ(kInvalidOption + "/X=?*\r\n", platform.output);
+  // A UTF-8 chart shows the emoji itself: the argument is shown anew from its native form.
+  ScopedOptions fresh;
+  arguments = {SameText("quovrel"), SameText("/UTF8"), {"/X=?*", "/X=\xF0\x9F\x98\x80*"}};
+  ASSERT_EQ(0, ParseCommandLine(platform, arguments));
+  EXPECT_EQ((std::vector<std::string>{"\xF0\x9F\x98\x80*"}), g_options.ExcludePatterns);
 }
 
 TEST_F(ParseCommandLineTest, UpperCasesOnlyTheKeyAndOnlyAToZ) {
@@ -274,6 +282,8 @@ TEST_F(ParseCommandLineTest, InvalidOptionsAreEchoedUpperCasedBeforeTheEqualsSig
       {"/x=", "/X="},  // a pattern: not empty, no "/"
       {"/Exclude", "/EXCLUDE"},
       {"/X=src/*.o", "/X=src/*.o"},
+      {"/utf8x", "/UTF8X"},
+      {"/UTF-8", "/UTF-8"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
@@ -523,6 +533,41 @@ TEST_F(ParseCommandLineTest, HelpForcesTheBanner) {
   }
 }
 
+// The last "/UTF8+" or "/UTF8-" before "--" decides, else the platform's default; the first
+// message is already in the encoding settled.
+TEST_F(ParseCommandLineTest, TheChartsEncodingIsSettledBeforeAnyMessage) {
+  const struct {
+    bool utf8_default;
+    std::vector<std::string> arguments;
+    int32_t utf8;
+  } rows[] = {
+      {false, {}, Utf8Off},
+      {true, {}, Utf8On},
+      {false, {"/UTF8"}, Utf8On},
+      {false, {"-utf8+"}, Utf8On},
+      {true, {"/UTF8-"}, Utf8Off},
+      {false, {"/UTF8", "/Utf8-"}, Utf8Off},
+      {true, {"/UTF8-", "/UTF8=x"}, Utf8On},  // as "/A=x" is "/A"
+      {false, {"/UTF8", "--", "C:\\Work\\Sub"}, Utf8On},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    ScopedOptions fresh;
+    RecordingPlatform fresh_platform;
+    fresh_platform.AddFolder("C:\\Work\\Sub");
+    fresh_platform.utf8_default = row.utf8_default;
+    std::vector<PathText> arguments = {SameText("quovrel")};
+    for (const std::string& argument : row.arguments) arguments.push_back(SameText(argument));
+    ASSERT_EQ(0, ParseCommandLine(fresh_platform, arguments));
+    EXPECT_EQ(row.utf8, g_options.Utf8);
+    EXPECT_EQ(row.utf8 == Utf8On, g_options.IsUtf8Chart);
+    EXPECT_EQ(row.utf8 == Utf8On, fresh_platform.IsUtf8Texts());
+  }
+  std::vector<PathText> arguments = {SameText("quovrel"), SameText("/bogus"), SameText("/UTF8")};
+  EXPECT_EQ(-1, ParseCommandLine(platform, arguments));
+  EXPECT_EQ(std::string("無効なオプションです：/BOGUS\r\n"), platform.output);
+}
+
 TEST_F(ParseCommandLineTest, ConnectorTextsFollowTheAsciiSwitch) {
   const struct {
     std::vector<std::string> arguments;
@@ -533,6 +578,9 @@ TEST_F(ParseCommandLineTest, ConnectorTextsFollowTheAsciiSwitch) {
       {{"/A"}, "`---", "+---", "|   "},
       {{"-a+"}, "`---", "+---", "|   "},
       {{"/A", "/A-"}, kBoxLast, kBoxMiddle, kBoxContinue},
+      {{"/UTF8"}, "└── ", "├── ", "│   "},
+      {{"/UTF8", "/A"}, "`-- ", "+-- ", "|   "},
+      {{"/UTF8", "/UTF8-", "/A"}, "`---", "+---", "|   "},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));

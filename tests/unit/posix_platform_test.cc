@@ -195,6 +195,19 @@ TEST_F(PosixPlatformTest, LowerCasesAsWindowsDoesInCodePage932) {
   }
 }
 
+// In a UTF-8 chart: every character whose lower case takes as many bytes, and no other, so a
+// text keeps its length (İ lowers to "i", one byte shorter: it stays); names show every
+// character, a byte that is no UTF-8 as U+FFFD, a C1 control as "?"; widths are wcwidth's.
+TEST_F(PosixPlatformTest, Utf8TextsLowerShowAndMeasure) {
+  platform_->SetUtf8Texts(true);
+  std::string text = "ÀÉ.TXT Ａ Ω \u0130 😀";
+  platform_->LowerCase(text.data(), text.size());
+  EXPECT_EQ("àé.txt ａ ω \u0130 😀", text);
+  EXPECT_EQ("a\xEF\xBF\xBD" "b?c", platform_->ShownText("a\xFF" "b\xC2\x85" "c"));
+  EXPECT_EQ("合計\r\n", platform_->FromUtf8("合計\r\n"));
+  EXPECT_EQ(13u, platform_->DisplayWidth("日本語.txt😀é"));
+}
+
 TEST_F(PosixPlatformTest, FromUtf8GivesCodePage932) {
   EXPECT_EQ("\x8D\x87\x8C\x76\r\n", platform_->FromUtf8("合計\r\n"));
 }

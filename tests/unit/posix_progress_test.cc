@@ -37,6 +37,13 @@ TEST(ProgressText, NeverCutsADoubleByteCharacter) {
   EXPECT_EQ("F 1  f 2  ..." + kNihongo.substr(4), Text(1, 2, "/" + kNihongo, 16));
 }
 
+// In UTF-8 the columns are the terminal's: 日本語 is nine bytes but six columns, 😀 two.
+TEST(ProgressText, MeasuresUtf8InColumns) {
+  EXPECT_EQ("F 1  f 2  /日本語", ProgressText(kFolders, 1, kFiles, 2, "/日本語", 17, true));
+  EXPECT_EQ("F 1  f 2  ...本語", ProgressText(kFolders, 1, kFiles, 2, "/x/日本語", 17, true));
+  EXPECT_EQ("F 1  f 2  ...😀", ProgressText(kFolders, 1, kFiles, 2, "/😀😀😀", 15, true));
+}
+
 TEST(ProgressText, CutsTheCountsOnANarrowTerminal) {
   EXPECT_EQ("F 1  f", Text(1, 2, "/a/b", 6));
   EXPECT_EQ("", Text(1, 2, "/a/b", 0));

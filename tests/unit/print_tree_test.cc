@@ -102,6 +102,20 @@ class PrintTreeTest : public ::testing::Test {
   std::unique_ptr<TreeItem> root_;
 };
 
+// In a UTF-8 chart the fill counts columns: 日本.txt is 10 bytes but 8 columns in the fake, so
+// it gets three blanks of fill to a column of 11, as a.txt gets six.
+TEST_F(PrintTreeTest, Utf8NamesAreFilledByColumns) {
+  File(*root_, "a.txt", 1, 11);
+  File(*root_, "日本.txt", 2, 11);
+  options_.ShowFiles = options_.ShowSize = true;
+  options_.Utf8 = Utf8On;
+  platform_.SetUtf8Texts(true);
+  EXPECT_EQ("C:\\Work\r\n"
+            "    a.txt" + Blanks(6 + 1 + 12) + "1\r\n"
+            "    日本.txt" + Blanks(3 + 1 + 12) + "2\r\n",
+            Chart());
+}
+
 TEST_F(PrintTreeTest, WorkedExampleFilesFirst) {
   BuildWorkedExample();
   WorkedExampleOptions();
