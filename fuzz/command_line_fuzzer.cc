@@ -1,7 +1,7 @@
 // Fuzzes the command line: any bytes, split on zero bytes into arguments, run through the whole
 // program on a small in-memory tree. Rules: status 0 or 1, a refused command line writes no
 // total file, and with arguments converted as the POSIX program converts them it prints exactly
-// one clean line of valid code page 932.
+// one clean line of valid text in the chart's encoding (code page 932, or UTF-8 under "/UTF8+").
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,6 +29,18 @@ void MakeTree(FakePlatform& fake, uint8_t flags) {
   // A current directory longer than any fixed buffer would hold.
   if (flags & 4) fake.current_directory = "C:\\" + std::string(300, 'w');
 }
+
+// The fake platform, showing a native text in UTF-8 as the POSIX program does once a run has
+// chosen UTF-8 (each malformed byte as U+FFFD, controls as "?"), not byte for byte.
+class PosixShownPlatform : public FakePlatform {
+ public:
+  std::string ShownText(std::string_view native) override {
+    if (!IsUtf8Texts()) return FakePlatform::ShownText(native);
+    static TextConverter utf8;
+    utf8.SetUtf8(true);
+    return utf8.DisplayName(native);
+  }
+};
 
 std::vector<std::string> SplitArguments(std::string_view bytes) {
   std::vector<std::string> arguments{"quovrel"};
@@ -59,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                  : SameText(argument));
   }
   ResetRunGlobals();
-  FakePlatform fake;
+  PosixShownPlatform fake;
   MakeTree(fake, flags);
 
   const int status = RunQuovrel(fake, arguments);
@@ -70,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!as_posix) return 0;  // a raw argument may hold a line end, which a refusal echoes
   std::vector<std::string_view> lines;
   Require(SplitCleanLines(fake.output, lines));
-  Require(IsValidCp932(fake.output));
+  Require(fake.IsUtf8Texts() ? IsValidUtf8(fake.output) : IsValidCp932(fake.output));
   if (status == 1) Require(lines.size() == 1);
   return 0;
 }

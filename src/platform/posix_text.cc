@@ -12,7 +12,8 @@ bool IsControlByte(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// The length of the well-formed character at the start of `text`, or 0 when there is none.
+}  // namespace
+
 size_t ValidCharacterLength(std::string_view text) {
   const unsigned char first = static_cast<unsigned char>(text[0]);
   const size_t length = Utf8SequenceLength(first);
@@ -31,8 +32,6 @@ size_t ValidCharacterLength(std::string_view text) {
   }
   return length;
 }
-
-}  // namespace
 
 bool IsPrintableAscii(std::string_view text) {
   // Eight bytes at a time: with no high bit set, a byte below 0x20 borrows into its high bit

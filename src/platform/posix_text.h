@@ -16,6 +16,10 @@ bool IsPrintableAscii(std::string_view text);
 // forms, no surrogates, nothing past U+10FFFF.
 bool IsValidUtf8(std::string_view text);
 
+// The length of the well-formed UTF-8 character at the start of `text` (not empty), or 0 when
+// there is none: no stray continuation byte, overlong form, surrogate or value past U+10FFFF.
+size_t ValidCharacterLength(std::string_view text);
+
 // The bytes a well-formed UTF-8 character takes, from its first byte (1 for anything else).
 size_t Utf8SequenceLength(unsigned char first_byte);
 

@@ -34,7 +34,10 @@ class Utf8LocaleScope {
 };
 
 // The character at the start of `text`: its length (0 when it is not well-formed) and value.
+// The C library's decoder takes the five- and six-byte forms of old for characters, so the
+// program's own rule decides what is well-formed.
 size_t ReadCharacter(std::string_view text, wchar_t& character) {
+  if (ValidCharacterLength(text) == 0) return 0;
   std::mbstate_t state{};
   const size_t length = std::mbrtowc(&character, text.data(), text.size(), &state);
   if (length == static_cast<size_t>(-1) || length == static_cast<size_t>(-2)) return 0;

@@ -204,6 +204,10 @@ TEST_F(PosixPlatformTest, Utf8TextsLowerShowAndMeasure) {
   platform_->LowerCase(text.data(), text.size());
   EXPECT_EQ("àé.txt ａ ω \u0130 😀", text);
   EXPECT_EQ("a\xEF\xBF\xBD" "b?c", platform_->ShownText("a\xFF" "b\xC2\x85" "c"));
+  // An old five-byte form and a surrogate are no characters: U+FFFD for each of their bytes.
+  std::string replaced;
+  for (int i = 0; i < 8; ++i) replaced += "\xEF\xBF\xBD";
+  EXPECT_EQ(replaced, platform_->ShownText("\xFA\xBE\xBE\xBE\xBE" "\xED\xA0\x80"));
   EXPECT_EQ("合計\r\n", platform_->FromUtf8("合計\r\n"));
   EXPECT_EQ(13u, platform_->DisplayWidth("日本語.txt😀é"));
 }
