@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "common/cp932_bytes.h"
 #include "platform/posix_iconv.h"
@@ -29,12 +30,40 @@ bool IsInLoweredBlock(char32_t character) {
          (character >= 0xFF00 && character <= 0xFFEF);
 }
 
-// The lower-case form of every two-byte character, one lead byte's row at a time, made when a
-// text first holds that lead byte: each character through iconv to UTF-32, the C library's
-// towlower in a UTF-8 locale, and iconv back.
+// The Unicode value of the one UTF-8 character `utf8` (of two or three bytes: every character of
+// code page 932 lies in the Basic Multilingual Plane); false for any other text.
+bool DecodeUtf8(std::string_view utf8, char32_t& character) {
+  const auto byte = [&](size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(utf8[i])); };
+  if (utf8.size() == 2) {
+    character = ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
+    return true;
+  }
+  if (utf8.size() == 3) {
+    character = ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    return true;
+  }
+  return false;
+}
+
+// The UTF-8 bytes of `character`, which lies in the Basic Multilingual Plane.
+std::string_view EncodeUtf8(char32_t character, char (&bytes)[3]) {
+  if (character < 0x800) {
+    bytes[0] = static_cast<char>(0xC0 | (character >> 6));
+    bytes[1] = static_cast<char>(0x80 | (character & 0x3F));
+    return std::string_view(bytes, 2);
+  }
+  bytes[0] = static_cast<char>(0xE0 | (character >> 12));
+  bytes[1] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+  bytes[2] = static_cast<char>(0x80 | (character & 0x3F));
+  return std::string_view(bytes, 3);
+}
+
+// The lower-case form of each two-byte character, found the first time a text holds it: the
+// character through iconv to UTF-8 (the converter pair the program opens anyway, so nothing more
+// is loaded), and only for the blocks Windows lowers, the C library's towlower in a UTF-8 locale,
+// which is loaded then and not before: Japanese names never need it.
 class DoubleByteLowerCase {
  public:
-  DoubleByteLowerCase() : locale_(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {}
   ~DoubleByteLowerCase() {
     if (locale_ != nullptr) freelocale(locale_);
   }
@@ -43,61 +72,60 @@ class DoubleByteLowerCase {
   void Lower(char* pair) {
     const unsigned char lead = static_cast<unsigned char>(pair[0]);
     const unsigned char trail = static_cast<unsigned char>(pair[1]);
-    if (rows_[lead] == nullptr) rows_[lead] = MakeRow(lead);
-    const uint16_t lower = (*rows_[lead])[trail];
+    if (rows_[lead] == nullptr) rows_[lead] = std::make_unique<Row>();
+    uint16_t& lower = (*rows_[lead])[trail];
+    if (lower == kNotYetKnown) lower = LowerPair(pair);
     pair[0] = static_cast<char>(lower >> 8);
     pair[1] = static_cast<char>(lower & 0xFF);
   }
 
  private:
-  using Row = std::array<uint16_t, 256>;  // by trail byte: the lower-case pair, lead byte first
+  // By trail byte: the lower-case pair, lead byte first. No pair has a zero lead byte.
+  using Row = std::array<uint16_t, 256>;
+  static constexpr uint16_t kNotYetKnown = 0;
 
-  std::unique_ptr<Row> MakeRow(unsigned char lead) {
-    auto row = std::make_unique<Row>();
-    for (unsigned trail = 0; trail < 256; ++trail) (*row)[trail] = (lead << 8) | trail;
-    if (locale_ == nullptr) return row;
-    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      char32_t lower;
-      char lower_pair[2];
-      if (LowerCharacter(pair, lower) && ToCp932(lower, lower_pair)) {
-        (*row)[trail] = (static_cast<unsigned char>(lower_pair[0]) << 8) |
-                        static_cast<unsigned char>(lower_pair[1]);
-      }
-    }
-    return row;
+  uint16_t LowerPair(const char pair[2]) {
+    const uint16_t same = static_cast<uint16_t>((static_cast<unsigned char>(pair[0]) << 8) |
+                                                static_cast<unsigned char>(pair[1]));
+    char32_t lower;
+    char lower_pair[2];
+    if (!LowerCharacter(pair, lower) || !ToCp932(lower, lower_pair)) return same;
+    return static_cast<uint16_t>((static_cast<unsigned char>(lower_pair[0]) << 8) |
+                                 static_cast<unsigned char>(lower_pair[1]));
   }
 
   // The lower-case form of the character `pair`; false where it has none to take.
   bool LowerCharacter(const char pair[2], char32_t& lower) {
-    char32_t character;
+    char utf8[4];
     size_t length = 0;
-    if (!to_utf32_.Convert(std::string_view(pair, 2), AsBytes(character), GiveUp, length) ||
-        length != sizeof character || !IsInLoweredBlock(character)) {
+    char32_t character;
+    if (!to_utf8_.Convert(std::string_view(pair, 2), utf8, GiveUp, length) ||
+        !DecodeUtf8(std::string_view(utf8, length), character) || !IsInLoweredBlock(character)) {
       return false;
     }
+    if (locale_ == nullptr) locale_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    if (locale_ == nullptr) return false;
     lower = static_cast<char32_t>(towlower_l(static_cast<wint_t>(character), locale_));
     return lower != character && IsInLoweredBlock(lower);
   }
 
   // The two bytes of `character` in code page 932; false where it takes any other number.
   bool ToCp932(char32_t character, char pair[2]) {
+    char utf8[3];
     char bytes[4];
     size_t length = 0;
-    const std::string_view in(reinterpret_cast<const char*>(&character), sizeof character);
-    if (!from_utf32_.Convert(in, bytes, GiveUp, length) || length != 2) return false;
+    if (!from_utf8_.Convert(EncodeUtf8(character, utf8), bytes, GiveUp, length) || length != 2) {
+      return false;
+    }
     std::memcpy(pair, bytes, 2);
     return true;
   }
 
-  static std::span<char> AsBytes(char32_t& character) {
-    return std::span<char>(reinterpret_cast<char*>(&character), sizeof character);
-  }
   static Iconv::Replacement GiveUp(std::string_view) { return {}; }
 
-  locale_t locale_;
-  Iconv to_utf32_{"UTF-32LE", "CP932"};
-  Iconv from_utf32_{"CP932", "UTF-32LE"};
+  locale_t locale_ = nullptr;
+  Iconv to_utf8_{"UTF-8", "CP932"};
+  Iconv from_utf8_{"CP932", "UTF-8"};
   std::array<std::unique_ptr<Row>, 256> rows_;
 };
 
