@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "common/chart_text.h"
 #include "common/cp932_bytes.h"
 #include "platform/posix_utf8_text.h"
 
@@ -16,9 +17,9 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 size_t ValidCharacterLength(std::string_view text) {
   const unsigned char first = static_cast<unsigned char>(text[0]);
-  const size_t length = Utf8SequenceLength(first);
+  // A lead byte whose character would run past the end counts as 1 here, and so as no character.
+  const size_t length = Utf8CharacterLength(text, 0);
   if (length == 1) return first < 0x80 ? 1 : 0;
-  if (length > text.size()) return 0;
   const unsigned char second = static_cast<unsigned char>(text[1]);
   // The second byte's range is what rules out overlong forms, surrogates and values past U+10FFFF.
   unsigned char low = 0x80, high = 0xBF;
@@ -58,13 +59,6 @@ bool IsValidUtf8(std::string_view text) {
     i += length;
   }
   return true;
-}
-
-size_t Utf8SequenceLength(unsigned char first_byte) {
-  if (first_byte >= 0xC2 && first_byte <= 0xDF) return 2;
-  if (first_byte >= 0xE0 && first_byte <= 0xEF) return 3;
-  if (first_byte >= 0xF0 && first_byte <= 0xF4) return 4;
-  return 1;
 }
 
 TextConverter::TextConverter() : to_cp932_("CP932", "UTF-8"), from_cp932_("UTF-8", "CP932") {}

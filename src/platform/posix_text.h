@@ -20,9 +20,6 @@ bool IsValidUtf8(std::string_view text);
 // there is none: no stray continuation byte, overlong form, surrogate or value past U+10FFFF.
 size_t ValidCharacterLength(std::string_view text);
 
-// The bytes a well-formed UTF-8 character takes, from its first byte (1 for anything else).
-size_t Utf8SequenceLength(unsigned char first_byte);
-
 // The platform's conversions into the chart's encoding, code page 932 unless set to UTF-8, with
 // their two converters held for the life of the platform.
 class TextConverter {
