@@ -5,7 +5,7 @@
 
 #include "common/number_text.h"
 #include "output/time_text.h"
-#include "platform/posix_lower_case.h"
+#include "platform/posix/lower_case.h"
 #include "stage_tree.h"
 #include "tree/entry_info.h"
 

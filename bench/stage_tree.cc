@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/posix_lower_case.h"
+#include "platform/posix/lower_case.h"
 #include "tree/entry_info.h"
 
 namespace {

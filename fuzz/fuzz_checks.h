@@ -9,7 +9,7 @@
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
-#include "platform/posix_iconv.h"
+#include "platform/posix/iconv.h"
 
 // Every run starts as a fresh process would: default options, the counter at 100.
 inline void ResetRunGlobals() {

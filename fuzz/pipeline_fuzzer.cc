@@ -18,7 +18,7 @@
 #include "fake_platform.h"
 #include "front/run_driver.h"
 #include "fuzz_checks.h"
-#include "platform/posix_text.h"
+#include "platform/posix/text.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <stdexcept>
 
 #include "common/chart_text.h"
-#include "platform/posix_lower_case.h"
-#include "platform/posix_iconv.h"
+#include "platform/posix/lower_case.h"
+#include "platform/posix/iconv.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix_text.h"
-#include "platform/posix_walker.h"
+#include "platform/posix/text.h"
+#include "platform/posix/walker.h"
 #include "posix_test_folder.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The fixed enumeration order of a folder's entries on the POSIX platform.
-#include "platform/posix_name_order.h"
+#include "platform/posix/name_order.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The progress line: its text cut to the width, and when it is drawn, redrawn and erased.
-#include "platform/posix_progress.h"
+#include "platform/posix/progress.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Terminal display on POSIX: the charset test, the locale left as found, CP932 shown as UTF-8.
-#include "platform/posix_terminal.h"
+#include "platform/posix/terminal.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // Conversions of the POSIX platform: names, arguments and fixed texts to code page 932.
-#include "platform/posix_text.h"
+#include "platform/posix/text.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include <ctime>
 #include <string>
 
-#include "platform/posix_file_time.h"
-#include "platform/posix_separators.h"
+#include "platform/posix/file_time.h"
+#include "platform/posix/separators.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "common/tree_item.h"
 #include "fake_platform.h"
 #include "order/sort_tree.h"
-#include "platform/posix_lower_case.h"
+#include "platform/posix/lower_case.h"
 
 namespace {
 

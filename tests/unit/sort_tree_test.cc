@@ -9,7 +9,7 @@
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
-#include "platform/posix_lower_case.h"
+#include "platform/posix/lower_case.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The user's charset, the terminal's width, and code page 932 shown as UTF-8 on a terminal.
-#include "platform/posix_terminal.h"
+#include "platform/posix/terminal.h"
 
 #include <langinfo.h>
 #include <sys/ioctl.h>

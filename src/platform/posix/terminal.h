@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/posix_iconv.h"
+#include "platform/posix/iconv.h"
 
 // True when the user's locale (from LC_ALL, LC_CTYPE or LANG) has UTF-8 as its charset. The
 // program's own locale is put back as it was found, so nothing else the program does changes.

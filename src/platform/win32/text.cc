@@ -1,6 +1,6 @@
 // Text conversion and paths with the system's own calls. Code page 932 is named, not CP_ACP:
 // the texts must come out in 932 whatever the machine's ANSI code page is.
-#include "platform/win32_text.h"
+#include "platform/win32/text.h"
 
 #include <windows.h>
 

@@ -1,12 +1,12 @@
 // The POSIX folder walker: listings, the loop rules and the kernel file systems; no recursion.
-#include "platform/posix_walker.h"
+#include "platform/posix/walker.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/posix_folder_identity.h"
+#include "platform/posix/folder_identity.h"
 
 namespace {
 

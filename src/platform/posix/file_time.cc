@@ -1,5 +1,5 @@
 // File times from POSIX time stamps.
-#include "platform/posix_file_time.h"
+#include "platform/posix/file_time.h"
 
 #include <ctime>
 

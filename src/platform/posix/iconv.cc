@@ -1,5 +1,5 @@
 // The C library's iconv behind one small class.
-#include "platform/posix_iconv.h"
+#include "platform/posix/iconv.h"
 
 #include <cerrno>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/posix_iconv.h"
+#include "platform/posix/iconv.h"
 
 // True when every byte is printable ASCII (0x20 to 0x7E): the text is the same in both encodings
 // and needs no conversion at all.

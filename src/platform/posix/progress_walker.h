@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix_progress.h"
-#include "platform/posix_walker.h"
+#include "platform/posix/progress.h"
+#include "platform/posix/walker.h"
 
 class ProgressWalker : public FolderWalker {
  public:

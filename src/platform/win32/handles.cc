@@ -1,6 +1,6 @@
 // Opening by handle: the charted folder by its long path, everything below it by name relative
 // to its folder's handle (the system's own relative open, as the Win32 calls offer none).
-#include "platform/win32_handles.h"
+#include "platform/win32/handles.h"
 
 #include <winternl.h>
 

@@ -1,5 +1,5 @@
 // Progress reports around the POSIX walk.
-#include "platform/posix_progress_walker.h"
+#include "platform/posix/progress_walker.h"
 
 #include <utility>
 

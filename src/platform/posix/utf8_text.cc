@@ -1,5 +1,5 @@
 // UTF-8 names, lower-casing and widths, with mbrtowc, towlower and wcwidth in C.UTF-8.
-#include "platform/posix_utf8_text.h"
+#include "platform/posix/utf8_text.h"
 
 #include <locale.h>
 
@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "platform/posix_text.h"
+#include "platform/posix/text.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The progress line of a long scan on a terminal's standard error.
-#include "platform/posix_progress.h"
+#include "platform/posix/progress.h"
 
 #include <time.h>
 #include <unistd.h>
@@ -9,8 +9,8 @@
 #include "common/chart_text.h"
 #include "common/fixed_texts.h"
 #include "common/number_text.h"
-#include "platform/posix_output.h"
-#include "platform/posix_utf8_text.h"
+#include "platform/posix/output.h"
+#include "platform/posix/utf8_text.h"
 
 namespace {
 

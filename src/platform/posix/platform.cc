@@ -6,15 +6,15 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/posix_lower_case.h"
+#include "platform/posix/lower_case.h"
 #include "platform/platform.h"
-#include "platform/posix_file_time.h"
-#include "platform/posix_output.h"
-#include "platform/posix_progress_walker.h"
-#include "platform/posix_separators.h"
-#include "platform/posix_text.h"
-#include "platform/posix_utf8_text.h"
-#include "platform/posix_walker.h"
+#include "platform/posix/file_time.h"
+#include "platform/posix/output.h"
+#include "platform/posix/progress_walker.h"
+#include "platform/posix/separators.h"
+#include "platform/posix/text.h"
+#include "platform/posix/utf8_text.h"
+#include "platform/posix/walker.h"
 
 namespace {
 

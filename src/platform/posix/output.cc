@@ -1,5 +1,5 @@
 // Line output to standard output (as a terminal can read it) and to the append-mode total file.
-#include "platform/posix_output.h"
+#include "platform/posix/output.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,5 +1,5 @@
 // Code page 932 lower-casing for platforms without CharLowerBuffA.
-#include "platform/posix_lower_case.h"
+#include "platform/posix/lower_case.h"
 
 #include <locale.h>
 #include <wctype.h>
@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "common/cp932_bytes.h"
-#include "platform/posix_iconv.h"
+#include "platform/posix/iconv.h"
 
 namespace {
 

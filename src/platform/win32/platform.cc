@@ -12,8 +12,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/win32_text.h"
-#include "platform/win32_walker.h"
+#include "platform/win32/text.h"
+#include "platform/win32/walker.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/posix_progress.h"
-#include "platform/posix_terminal.h"
-#include "platform/posix_text.h"
+#include "platform/posix/progress.h"
+#include "platform/posix/terminal.h"
+#include "platform/posix/text.h"
 
 // Makes a closed pipe a write error instead of the end of the process: the run goes on, the total
 // file is still written and the exit status stays as it was.

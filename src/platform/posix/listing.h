@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix_text.h"
+#include "platform/posix/text.h"
 
 // The storage of one listing. Every FolderEntry::Name points into it, so it is never touched
 // while the listing is in use; it is reused (capacity kept) from one folder to the next.

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/posix_terminal.h"
-#include "platform/posix_text.h"
+#include "platform/posix/terminal.h"
+#include "platform/posix/text.h"
 
 // Milliseconds of the monotonic clock.
 int64_t MonotonicMilliseconds();

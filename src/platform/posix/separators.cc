@@ -1,5 +1,5 @@
 // Date and time separators from the LC_TIME locale's date and time formats.
-#include "platform/posix_separators.h"
+#include "platform/posix/separators.h"
 
 #include <langinfo.h>
 

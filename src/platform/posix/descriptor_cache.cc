@@ -1,5 +1,5 @@
 // The bounded set of directory descriptors behind the POSIX walk.
-#include "platform/posix_descriptor_cache.h"
+#include "platform/posix/descriptor_cache.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/posix_folder_identity.h"
+#include "platform/posix/folder_identity.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Folder identities and kernel file systems, from an open directory descriptor.
-#include "platform/posix_folder_identity.h"
+#include "platform/posix/folder_identity.h"
 
 #include <linux/magic.h>
 #include <sys/stat.h>

@@ -1,11 +1,11 @@
 // Conversions from native bytes to code page 932, through the C library's iconv.
-#include "platform/posix_text.h"
+#include "platform/posix/text.h"
 
 #include <cstring>
 
 #include "common/chart_text.h"
 #include "common/cp932_bytes.h"
-#include "platform/posix_utf8_text.h"
+#include "platform/posix/utf8_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Reading a folder with getdents64: one system call per block of names, and per entry no call at
 // all unless its type is unknown, it is a link, or its size and time are asked for.
-#include "platform/posix_listing.h"
+#include "platform/posix/listing.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,8 +14,8 @@
 #include <span>
 
 #include "common/path_text.h"
-#include "platform/posix_file_time.h"
-#include "platform/posix_name_order.h"
+#include "platform/posix/file_time.h"
+#include "platform/posix/name_order.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 // the folders below them are identified, so a tree without links costs no extra call. The walk
 // rules keep every link out on request, or those that lead to another volume (a mount point or a
 // junction there): a plain folder always lies on its parent's volume.
-#include "platform/win32_walker.h"
+#include "platform/win32/walker.h"
 
 #include <windows.h>
 
@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "common/path_text.h"
-#include "platform/win32_handles.h"
-#include "platform/win32_text.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix_descriptor_cache.h"
-#include "platform/posix_listing.h"
-#include "platform/posix_text.h"
+#include "platform/posix/descriptor_cache.h"
+#include "platform/posix/listing.h"
+#include "platform/posix/text.h"
 
 class PosixFolderWalker : public FolderWalker {
  public:
