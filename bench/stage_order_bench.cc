@@ -13,12 +13,11 @@ constexpr size_t kEntries = 100000;
 // Sorts a fresh tree each time (a sorted one would take the already-in-order path).
 void SortAndMarkEveryFolder(benchmark::State& state, const std::vector<std::string>& keywords) {
   const AppOptions options = StageOptions(keywords);
-  NullPlatform platform;
   for (auto _ : state) {
     state.PauseTiming();
     StageTree tree;
     BuildStageTree(tree, kEntries);
-    AggregateTree(platform, options, *tree.root);
+    AggregateTree(options, *tree.root);
     state.ResumeTiming();
     SortAndMarkTree(options, *tree.root);
     benchmark::DoNotOptimize(tree.root->Children.First);
@@ -45,8 +44,7 @@ void BM_AggregateTree(benchmark::State& state) {
   const AppOptions options = StageOptions({"F", "Size", "Sum", "Total"});
   StageTree tree;
   BuildStageTree(tree, kEntries);
-  NullPlatform platform;
-  for (auto _ : state) AggregateTree(platform, options, *tree.root);
+  for (auto _ : state) AggregateTree(options, *tree.root);
   state.SetItemsProcessed(state.iterations() * kEntries);
 }
 

@@ -54,13 +54,14 @@ struct TreeItem {
   int32_t SequenceNo;
   uint16_t NameLength = 0;
   uint16_t ExtKeyStart = 0;
-  // A file's: the byte length of the longest file name in its folder, so that the size and time
-  // columns line up. 0 until the aggregation's width pass; a name length, so 16 bits hold it.
-  uint16_t NameWidth = 0;
-  // A file's: the byte length of the longest size text among its folder's files, so that a
-  // folder with a size too long for the usual column widens its own column. 0 until the
-  // aggregation's width pass; the longest text of a 64-bit value is 26 bytes.
-  uint8_t SizeWidth = 0;
+  // A file's: the blanks after its name that bring it to the width of the longest file name in
+  // its folder, so that the size and time columns line up. 0 until the chart's column widths
+  // are set (output/column_widths); a name's width, so 16 bits hold it.
+  uint16_t NameFill = 0;
+  // A file's: the width of its folder's size column in bytes, 13 or the length of a longer size
+  // text of the folder. 0 until the column widths are set; the longest text of a 64-bit value
+  // is 26 bytes.
+  uint8_t SizeColumnWidth = 0;
   bool IsFolder : 1 = false;
   bool IsLast : 1 = false;
   bool HasSortKeys : 1 = false;

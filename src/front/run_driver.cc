@@ -1,5 +1,7 @@
 // The run driver. The order of the tree steps matters: the ordering needs the aggregation's
 // folder totals, the marking needs the final order, and nothing may reorder after the marking.
+// The column widths depend on no order; they are set once, right before the printing that reads
+// them.
 #include "front/run_driver.h"
 
 #include <new>
@@ -12,6 +14,7 @@
 #include "front/fixed_texts.h"
 #include "front/help_text.h"
 #include "order/sort_tree.h"
+#include "output/column_widths.h"
 #include "output/print_tree.h"
 #include "output/total_file.h"
 #include "platform/platform.h"
@@ -24,9 +27,10 @@ constexpr int kOutOfMemoryStatus = 2;
 
 void ChartTree(Platform& platform, const AppOptions& options, TreeStore& store, TreeItem& root) {
   ScanFolder(platform, options, store, options.RootPath, root);
-  AggregateTree(platform, options, root);
+  AggregateTree(options, root);
   SortAndMarkTree(options, root);
   SetItemName(store, root, options.RootPath.Shown);
+  SetColumnWidths(platform, options, root);
   PrintTree(platform, options, root);
   WriteTotalFile(platform, options, root);
 }

@@ -15,9 +15,6 @@
 namespace {
 
 constexpr std::string_view kBlankSegment = "    ";
-// The size column's usual width, the length of "4,294,967,295". A folder whose largest file
-// needs more (10,000,000,000 bytes and up) widens its own column to that size's text.
-constexpr size_t kSizeColumnWidth = 13;
 
 // Everything a line needs that stays the same for the whole run, fetched once.
 struct LineTexts {
@@ -71,25 +68,20 @@ void AppendFolderSummary(const LineTexts& texts, const TreeItem& folder, std::st
 }
 
 // A file's name in its folder's name column (filled only while a size or a time follows,
-// so a line never ends in fill blanks), then the size column and the time text.
+// so a line never ends in fill blanks), then the size column and the time text. The fill and
+// the size column's width are those SetColumnWidths gave the file.
 void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeItem& file,
                        std::string& line) {
   const AppOptions& options = *texts.Options;
-  std::string_view name = file.Name();
-  line += name;
+  line += file.Name();
   if (!options.NeedItemDetails) return;
-  // The fill is counted in columns, as the width pass counted the name column.
-  const size_t name_width = options.IsUtf8Chart ? platform.DisplayWidth(name) : name.size();
-  if (file.NameWidth > 0 && static_cast<size_t>(file.NameWidth) > name_width) {
-    line.append(static_cast<size_t>(file.NameWidth) - name_width, ' ');
-  }
+  line.append(file.NameFill, ' ');
   if (options.ShowSize && options.ShowHumanSizes) {
     line += ' ';
-    AppendHumanSizeRight(line, file.Size, kSizeColumnWidth);  // never wider than the column
+    AppendHumanSizeRight(line, file.Size, file.SizeColumnWidth);
   } else if (options.ShowSize) {
     line += ' ';
-    const size_t width = file.SizeWidth > kSizeColumnWidth ? file.SizeWidth : kSizeColumnWidth;
-    AppendNumberRight(line, file.Size, width);
+    AppendNumberRight(line, file.Size, file.SizeColumnWidth);
   }
   if (options.NeedTimeTexts) {
     line += ' ';

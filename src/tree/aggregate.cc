@@ -1,4 +1,4 @@
-// The passes that complete the tree: file-name widths, per-folder counts and byte sums.
+// The pass that completes the tree: per-folder counts and byte sums.
 //
 // The tree is walked with an explicit stack rather than by recursion, so that a hierarchy tens
 // of thousands of levels deep costs heap, not call stack.
@@ -8,32 +8,8 @@
 #include <vector>
 
 #include "common/app_options.h"
-#include "common/number_width.h"
-#include "platform/platform.h"
 
 namespace {
-
-// Every file of a folder gets the width of the folder's longest file name, so the size and time
-// columns line up, and the length of the text of its largest size, so that the size column
-// stays straight where a size is too long for the usual column. Subfolder names do not count,
-// and folders get no widths. A code page 932 name takes as many columns as bytes; a UTF-8 one
-// is measured by the platform, and only then, so the usual chart costs nothing more.
-void SetFileWidths(Platform& platform, bool is_utf8, TreeItem& folder) {
-  size_t width = 0;
-  uint64_t largest = 0;
-  for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
-    if (child->IsFolder) continue;
-    const size_t name_width = is_utf8 ? platform.DisplayWidth(child->Name()) : child->NameLength;
-    if (name_width > width) width = name_width;
-    if (child->Size > largest) largest = child->Size;
-  }
-  const auto size_width = static_cast<uint8_t>(GroupedNumberLength(largest));
-  for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
-    if (child->IsFolder) continue;
-    child->NameWidth = static_cast<uint16_t>(width);
-    child->SizeWidth = size_width;
-  }
-}
 
 // Counts and sums the folder's own files, replacing the size the scan read for the folder
 // itself; the totals add the subfolders' totals, which are complete by now. Byte sums are
@@ -59,20 +35,14 @@ void SumFolder(TreeItem& folder, bool totals) {
   folder.TotalFiles = count + total_files;
 }
 
-void FinishFolder(Platform& platform, TreeItem& folder, const AppOptions& options) {
-  if (options.NeedItemDetails) SetFileWidths(platform, options.IsUtf8Chart, folder);
-  if (options.NeedOwnSums) SumFolder(folder, options.NeedCumulativeTotals);
-}
-
 // One folder on the walk's stack and the next of its children to look at.
 struct AggregateFrame {
   TreeItem* folder;
   TreeItem* next_child;
 };
 
-// Visits every folder after all its subfolders (the sums need that order; the widths do not
-// care), each folder's children in list order.
-void WalkFolders(Platform& platform, TreeItem& root, const AppOptions& options) {
+// Sums every folder after all its subfolders, each folder's children in list order.
+void SumFolders(TreeItem& root, bool totals) {
   std::vector<AggregateFrame> frames;
   frames.push_back(AggregateFrame{&root, root.Children.First});
   while (!frames.empty()) {
@@ -80,7 +50,7 @@ void WalkFolders(Platform& platform, TreeItem& root, const AppOptions& options) 
     TreeItem* child = frame.next_child;
     while (child && !child->IsFolder) child = child->NextSibling;
     if (!child) {
-      FinishFolder(platform, *frame.folder, options);
+      SumFolder(*frame.folder, totals);
       frames.pop_back();
       continue;
     }
@@ -91,6 +61,6 @@ void WalkFolders(Platform& platform, TreeItem& root, const AppOptions& options) 
 
 }  // namespace
 
-void AggregateTree(Platform& platform, const AppOptions& options, TreeItem& root) {
-  if (options.NeedItemDetails || options.NeedOwnSums) WalkFolders(platform, root, options);
+void AggregateTree(const AppOptions& options, TreeItem& root) {
+  if (options.NeedOwnSums) SumFolders(root, options.NeedCumulativeTotals);
 }

@@ -1,11 +1,10 @@
-// The passes that complete the tree: file-name widths, per-folder counts and byte sums.
+// The pass that completes the tree: per-folder counts and byte sums.
 #pragma once
 
 #include "common/tree_item.h"
 
-class Platform;
 struct AppOptions;
 
-// Runs the width pass and the sums pass as the options ask. Byte sums are whole 64-bit numbers.
-// The platform measures names in a UTF-8 chart.
-void AggregateTree(Platform& platform, const AppOptions& options, TreeItem& root);
+// Runs the sums pass where the options ask for sums or totals. Byte sums are whole 64-bit
+// numbers.
+void AggregateTree(const AppOptions& options, TreeItem& root);

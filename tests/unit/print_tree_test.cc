@@ -15,6 +15,7 @@
 #include "common/tree_item.h"
 #include "fake_platform.h"
 #include "order/sort_tree.h"
+#include "output/column_widths.h"
 #include "platform/posix/lower_case.h"
 
 namespace {
@@ -51,11 +52,9 @@ class PrintTreeTest : public ::testing::Test {
     return item;
   }
   TreeItem* Folder(TreeItem& parent, std::string_view name) { return Add(parent, name, true); }
-  TreeItem* File(TreeItem& parent, std::string_view name, uint64_t size = 0,
-                 int32_t name_width = 0) {
+  TreeItem* File(TreeItem& parent, std::string_view name, uint64_t size = 0) {
     TreeItem* item = Add(parent, name, false);
     item->Size = size;
-    item->NameWidth = name_width;
     item->WriteTime = MakeFileTime(kMarch5th);
     return item;
   }
@@ -71,10 +70,10 @@ class PrintTreeTest : public ::testing::Test {
   void BuildWorkedExample() {
     TreeItem* docs = Folder(*root_, "Docs");
     Folder(*docs, "Old");
-    File(*docs, "memo.txt", 2048, 8);
+    File(*docs, "memo.txt", 2048);
     Folder(*root_, "Src");
-    File(*root_, "a.txt", 1234, 9);
-    File(*root_, "readme.md", 56, 9);
+    File(*root_, "a.txt", 1234);
+    File(*root_, "readme.md", 56);
     SetSums(*root_, 2, 1290, 3, 3338);
     SetSums(*docs, 1, 2048, 1, 2048);
   }
@@ -87,11 +86,12 @@ class PrintTreeTest : public ::testing::Test {
     options_.SortKey = SortByName;
   }
 
-  // Sorts, marks and prints as the run driver does. Without a sort key the children keep the
-  // order they were added in within each kind.
+  // Sorts, marks, sets the column widths and prints as the run driver does. Without a sort key
+  // the children keep the order they were added in within each kind.
   std::string Chart() {
     DeriveSettings(options_);
     SortAndMarkTree(options_, *root_);
+    SetColumnWidths(platform_, options_, *root_);
     PrintTree(platform_, options_, *root_);
     return platform_.output;
   }
@@ -101,20 +101,6 @@ class PrintTreeTest : public ::testing::Test {
   TreeStore store_;
   std::unique_ptr<TreeItem> root_;
 };
-
-// In a UTF-8 chart the fill counts columns: 日本.txt is 10 bytes but 8 columns in the fake, so
-// it gets three blanks of fill to a column of 11, as a.txt gets six.
-TEST_F(PrintTreeTest, Utf8NamesAreFilledByColumns) {
-  File(*root_, "a.txt", 1, 11);
-  File(*root_, "日本.txt", 2, 11);
-  options_.ShowFiles = options_.ShowSize = true;
-  options_.Utf8 = Utf8On;
-  platform_.SetUtf8Texts(true);
-  EXPECT_EQ("C:\\Work\r\n"
-            "    a.txt" + Blanks(6 + 1 + 12) + "1\r\n"
-            "    日本.txt" + Blanks(3 + 1 + 12) + "2\r\n",
-            Chart());
-}
 
 TEST_F(PrintTreeTest, WorkedExampleFilesFirst) {
   BuildWorkedExample();
@@ -287,7 +273,7 @@ TEST_P(SummaryTest, FolderSummaryByOption) {
   options_.ShowFiles = true;
   options_.ShowSum = GetParam().show_sum;
   options_.ShowTotal = GetParam().show_total;
-  File(*root_, "f1", 5, 2);
+  File(*root_, "f1", 5);
   TreeItem* sub = Folder(*root_, "Sub");
   SetSums(*root_, 3, 1234, 10, 56789);
   SetSums(*sub, 0, 0, 7, 18446744073709551615u);
@@ -324,10 +310,10 @@ TEST_F(PrintTreeTest, SizeColumnIsThirteenBytesRightAlignedUnlessAFolderNeedsMor
   options_.ShowFiles = true;
   options_.ShowSize = true;
   const uint64_t sizes[] = {0, 999, 1000, 123456, 1234567, 1000000000, 9999999999};
-  for (uint64_t size : sizes) File(*root_, "n", size, 1)->SizeWidth = 13;
+  for (uint64_t size : sizes) File(*root_, "n", size);
   TreeItem* wide = Folder(*root_, "w");
-  File(*wide, "n", 7, 1)->SizeWidth = 18;
-  File(*wide, "n", 12000000000000, 1)->SizeWidth = 18;
+  File(*wide, "n", 7);
+  File(*wide, "n", 12000000000000);
   EXPECT_EQ(Lines({
                 "C:\\Work",
                 "│  n             0",
@@ -352,8 +338,8 @@ TEST_F(PrintTreeTest, HumanSizesKeepTheColumnAndTheCounts) {
   options_.ShowSum = true;
   options_.ShowTotal = true;
   options_.ShowHumanSizes = true;
-  File(*root_, "a", 1234, 1)->SizeWidth = 18;
-  File(*root_, "b", 12000000000000, 1)->SizeWidth = 18;
+  File(*root_, "a", 1234);
+  File(*root_, "b", 12000000000000);
   SetSums(*root_, 2, 12000000001234, 1234, 1073741824);
   EXPECT_EQ(Lines({
                 "C:\\Work（2 ファイル 11T バイト、累計 1,234 ファイル 1.0G バイト）",
@@ -395,10 +381,10 @@ TEST_F(PrintTreeTest, TheDepthShownCutsTheChart) {
 TEST_F(PrintTreeTest, NameColumnWithTimeOnly) {
   options_.ShowFiles = true;
   options_.ShowTime = true;
-  File(*root_, "a.txt", 0, 12);
-  File(*root_, "longname.doc", 0, 12);
+  File(*root_, "a.txt", 0);
+  File(*root_, "longname.doc", 0);
   TreeItem* sub = Folder(*root_, "AVeryLongFolderName");
-  File(*sub, "x", 0, 1);
+  File(*sub, "x", 0);
   EXPECT_EQ(Lines({
                 "C:\\Work",
                 "│  a.txt" + Blanks(7) + " 2010/03/05 14:07",
@@ -414,8 +400,8 @@ TEST_F(PrintTreeTest, NameColumnWithSizeAndTime) {
   options_.ShowSize = true;
   options_.ShowTime = true;
   options_.FilesFirst = false;
-  File(*root_, "a.txt", 1234, 12);
-  File(*root_, Cp932("ファイル名前"), 56, 12);  // six double-byte characters: 12 bytes
+  File(*root_, "a.txt", 1234);
+  File(*root_, Cp932("ファイル名前"), 56);  // six double-byte characters: 12 bytes
   EXPECT_EQ(Lines({
                 "C:\\Work",
                 "    a.txt" + Blanks(7) + Blanks(9) + "1,234 2010/03/05 14:07",
@@ -427,7 +413,7 @@ TEST_F(PrintTreeTest, NameColumnWithSizeAndTime) {
 TEST_F(PrintTreeTest, NoFillWithoutSizeOrTime) {
   options_.ShowFiles = true;
   options_.ShowSum = true;
-  File(*root_, "a.txt", 1234, 40);
+  File(*root_, "a.txt", 1234)->NameFill = 40;  // a fill that no column follows
   EXPECT_EQ(Lines({"C:\\Work（0 ファイル 0 バイト）", "    a.txt"}), Chart());
 }
 
@@ -436,15 +422,15 @@ TEST_F(PrintTreeTest, TimeTextUsesTheRegionalSeparators) {
   options_.ShowTime = true;
   platform_.date_separator = "-";
   platform_.time_separator = ".";
-  File(*root_, "a", 0, 1);
+  File(*root_, "a", 0);
   EXPECT_EQ(Lines({"C:\\Work", "    a 2010-03-05 14.07"}), Chart());
 }
 
 TEST_F(PrintTreeTest, HiddenFilesWriteNothing) {
   options_.ShowSize = true;
-  File(*root_, "a", 1, 1);
+  File(*root_, "a", 1);
   TreeItem* sub = Folder(*root_, "Sub");
-  File(*sub, "b", 2, 1);
+  File(*sub, "b", 2);
   EXPECT_EQ(Lines({"C:\\Work", "└─Sub"}), Chart());
 }
 

@@ -17,8 +17,8 @@ TEST(TreeItem, ConstructionTakesTheNextSequenceNumber) {
   EXPECT_FALSE(first->IsLast);
   EXPECT_EQ(0u, first->Size);
   EXPECT_EQ(0u, FileTimeValue(first->WriteTime));
-  EXPECT_EQ(0u, first->NameWidth);
-  EXPECT_EQ(0u, first->SizeWidth);
+  EXPECT_EQ(0u, first->NameFill);
+  EXPECT_EQ(0u, first->SizeColumnWidth);
   EXPECT_EQ(nullptr, first->Children.First);
   EXPECT_TRUE(first->Name().empty());
   EXPECT_TRUE(first->NameKey().empty());
