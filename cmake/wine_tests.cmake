@@ -21,6 +21,10 @@ endif()
 if(NOT quovrel_locales MATCHES "ja_jp\\.utf-?8")
   list(APPEND quovrel_wine_missing "the ja_JP.UTF-8 locale")
 endif()
+if(NOT EXISTS ${QUOVREL_UTF8PROC_SOURCE}/utf8proc.c)
+  list(APPEND quovrel_wine_missing
+    "utf8proc source in QUOVREL_UTF8PROC_SOURCE (${QUOVREL_UTF8PROC_SOURCE})")
+endif()
 if(quovrel_wine_missing)
   list(JOIN quovrel_wine_missing ", " quovrel_wine_missing)
   if(quovrel_wine_wanted STREQUAL "AUTO")
@@ -29,7 +33,9 @@ if(quovrel_wine_missing)
   endif()
   message(FATAL_ERROR "QUOVREL_WINE_TESTS is ON but this machine has no ${quovrel_wine_missing} "
     "(Debian: apt-get install g++-mingw-w64-x86-64 wine64 locales, then add ja_JP.UTF-8 UTF-8 to "
-    "/etc/locale.gen and run locale-gen), or configure with -DQUOVREL_WINE_TESTS=OFF.")
+    "/etc/locale.gen and run locale-gen; utf8proc's source: apt-get source utf8proc with deb-src "
+    "entries, its utf8proc-* folder moved to QUOVREL_UTF8PROC_SOURCE, as .ci/run does), or "
+    "configure with -DQUOVREL_WINE_TESTS=OFF.")
 endif()
 message(STATUS "Windows program tests on: cross-built into ${CMAKE_BINARY_DIR}/windows, run under wine")
 
@@ -42,6 +48,7 @@ ExternalProject_Add(quovrel_windows
   BINARY_DIR ${QUOVREL_WINDOWS_DIR}
   CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-w64.cmake
              -DCMAKE_BUILD_TYPE=Release -DQUOVREL_BUILD_TESTS=OFF
+             -DQUOVREL_UTF8PROC_SOURCE=${QUOVREL_UTF8PROC_SOURCE}
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${QUOVREL_WINDOWS_PROGRAM})

@@ -94,6 +94,19 @@ TEST(ChartUtf8, RawBytesAndTheWayBack) {
             run.out);
 }
 
+// Both programs: names measured cluster by cluster, a line separator shown as "?".
+TEST(ChartUtf8, ClustersAndLayoutControlsKeepTheColumns) {
+  TempTree tree;
+  for (const char* name : {"r/\U0001F468\u200D\U0001F469\u200D\U0001F467.txt", "r/e\u0301",
+                           "r/x\u2028y", "r/u\u0378v"}) {
+    ASSERT_TRUE(tree.MakeFile(name, 12345));
+  }
+  EXPECT_EQ(Utf8Lines({"r", "    e\u0301             12,345", "    u\u0378v            12,345",
+                       "    x?y           12,345",
+                       "    \U0001F468\u200D\U0001F469\u200D\U0001F467.txt        12,345"}),
+            ChartR(tree, {"/F", "/Size", "/UTF8"}).out);
+}
+
 // A message is in the chart's encoding, the echoed argument too, whatever came first.
 TEST(ChartUtf8, MessagesAndEchoesAreUtf8) {
   TempTree tree;

@@ -145,6 +145,28 @@ TEST_F(TerminalTest, PipesAndFilesStillGetCodePage932) {
   EXPECT_NE(std::string::npos, dump.find(" 84 a5 84 9f 64 6f 63 73")) << dump;
 }
 
+// Names holding a joined emoji family, U+0378 (drawn as nothing), a line separator and a bidi
+// override: a "|" put at the column where a.txt's size ends lands right after every size.
+TEST_F(TerminalTest, SizesLineUpUnderNamesOfJoinedAndInvisibleCharacters) {
+  TempTree files;
+  for (const char* name : {"r/a.txt", "r/\U0001F468\u200D\U0001F469\u200D\U0001F467.txt",
+                           "r/x\u2028y", "r/u\u0378v", "r/evil\u202Etxt.exe"}) {
+    ASSERT_TRUE(files.MakeFile(name, 12345));
+  }
+  const std::string a_line = "    a.txt               12,345";
+  const std::string mark = "\\r\\033[" + std::to_string(a_line.size()) + "C|\\n";
+  ASSERT_TRUE(session_->Run("cd " + Quoted(files.Path()) + " && " + Program() +
+                                " r /F /Size /UTF8 | while IFS= read -r l; do printf '%s" + mark +
+                                "' \"$l\"; done",
+                            kTimeoutSeconds));
+  EXPECT_TRUE(HasLines(session_->Screen(),
+                       {a_line + "|", "    evil?txt.exe        12,345|",
+                        "    uv                  12,345|", "    x?y                 12,345|",
+                        "    \U0001F468\u200D\U0001F469\u200D\U0001F467.txt"
+                        "              12,345|"}))
+      << session_->Screen();
+}
+
 TEST_F(TerminalTest, HelpShowsInJapanese) {
   ASSERT_TRUE(session_->Run(Program() + " /?", kTimeoutSeconds));
   const std::string history = session_->History();

@@ -197,7 +197,7 @@ TEST_F(PosixPlatformTest, LowerCasesAsWindowsDoesInCodePage932) {
 
 // In a UTF-8 chart: every character whose lower case takes as many bytes, and no other, so a
 // text keeps its length (İ lowers to "i", one byte shorter: it stays); names show every
-// character, a byte that is no UTF-8 as U+FFFD, a C1 control as "?"; widths are wcwidth's.
+// character, a byte that is no UTF-8 as U+FFFD, a C1 control as "?"; widths in columns.
 TEST_F(PosixPlatformTest, Utf8TextsLowerShowAndMeasure) {
   platform_->SetUtf8Texts(true);
   std::string text = "ÀÉ.TXT Ａ Ω \u0130 😀";

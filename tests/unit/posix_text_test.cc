@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/posix/utf8_text.h"
+
 namespace {
 
 struct TextRow {
@@ -82,6 +84,33 @@ TEST(PosixUtf8, TellsWellFormedFromMalformed) {
       {"\x80", false},
   };
   for (const auto& row : rows) EXPECT_EQ(row.valid, IsValidUtf8(row.text)) << row.text;
+}
+
+// A name in a UTF-8 chart as terminals draw it: a grapheme cluster in its widest character's
+// columns (two for an emoji presentation), an unassigned code point in none, and "?" for each
+// character that would break or reorder the line.
+TEST(PosixUtf8, ShowsAndMeasuresNamesAsTerminalsDraw) {
+  const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
+  const struct {
+    std::string native, shown;
+    size_t columns;
+  } rows[] = {
+      {family, family, 2},
+      {"\U0001F44D\U0001F3FD", "\U0001F44D\U0001F3FD", 2},  // skin tone
+      {"\U0001F1EF\U0001F1F5", "\U0001F1EF\U0001F1F5", 2},  // flag
+      {"\u2764\uFE0F", "\u2764\uFE0F", 2},                  // variation selector 16
+      {"e\u0301", "e\u0301", 1},
+      {"u\u0378v", "u\u0378v", 2},
+      {"x\u2028y", "x?y", 3},
+      {"a\u202Eb", "a?b", 3},
+      {"a\u2066b", "a?b", 3},
+  };
+  for (const auto& row : rows) {
+    std::string shown(row.native.size() * 3, '\0');
+    shown.resize(WriteUtf8ShownName(row.native, shown));
+    EXPECT_EQ(row.shown, shown) << row.native;
+    EXPECT_EQ(row.columns, Utf8DisplayWidth(shown)) << row.native;
+  }
 }
 
 }  // namespace

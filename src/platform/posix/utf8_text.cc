@@ -1,7 +1,9 @@
-// UTF-8 names, lower-casing and widths, with mbrtowc, towlower and wcwidth in C.UTF-8.
+// UTF-8 names and widths by utf8proc's data (platform/utf8_screen.h), and lower-casing with
+// mbrtowc and towlower in C.UTF-8.
 #include "platform/posix/utf8_text.h"
 
 #include <locale.h>
+#include <utf8proc.h>
 
 #include <climits>
 #include <cstring>
@@ -9,6 +11,7 @@
 #include <cwctype>
 
 #include "platform/posix/text.h"
+#include "platform/utf8_screen.h"
 
 namespace {
 
@@ -44,26 +47,34 @@ size_t ReadCharacter(std::string_view text, wchar_t& character) {
   return length == 0 ? 1 : length;  // a NUL byte is one character
 }
 
-bool IsControlCharacter(wchar_t character) {
-  return character < 0x20 || (character >= 0x7F && character <= 0x9F);
+// The well-formed character at the start of `text`, as ReadCharacter but without the locale:
+// its length (0 when there is none) and value.
+size_t DecodeCharacter(std::string_view text, char32_t& character) {
+  const size_t length = ValidCharacterLength(text);
+  utf8proc_int32_t code = 0;
+  if (length != 0) {
+    utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
+                     static_cast<utf8proc_ssize_t>(length), &code);
+  }
+  character = static_cast<char32_t>(code);
+  return length;
 }
 
 }  // namespace
 
 size_t WriteUtf8ShownName(std::string_view native, std::span<char> out) {
   if (out.size() < native.size() * 3) return 0;
-  const Utf8LocaleScope utf8;
   char* next = out.data();
   while (!native.empty()) {
-    wchar_t character = 0;
-    const size_t length = ReadCharacter(native, character);
+    char32_t character = 0;
+    const size_t length = DecodeCharacter(native, character);
     if (length == 0) {
       std::memcpy(next, kReplacement, 3);
       next += 3;
       native.remove_prefix(1);
       continue;
     }
-    if (IsControlCharacter(character)) {
+    if (IsShownAsQuestionMark(character)) {
       *next++ = '?';
     } else {
       std::memcpy(next, native.data(), length);
@@ -102,14 +113,5 @@ void LowerCaseUtf8(char* text, size_t length) {
 
 size_t Utf8DisplayWidth(std::string_view text) {
   if (IsPrintableAscii(text)) return text.size();
-  const Utf8LocaleScope utf8;
-  size_t width = 0;
-  while (!text.empty()) {
-    wchar_t character = 0;
-    const size_t length = ReadCharacter(text, character);
-    const int columns = length == 0 ? 1 : wcwidth(character);
-    width += columns < 0 ? 1 : static_cast<size_t>(columns);
-    text.remove_prefix(length == 0 ? 1 : length);
-  }
-  return width;
+  return Utf8ClusterColumns(text, TerminalCharacterColumns);
 }

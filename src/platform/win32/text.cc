@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/utf8_screen.h"
+
 namespace {
 
 constexpr UINT kCodePage932 = 932;
@@ -61,29 +63,41 @@ void SetShownUtf8(bool is_utf8) { g_is_shown_utf8 = is_utf8; }
 
 bool IsShownUtf8() { return g_is_shown_utf8; }
 
+namespace {
+
+// The character of the UTF-16 units at `wide[at]` (a surrogate pair or one unit; an unpaired
+// surrogate as itself), and how many units it takes.
+char32_t CharacterAt(std::wstring_view wide, size_t at, size_t& units) {
+  const bool is_pair =
+      IS_HIGH_SURROGATE(wide[at]) && at + 1 < wide.size() && IS_LOW_SURROGATE(wide[at + 1]);
+  units = is_pair ? 2 : 1;
+  if (!is_pair) return wide[at];
+  return 0x10000 + ((static_cast<char32_t>(wide[at]) - 0xD800) << 10) + (wide[at + 1] - 0xDC00);
+}
+
+}  // namespace
+
 std::string ShownFromWide(std::wstring_view wide) {
   if (!g_is_shown_utf8) return Cp932FromWide(wide);
   if (wide.empty()) return std::string();
-  // Without WC_ERR_INVALID_CHARS an unpaired surrogate becomes U+FFFD.
-  const int size = static_cast<int>(wide.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string text(length, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-  // A control character is one byte in UTF-8 (C1 ones two, from C2 80 to C2 9F).
-  std::string shown;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(text[i]);
-    const bool is_c1 = byte == 0xC2 && i + 1 < text.size() &&
-                       static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-    if (byte < 0x20 || byte == 0x7F || is_c1) {
-      shown += '?';
-      if (is_c1) ++i;
+  // Each character a UTF-8 chart shows as "?" is replaced before the conversion, which makes an
+  // unpaired surrogate U+FFFD (without WC_ERR_INVALID_CHARS).
+  std::wstring kept;
+  kept.reserve(wide.size());
+  for (size_t at = 0, units = 0; at < wide.size(); at += units) {
+    if (IsShownAsQuestionMark(CharacterAt(wide, at, units))) {
+      kept += L'?';
     } else {
-      shown += text[i];
+      kept.append(wide.substr(at, units));
     }
   }
-  return shown;
+  const int size = static_cast<int>(kept.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, kept.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string text(length, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, kept.data(), size, text.data(), length, nullptr, nullptr);
+  return text;
 }
 
 namespace {
@@ -133,25 +147,29 @@ void LowerCaseUtf8(char* text, size_t length) {
   }
 }
 
+namespace {
+
+// The columns a Japanese console gives one character: none where a terminal draws none, two for
+// one beyond the Basic Multilingual Plane (an emoji), one that takes two bytes in code page 932
+// or that the system calls full-width (C3_FULLWIDTH); one for any other.
+int ConsoleCharacterColumns(char32_t character) {
+  if (TerminalCharacterColumns(character) == 0) return 0;
+  if (character > 0xFFFF) return 2;
+  const wchar_t unit = static_cast<wchar_t>(character);
+  char bytes[4];
+  BOOL lost = FALSE;
+  const int length = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, &unit, 1, bytes,
+                                         sizeof bytes, nullptr, &lost);
+  WORD type = 0;
+  const bool is_full_width =
+      GetStringTypeW(CT_CTYPE3, &unit, 1, &type) && (type & C3_FULLWIDTH) != 0;
+  return (length == 2 && !lost) || is_full_width ? 2 : 1;
+}
+
+}  // namespace
+
 size_t Utf8DisplayWidth(std::string_view utf8) {
-  const std::wstring wide = WideFromUtf8(utf8);
-  size_t width = 0;
-  for (size_t i = 0; i < wide.size(); ++i) {
-    if (IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1])) {
-      width += 2;
-      ++i;
-      continue;
-    }
-    char bytes[4];
-    BOOL lost = FALSE;
-    const int length = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, &wide[i], 1, bytes,
-                                           sizeof bytes, nullptr, &lost);
-    WORD type = 0;
-    const bool is_full_width =
-        GetStringTypeW(CT_CTYPE3, &wide[i], 1, &type) && (type & C3_FULLWIDTH) != 0;
-    width += (length == 2 && !lost) || is_full_width ? 2 : 1;
-  }
-  return width;
+  return Utf8ClusterColumns(utf8, ConsoleCharacterColumns);
 }
 
 std::string Cp932FromWide(std::wstring_view wide) {

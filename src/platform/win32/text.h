@@ -17,16 +17,18 @@ void SetShownUtf8(bool is_utf8);
 bool IsShownUtf8();
 
 // The shown form of `wide` in the encoding set: Cp932FromWide, or UTF-8 with every character
-// (an unpaired surrogate as U+FFFD) and each control character as "?".
+// (an unpaired surrogate as U+FFFD), and each one IsShownAsQuestionMark names (control
+// characters, line separators, bidi controls) as "?".
 std::string ShownFromWide(std::wstring_view wide);
 
 // Lower-cases UTF-8 text in place: each character whose lower case (CharLowerBuffW) takes as
 // many bytes.
 void LowerCaseUtf8(char* text, size_t length);
 
-// The columns a UTF-8 text takes on a Japanese console: two for a character beyond the Basic
-// Multilingual Plane (an emoji), one that takes two bytes in code page 932 or that the system
-// calls full-width (C3_FULLWIDTH); one for any other.
+// The columns a UTF-8 text takes on a Japanese console, cluster by cluster (Utf8ClusterColumns):
+// a character takes none where a terminal draws none (TerminalCharacterColumns), two beyond the
+// Basic Multilingual Plane (an emoji), two where it takes two bytes in code page 932 or the
+// system calls it full-width (C3_FULLWIDTH), one otherwise.
 size_t Utf8DisplayWidth(std::string_view utf8);
 
 // The code page 932 text the ANSI calls would give for `wide`: the system's own conversion,
