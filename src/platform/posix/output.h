@@ -14,11 +14,6 @@
 // file is still written and the exit status stays as it was.
 void IgnoreBrokenPipes();
 
-// Writes all of `bytes` to `fd` with one write(2), looping only on a partial write, EINTR, or a
-// non-blocking descriptor that is full (it waits). Errors are ignored: output that cannot be
-// delivered is dropped. Returns how many bytes were written.
-size_t WriteAllBytes(int fd, std::string_view bytes);
-
 // Appends `line` to the file `native_name`, creating it. Silent when it cannot be opened; a FIFO
 // without a reader refuses at once instead of hanging the run. The line arrives whole or not at
 // all: a part that a full disk cut short is taken off the file again.

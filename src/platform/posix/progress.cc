@@ -9,7 +9,7 @@
 #include "common/chart_text.h"
 #include "common/fixed_texts.h"
 #include "common/number_text.h"
-#include "platform/posix/output.h"
+#include "platform/posix/fd_write.h"
 #include "platform/posix/utf8_text.h"
 
 namespace {
