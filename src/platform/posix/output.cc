@@ -35,7 +35,7 @@ void AppendLineToFile(const std::string& native_name, std::string_view line) {
   close(fd);
 }
 
-Console::Console(TextConverter& texts) {
+Console::Console() {
   const bool is_output_terminal = isatty(STDOUT_FILENO) == 1;
   const bool is_error_terminal = isatty(STDERR_FILENO) == 1;
   // The locale is not even looked at when neither stream is a terminal: a pipe or a file must
@@ -49,7 +49,7 @@ Console::Console(TextConverter& texts) {
   is_output_converted_ = is_output_terminal && terminal_ != nullptr;
   is_error_converted_ = is_error_terminal && terminal_ != nullptr;
   if (is_error_terminal) {
-    progress_ = std::make_unique<ProgressLine>(STDERR_FILENO, texts, terminal_.get());
+    progress_ = std::make_unique<TerminalScreen>(STDERR_FILENO, terminal_.get());
     EraseProgressLineOnSignals();
   }
 }
@@ -60,7 +60,7 @@ Console::~Console() {
 
 void Console::SetUtf8Texts(bool is_utf8) {
   is_utf8_texts_ = is_utf8;
-  if (progress_) progress_->SetUtf8(is_utf8);
+  if (progress_) progress_->SetUtf8Texts(is_utf8);
 }
 
 std::string_view Console::Shown(std::string_view line, bool converted) {
