@@ -16,6 +16,7 @@
 #include "order/sort_tree.h"
 #include "output/column_widths.h"
 #include "output/print_tree.h"
+#include "output/progress_walker.h"
 #include "output/total_file.h"
 #include "platform/platform.h"
 #include "tree/aggregate.h"
@@ -26,7 +27,9 @@ namespace {
 constexpr int kOutOfMemoryStatus = 2;
 
 void ChartTree(Platform& platform, const AppOptions& options, TreeStore& store, TreeItem& root) {
-  ScanFolder(platform, options, store, options.RootPath, root);
+  // The walker, and the memory of its listings, lasts the scan alone.
+  ScanFolder(*NewScanWalker(platform, options.IsUtf8Chart), platform, options, store,
+             options.RootPath, root);
   AggregateTree(options, root);
   SortAndMarkTree(options, root);
   SetItemName(store, root, options.RootPath.Shown);

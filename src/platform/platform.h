@@ -56,6 +56,36 @@ class FolderWalker {
 
   // Leaves the current folder; its listing is released.
   virtual void LeaveFolder() = 0;
+
+  // How many files the current folder held beyond Entries(): those a listing without files
+  // (WalkRules::FilesWanted) counted but made no entries for.
+  virtual size_t LeftOutFiles() const = 0;
+};
+
+// Standard error where it is a terminal (a console on Windows): the screen of a long scan's
+// progress line. The platform only answers for the screen and writes and erases the line's
+// bytes; what the line says and when it is drawn is decided above it (output/progress_line.h).
+class ProgressScreen {
+ public:
+  // To the line's start, then clear to its end: what erases the line, and what a line is drawn
+  // between so that it replaces the one before.
+  static constexpr std::string_view kEraseLine = "\r\x1b[K";
+
+  virtual ~ProgressScreen() = default;
+
+  // Milliseconds of a clock that never goes back.
+  virtual int64_t NowMilliseconds() = 0;
+  // False while the run is in the background of its terminal, where nothing may be drawn.
+  virtual bool IsForeground() = 0;
+  // The screen's width in columns; 0 when it does not say.
+  virtual size_t Columns() = 0;
+  // Writes `line` (shown text in the encoding set, with its control bytes) at once, as the screen
+  // shows text. From then on the line is on the screen: the platform erases it before its next
+  // line of output, and a signal that ends the run erases it first.
+  virtual void Draw(std::string_view line) = 0;
+  // Takes a drawn line off the screen, if it is there. In the background it is only forgotten:
+  // whatever the terminal shows there now is no longer the program's.
+  virtual void Erase() = 0;
 };
 
 class Platform {
@@ -115,6 +145,10 @@ class Platform {
 
   // --- Folder scan
   virtual std::unique_ptr<FolderWalker> NewFolderWalker() = 0;
+  // The screen of the progress line; null where standard error is no terminal or console.
+  virtual ProgressScreen* GetProgressScreen() { return nullptr; }
+  // What a shown path puts between its names: "\" on Windows, "/" on POSIX.
+  virtual char PathSeparator() { return '\\'; }
 
   // --- Times
   // The DOS date and time words of a local file time; -1 outside 1980 to 2107.

@@ -6,7 +6,6 @@
 #include "tree/folder_scan.h"
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,22 +108,21 @@ bool StepIntoNextSubfolder(ScanState& state) {
 
 }  // namespace
 
-void ScanFolder(Platform& platform, const AppOptions& options, TreeStore& store,
-                const PathText& path, TreeItem& root) {
-  std::unique_ptr<FolderWalker> walker = platform.NewFolderWalker();
-  ScanState state{*walker, EntryInfoContext{platform, options, store, {}}, {}, {}, {}};
+void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
+                TreeStore& store, const PathText& path, TreeItem& root) {
+  ScanState state{walker, EntryInfoContext{platform, options, store, {}}, {}, {}, {}};
   WalkRules rules;
   rules.FilesWanted = options.NeedFileEntries;  // file entries that nothing reads are not made
   rules.FollowLinks = options.FollowLinks;
   rules.OneFileSystem = options.OneFileSystem;
-  walker->SetWalkRules(rules);
+  walker.SetWalkRules(rules);
   for (const std::string& pattern : options.ExcludePatterns) {
     state.exclude_patterns.push_back(pattern);
     platform.LowerCase(state.exclude_patterns.back().data(), pattern.size());
   }
   // A root that cannot be opened charts as an empty folder; so does one that the chart needs
   // nothing of (the depth shown is 0 and nothing below is counted).
-  if (options.ScanDepthLimit == 0 || !walker->EnterRoot(path)) {
+  if (options.ScanDepthLimit == 0 || !walker.EnterRoot(path)) {
     root.IsFolder = true;
     return;
   }

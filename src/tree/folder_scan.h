@@ -4,13 +4,15 @@
 #include "common/path_text.h"
 #include "common/tree_item.h"
 
+class FolderWalker;
 class Platform;
 struct AppOptions;
 
-// Fills `root` and everything below the folder `path`: subfolders first, each scanned whole
-// before the next, then the files (when the options need them). Folders whose names begin with
-// a full stop (unless ShowDotFolders) and entries an exclusion pattern names are left out with
-// all below them; folders at ScanDepthLimit are made but not entered. Every failure is silent:
-// a folder that cannot be listed stays empty.
-void ScanFolder(Platform& platform, const AppOptions& options, TreeStore& store,
-                const PathText& path, TreeItem& root);
+// Fills `root` and everything below the folder `path`, walked by `walker` (the platform's, or a
+// progress line's view of it): subfolders first, each scanned whole before the next, then the
+// files (when the options need them). Folders whose names begin with a full stop (unless
+// ShowDotFolders) and entries an exclusion pattern names are left out with all below them;
+// folders at ScanDepthLimit are made but not entered. Every failure is silent: a folder that
+// cannot be listed stays empty.
+void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
+                TreeStore& store, const PathText& path, TreeItem& root);

@@ -169,7 +169,7 @@ TEST_F(AggregateTest, FilesOf4GiBKeepTheirWholeSizeThroughScanAndSums) {
   FakePlatform fake;
   fake.AddFile("C:/Work/big", kFourGiB + 10);
   fake.AddFile("C:/Work/sub/huge", 2 * kFourGiB + 5);
-  ScanFolder(fake, options_, store_, SameText("C:\\Work"), root_);
+  ScanFolder(*fake.NewFolderWalker(), fake, options_, store_, SameText("C:\\Work"), root_);
   AggregateTree(options_, root_);
   TreeItem* sub = root_.Children.First;
   ASSERT_NE(nullptr, sub);

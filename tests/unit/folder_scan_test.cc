@@ -47,7 +47,7 @@ class FolderScanTest : public ::testing::Test {
   // Scans with the settings the parser would derive from options_.
   void Scan(std::string_view path = "C:\\Work") {
     DeriveSettings(options_);
-    ScanFolder(fake_, options_, store_, SameText(path), root_);
+    ScanFolder(*fake_.NewFolderWalker(), fake_, options_, store_, SameText(path), root_);
   }
 
   // The entry at `path` below the root, names separated by "/"; null when there is none.

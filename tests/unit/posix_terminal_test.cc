@@ -1,12 +1,17 @@
-// Terminal display on POSIX: the charset test, the locale left as found, CP932 shown as UTF-8.
+// Terminal display on POSIX: the charset test, the locale left as found, CP932 shown as UTF-8,
+// and the progress line's screen.
 #include "platform/posix/terminal.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <string>
+
+#include "platform/posix/progress_screen.h"
 
 namespace {
 
@@ -129,6 +134,27 @@ TEST(TerminalConverter, GivesAsciiBackUntouched) {
   TerminalConverter converter;
   const std::string line = "plain line\r\n";
   EXPECT_EQ(line.data(), converter.ToUtf8(line).data());
+}
+
+// On a pipe, which counts as the foreground: a code page 932 line is shown in UTF-8 until the
+// texts are UTF-8 themselves, and a drawn line is erased once.
+TEST(TerminalScreen, ShowsTheLineAsTheTerminalReadsItAndErasesItOnce) {
+  int fds[2];
+  ASSERT_EQ(0, pipe2(fds, O_NONBLOCK));
+  TerminalConverter converter;
+  TerminalScreen screen(fds[1], &converter);
+  screen.Erase();
+  screen.Draw("\r\x83\x74\x1b[K");
+  screen.Erase();
+  screen.Erase();
+  screen.SetUtf8Texts(true);
+  screen.Draw("\rフ\x1b[K");
+  screen.Erase();
+  char bytes[64];
+  const ssize_t got = read(fds[0], bytes, sizeof bytes);
+  EXPECT_EQ("\rフ\x1b[K\r\x1b[K\rフ\x1b[K\r\x1b[K", std::string(bytes, std::max<ssize_t>(got, 0)));
+  close(fds[0]);
+  close(fds[1]);
 }
 
 }  // namespace

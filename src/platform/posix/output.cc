@@ -2,33 +2,13 @@
 #include "platform/posix/output.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 
-void IgnoreBrokenPipes() { signal(SIGPIPE, SIG_IGN); }
+#include "platform/posix/fd_write.h"
 
-size_t WriteAllBytes(int fd, std::string_view bytes) {
-  const char* next = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t written = write(fd, next, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      // Non-blocking (perhaps set by a process that shares the descriptor) and full for now:
-      // wait until it takes more, as a blocking one would, rather than lose the line.
-      pollfd ready{fd, POLLOUT, 0};
-      if (poll(&ready, 1, -1) > 0 || errno == EINTR) continue;
-      break;
-    }
-    if (written <= 0) break;  // a closed pipe or a full disk: the line is dropped, silently
-    next += written;
-    left -= static_cast<size_t>(written);
-  }
-  return bytes.size() - left;
-}
+void IgnoreBrokenPipes() { signal(SIGPIPE, SIG_IGN); }
 
 namespace {
 
@@ -55,7 +35,7 @@ void AppendLineToFile(const std::string& native_name, std::string_view line) {
   close(fd);
 }
 
-Console::Console(TextConverter& texts) {
+Console::Console() {
   const bool is_output_terminal = isatty(STDOUT_FILENO) == 1;
   const bool is_error_terminal = isatty(STDERR_FILENO) == 1;
   // The locale is not even looked at when neither stream is a terminal: a pipe or a file must
@@ -69,7 +49,7 @@ Console::Console(TextConverter& texts) {
   is_output_converted_ = is_output_terminal && terminal_ != nullptr;
   is_error_converted_ = is_error_terminal && terminal_ != nullptr;
   if (is_error_terminal) {
-    progress_ = std::make_unique<ProgressLine>(STDERR_FILENO, texts, terminal_.get());
+    progress_ = std::make_unique<TerminalScreen>(STDERR_FILENO, terminal_.get());
     EraseProgressLineOnSignals();
   }
 }
@@ -80,7 +60,7 @@ Console::~Console() {
 
 void Console::SetUtf8Texts(bool is_utf8) {
   is_utf8_texts_ = is_utf8;
-  if (progress_) progress_->SetUtf8(is_utf8);
+  if (progress_) progress_->SetUtf8Texts(is_utf8);
 }
 
 std::string_view Console::Shown(std::string_view line, bool converted) {

@@ -6,18 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/posix/progress.h"
+#include "platform/posix/progress_screen.h"
 #include "platform/posix/terminal.h"
-#include "platform/posix/text.h"
 
 // Makes a closed pipe a write error instead of the end of the process: the run goes on, the total
 // file is still written and the exit status stays as it was.
 void IgnoreBrokenPipes();
-
-// Writes all of `bytes` to `fd` with one write(2), looping only on a partial write, EINTR, or a
-// non-blocking descriptor that is full (it waits). Errors are ignored: output that cannot be
-// delivered is dropped. Returns how many bytes were written.
-size_t WriteAllBytes(int fd, std::string_view bytes);
 
 // Appends `line` to the file `native_name`, creating it. Silent when it cannot be opened; a FIFO
 // without a reader refuses at once instead of hanging the run. The line arrives whole or not at
@@ -30,8 +24,7 @@ void AppendLineToFile(const std::string& native_name, std::string_view line);
 // and only when it is a terminal.
 class Console {
  public:
-  // `texts` gives the progress line its labels and must outlive the console.
-  explicit Console(TextConverter& texts);
+  Console();
   ~Console();  // a progress line still shown is erased
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
@@ -42,8 +35,8 @@ class Console {
   // The same for standard error.
   void WriteErrorLine(std::string_view line);
 
-  // The progress line of the scan; null when standard error is no terminal.
-  ProgressLine* Progress() { return progress_.get(); }
+  // The screen of the progress line; null when standard error is no terminal.
+  ProgressScreen* Progress() { return progress_.get(); }
 
   // True when standard output is a terminal whose locale is UTF-8: the chart's default there.
   bool IsOutputUtf8Terminal() const { return is_output_utf8_terminal_; }
@@ -61,5 +54,5 @@ class Console {
   std::unique_ptr<TerminalConverter> terminal_;  // null unless a terminal takes UTF-8
   bool is_output_converted_ = false;
   bool is_error_converted_ = false;
-  std::unique_ptr<ProgressLine> progress_;
+  std::unique_ptr<TerminalScreen> progress_;
 };

@@ -4,13 +4,11 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 
 #include "platform/posix/lower_case.h"
 #include "platform/platform.h"
 #include "platform/posix/file_time.h"
 #include "platform/posix/output.h"
-#include "platform/posix/progress_walker.h"
 #include "platform/posix/separators.h"
 #include "platform/posix/text.h"
 #include "platform/posix/utf8_text.h"
@@ -20,7 +18,7 @@ namespace {
 
 class PosixPlatform : public Platform {
  public:
-  PosixPlatform() : utc_offset_seconds_(CurrentUtcOffsetSeconds()), console_(converter_) {
+  PosixPlatform() : utc_offset_seconds_(CurrentUtcOffsetSeconds()) {
     IgnoreBrokenPipes();
     SetUtf8Texts(IsUtf8ByDefault());
   }
@@ -77,13 +75,13 @@ class PosixPlatform : public Platform {
 
   bool SlashStartsPath() override { return true; }
 
-  // The progress line, where standard error has one, sees the walk through a wrapper.
   std::unique_ptr<FolderWalker> NewFolderWalker() override {
-    auto walker =
-        std::make_unique<PosixFolderWalker>(converter_, utc_offset_seconds_, MaxOpenFolders());
-    if (console_.Progress() == nullptr) return walker;
-    return std::make_unique<ProgressWalker>(std::move(walker), *console_.Progress());
+    return std::make_unique<PosixFolderWalker>(converter_, utc_offset_seconds_, MaxOpenFolders());
   }
+
+  ProgressScreen* GetProgressScreen() override { return console_.Progress(); }
+
+  char PathSeparator() override { return '/'; }
 
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override {
     return DosDateTimeFromFileTime(local, dos_date, dos_time);

@@ -34,9 +34,8 @@ class PosixFolderWalker : public FolderWalker {
   void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
   const std::vector<FolderEntry>& Entries() const override;
   void LeaveFolder() override;
+  size_t LeftOutFiles() const override;
 
-  // The files the current folder held beyond Entries(), left out of a listing without files.
-  size_t LeftOutFiles() const;
   // For tests: descriptors held now, never more than max_open.
   size_t OpenDescriptors() const { return descriptors_.OpenCount(); }
 

@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/console.h"
 #include "platform/win32/text.h"
 #include "platform/win32/walker.h"
 
@@ -60,6 +62,7 @@ class Win32Platform : public Platform {
     _setmode(_fileno(stdout), _O_BINARY);
     DWORD mode = 0;
     is_output_console_ = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+    screen_ = OpenConsoleScreen();
     SetUtf8Texts(IsUtf8ByDefault());
   }
 
@@ -140,6 +143,8 @@ class Win32Platform : public Platform {
 
   std::unique_ptr<FolderWalker> NewFolderWalker() override { return NewWin32FolderWalker(); }
 
+  ProgressScreen* GetProgressScreen() override { return screen_.get(); }
+
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override {
     FILETIME time{local.Low, local.High};
     if (IsAfterDosDates(time)) return -1;
@@ -157,13 +162,15 @@ class Win32Platform : public Platform {
   }
 
   void WriteErrorLine(std::string_view line) override {
-    WriteLineTo(GetStdHandle(STD_ERROR_HANDLE), line);
+    if (screen_) screen_->Erase();
+    WriteShownLine(GetStdHandle(STD_ERROR_HANDLE), line);
   }
 
   // One write per line, so each line reaches a pipe whole. A failed write (a closed pipe) is
-  // ignored: the run goes on and its status does not change.
+  // ignored: the run goes on and its status does not change. A progress line goes first.
   void WriteLine(std::string_view line) override {
-    WriteLineTo(GetStdHandle(STD_OUTPUT_HANDLE), line);
+    if (screen_) screen_->Erase();
+    WriteShownLine(GetStdHandle(STD_OUTPUT_HANDLE), line);
   }
 
   // A total file that cannot be opened is not written, silently. The line arrives whole or not
@@ -186,20 +193,8 @@ class Win32Platform : public Platform {
   }
 
  private:
-  // A UTF-8 line goes to a console as UTF-16 (WriteConsoleW), whatever its code page; to a file
-  // or a pipe, and in code page 932 anywhere, as its bytes.
-  static void WriteLineTo(HANDLE handle, std::string_view line) {
-    DWORD written = 0;
-    DWORD mode = 0;
-    if (IsShownUtf8() && GetConsoleMode(handle, &mode)) {
-      const std::wstring wide = WideFromUtf8(line);
-      WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-      return;
-    }
-    WriteFile(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  }
-
   bool is_output_console_ = false;
+  std::unique_ptr<ConsoleScreen> screen_;  // null unless standard error is a console
 };
 
 }  // namespace

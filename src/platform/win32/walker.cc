@@ -54,6 +54,7 @@ struct WalkLevel {
   std::vector<EntryNames> names;  // beside `entries`
   std::wstring wide_names;        // the system's names, for every call on an entry
   std::string shown_names;        // the names in code page 932, as FolderEntry::Name shows them
+  size_t left_out_files = 0;      // listed but not made entries: no files were wanted
 };
 
 const std::vector<FolderEntry> kNoEntries;
@@ -104,6 +105,10 @@ class Win32FolderWalker : public FolderWalker {
     if (levels_.empty()) return;
     if (levels_.back()->is_identified) loops_.NoteLeft(levels_.back()->identity);
     levels_.pop_back();
+  }
+
+  size_t LeftOutFiles() const override {
+    return levels_.empty() ? 0 : levels_.back()->left_out_files;
   }
 
  private:
@@ -216,7 +221,7 @@ void Win32FolderWalker::RecordOuterFolders() {
 }
 
 // The listing is read whole before any entry is opened or any subfolder entered. Without file
-// entries wanted, the entries that are no folders are left out.
+// entries wanted, the entries that are no folders are left out, and only counted.
 bool Win32FolderWalker::ListFolder(bool with_info) {
   if (levels_.empty()) return false;
   WalkLevel& level = *levels_.back();
@@ -224,9 +229,14 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
   level.names.clear();
   level.wide_names.clear();
   level.shown_names.clear();
+  level.left_out_files = 0;
   const bool is_read = reader_.Read(level.handle, [&](const ListedName& listed) {
     const bool is_folder = (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (listed.name == L"." || listed.name == L".." || (!is_folder && !rules_.FilesWanted)) return;
+    if (listed.name == L"." || listed.name == L"..") return;
+    if (!is_folder && !rules_.FilesWanted) {
+      ++level.left_out_files;
+      return;
+    }
     FolderEntry entry;
     entry.IsFolder = is_folder;
     level.entries.push_back(entry);

@@ -1,12 +1,14 @@
-// Progress reports around the POSIX walk.
-#include "platform/posix/progress_walker.h"
+// Progress reports around the platform's walk.
+#include "output/progress_walker.h"
 
 #include <utility>
 
-ProgressWalker::ProgressWalker(std::unique_ptr<PosixFolderWalker> walker, ProgressLine& progress)
-    : walker_(std::move(walker)), progress_(progress) {
-  progress_.Begin(MonotonicMilliseconds());
-}
+ProgressWalker::ProgressWalker(std::unique_ptr<FolderWalker> walker, Platform& platform,
+                               ProgressScreen& screen, bool is_utf8)
+    : walker_(std::move(walker)),
+      screen_(screen),
+      separator_(platform.PathSeparator()),
+      line_(platform, screen, is_utf8, screen.NowMilliseconds()) {}
 
 bool ProgressWalker::EnterRoot(const PathText& path) {
   names_.clear();
@@ -27,8 +29,8 @@ bool ProgressWalker::ListFolder(bool with_info) {
   const bool listed = walker_->ListFolder(with_info);
   size_t files = walker_->LeftOutFiles();
   for (const FolderEntry& entry : walker_->Entries()) files += entry.IsFolder ? 0 : 1;
-  const int64_t now = MonotonicMilliseconds();
-  if (progress_.NoteFolder(files, now)) progress_.Show(ShownPath(), now);
+  const int64_t now = screen_.NowMilliseconds();
+  if (line_.NoteFolder(files, now)) line_.Show(ShownPath(), now);
   return listed;
 }
 
@@ -38,12 +40,19 @@ void ProgressWalker::LeaveFolder() {
   if (!names_.empty()) names_.pop_back();
 }
 
-// The current folder's path in code page 932, as its names are shown in the chart.
+// The current folder's path as its names are shown in the chart.
 std::string ProgressWalker::ShownPath() const {
   std::string path = root_shown_;
   for (std::string_view name : names_) {
-    if (path.empty() || path.back() != '/') path += '/';
+    if (path.empty() || path.back() != separator_) path += separator_;
     path += name;
   }
   return path;
+}
+
+std::unique_ptr<FolderWalker> NewScanWalker(Platform& platform, bool is_utf8) {
+  std::unique_ptr<FolderWalker> walker = platform.NewFolderWalker();
+  ProgressScreen* screen = platform.GetProgressScreen();
+  if (screen == nullptr) return walker;
+  return std::make_unique<ProgressWalker>(std::move(walker), platform, *screen, is_utf8);
 }

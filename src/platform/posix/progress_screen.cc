@@ -1,0 +1,77 @@
+// A terminal's standard error as the screen of the progress line.
+#include "platform/posix/progress_screen.h"
+
+#include <time.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "platform/posix/fd_write.h"
+
+namespace {
+
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The descriptor on which a progress line may be on the screen now, or -1: all that a signal
+// handler may read, and so kept where the handler finds it. Set before the line's write, so a
+// signal amid it still erases.
+volatile sig_atomic_t shown_fd_for_signals = -1;
+
+// False when `fd` is a terminal whose foreground process group is not this process's: a run in
+// the background. Both calls are safe in a signal handler.
+bool IsForegroundOn(int fd) {
+  const pid_t foreground = tcgetpgrp(fd);
+  return foreground == -1 || foreground == getpgrp();
+}
+
+// Erases the line with one write(2), then ends the process by the same signal, as it would have
+// ended without this handler (the shell sees the signal, not an exit status).
+void EraseAndEnd(int signal_number) {
+  const int fd = shown_fd_for_signals;
+  const std::string_view erase = ProgressScreen::kEraseLine;
+  if (fd >= 0 && IsForegroundOn(fd)) (void)!write(fd, erase.data(), erase.size());
+  signal(signal_number, SIG_DFL);
+  raise(signal_number);
+}
+
+}  // namespace
+
+void EraseProgressLineOnSignals() {
+  for (int signal_number : kEndingSignals) {
+    struct sigaction found {};
+    if (sigaction(signal_number, nullptr, &found) != 0 || found.sa_handler == SIG_IGN) continue;
+    struct sigaction erase {};
+    erase.sa_handler = EraseAndEnd;
+    sigemptyset(&erase.sa_mask);
+    for (int other : kEndingSignals) sigaddset(&erase.sa_mask, other);  // one erase, one end
+    sigaction(signal_number, &erase, nullptr);
+  }
+}
+
+int64_t TerminalScreen::NowMilliseconds() {
+  struct timespec now {};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+bool TerminalScreen::IsForeground() { return IsForegroundOn(fd_); }
+
+size_t TerminalScreen::Columns() { return static_cast<size_t>(TerminalColumns(fd_)); }
+
+void TerminalScreen::Draw(std::string_view line) {
+  const bool is_converted = terminal_ != nullptr && !is_utf8_texts_;
+  shown_fd_for_signals = fd_;
+  is_shown_ = true;
+  WriteAllBytes(fd_, is_converted ? terminal_->ToUtf8(line) : line);
+}
+
+void TerminalScreen::Erase() {
+  if (!is_shown_) return;
+  if (IsForegroundOn(fd_)) WriteAllBytes(fd_, kEraseLine);
+  Forget();
+}
+
+void TerminalScreen::Forget() {
+  is_shown_ = false;
+  shown_fd_for_signals = -1;
+}

@@ -1,0 +1,40 @@
+// Standard error as the screen of the progress line, where it is a terminal: its clock, width and
+// foreground test, the line's bytes as the terminal shows them, and the signals that take the line
+// off the screen before they end the run.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "platform/posix/terminal.h"
+
+// From now on SIGINT, SIGTERM and SIGHUP first erase a progress line that is shown, then end the
+// process as they would have. A signal that was ignored when the program started stays ignored.
+void EraseProgressLineOnSignals();
+
+class TerminalScreen : public ProgressScreen {
+ public:
+  // Draws on `fd`, a terminal. `terminal`, when not null, turns code page 932 lines into UTF-8
+  // for a UTF-8 terminal; it must outlive the screen.
+  TerminalScreen(int fd, TerminalConverter* terminal) : fd_(fd), terminal_(terminal) {}
+
+  // Lines are UTF-8 from now on (written as they are) or code page 932.
+  void SetUtf8Texts(bool is_utf8) { is_utf8_texts_ = is_utf8; }
+
+  int64_t NowMilliseconds() override;
+  // A terminal that is not the controlling one cannot tell, and counts as foreground.
+  bool IsForeground() override;
+  size_t Columns() override;
+  void Draw(std::string_view line) override;
+  void Erase() override;
+
+ private:
+  void Forget();
+
+  const int fd_;
+  TerminalConverter* const terminal_;
+  bool is_utf8_texts_ = false;
+  bool is_shown_ = false;
+};

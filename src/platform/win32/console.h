@@ -1,0 +1,40 @@
+// Standard output and error of the Win32 platform: whole lines as a console or a file takes them,
+// and standard error as the progress line's screen where it is a console.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "platform/platform.h"
+
+// Writes one whole line to `handle` with one call: a UTF-8 line (IsShownUtf8) to a console as
+// UTF-16 (WriteConsoleW), whatever its code page; to a file or a pipe, and in code page 932
+// anywhere, as its bytes. A failed write (a closed pipe) is ignored.
+void WriteShownLine(HANDLE handle, std::string_view line);
+
+// A console as the progress line's screen. The console takes the terminal's control sequences
+// only while the screen writes: every other line meets the console in the mode it was found in.
+class ConsoleScreen : public ProgressScreen {
+ public:
+  ConsoleScreen(HANDLE console, DWORD found_mode) : console_(console), found_mode_(found_mode) {}
+  ~ConsoleScreen() override { Erase(); }
+
+  int64_t NowMilliseconds() override { return static_cast<int64_t>(GetTickCount64()); }
+  bool IsForeground() override { return true; }  // a console runs no job in the background
+  size_t Columns() override;
+  void Draw(std::string_view line) override;
+  void Erase() override;
+
+ private:
+  const HANDLE console_;
+  const DWORD found_mode_;
+  bool is_shown_ = false;
+};
+
+// The screen of standard error where it is a console that can take the terminal's control
+// sequences (Windows 10 on); null elsewhere. Ctrl+C and Ctrl+Break erase a shown line first.
+std::unique_ptr<ConsoleScreen> OpenConsoleScreen();
