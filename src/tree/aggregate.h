@@ -6,6 +6,6 @@
 class Platform;
 struct AppOptions;
 
-// Runs the width pass and the sums pass as the options ask. Byte sums are whole 64-bit numbers.
+// Runs the width pass and the sums pass as the options ask. Byte sums never wrap.
 // The platform measures names in a UTF-8 chart.
 void AggregateTree(Platform& platform, const AppOptions& options, TreeItem& root);
