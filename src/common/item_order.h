@@ -21,8 +21,8 @@ inline int CompareBytes(std::string_view a, std::string_view b) {
 }
 
 // Size order: a folder by the bytes of its whole subtree, a file by its own size.
-inline uint64_t SizeKey(const TreeItem& item) {
-  return item.IsFolder ? item.TotalBytes : item.Size;
+inline ByteSum SizeKey(const TreeItem& item) {
+  return item.IsFolder ? item.CumulativeBytes() : item.Size;
 }
 
 // Negative, zero or positive as the primary key of `a` is less than, equal to or greater
@@ -32,8 +32,8 @@ inline int ComparePrimary(const TreeItem& a, const TreeItem& b, int32_t sort_key
     case SortByExt:
       return CompareBytes(a.ExtKey(), b.ExtKey());
     case SortBySize: {
-      uint64_t size_a = SizeKey(a);
-      uint64_t size_b = SizeKey(b);
+      ByteSum size_a = SizeKey(a);
+      ByteSum size_b = SizeKey(b);
       return size_a == size_b ? 0 : (size_a < size_b ? -1 : 1);
     }
     case SortByTime: {

@@ -24,29 +24,64 @@ char* WriteGroupedBackwards(uint64_t value, char* end) {
   return next;
 }
 
-// The longest text of a size in units: "1023K".
-constexpr size_t kMaxHumanSizeLength = 5;
-constexpr char kUnits[] = "KMGTPE";
+// The longest grouped text of a ByteSum, "340,282,366,920,938,463,463,374,607,431,768,211,455":
+// 39 digits and 12 commas.
+constexpr size_t kMaxByteSumTextLength = 51;
+// 10^18: eighteen digits, six whole groups of three, the most that fit in 64 bits.
+constexpr uint64_t kEighteenDigits = 1000000000000000000;
+
+// Writes the decimal text of `value` so that it ends just before `end`, with "," before every
+// fourth digit when `grouped`; returns its first byte. 128 bits are divided once for each
+// eighteen digits past 64 bits; the digits themselves come from 64-bit numbers.
+char* WriteSumBackwards(ByteSum value, bool grouped, char* end) {
+  char* next = end;
+  int digits = 0;
+  auto put_digit = [&](uint64_t digit) {
+    if (grouped && digits > 0 && digits % 3 == 0) *--next = ',';
+    *--next = static_cast<char>('0' + digit);
+    ++digits;
+  };
+  while (value > UINT64_MAX) {
+    uint64_t piece = static_cast<uint64_t>(value % kEighteenDigits);
+    value /= kEighteenDigits;
+    for (int i = 0; i < 18; ++i, piece /= 10) put_digit(piece % 10);
+  }
+  uint64_t rest = static_cast<uint64_t>(value);
+  do {
+    put_digit(rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  return next;
+}
+
+// The longest text of a size in units: "268435456Q", for the largest ByteSum. A sum of 2^32
+// files of 2^64 - 1 bytes, the largest the tree holds, is "64R"; a single file's "16E".
+constexpr size_t kMaxHumanSizeLength = 10;
+constexpr char kUnits[] = "KMGTPEZYRQ";
 constexpr int kUnitBits = 10;  // a unit is 1,024 of the one below
 
 // Writes the text of AppendHumanSize into `text`, which holds kMaxHumanSizeLength bytes;
 // returns its length. Exact integer steps: the value is split at the unit into whole units and
 // the rest, and any rest at all rounds up.
-size_t WriteHumanSize(uint64_t value, char* text) {
-  if (value < 1024) return static_cast<size_t>(std::to_chars(text, text + 4, value).ptr - text);
+size_t WriteHumanSize(ByteSum value, char* text) {
+  if (value < 1024) {
+    const auto bytes = static_cast<uint64_t>(value);
+    return static_cast<size_t>(std::to_chars(text, text + 4, bytes).ptr - text);
+  }
   int unit = 0;  // index into kUnits: the largest unit of which the value holds 1,024 or less
   while (unit + 1 < static_cast<int>(sizeof kUnits - 1) &&
          (value >> (kUnitBits * (unit + 1))) >= 1024) {
     ++unit;
   }
   const int bits = kUnitBits * (unit + 1);
-  const uint64_t whole = value >> bits;
-  const uint64_t rest = value & ((uint64_t{1} << bits) - 1);
+  // Below 2^28 units of Q, the largest unit, for any ByteSum.
+  const auto whole = static_cast<uint64_t>(value >> bits);
+  const ByteSum rest = value & ((ByteSum{1} << bits) - 1);
   if (whole < 10) {
-    // Tenths, rounded up: rest * 10 stays below 2^64 as the rest is below 2^60.
-    const uint64_t tenths_rest = rest * 10;
-    uint64_t tenths = whole * 10 + (tenths_rest >> bits);
-    if ((tenths_rest & ((uint64_t{1} << bits) - 1)) != 0) ++tenths;
+    // Tenths, rounded up: rest * 10 stays below 2^128 as the rest is below 2^100.
+    const ByteSum tenths_rest = rest * 10;
+    uint64_t tenths = whole * 10 + static_cast<uint64_t>(tenths_rest >> bits);
+    if ((tenths_rest & ((ByteSum{1} << bits) - 1)) != 0) ++tenths;
     if (tenths < 100) {
       text[0] = static_cast<char>('0' + tenths / 10);
       text[1] = '.';
@@ -89,12 +124,24 @@ std::string FormatNumber(uint64_t value) {
   return text;
 }
 
-void AppendHumanSize(std::string& out, uint64_t value) {
+void AppendByteSum(std::string& out, ByteSum value) {
+  char text[kMaxByteSumTextLength];
+  const char* start = WriteSumBackwards(value, true, text + kMaxByteSumTextLength);
+  out.append(start, static_cast<size_t>(text + kMaxByteSumTextLength - start));
+}
+
+void AppendDigits(std::string& out, ByteSum value) {
+  char text[kMaxByteSumTextLength];
+  const char* start = WriteSumBackwards(value, false, text + kMaxByteSumTextLength);
+  out.append(start, static_cast<size_t>(text + kMaxByteSumTextLength - start));
+}
+
+void AppendHumanSize(std::string& out, ByteSum value) {
   char text[kMaxHumanSizeLength];
   out.append(text, WriteHumanSize(value, text));
 }
 
-void AppendHumanSizeRight(std::string& out, uint64_t value, size_t width) {
+void AppendHumanSizeRight(std::string& out, ByteSum value, size_t width) {
   char text[kMaxHumanSizeLength];
   const size_t length = WriteHumanSize(value, text);
   if (length < width) out.append(width - length, ' ');

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/byte_sum.h"
 #include "common/number_width.h"
 
 // The longest grouped text of a 64-bit value: "18,446,744,073,709,551,615".
@@ -20,11 +21,17 @@ void AppendNumberRight(std::string& out, uint64_t value, size_t width);
 // The decimal text of `value` with "," between groups of three digits from the right.
 std::string FormatNumber(uint64_t value);
 
+// Appends the grouped text of a byte sum of any size: "27,670,116,110,564,327,421".
+void AppendByteSum(std::string& out, ByteSum value);
+
+// Appends the decimal digits of `value` without grouping: "27670116110564327421".
+void AppendDigits(std::string& out, ByteSum value);
+
 // Appends `value` bytes in units of 1,024, rounded up, as disk usage tools write it: below
 // 1,024 the plain number ("999"); below 10 of a unit one decimal ("1.0K", "9.9K"); else whole
 // units ("10K", "1023K"), and what rounds up to 1,024 of a unit is 1.0 of the next ("1.0M").
-// Units K, M, G, T, P, E.
-void AppendHumanSize(std::string& out, uint64_t value);
+// Units K, M, G, T, P, E, and for sums past those Z, Y, R, Q.
+void AppendHumanSize(std::string& out, ByteSum value);
 
 // Appends the text of AppendHumanSize right-aligned in `width` bytes.
-void AppendHumanSizeRight(std::string& out, uint64_t value, size_t width);
+void AppendHumanSizeRight(std::string& out, ByteSum value, size_t width);

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/byte_sum.h"
+
 // A file time (100 ns units since 1601-01-01) in two halves, low half first; compared high first.
 struct FileTime {
   uint32_t Low = 0;
@@ -32,8 +34,10 @@ struct ChildList {
 // The creation counter: the next entry's SequenceNo. Starts at 100 and is never reset in a run.
 extern int32_t g_nextSequenceNo;
 
-// 72 bytes on 64-bit systems: a million entries cost 72 MB besides their names. The fields are
-// ordered so that none needs padding. Sizes and sums are whole 64-bit numbers; counts are 32-bit.
+// 80 bytes on 64-bit systems: a million entries cost 80 MB besides their names. The fields are
+// ordered so that none needs padding. A file's size is a 64-bit number; a folder's byte sums are
+// 96 bits wide, a 64-bit low part and a 32-bit high word each, read and written whole through
+// OwnBytes and CumulativeBytes; counts are 32-bit.
 struct TreeItem {
   // Takes the next sequence number; every other field starts empty or 0.
   explicit TreeItem(int32_t level);
@@ -46,10 +50,16 @@ struct TreeItem {
   // from ExtKeyStart.
   const char* NameBytes = "";
   FileTime WriteTime;
-  uint64_t Size = 0;  // a file's size; a folder's is the sum of its own files
-  uint64_t TotalBytes = 0;
+  uint64_t Size = 0;  // a file's size; a folder's: the low 64 bits of the sum of its own files
+  uint64_t TotalBytes = 0;  // a folder's: the low 64 bits of the sum of every file below it
   uint32_t FileCount = 0;
   uint32_t TotalFiles = 0;
+  // A folder's: the bits of its two sums above the low 64. Up to 2^32 files of up to 2^64 - 1
+  // bytes sum to less than 2^96, so 32 bits hold them. Files leave them 0: every entry takes
+  // one slot of the same size in the store, and these 8 bytes are the cheapest way to 96 bits
+  // that leaves the other fields as they are.
+  uint32_t SizeHigh = 0;
+  uint32_t TotalBytesHigh = 0;
   int32_t Level;
   int32_t SequenceNo;
   uint16_t NameLength = 0;
@@ -68,6 +78,11 @@ struct TreeItem {
   bool IsKeyAfterName : 1 = false;
 
   std::string_view Name() const { return {NameBytes, NameLength}; }
+  // A folder's byte sum of its own files, and of every file below it, whole.
+  ByteSum OwnBytes() const { return JoinSum(Size, SizeHigh); }
+  ByteSum CumulativeBytes() const { return JoinSum(TotalBytes, TotalBytesHigh); }
+  void SetOwnBytes(ByteSum bytes) { SplitSum(bytes, Size, SizeHigh); }
+  void SetCumulativeBytes(ByteSum bytes) { SplitSum(bytes, TotalBytes, TotalBytesHigh); }
   std::string_view NameKey() const {
     return HasSortKeys ? std::string_view(KeyBytes(), NameLength) : std::string_view();
   }
@@ -77,6 +92,14 @@ struct TreeItem {
   }
 
  private:
+  static ByteSum JoinSum(uint64_t low, uint32_t high) {
+    return (static_cast<ByteSum>(high) << 64) | low;
+  }
+  // Keeps the low 96 bits: all a sum of 32-bit counts of files can use.
+  static void SplitSum(ByteSum bytes, uint64_t& low, uint32_t& high) {
+    low = static_cast<uint64_t>(bytes);
+    high = static_cast<uint32_t>(bytes >> 64);
+  }
   const char* KeyBytes() const { return IsKeyAfterName ? NameBytes + NameLength : NameBytes; }
 };
 

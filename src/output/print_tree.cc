@@ -43,14 +43,13 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
 }
 
 // The counts stay whole numbers; the bytes are in units of 1,024 where asked for.
-void AppendCountAndBytes(const LineTexts& texts, uint32_t count, uint64_t bytes,
-                         std::string& line) {
+void AppendCountAndBytes(const LineTexts& texts, uint32_t count, ByteSum bytes, std::string& line) {
   AppendNumber(line, count);
   line += texts.Files;
   if (texts.Options->ShowHumanSizes) {
     AppendHumanSize(line, bytes);
   } else {
-    AppendNumber(line, bytes);
+    AppendByteSum(line, bytes);
   }
   line += texts.Bytes;
 }
@@ -58,11 +57,11 @@ void AppendCountAndBytes(const LineTexts& texts, uint32_t count, uint64_t bytes,
 void AppendFolderSummary(const LineTexts& texts, const TreeItem& folder, std::string& line) {
   const AppOptions& options = *texts.Options;
   line += texts.Open;
-  if (options.ShowSum) AppendCountAndBytes(texts, folder.FileCount, folder.Size, line);
+  if (options.ShowSum) AppendCountAndBytes(texts, folder.FileCount, folder.OwnBytes(), line);
   if (options.ShowSum && options.ShowTotal) line += texts.Between;
   if (options.ShowTotal) {
     line += texts.TotalHead;
-    AppendCountAndBytes(texts, folder.TotalFiles, folder.TotalBytes, line);
+    AppendCountAndBytes(texts, folder.TotalFiles, folder.CumulativeBytes(), line);
   }
   line += texts.Close;
 }

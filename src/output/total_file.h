@@ -6,5 +6,6 @@
 class Platform;
 struct AppOptions;
 
-// Appends the root's TotalBytes and CR LF to TotalFileName, when one is named. Silent on failure.
+// Appends the root's whole byte total and CR LF to TotalFileName, when one is named. Silent on
+// failure.
 void WriteTotalFile(Platform& platform, const AppOptions& options, const TreeItem& root);

@@ -13,25 +13,26 @@ namespace {
 
 // Counts and sums the folder's own files, replacing the size the scan read for the folder
 // itself; the totals add the subfolders' totals, which are complete by now. Byte sums are
-// 64-bit, which no disk fills; counts are 32-bit.
+// 128-bit while they add up, so that no sum wraps (sparse files reach 2^63 bytes each on any
+// disk), and kept in 96 bits; counts are 32-bit.
 void SumFolder(TreeItem& folder, bool totals) {
-  uint64_t size = 0;
+  ByteSum size = 0;
   uint32_t count = 0;
-  uint64_t total_bytes = 0;
+  ByteSum total_bytes = 0;
   uint32_t total_files = 0;
   for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
     if (child->IsFolder) {
-      total_bytes += child->TotalBytes;
+      total_bytes += child->CumulativeBytes();
       total_files += child->TotalFiles;
     } else {
       size += child->Size;
       count += 1;
     }
   }
-  folder.Size = size;
+  folder.SetOwnBytes(size);
   folder.FileCount = count;
-  if (!totals) return;  // TotalBytes and TotalFiles keep their constructed 0
-  folder.TotalBytes = size + total_bytes;
+  if (!totals) return;  // the totals keep their constructed 0
+  folder.SetCumulativeBytes(size + total_bytes);
   folder.TotalFiles = count + total_files;
 }
 

@@ -5,6 +5,5 @@
 
 struct AppOptions;
 
-// Runs the sums pass where the options ask for sums or totals. Byte sums are whole 64-bit
-// numbers.
+// Runs the sums pass where the options ask for sums or totals. Byte sums never wrap.
 void AggregateTree(const AppOptions& options, TreeItem& root);

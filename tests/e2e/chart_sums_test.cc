@@ -1,5 +1,5 @@
 // Folder sums and cumulative totals on real folders, in every combination of /Sum and /Total,
-// and file sizes at the edges of the 13-byte column and past 4 GiB.
+// file sizes at the edges of the 13-byte column and past 4 GiB, and sums past 2^64.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -183,6 +183,24 @@ TEST(ChartSums, SumsAndTotalsPastFourGiB) {
                 "└─two（2 ファイル 4,294,967,306 バイト、累計 2 ファイル 4,294,967,306 バイト）",
             }),
             run.out);
+}
+
+// Sparse files of 2^63 - 1 bytes, the largest Linux allows, on a tmpfs where /tmp may not hold
+// them: o holds three and o/sub one, p two. Wrapped at 2^64, o's 2^65 - 4 bytes would sort first.
+TEST(ChartSums, SumsPast64BitsAreWhole) {
+  TempTree tree("/dev/shm");
+  for (const char* file : {"r/o/f1", "r/o/f2", "r/o/f3", "r/o/sub/g", "r/p/h1", "r/p/h2"}) {
+    if (!tree.MakeFile(file, INT64_MAX)) GTEST_SKIP() << kNoSparse;
+  }
+  RunResult run = ChartR(tree, {"/Total", "/SS", "/L=1", "/Human"});
+  EXPECT_EQ(Cp932Lines({"r（累計 6 ファイル 48E バイト）", "├─p（累計 2 ファイル 16E バイト）",
+                        "└─o（累計 4 ファイル 32E バイト）"}),
+            run.out);
+  run = RunProgram({"o", "/Sum", "/Total", "/L=0", "/OutputTotal=t"}, {tree.Path("r"), {}});
+  EXPECT_EQ(Cp932Lines({"o（3 ファイル 27,670,116,110,564,327,421 バイト、"
+                        "累計 4 ファイル 36,893,488,147,419,103,228 バイト）"}),
+            run.out);
+  EXPECT_EQ("36893488147419103228\r\n", ReadFileBytes(tree.Path("r/t")));
 }
 
 }  // namespace

@@ -46,6 +46,26 @@ TEST(AppendNumber, AppendsAfterExistingText) {
   }
 }
 
+// Sums past 2^64 grouped (the 18-digit pieces of a wide sum keep their zeros) and in units.
+TEST(AppendByteSum, SumsPast64Bits) {
+  const struct {
+    ByteSum value;
+    const char* grouped;
+    const char* human;
+  } cases[] = {
+      {ByteSum{1000000} * 1000000000000000000, "1,000,000,000,000,000,000,000,000", "848Z"},
+      {(ByteSum{1} << 96) - (ByteSum{1} << 32), "79,228,162,514,264,337,589,248,983,040", "64R"},
+      {~ByteSum{0}, "340,282,366,920,938,463,463,374,607,431,768,211,455", "268435456Q"},
+  };
+  for (const auto& c : cases) {
+    std::string grouped, human;
+    AppendByteSum(grouped, c.value);
+    AppendHumanSize(human, c.value);
+    EXPECT_EQ(c.grouped, grouped);
+    EXPECT_EQ(c.human, human);
+  }
+}
+
 TEST(AppendNumberRight, RightAlignsInTheColumn) {
   struct RightCase {
     uint64_t value;

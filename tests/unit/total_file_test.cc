@@ -27,7 +27,7 @@ class TotalFileTest : public ::testing::Test {
 
 TEST_F(TotalFileTest, PlainDecimalDigitsAndCrLf) {
   struct TotalCase {
-    uint64_t total;
+    ByteSum total;
     const char* line;
   };
   const TotalCase cases[] = {
@@ -36,14 +36,15 @@ TEST_F(TotalFileTest, PlainDecimalDigitsAndCrLf) {
       {1234567, "1234567\r\n"},
       {4294967295u, "4294967295\r\n"},
       {18446744073709551615u, "18446744073709551615\r\n"},
+      {ByteSum{4} * INT64_MAX, "36893488147419103228\r\n"},  // four files of 2^63 - 1 bytes
   };
   for (const TotalCase& c : cases) {
     platform_.total_files.clear();
     NameTotalFile("total.txt");
-    root_.TotalBytes = c.total;
+    root_.SetCumulativeBytes(c.total);
     WriteTotalFile(platform_, options_, root_);
     ASSERT_EQ(1u, platform_.total_files.size());
-    EXPECT_EQ(c.line, platform_.total_files["total.txt"]) << c.total;
+    EXPECT_EQ(c.line, platform_.total_files["total.txt"]);
   }
 }
 
