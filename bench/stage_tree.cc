@@ -43,7 +43,7 @@ void NullPlatform::LowerCase(char* text, size_t length) { LowerCaseCp932(text, l
 
 void BuildStageTree(StageTree& tree, size_t entries, uint32_t seed) {
   Sequence random(seed);
-  tree.root = std::make_unique<TreeItem>(0);
+  tree.root = std::make_unique<TreeItem>(tree.store.MakeRoot());
   tree.root->IsFolder = true;
   SetItemName(tree.store, *tree.root, "root");
   // Folders first, each under a random earlier folder; then files spread over them. Children

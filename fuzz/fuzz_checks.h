@@ -8,14 +8,10 @@
 #include <vector>
 
 #include "common/app_options.h"
-#include "common/tree_item.h"
 #include "platform/posix/iconv.h"
 
-// Every run starts as a fresh process would: default options, the counter at 100.
-inline void ResetRunGlobals() {
-  g_options = AppOptions{};
-  g_nextSequenceNo = 100;
-}
+// Every run starts as a fresh process would: default options.
+inline void ResetRunGlobals() { g_options = AppOptions{}; }
 
 // A fuzz target reports a broken rule by crashing, so that libFuzzer keeps the input.
 inline void Require(bool rule) {

@@ -4,8 +4,6 @@
 #include <cstring>
 #include <new>
 
-int32_t g_nextSequenceNo = 100;
-
 namespace {
 // Large enough that a million entries take a few hundred blocks.
 constexpr size_t kBlockSize = 256 * 1024;
@@ -13,8 +11,6 @@ constexpr size_t kBlockSize = 256 * 1024;
 // padding per entry, and the passes read the entries in the order they lie anyway.
 constexpr size_t kItemAlignment = alignof(TreeItem);
 }  // namespace
-
-TreeItem::TreeItem(int32_t level) : Level(level), SequenceNo(g_nextSequenceNo++) {}
 
 static_assert(sizeof(void*) != 8 || sizeof(TreeItem) == 80, "TreeItem grew past 80 bytes");
 
@@ -55,7 +51,8 @@ void* TreeStore::Allocate(Arena& arena, size_t size, size_t alignment) {
 }
 
 TreeItem* TreeStore::NewItem(int32_t level) {
-  return new (Allocate(items_, sizeof(TreeItem), kItemAlignment)) TreeItem(level);
+  return new (Allocate(items_, sizeof(TreeItem), kItemAlignment))
+      TreeItem(level, next_sequence_no_++);
 }
 
 const char* TreeStore::SaveText(std::string_view text) {

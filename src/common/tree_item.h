@@ -31,16 +31,13 @@ struct ChildList {
   TreeItem* First = nullptr;
 };
 
-// The creation counter: the next entry's SequenceNo. Starts at 100 and is never reset in a run.
-extern int32_t g_nextSequenceNo;
-
 // 80 bytes on 64-bit systems: a million entries cost 80 MB besides their names. The fields are
 // ordered so that none needs padding. A file's size is a 64-bit number; a folder's byte sums are
 // 96 bits wide, a 64-bit low part and a 32-bit high word each, read and written whole through
 // OwnBytes and CumulativeBytes; counts are 32-bit.
 struct TreeItem {
-  // Takes the next sequence number; every other field starts empty or 0.
-  explicit TreeItem(int32_t level);
+  // Every other field starts empty or 0. The store hands out the sequence numbers.
+  TreeItem(int32_t level, int32_t sequence_no) : Level(level), SequenceNo(sequence_no) {}
 
   ChildList Children;
   TreeItem* NextSibling = nullptr;
@@ -111,18 +108,27 @@ void AppendChildAfter(TreeItem& parent, TreeItem* last, TreeItem* child);
 // The last of `folder`'s children (null when it has none), found by walking the list.
 TreeItem* LastChild(const TreeItem& folder);
 
-// Owns the storage of every entry below the root and of every entry's texts. Entries are
-// released all at once with the store; the root lives in the run driver's own storage.
+// Owns the storage of every entry below the root and of every entry's texts, and numbers the
+// entries in creation order. Entries are released all at once with the store; the root lives in
+// the run driver's own storage.
 // Entries and texts fill separate blocks: entries then lie side by side in creation order,
 // which the passes over a large tree read far faster than entries scattered between names.
 class TreeStore {
  public:
+  // The first sequence number of a tree, its root's.
+  static constexpr int32_t kFirstSequenceNo = 100;
+
   TreeStore() = default;
   TreeStore(const TreeStore&) = delete;
   TreeStore& operator=(const TreeStore&) = delete;
 
+  // The root of the tree: level 0 with the next sequence number, the first when made before any
+  // other entry, as it should be. Returned by value: the caller keeps it.
+  TreeItem MakeRoot() { return TreeItem(0, next_sequence_no_++); }
   // Constructs an entry at `level` with the next sequence number.
   TreeItem* NewItem(int32_t level);
+  // The number the next entry will take. Never reset: Clear frees the entries, not their order.
+  int32_t NextSequenceNo() const { return next_sequence_no_; }
   // Keeps a copy of `text` for as long as the store lives. No zero follows it: texts are read
   // with their lengths, and a million names spare a megabyte of zeros.
   const char* SaveText(std::string_view text);
@@ -142,6 +148,7 @@ class TreeStore {
   std::vector<std::unique_ptr<char[]>> blocks_;
   Arena items_;
   Arena texts_;
+  int32_t next_sequence_no_ = kFirstSequenceNo;
 };
 
 // Gives `item` a new name (kept in `store`) and drops its sort keys.

@@ -39,9 +39,9 @@ void ChartTree(Platform& platform, const AppOptions& options, TreeStore& store, 
 }
 
 int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
-  // The root is the first entry of the run, so it takes the first sequence number.
-  TreeItem root(0);
   TreeStore store;
+  // The root is the first entry of the run, so it takes the first sequence number.
+  TreeItem root = store.MakeRoot();
   int status = 0;
   // The parser writes the settings once; from here on they are read only.
   const AppOptions& options = g_options;

@@ -75,7 +75,7 @@ class AggregateTest : public ::testing::Test {
 
   AppOptions options_;
   TreeStore store_;
-  TreeItem root_{0};
+  TreeItem root_ = store_.MakeRoot();
 };
 
 TEST_F(AggregateTest, OwnFilesAndEverythingBelow) {

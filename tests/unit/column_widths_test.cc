@@ -47,7 +47,7 @@ TEST(SetColumnWidths, EachFolderSetsItsFilesColumnsAsTheOptionsAsk) {
     options.MaxDepth = row.depth;
     DeriveSettings(options);
     TreeStore store;
-    TreeItem root(0);
+    TreeItem root = store.MakeRoot();
     root.IsFolder = true;
     auto add = [&](TreeItem& parent, std::string_view name, uint64_t size) -> TreeItem& {
       TreeItem* item = store.NewItem(parent.Level + 1);

@@ -37,11 +37,6 @@ void RunWithSmallStack(const std::function<void()>& work) {
   pthread_attr_destroy(&attributes);
 }
 
-// Resets the creation counter before the fixture's root takes its sequence number.
-struct CounterReset {
-  CounterReset() { g_nextSequenceNo = 100; }
-};
-
 class FolderScanTest : public ::testing::Test {
  protected:
   // Scans with the settings the parser would derive from options_.
@@ -70,11 +65,10 @@ class FolderScanTest : public ::testing::Test {
     return names;
   }
 
-  CounterReset reset_;
   AppOptions options_;
   FakePlatform fake_;
   TreeStore store_;
-  TreeItem root_{0};
+  TreeItem root_ = store_.MakeRoot();
 };
 
 using Names = std::vector<std::string>;
@@ -82,9 +76,8 @@ using Names = std::vector<std::string>;
 TEST_F(FolderScanTest, SubfoldersComeFirstThenFilesEachInListingOrder) {
   for (int32_t sort_key : {NoSort, SortByName, SortBySize}) {
     SCOPED_TRACE(sort_key);
-    g_nextSequenceNo = 100;
-    root_ = TreeItem(0);
     ReleaseTree(root_, store_);
+    root_ = store_.MakeRoot();  // numbered on from the last round's entries
     options_.SortKey = sort_key;
     fake_ = FakePlatform();
     fake_.AddFile("C:/Work/y");
@@ -93,13 +86,12 @@ TEST_F(FolderScanTest, SubfoldersComeFirstThenFilesEachInListingOrder) {
     fake_.AddFolder("C:/Work/A");
     options_.ShowFiles = true;
     Scan();
-    EXPECT_EQ(100, root_.SequenceNo);
     EXPECT_TRUE(root_.IsFolder);
     ASSERT_EQ((Names{"B", "A", "y", "x"}), ChildNames(root_));
     const bool folder[] = {true, true, false, false};
     int index = 0;
     for (TreeItem* c = root_.Children.First; c; c = c->NextSibling, ++index) {
-      EXPECT_EQ(101 + index, c->SequenceNo) << c->Name();
+      EXPECT_EQ(root_.SequenceNo + 1 + index, c->SequenceNo) << c->Name();
       EXPECT_EQ(1, c->Level) << c->Name();
       EXPECT_EQ(folder[index], c->IsFolder) << c->Name();
       EXPECT_EQ(nullptr, c->Children.First) << c->Name();
@@ -129,7 +121,7 @@ TEST_F(FolderScanTest, SubtreeIsNumberedBeforeTheNextSiblingAndFilesAfterAll) {
     EXPECT_EQ(row.sequence_no, item->SequenceNo) << row.path;
     EXPECT_EQ(row.level, item->Level) << row.path;
   }
-  EXPECT_EQ(109, g_nextSequenceNo);
+  EXPECT_EQ(109, store_.NextSequenceNo());
 }
 
 TEST_F(FolderScanTest, DotFoldersAreLeftOutWithTheirContentsAndDotFilesKept) {
@@ -176,7 +168,7 @@ TEST_F(FolderScanTest, ExcludedEntriesAreLeftOutWithEverythingBelowThem) {
   EXPECT_EQ((Names{"src"}), ChildNames(root_));
   EXPECT_EQ((Names{"builder", "main.cc"}), ChildNames(*At("src")));
   EXPECT_EQ(3, fake_.listings);  // the root, src and builder
-  EXPECT_EQ(104, g_nextSequenceNo);
+  EXPECT_EQ(104, store_.NextSequenceNo());
 }
 
 // Depth 1 shown and nothing counted: the root alone is listed, its folders made but not

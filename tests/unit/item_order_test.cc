@@ -14,8 +14,6 @@ namespace {
 
 class ItemOrderTest : public ::testing::Test {
  protected:
-  ItemOrderTest() { g_nextSequenceNo = 100; }
-
   // An entry with the sort keys the scan would make from an ASCII `name`.
   TreeItem& Make(std::string_view name, bool folder = false) {
     TreeItem& item = *store_.NewItem(1);

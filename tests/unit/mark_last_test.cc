@@ -17,8 +17,7 @@ namespace {
 class MarkLastTest : public ::testing::Test {
  protected:
   MarkLastTest() {
-    g_nextSequenceNo = 100;
-    root_ = std::make_unique<TreeItem>(0);
+    root_ = std::make_unique<TreeItem>(store_.MakeRoot());
     root_->IsFolder = true;
   }
 

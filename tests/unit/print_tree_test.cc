@@ -35,8 +35,7 @@ std::string Lines(std::initializer_list<std::string> lines) {
 class PrintTreeTest : public ::testing::Test {
  protected:
   PrintTreeTest() {
-    g_nextSequenceNo = 100;
-    root_ = std::make_unique<TreeItem>(0);
+    root_ = std::make_unique<TreeItem>(store_.MakeRoot());
     root_->IsFolder = true;
     SetItemName(store_, *root_, "C:\\Work");
   }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "common/app_options.h"
-#include "common/tree_item.h"
 #include "fake_platform.h"
 #include "front/help_text.h"
 #include "scoped_options.h"
@@ -126,20 +125,6 @@ TEST(RunQuovrel, OtherRunsChartTheTreeAfterTheBannerIfAny) {
       {{"/V", "C:\\Work"}, 0, Banner() + tree},
       {{"/V", "/Verbose-"}, 0, tree},
   });
-}
-
-TEST_F(RunDriverTest, RootIsTheFirstEntryEvenWhenParsingFails) {
-  g_nextSequenceNo = 100;
-  EXPECT_EQ(1, Run({"/X"}));
-  EXPECT_EQ(101, g_nextSequenceNo);  // the root took 100; nothing else was made
-}
-
-TEST_F(RunDriverTest, ChartRunStartsNumberingAfterTheRoot) {
-  platform.AddFile("C:\\Work\\a.txt", 5);
-  platform.AddFolder("C:\\Work\\Sub");
-  g_nextSequenceNo = 100;
-  EXPECT_EQ(0, Run({"/F"}));
-  EXPECT_EQ(103, g_nextSequenceNo);
 }
 
 TEST_F(RunDriverTest, OnlyAChartRunWritesTheTotalFile) {

@@ -33,8 +33,7 @@ struct SortCase {
 class SortTreeTest : public ::testing::Test {
  protected:
   SortTreeTest() {
-    g_nextSequenceNo = 100;
-    root_ = std::make_unique<TreeItem>(0);
+    root_ = std::make_unique<TreeItem>(store_.MakeRoot());
     root_->IsFolder = true;
   }
 

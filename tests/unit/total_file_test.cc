@@ -13,8 +13,6 @@ namespace {
 
 class TotalFileTest : public ::testing::Test {
  protected:
-  TotalFileTest() { g_nextSequenceNo = 100; }
-
   void NameTotalFile(const char* name) {
     options_.TotalFileName = SameText(name);
     DeriveSettings(options_);
@@ -22,7 +20,7 @@ class TotalFileTest : public ::testing::Test {
 
   AppOptions options_;
   FakePlatform platform_;
-  TreeItem root_{0};
+  TreeItem root_{0, TreeStore::kFirstSequenceNo};
 };
 
 TEST_F(TotalFileTest, PlainDecimalDigitsAndCrLf) {

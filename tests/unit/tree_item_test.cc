@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
+// Each store numbers its own tree from 100, the root first; clearing it does not start again.
 TEST(TreeItem, ConstructionTakesTheNextSequenceNumber) {
-  g_nextSequenceNo = 100;
-  TreeItem root(0);
   TreeStore store;
+  TreeItem root = store.MakeRoot();
   TreeItem* first = store.NewItem(1);
   TreeItem* second = store.NewItem(1);
+  EXPECT_EQ(0, root.Level);
   EXPECT_EQ(100, root.SequenceNo);
   EXPECT_EQ(101, first->SequenceNo);
   EXPECT_EQ(102, second->SequenceNo);
@@ -23,11 +24,14 @@ TEST(TreeItem, ConstructionTakesTheNextSequenceNumber) {
   EXPECT_TRUE(first->Name().empty());
   EXPECT_TRUE(first->NameKey().empty());
   EXPECT_TRUE(first->ExtKey().empty());
+  store.Clear();
+  EXPECT_EQ(103, store.NewItem(1)->SequenceNo);
+  EXPECT_EQ(100, TreeStore().MakeRoot().SequenceNo);
 }
 
 TEST(TreeItem, AppendKeepsOrderAndReleaseEmptiesTheRoot) {
-  TreeItem root(0);
   TreeStore store;
+  TreeItem root = store.MakeRoot();
   for (int i = 0; i < 3; ++i) {
     TreeItem* child = store.NewItem(1);
     SetItemName(store, *child, std::string(1, static_cast<char>('a' + i)));
@@ -43,7 +47,7 @@ TEST(TreeItem, AppendKeepsOrderAndReleaseEmptiesTheRoot) {
 
 TEST(TreeItem, SetItemNameDropsTheSortKeys) {
   TreeStore store;
-  TreeItem item(1);
+  TreeItem& item = *store.NewItem(1);
   SetItemNameAndKeys(store, item, "ReadMe.md", "readme.md", 6);
   EXPECT_EQ(".md", item.ExtKey());
   SetItemName(store, item, "C:\\Work");
@@ -54,7 +58,7 @@ TEST(TreeItem, SetItemNameDropsTheSortKeys) {
 
 TEST(TreeItem, KeyEqualToTheNameSharesItsBytes) {
   TreeStore store;
-  TreeItem item(1);
+  TreeItem& item = *store.NewItem(1);
   SetItemNameAndKeys(store, item, "notes.txt", "notes.txt", 5);
   EXPECT_EQ("notes.txt", item.NameKey());
   EXPECT_EQ(item.Name().data(), item.NameKey().data());
@@ -63,7 +67,7 @@ TEST(TreeItem, KeyEqualToTheNameSharesItsBytes) {
 
 TEST(TreeItem, KeyThatDiffersFollowsTheName) {
   TreeStore store;
-  TreeItem item(1);
+  TreeItem& item = *store.NewItem(1);
   SetItemNameAndKeys(store, item, "NOTES.TXT", "notes.txt", 5);
   EXPECT_EQ("NOTES.TXT", item.Name());
   EXPECT_EQ("notes.txt", item.NameKey());
@@ -72,8 +76,8 @@ TEST(TreeItem, KeyThatDiffersFollowsTheName) {
 }
 
 TEST(TreeItem, AppendAfterTheLastChildKeepsOrder) {
-  TreeItem root(0);
   TreeStore store;
+  TreeItem root = store.MakeRoot();
   TreeItem* last = nullptr;
   for (int i = 0; i < 3; ++i) {
     TreeItem* child = store.NewItem(1);
