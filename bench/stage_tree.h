@@ -17,13 +17,14 @@
 class NullPlatform : public Platform {
  public:
   void SetUtf8Texts(bool) override {}
-  std::string ShownText(std::string_view native) override { return std::string(native); }
+  PathText TextFromNative(std::string_view native) override { return SameText(native); }
   std::string FromUtf8(std::string_view utf8) override { return std::string(utf8); }
   void LowerCase(char* text, size_t length) override;
   std::vector<PathText> ReadArguments(int, char**) override { return {}; }
   PathText ReadCurrentFolder() override { return SameText("."); }
   int ChangeCurrentFolder(const PathText&) override { return -1; }
   bool DirectoryExists(const PathText&) override { return false; }
+  bool SlashStartsPath() override { return false; }
   std::unique_ptr<FolderWalker> NewFolderWalker() override { return nullptr; }
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override {
     return DosDateTimeFromFileTime(local, dos_date, dos_time);

@@ -34,11 +34,11 @@ void MakeTree(FakePlatform& fake, uint8_t flags) {
 // chosen UTF-8 (each malformed byte as U+FFFD, controls as "?"), not byte for byte.
 class PosixShownPlatform : public FakePlatform {
  public:
-  std::string ShownText(std::string_view native) override {
-    if (!IsUtf8Texts()) return FakePlatform::ShownText(native);
+  PathText TextFromNative(std::string_view native) override {
+    if (!IsUtf8Texts()) return FakePlatform::TextFromNative(native);
     static TextConverter utf8;
     utf8.SetUtf8(true);
-    return utf8.DisplayName(native);
+    return utf8.TextFromNative(native);
   }
 };
 
@@ -67,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool as_posix = (flags & 1) != 0;
   std::vector<PathText> arguments;
   for (const std::string& argument : raw) {
-    arguments.push_back(as_posix ? PathText{converter.DisplayName(argument), argument}
-                                 : SameText(argument));
+    arguments.push_back(as_posix ? converter.TextFromNative(argument) : SameText(argument));
   }
   ResetRunGlobals();
   PosixShownPlatform fake;

@@ -1,6 +1,7 @@
 // A path or argument as the program shows it and as the system names it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,14 @@
 struct PathText {
   std::string Shown;
   std::string Native;
+  // The shown form stands "?" for a character it could not show (one the code page lacks, or a
+  // control character): set by the platform that made the text, which alone can tell such a "?"
+  // from one typed as such.
+  bool HasLostCharacters = false;
+  // The bytes of one unit of the native form: 1 where it is bytes, 2 where it is UTF-16 (low byte
+  // first, as Windows keeps it). In every native form "=" is one unit of its own, so knowing the
+  // unit is enough to part the native form where the shown one parts (SplitAtFirstEquals).
+  uint8_t NativeUnitBytes = 1;
 };
 
 // A text whose native form is its shown form, on a platform whose native forms are bytes such as
@@ -26,6 +35,16 @@ inline std::vector<PathText> SameTexts(int argc, char* const* argv) {
   for (int i = 0; i < argc; ++i) texts.push_back(SameText(argv[i] ? argv[i] : ""));
   return texts;
 }
+
+// A text parted at its first "=", each part in both forms: `After` is empty when the text holds
+// no "=". The conversion between the forms keeps each "=" and makes none, so both part at the
+// same character. A part is marked as having lost characters when the whole is and the part shows
+// a "?": a part that shows none lost none.
+struct EqualsSplit {
+  PathText Before;
+  PathText After;
+};
+EqualsSplit SplitAtFirstEquals(const PathText& text);
 
 // True for "." and "..", which every folder lists and no chart shows.
 inline bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }

@@ -118,20 +118,17 @@ void SettleEncoding(Platform& platform, const std::map<std::string, int>& table,
   }
   if (g_options.Utf8 == by_default) return;
   platform.SetUtf8Texts(g_options.Utf8 == Utf8On);
-  for (PathText& argument : arguments) argument.Shown = platform.ShownText(argument.Native);
+  for (PathText& argument : arguments) argument = platform.TextFromNative(argument.Native);
 }
 
-// Action 6: the bytes after the first "=" name the total file, kept whole however long. Its
-// native name is what follows the first "=" of the native argument, which the platform alone
-// reads.
-int SetTotalFileName(Platform& platform, const PathText& argument, size_t equals) {
-  const std::string& text = argument.Shown;
-  if (text.size() - 1 <= equals) {
-    WriteFixedLine(platform, kNoOutputFileMessage, text);
+// Action 6: the text after the first "=" names the total file, kept whole however long, in both
+// its forms.
+int SetTotalFileName(Platform& platform, const PathText& argument, const PathText& value) {
+  if (value.Shown.empty()) {
+    WriteFixedLine(platform, kNoOutputFileMessage, argument.Shown);
     return -1;
   }
-  g_options.TotalFileName.Shown = text.substr(equals + 1);
-  g_options.TotalFileName.Native = platform.NativeAfterFirstEquals(argument.Native);
+  g_options.TotalFileName = value;
   return 0;
 }
 
@@ -141,16 +138,9 @@ int RefuseOption(Platform& platform, const PathText& argument) {
   return -1;
 }
 
-// The text after the first "=" of an option that takes a value; empty when there is none.
-std::string_view OptionValue(const PathText& argument, size_t equals) {
-  const std::string_view text = argument.Shown;
-  return equals < text.size() ? text.substr(equals + 1) : std::string_view();
-}
-
 // Action 31: the depth, a whole number from 0 up in decimal digits alone. A number past any
 // real depth means no limit.
-int SetMaxDepth(Platform& platform, const PathText& argument, size_t equals) {
-  const std::string_view value = OptionValue(argument, equals);
+int SetMaxDepth(Platform& platform, const PathText& argument, std::string_view value) {
   if (value.empty() || value.find_first_not_of("0123456789") != std::string_view::npos) {
     return RefuseOption(platform, argument);
   }
@@ -160,33 +150,23 @@ int SetMaxDepth(Platform& platform, const PathText& argument, size_t equals) {
   return 0;
 }
 
-// True when the shown text of the value after the first "=" holds a "?" that its native text
-// does not: a character that code page 932 lacks (or a control character), shown as "?". The
-// conversion keeps every "=" and "?" and makes neither, so both forms count alike otherwise;
-// the platform alone reads the native one.
-bool HasReplacedCharacters(Platform& platform, const PathText& argument, std::string_view value) {
-  if (g_options.Utf8 == Utf8On) return false;  // UTF-8 shows every character
-  const std::string native_value = platform.NativeAfterFirstEquals(argument.Native);
-  return static_cast<size_t>(std::count(value.begin(), value.end(), '?')) !=
-         platform.CountInNative(native_value, '?');
-}
-
 // Action 35: one more pattern. Refused: an empty one; one holding a "/", which no name can hold
 // (a pattern that can never match is a mistake better told than ignored; "/" is never the second
 // byte of a two-byte character, so a byte search finds only the character); and, in code page
 // 932, one with a character shown as "?", which would match any character and so leave out far
-// more than asked.
-int AddExcludePattern(Platform& platform, const PathText& argument, size_t equals) {
-  const std::string_view value = OptionValue(argument, equals);
-  if (value.empty() || value.find('/') != std::string_view::npos ||
-      HasReplacedCharacters(platform, argument, value)) {
+// more than asked. A UTF-8 chart shows every character of a pattern.
+int AddExcludePattern(Platform& platform, const PathText& argument, const PathText& value) {
+  const bool has_lost = value.HasLostCharacters && g_options.Utf8 != Utf8On;
+  if (value.Shown.empty() || value.Shown.find('/') != std::string::npos || has_lost) {
     return RefuseOption(platform, argument);
   }
-  g_options.ExcludePatterns.emplace_back(value);
+  g_options.ExcludePatterns.push_back(value.Shown);
   return 0;
 }
 
-int PerformAction(Platform& platform, int action, const PathText& argument, size_t equals) {
+// `value` is the text after the first "=" of `argument`, empty when it has none.
+int PerformAction(Platform& platform, int action, const PathText& argument,
+                  const PathText& value) {
   AppOptions& o = g_options;
   // One line per action, so the switch reads like the keyword table.
   // clang-format off
@@ -196,7 +176,7 @@ int PerformAction(Platform& platform, int action, const PathText& argument, size
     case 3: o.FilesFirst = true; break;
     case 4: o.FilesFirst = false; break;
     case 5: o.ShowHelp = true; break;
-    case 6: return SetTotalFileName(platform, argument, equals);
+    case 6: return SetTotalFileName(platform, argument, value);
     case 7: o.TotalFileName = PathText{}; break;
     case 8: o.ShowFiles = true; break;
     case 9: o.ShowFiles = false; break;
@@ -221,11 +201,11 @@ int PerformAction(Platform& platform, int action, const PathText& argument, size
     case 28: o.OneFileSystem = false; break;
     case 29: o.FollowLinks = true; break;
     case 30: o.FollowLinks = false; break;
-    case 31: return SetMaxDepth(platform, argument, equals);
+    case 31: return SetMaxDepth(platform, argument, value.Shown);
     case 32: o.MaxDepth = kNoDepthLimit; break;
     case 33: o.ShowDotFolders = true; break;
     case 34: o.ShowDotFolders = false; break;
-    case 35: return AddExcludePattern(platform, argument, equals);
+    case 35: return AddExcludePattern(platform, argument, value);
     case 36: o.ExcludePatterns.clear(); break;
     case 37: o.ShowHumanSizes = true; break;
     case 38: o.ShowHumanSizes = false; break;
@@ -252,16 +232,16 @@ bool IsSlashPath(Platform& platform, const PathText& argument, size_t equals) {
 // "="; it is upper-cased in place, so a failure message echoes it upper-cased. Returns 0 to go
 // on, kOptionsEnded after "--", -1 after a failure message.
 int ParseOption(Platform& platform, const std::map<std::string, int>& table, PathText& argument) {
-  std::string& text = argument.Shown;
-  const size_t equals = std::min(text.find('='), text.size());
-  const int action = FindAction(table, text);
+  const EqualsSplit split = SplitAtFirstEquals(argument);
+  const size_t equals = split.Before.Shown.size();
+  const int action = FindAction(table, argument.Shown);
   // A path is the folder to chart, kept exactly as typed.
   if (action == kUnknownOption && IsSlashPath(platform, argument, equals)) {
     g_options.RootPath = argument;
     return 0;
   }
-  UpperCaseKey(text, 1, equals);
-  return PerformAction(platform, action, argument, equals);
+  UpperCaseKey(argument.Shown, 1, equals);
+  return PerformAction(platform, action, argument, split.After);
 }
 
 // A drive letter and colon not followed by "\" names a folder relative to that drive's own

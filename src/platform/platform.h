@@ -5,7 +5,6 @@
 // UTF-8 in a UTF-8 chart (SetUtf8Texts): "shown" texts below are in the encoding set.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -99,9 +98,11 @@ class Platform {
   // Sets the encoding of every shown text from now on (names, paths, arguments, FromUtf8, the
   // output): UTF-8 when `is_utf8`, code page 932 otherwise.
   virtual void SetUtf8Texts(bool is_utf8) = 0;
-  // The shown form of the native text `native` in the encoding set: a UTF-8 text shows every
-  // character, a byte that is no UTF-8 as U+FFFD; control characters show as "?" in both.
-  virtual std::string ShownText(std::string_view native) = 0;
+  // The text whose native form is `native`, with its shown form in the encoding set: UTF-8 shows
+  // every character (a byte that is no UTF-8 as U+FFFD), code page 932 a character it lacks as
+  // "?", and both a control character as "?". HasLostCharacters is set when such a "?" stands in
+  // the shown form.
+  virtual PathText TextFromNative(std::string_view native) = 0;
   // Turns a fixed UTF-8 text of the program into the encoding set (code page 932 bytes, or
   // itself).
   virtual std::string FromUtf8(std::string_view utf8) = 0;
@@ -118,30 +119,17 @@ class Platform {
   // takes it from the platform and hands it back untouched (its bytes are UTF-16 code units on
   // Windows).
   // The process's arguments, element 0 included: each as code page 932 text and as the system
-  // gave it.
+  // gave it, marked where it lost characters (TextFromNative).
   virtual std::vector<PathText> ReadArguments(int argc, char** argv) = 0;
-  // The native form of the text after the first "=" of the native argument `native` (empty when
-  // it has none): the parser takes a total file's name from there. The conversion to code page
-  // 932 keeps each "=" and makes none, so both forms part at the same character. Here for native
-  // forms in which "=" is its one byte wherever it stands (UTF-8, code page 932).
-  virtual std::string NativeAfterFirstEquals(std::string_view native) {
-    const size_t equals = native.find('=');
-    return equals == std::string_view::npos ? std::string() : std::string(native.substr(equals + 1));
-  }
-  // How many times the ASCII character `ascii` stands in the native text `native`. Here for
-  // native forms in which an ASCII character is its one byte wherever it stands.
-  virtual size_t CountInNative(std::string_view native, char ascii) {
-    return static_cast<size_t>(std::count(native.begin(), native.end(), ascii));
-  }
   // The current directory, whole however long it is; "." where it cannot be read.
   virtual PathText ReadCurrentFolder() = 0;
   // 0 when `folder` became the current directory, -1 otherwise.
   virtual int ChangeCurrentFolder(const PathText& folder) = 0;
   virtual bool DirectoryExists(const PathText& path) = 0;
-  // True where "/" can also begin an absolute path, as on POSIX; the parser then takes an
-  // argument that is no option keyword for a path when it looks like one. Never on Windows,
-  // where "/" always starts an option.
-  virtual bool SlashStartsPath() { return false; }
+  // True where "/" begins an absolute path, as on POSIX; the parser then takes an argument that
+  // is no option keyword for a path when it looks like one. Never on Windows, where "/" always
+  // starts an option.
+  virtual bool SlashStartsPath() = 0;
 
   // --- Folder scan
   virtual std::unique_ptr<FolderWalker> NewFolderWalker() = 0;

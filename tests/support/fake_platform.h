@@ -67,8 +67,8 @@ class FakePlatform : public Platform {
   // Platform
   bool IsUtf8ByDefault() override { return utf8_default; }
   void SetUtf8Texts(bool is_utf8) override;
-  // A native text shows as itself in either encoding.
-  std::string ShownText(std::string_view native) override { return std::string(native); }
+  // A native text shows as itself in either encoding, and loses nothing.
+  PathText TextFromNative(std::string_view native) override { return SameText(native); }
   // In UTF-8, a character of three or four bytes takes two columns, any other one: the East
   // Asian characters and the emoji the tests use are of those lengths, and Latin is not.
   size_t DisplayWidth(std::string_view text) override;

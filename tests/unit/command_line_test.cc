@@ -226,12 +226,12 @@ TEST_F(ParseCommandLineTest, PatternsWithCharactersTheCodePageLacksAreRefused) {
       SameText("quovrel"), {"/X=?*", "/X=?*"}, {"/X=a?b=?", "/X=a?b=?"}};
   ASSERT_EQ(0, ParseCommandLine(platform, arguments));
   EXPECT_EQ((std::vector<std::string>{"?*", "a?b=?"}), g_options.ExcludePatterns);
-  arguments = {SameText("quovrel"), {"/X=?*", "/X=\xF0\x9F\x98\x80*"}};  // an emoji
+  arguments = {SameText("quovrel"), {"/X=?*", "/X=\xF0\x9F\x98\x80*", true}};  // an emoji
   EXPECT_EQ(-1, ParseCommandLine(platform, arguments));
   EXPECT_EQ(kInvalidOption + "/X=?*\r\n", platform.output);
   // A UTF-8 chart shows the emoji itself: the argument is shown anew from its native form.
   ScopedOptions fresh;
-  arguments = {SameText("quovrel"), SameText("/UTF8"), {"/X=?*", "/X=\xF0\x9F\x98\x80*"}};
+  arguments = {SameText("quovrel"), SameText("/UTF8"), {"/X=?*", "/X=\xF0\x9F\x98\x80*", true}};
   ASSERT_EQ(0, ParseCommandLine(platform, arguments));
   EXPECT_EQ((std::vector<std::string>{"\xF0\x9F\x98\x80*"}), g_options.ExcludePatterns);
 }

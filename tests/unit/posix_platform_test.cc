@@ -46,17 +46,21 @@ class PosixPlatformTest : public ::testing::Test {
   std::unique_ptr<Platform> platform_;
 };
 
+// A "?" that stands for another character marks the argument as having lost characters; one
+// typed as such does not.
 TEST_F(PosixPlatformTest, ConvertsArgumentsToCodePage932AndKeepsTheirBytes) {
-  const std::vector<std::string> native = {"quovrel", "/tmp/日本語", "/sn", "-F+",
-                                           "x\x1B",   "\x95\x5C",    "a😀",  "/OutputTotal=\xFF"};
+  const std::vector<std::string> native = {"quovrel", "/tmp/日本語", "/sn", "-F+",   "x\x1B",
+                                           "\x95\x5C",  "a😀",        "?",   "/OutputTotal=\xFF"};
   const std::vector<std::string> expected = {
-      "quovrel",       std::string("/tmp/") + kNihongo, "/sn", "-F+", "x?", "\x95\x5C", "a?",
+      "quovrel", std::string("/tmp/") + kNihongo, "/sn", "-F+", "x?", "\x95\x5C", "a?", "?",
       "/OutputTotal=?"};
+  const bool lost[] = {false, false, false, false, true, false, true, false, true};
   const std::vector<PathText> arguments = Arguments(*platform_, native);
   ASSERT_EQ(expected.size(), arguments.size());
   for (size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(expected[i], arguments[i].Shown) << i;
     EXPECT_EQ(native[i], arguments[i].Native) << i;
+    EXPECT_EQ(lost[i], arguments[i].HasLostCharacters) << i;
   }
 }
 
@@ -203,11 +207,11 @@ TEST_F(PosixPlatformTest, Utf8TextsLowerShowAndMeasure) {
   std::string text = "ÀÉ.TXT Ａ Ω \u0130 😀";
   platform_->LowerCase(text.data(), text.size());
   EXPECT_EQ("àé.txt ａ ω \u0130 😀", text);
-  EXPECT_EQ("a\xEF\xBF\xBD" "b?c", platform_->ShownText("a\xFF" "b\xC2\x85" "c"));
+  EXPECT_EQ("a\xEF\xBF\xBD" "b?c", platform_->TextFromNative("a\xFF" "b\xC2\x85" "c").Shown);
   // An old five-byte form and a surrogate are no characters: U+FFFD for each of their bytes.
   std::string replaced;
   for (int i = 0; i < 8; ++i) replaced += "\xEF\xBF\xBD";
-  EXPECT_EQ(replaced, platform_->ShownText("\xFA\xBE\xBE\xBE\xBE" "\xED\xA0\x80"));
+  EXPECT_EQ(replaced, platform_->TextFromNative("\xFA\xBE\xBE\xBE\xBE" "\xED\xA0\x80").Shown);
   EXPECT_EQ("合計\r\n", platform_->FromUtf8("合計\r\n"));
   EXPECT_EQ(13u, platform_->DisplayWidth("日本語.txt😀é"));
 }

@@ -31,8 +31,8 @@ class PosixPlatform : public Platform {
     console_.SetUtf8Texts(is_utf8);
   }
 
-  std::string ShownText(std::string_view native) override {
-    return converter_.DisplayName(native);
+  PathText TextFromNative(std::string_view native) override {
+    return converter_.TextFromNative(native);
   }
 
   std::string FromUtf8(std::string_view utf8) override { return converter_.FixedText(utf8); }
@@ -50,14 +50,14 @@ class PosixPlatform : public Platform {
   // The native form of every argument is its own bytes.
   std::vector<PathText> ReadArguments(int argc, char** argv) override {
     std::vector<PathText> arguments;
-    for (int i = 0; i < argc; ++i) arguments.push_back(Import(argv[i] ? argv[i] : ""));
+    for (int i = 0; i < argc; ++i) arguments.push_back(TextFromNative(argv[i] ? argv[i] : ""));
     return arguments;
   }
 
   PathText ReadCurrentFolder() override {
     char* native = getcwd(nullptr, 0);  // as long as the path is
     if (native == nullptr) return SameText(".");
-    PathText folder = Import(native);
+    PathText folder = TextFromNative(native);
     std::free(native);
     return folder;
   }
@@ -100,10 +100,6 @@ class PosixPlatform : public Platform {
   }
 
  private:
-  PathText Import(std::string_view native) {
-    return PathText{converter_.DisplayName(native), std::string(native)};
-  }
-
   TextConverter converter_;
   const int64_t utc_offset_seconds_;  // taken once, as FileTimeToLocalFileTime does
   Console console_;

@@ -1,6 +1,7 @@
 // Conversions from native bytes to code page 932, through the C library's iconv.
 #include "platform/posix/text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/chart_text.h"
@@ -127,4 +128,13 @@ std::string TextConverter::DisplayName(std::string_view native) {
   std::string out(MaxShownLength(native.size()), '\0');
   out.resize(WriteDisplayName(native, out));
   return out;
+}
+
+PathText TextConverter::TextFromNative(std::string_view native) {
+  PathText text{DisplayName(native), std::string(native)};
+  // The conversion keeps each "?" and makes one only for a character it cannot show, so more of
+  // them in the shown form means characters were lost.
+  text.HasLostCharacters = std::count(text.Shown.begin(), text.Shown.end(), '?') !=
+                           std::count(native.begin(), native.end(), '?');
+  return text;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/path_text.h"
 #include "platform/posix/iconv.h"
 
 // True when every byte is printable ASCII (0x20 to 0x7E): the text is the same in both encodings
@@ -49,6 +50,9 @@ class TextConverter {
   // written.
   size_t WriteDisplayName(std::string_view native, std::span<char> out);
   std::string DisplayName(std::string_view native);
+  // `native` with its shown form (DisplayName), marked where that holds a "?" for another
+  // character.
+  PathText TextFromNative(std::string_view native);
 
  private:
   // Converts well-formed UTF-8 into `out`, which needs room for utf8.size() bytes: no character

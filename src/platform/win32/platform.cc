@@ -7,7 +7,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -72,8 +71,8 @@ class Win32Platform : public Platform {
 
   void SetUtf8Texts(bool is_utf8) override { SetShownUtf8(is_utf8); }
 
-  std::string ShownText(std::string_view native) override {
-    return ShownFromWide(WideFromNative(native));
+  PathText TextFromNative(std::string_view native) override {
+    return PathTextFromWide(WideFromNative(native));
   }
 
   std::string FromUtf8(std::string_view utf8) override {
@@ -105,18 +104,6 @@ class Win32Platform : public Platform {
     return arguments;
   }
 
-  // "=" is one UTF-16 unit; its byte 0x3D can also be half of another character's unit.
-  std::string NativeAfterFirstEquals(std::string_view native) override {
-    const std::wstring wide = WideFromNative(native);
-    const size_t equals = wide.find(L'=');
-    return equals == std::wstring::npos ? std::string() : NativeFromWide(wide.substr(equals + 1));
-  }
-
-  size_t CountInNative(std::string_view native, char ascii) override {
-    const std::wstring wide = WideFromNative(native);
-    return static_cast<size_t>(std::count(wide.begin(), wide.end(), static_cast<wchar_t>(ascii)));
-  }
-
   PathText ReadCurrentFolder() override {
     // The first call tells the room the path needs, its zero included.
     const DWORD size = GetCurrentDirectoryW(0, nullptr);
@@ -140,6 +127,9 @@ class Win32Platform : public Platform {
     const DWORD attributes = GetFileAttributesW(long_path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
+
+  // "/" always starts an option here.
+  bool SlashStartsPath() override { return false; }
 
   std::unique_ptr<FolderWalker> NewFolderWalker() override { return NewWin32FolderWalker(); }
 

@@ -194,7 +194,12 @@ std::wstring WideFromNative(std::string_view native) {
 }
 
 PathText PathTextFromWide(std::wstring_view wide) {
-  return PathText{ShownFromWide(wide), NativeFromWide(wide)};
+  PathText text{ShownFromWide(wide), NativeFromWide(wide), false, sizeof(wchar_t)};
+  // Both conversions keep each "?" and make one only for a character they cannot show, so more
+  // of them in the shown form means characters were lost.
+  text.HasLostCharacters = std::count(text.Shown.begin(), text.Shown.end(), '?') !=
+                           std::count(wide.begin(), wide.end(), L'?');
+  return text;
 }
 
 PathText PathTextFromCp932(std::string_view text) {
@@ -205,7 +210,7 @@ PathText PathTextFromCp932(std::string_view text) {
     wide.resize(length);
     MultiByteToWideChar(kCodePage932, 0, text.data(), size, wide.data(), length);
   }
-  return PathText{std::string(text), NativeFromWide(wide)};
+  return PathText{std::string(text), NativeFromWide(wide), false, sizeof(wchar_t)};
 }
 
 std::wstring LongPath(std::wstring_view path) {

@@ -40,7 +40,7 @@ std::string Cp932FromWide(std::wstring_view wide);
 // the string (PathText::Native); only this platform reads it.
 std::string NativeFromWide(std::wstring_view wide);
 std::wstring WideFromNative(std::string_view native);
-// `wide` shown in the encoding set and kept as its native form.
+// `wide` shown in the encoding set and kept as its native form, marked where it lost characters.
 PathText PathTextFromWide(std::wstring_view wide);
 // Code page 932 text given by the system (an ANSI argument) with its native form.
 PathText PathTextFromCp932(std::string_view text);
