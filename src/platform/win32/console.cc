@@ -18,9 +18,9 @@ std::atomic<HANDLE> shown_console_for_signals{nullptr};
 DWORD found_mode_for_signals = 0;  // written once, before the handler is set
 
 // Writes `bytes` with the terminal's control sequences taken, then puts the mode back.
-void WriteWithControls(HANDLE console, DWORD found_mode, std::string_view bytes) {
+void WriteWithControls(HANDLE console, DWORD found_mode, std::string_view bytes, bool is_utf8) {
   SetConsoleMode(console, found_mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
-  WriteShownLine(console, bytes);
+  WriteShownLine(console, bytes, is_utf8);
   SetConsoleMode(console, found_mode);
 }
 
@@ -28,17 +28,18 @@ void WriteWithControls(HANDLE console, DWORD found_mode, std::string_view bytes)
 BOOL WINAPI EraseOnControl(DWORD) {
   const HANDLE console = shown_console_for_signals.exchange(nullptr);
   if (console != nullptr) {
-    WriteWithControls(console, found_mode_for_signals, ProgressScreen::kEraseLine);
+    // The erase sequence is ASCII, which both encodings write alike.
+    WriteWithControls(console, found_mode_for_signals, ProgressScreen::kEraseLine, false);
   }
   return FALSE;
 }
 
 }  // namespace
 
-void WriteShownLine(HANDLE handle, std::string_view line) {
+void WriteShownLine(HANDLE handle, std::string_view line, bool is_utf8) {
   DWORD written = 0;
   DWORD mode = 0;
-  if (IsShownUtf8() && GetConsoleMode(handle, &mode)) {
+  if (is_utf8 && GetConsoleMode(handle, &mode)) {
     const std::wstring wide = WideFromUtf8(line);
     WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     return;
@@ -56,14 +57,14 @@ size_t ConsoleScreen::Columns() {
 void ConsoleScreen::Draw(std::string_view line) {
   is_shown_ = true;
   shown_console_for_signals = console_;
-  WriteWithControls(console_, found_mode_, line);
+  WriteWithControls(console_, found_mode_, line, is_utf8_);
 }
 
 void ConsoleScreen::Erase() {
   if (!is_shown_) return;
   is_shown_ = false;
   if (shown_console_for_signals.exchange(nullptr) == nullptr) return;  // Ctrl+C erased it
-  WriteWithControls(console_, found_mode_, kEraseLine);
+  WriteWithControls(console_, found_mode_, kEraseLine, is_utf8_);
 }
 
 std::unique_ptr<ConsoleScreen> OpenConsoleScreen() {

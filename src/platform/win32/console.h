@@ -11,10 +11,10 @@
 
 #include "platform/platform.h"
 
-// Writes one whole line to `handle` with one call: a UTF-8 line (IsShownUtf8) to a console as
+// Writes one whole line to `handle` with one call: a UTF-8 line (`is_utf8`) to a console as
 // UTF-16 (WriteConsoleW), whatever its code page; to a file or a pipe, and in code page 932
 // anywhere, as its bytes. A failed write (a closed pipe) is ignored.
-void WriteShownLine(HANDLE handle, std::string_view line);
+void WriteShownLine(HANDLE handle, std::string_view line, bool is_utf8);
 
 // A console as the progress line's screen. The console takes the terminal's control sequences
 // only while the screen writes: every other line meets the console in the mode it was found in.
@@ -22,6 +22,9 @@ class ConsoleScreen : public ProgressScreen {
  public:
   ConsoleScreen(HANDLE console, DWORD found_mode) : console_(console), found_mode_(found_mode) {}
   ~ConsoleScreen() override { Erase(); }
+
+  // The encoding of the lines drawn from now on, as the platform's texts (SetUtf8Texts).
+  void SetUtf8(bool is_utf8) { is_utf8_ = is_utf8; }
 
   int64_t NowMilliseconds() override { return static_cast<int64_t>(GetTickCount64()); }
   bool IsForeground() override { return true; }  // a console runs no job in the background
@@ -33,6 +36,7 @@ class ConsoleScreen : public ProgressScreen {
   const HANDLE console_;
   const DWORD found_mode_;
   bool is_shown_ = false;
+  bool is_utf8_ = false;
 };
 
 // The screen of standard error where it is a console that can take the terminal's control

@@ -69,19 +69,22 @@ class Win32Platform : public Platform {
   // and pipe, gets code page 932 unless the command line says otherwise.
   bool IsUtf8ByDefault() override { return is_output_console_ && GetConsoleOutputCP() == CP_UTF8; }
 
-  void SetUtf8Texts(bool is_utf8) override { SetShownUtf8(is_utf8); }
+  void SetUtf8Texts(bool is_utf8) override {
+    is_shown_utf8_ = is_utf8;
+    if (screen_) screen_->SetUtf8(is_utf8);
+  }
 
   PathText TextFromNative(std::string_view native) override {
-    return PathTextFromWide(WideFromNative(native));
+    return PathTextFromWide(WideFromNative(native), is_shown_utf8_);
   }
 
   std::string FromUtf8(std::string_view utf8) override {
-    return IsShownUtf8() ? std::string(utf8) : Cp932FromUtf8(utf8);
+    return is_shown_utf8_ ? std::string(utf8) : Cp932FromUtf8(utf8);
   }
 
   void LowerCase(char* text, size_t length) override {
     if (length == 0) return;
-    if (IsShownUtf8()) {
+    if (is_shown_utf8_) {
       LowerCaseUtf8(text, length);
     } else {
       CharLowerBuffA(text, static_cast<DWORD>(length));
@@ -96,7 +99,7 @@ class Win32Platform : public Platform {
     std::vector<PathText> arguments;
     int count = 0;
     if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
-      for (int i = 0; i < count; ++i) arguments.push_back(PathTextFromWide(wide[i]));
+      for (int i = 0; i < count; ++i) arguments.push_back(TextFromWide(wide[i]));
       LocalFree(wide);
       return arguments;
     }
@@ -109,9 +112,9 @@ class Win32Platform : public Platform {
     const DWORD size = GetCurrentDirectoryW(0, nullptr);
     std::wstring path(size, L'\0');
     const DWORD length = size == 0 ? 0 : GetCurrentDirectoryW(size, path.data());
-    if (length == 0 || length >= size) return PathTextFromWide(L".");
+    if (length == 0 || length >= size) return TextFromWide(L".");
     path.resize(length);
-    return PathTextFromWide(path);
+    return TextFromWide(path);
   }
 
   // Taken as typed: a drive letter and colon with a relative path resolve against that drive's
@@ -131,7 +134,9 @@ class Win32Platform : public Platform {
   // "/" always starts an option here.
   bool SlashStartsPath() override { return false; }
 
-  std::unique_ptr<FolderWalker> NewFolderWalker() override { return NewWin32FolderWalker(); }
+  std::unique_ptr<FolderWalker> NewFolderWalker() override {
+    return NewWin32FolderWalker(is_shown_utf8_);
+  }
 
   ProgressScreen* GetProgressScreen() override { return screen_.get(); }
 
@@ -153,14 +158,14 @@ class Win32Platform : public Platform {
 
   void WriteErrorLine(std::string_view line) override {
     if (screen_) screen_->Erase();
-    WriteShownLine(GetStdHandle(STD_ERROR_HANDLE), line);
+    WriteShownLine(GetStdHandle(STD_ERROR_HANDLE), line, is_shown_utf8_);
   }
 
   // One write per line, so each line reaches a pipe whole. A failed write (a closed pipe) is
   // ignored: the run goes on and its status does not change. A progress line goes first.
   void WriteLine(std::string_view line) override {
     if (screen_) screen_->Erase();
-    WriteShownLine(GetStdHandle(STD_OUTPUT_HANDLE), line);
+    WriteShownLine(GetStdHandle(STD_OUTPUT_HANDLE), line, is_shown_utf8_);
   }
 
   // A total file that cannot be opened is not written, silently. The line arrives whole or not
@@ -183,7 +188,10 @@ class Win32Platform : public Platform {
   }
 
  private:
+  PathText TextFromWide(std::wstring_view wide) { return PathTextFromWide(wide, is_shown_utf8_); }
+
   bool is_output_console_ = false;
+  bool is_shown_utf8_ = false;  // the encoding of every shown text (SetUtf8Texts)
   std::unique_ptr<ConsoleScreen> screen_;  // null unless standard error is a console
 };
 

@@ -13,8 +13,6 @@ namespace {
 
 constexpr UINT kCodePage932 = 932;
 
-bool g_is_shown_utf8 = false;
-
 }  // namespace
 
 std::wstring WideFromUtf8(std::string_view utf8) {
@@ -59,10 +57,6 @@ std::wstring WithoutEndSeparators(std::wstring long_path) {
 
 std::string Cp932FromUtf8(std::string_view utf8) { return Cp932FromWide(WideFromUtf8(utf8)); }
 
-void SetShownUtf8(bool is_utf8) { g_is_shown_utf8 = is_utf8; }
-
-bool IsShownUtf8() { return g_is_shown_utf8; }
-
 namespace {
 
 // The character of the UTF-16 units at `wide[at]` (a surrogate pair or one unit; an unpaired
@@ -77,8 +71,8 @@ char32_t CharacterAt(std::wstring_view wide, size_t at, size_t& units) {
 
 }  // namespace
 
-std::string ShownFromWide(std::wstring_view wide) {
-  if (!g_is_shown_utf8) return Cp932FromWide(wide);
+std::string ShownFromWide(std::wstring_view wide, bool is_utf8) {
+  if (!is_utf8) return Cp932FromWide(wide);
   if (wide.empty()) return std::string();
   // Each character a UTF-8 chart shows as "?" is replaced before the conversion, which makes an
   // unpaired surrogate U+FFFD (without WC_ERR_INVALID_CHARS).
@@ -193,8 +187,8 @@ std::wstring WideFromNative(std::string_view native) {
   return wide;
 }
 
-PathText PathTextFromWide(std::wstring_view wide) {
-  PathText text{ShownFromWide(wide), NativeFromWide(wide), false, sizeof(wchar_t)};
+PathText PathTextFromWide(std::wstring_view wide, bool is_utf8) {
+  PathText text{ShownFromWide(wide, is_utf8), NativeFromWide(wide), false, sizeof(wchar_t)};
   // Both conversions keep each "?" and make one only for a character they cannot show, so more
   // of them in the shown form means characters were lost.
   text.HasLostCharacters = std::count(text.Shown.begin(), text.Shown.end(), '?') !=

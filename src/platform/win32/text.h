@@ -11,15 +11,10 @@
 std::string Cp932FromUtf8(std::string_view utf8);
 std::wstring WideFromUtf8(std::string_view utf8);
 
-// The encoding of every shown text from now on: UTF-8 when `is_utf8`, else code page 932 (the
-// start). Set by the platform alone, before the walk.
-void SetShownUtf8(bool is_utf8);
-bool IsShownUtf8();
-
-// The shown form of `wide` in the encoding set: Cp932FromWide, or UTF-8 with every character
-// (an unpaired surrogate as U+FFFD), and each one IsShownAsQuestionMark names (control
-// characters, line separators, bidi controls) as "?".
-std::string ShownFromWide(std::wstring_view wide);
+// The shown form of `wide`: Cp932FromWide, or when `is_utf8` UTF-8 with every character (an
+// unpaired surrogate as U+FFFD), and each one IsShownAsQuestionMark names (control characters,
+// line separators, bidi controls) as "?".
+std::string ShownFromWide(std::wstring_view wide, bool is_utf8);
 
 // Lower-cases UTF-8 text in place: each character whose lower case (CharLowerBuffW) takes as
 // many bytes.
@@ -40,8 +35,8 @@ std::string Cp932FromWide(std::wstring_view wide);
 // the string (PathText::Native); only this platform reads it.
 std::string NativeFromWide(std::wstring_view wide);
 std::wstring WideFromNative(std::string_view native);
-// `wide` shown in the encoding set and kept as its native form, marked where it lost characters.
-PathText PathTextFromWide(std::wstring_view wide);
+// `wide` shown (ShownFromWide) and kept as its native form, marked where it lost characters.
+PathText PathTextFromWide(std::wstring_view wide, bool is_utf8);
 // Code page 932 text given by the system (an ANSI argument) with its native form.
 PathText PathTextFromCp932(std::string_view text);
 

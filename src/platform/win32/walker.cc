@@ -73,10 +73,10 @@ void ReadEntryInfo(HANDLE folder, std::wstring_view name, FolderEntry& entry) {
 
 // Appends the shown form of `wide` to `shown`: in code page 932 one call, as no UTF-16 unit
 // takes more than two bytes there.
-void AppendShownName(std::wstring_view wide, std::string& shown) {
+void AppendShownName(std::wstring_view wide, bool is_utf8, std::string& shown) {
   if (wide.empty()) return;
-  if (IsShownUtf8()) {
-    shown += ShownFromWide(wide);
+  if (is_utf8) {
+    shown += ShownFromWide(wide, true);
     return;
   }
   const size_t start = shown.size();
@@ -89,6 +89,8 @@ void AppendShownName(std::wstring_view wide, std::string& shown) {
 
 class Win32FolderWalker : public FolderWalker {
  public:
+  explicit Win32FolderWalker(bool is_shown_utf8) : is_shown_utf8_(is_shown_utf8) {}
+
   bool EnterRoot(const PathText& path) override;
 
   bool EnterSubfolder(size_t index) override;
@@ -124,6 +126,7 @@ class Win32FolderWalker : public FolderWalker {
   DirectoryReader reader_;
   LoopRules loops_;
   bool outer_known_ = false;  // the charted folder's ancestors are noted with the loop rules
+  const bool is_shown_utf8_;
 };
 
 // The charted folder is opened by its long path; a root that is no folder, or that the system
@@ -245,7 +248,7 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
                                      (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     level.wide_names.append(listed.name);
     level.wide_names.push_back(L'\0');
-    AppendShownName(listed.name, level.shown_names);
+    AppendShownName(listed.name, is_shown_utf8_, level.shown_names);
   });
   if (!is_read) return false;
   for (size_t i = 0; i < level.entries.size(); ++i) {
@@ -260,6 +263,6 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
 
 }  // namespace
 
-std::unique_ptr<FolderWalker> NewWin32FolderWalker() {
-  return std::make_unique<Win32FolderWalker>();
+std::unique_ptr<FolderWalker> NewWin32FolderWalker(bool is_shown_utf8) {
+  return std::make_unique<Win32FolderWalker>(is_shown_utf8);
 }

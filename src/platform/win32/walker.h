@@ -6,4 +6,5 @@
 
 #include "platform/platform.h"
 
-std::unique_ptr<FolderWalker> NewWin32FolderWalker();
+// Names are shown in UTF-8 when `is_shown_utf8`, else in code page 932.
+std::unique_ptr<FolderWalker> NewWin32FolderWalker(bool is_shown_utf8);
