@@ -69,7 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& argument : raw) {
     arguments.push_back(as_posix ? converter.TextFromNative(argument) : SameText(argument));
   }
-  ResetRunGlobals();
   PosixShownPlatform fake;
   MakeTree(fake, flags);
 

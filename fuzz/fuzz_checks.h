@@ -1,4 +1,4 @@
-// Checks shared by the fuzz targets: a fresh run's globals and the shape of what a run printed.
+// Checks shared by the fuzz targets: the shape of what a run printed.
 #pragma once
 
 #include <cstdint>
@@ -7,11 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/app_options.h"
 #include "platform/posix/iconv.h"
-
-// Every run starts as a fresh process would: default options.
-inline void ResetRunGlobals() { g_options = AppOptions{}; }
 
 // A fuzz target reports a broken rule by crashing, so that libFuzzer keeps the input.
 inline void Require(bool rule) {

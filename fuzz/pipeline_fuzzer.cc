@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "chart_reader.h"
+#include "common/app_options.h"
 #include "fake_platform.h"
+#include "front/command_line.h"
 #include "front/run_driver.h"
 #include "fuzz_checks.h"
 #include "platform/posix/text.h"
@@ -157,26 +159,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FakePlatform fake;
   BuildTree(input, fake, converter);
 
-  ResetRunGlobals();
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  const int status = RunQuovrel(fake, static_cast<int>(argv.size()), argv.data());
+  std::vector<PathText> texts;
+  for (const std::string& argument : arguments) texts.push_back(SameText(argument));
+  // The settings the run will parse, parsed here too to know what it must show; on this tree the
+  // parse writes nothing and changes nothing.
+  std::vector<PathText> parsed_texts = texts;
+  AppOptions o;
+  Require(ParseCommandLine(fake, parsed_texts, o) == 0);
+  const int status = RunQuovrel(fake, texts);
 
   Require(status == 0);
   Require(fake.walkers_alive == 0);
   std::vector<std::string_view> lines;
   Require(SplitCleanLines(fake.output, lines));
   Require(IsValidCp932(fake.output));
-  const Expected expected =
-      Expect(fake, *fake.Find(kRoot), g_options.NeedFileInfo, g_options.ShowDotFolders);
-  const size_t shown_files = g_options.ShowFiles ? expected.files : 0;
+  const Expected expected = Expect(fake, *fake.Find(kRoot), o.NeedFileInfo, o.ShowDotFolders);
+  const size_t shown_files = o.ShowFiles ? expected.files : 0;
   Require(lines.size() == 1 + expected.folders + shown_files);
-  if (g_options.ShowFiles && g_options.ShowTime) {
+  if (o.ShowFiles && o.ShowTime) {
     size_t timed = 0;
     for (std::string_view line : lines) timed += EndsInTimeText(line) ? 1 : 0;
     Require(timed >= expected.files);
   }
-  const AppOptions& o = g_options;
   // The reader reads whole numbers, so sizes in units are not read back.
   if (o.UseAsciiGlyphs && o.ShowFiles && o.ShowSize && o.ShowSum && o.ShowTotal &&
       !o.ShowHumanSizes) {
@@ -185,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(chart.CheckSums().empty());
     Require(chart.Entries()[0].total_bytes == expected.bytes);
   }
-  if (!g_options.TotalFileName.Shown.empty()) {
+  if (!o.TotalFileName.Shown.empty()) {
     Require(fake.total_files[kTotalFile] == TotalLine(expected.bytes));
   }
   return 0;

@@ -1,7 +1,5 @@
-// The global settings record, its derived fields and the connector texts.
+// The settings record's derived fields and the connector texts.
 #include "common/app_options.h"
-
-AppOptions g_options;
 
 namespace {
 

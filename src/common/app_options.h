@@ -26,6 +26,8 @@ enum SortKeyValue : int32_t {
   SortByTime = 4,
 };
 
+// The run's settings. The run driver owns the record: the command-line parser fills it, once,
+// and the driver hands it to each pass as a constant record.
 struct AppOptions {
   bool UseAsciiGlyphs = false;
   bool FilesFirst = true;
@@ -73,10 +75,6 @@ struct AppOptions {
   std::string GlyphMiddle;
   std::string GlyphContinue;
 };
-
-// The run's settings. Only the command-line parser writes them, once; the run driver hands them
-// to each pass as a constant record.
-extern AppOptions g_options;
 
 // Fills ShowVersion (forced by ShowHelp and ShowVersionAlone), the Need flags, the walk's depth,
 // the chart's encoding and the connector texts from the switches, the sort key and the total file's name.

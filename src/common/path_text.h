@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // `Shown` is the code page 932 text that the parser reads and the chart prints. `Native` is the
 // system's own form of the same text, which only the platform reads (the file system's bytes on
@@ -27,14 +26,6 @@ struct PathText {
 // A text whose native form is its shown form, on a platform whose native forms are bytes such as
 // code page 932 or UTF-8 (POSIX, the tests' fake): "." or a code page 932 argument.
 inline PathText SameText(std::string_view text) { return {std::string(text), std::string(text)}; }
-
-// Texts that are their own native form, on such a platform: code page 932 texts given alone
-// (tests, fuzzing).
-inline std::vector<PathText> SameTexts(int argc, char* const* argv) {
-  std::vector<PathText> texts;
-  for (int i = 0; i < argc; ++i) texts.push_back(SameText(argv[i] ? argv[i] : ""));
-  return texts;
-}
 
 // A text parted at its first "=", each part in both forms: `After` is empty when the text holds
 // no "=". The conversion between the forms keeps each "=" and makes none, so both part at the

@@ -3,7 +3,8 @@
 #include "front/command_line.h"
 
 #include <algorithm>
-#include <cstring>
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "common/app_options.h"
@@ -77,11 +78,19 @@ constexpr KeywordRow kKeywords[] = {
 };
 // clang-format on
 
+using KeywordTable = std::map<std::string, int>;
+
+KeywordTable MakeKeywordTable() {
+  KeywordTable table;
+  for (const KeywordRow& row : kKeywords) table.emplace(row.keyword, row.action);
+  return table;
+}
+
 // Upper-cases a to z in bytes [begin, end) of `text`, skipping the later bytes of every
-// character of several, so that Japanese text in an echoed option stays as typed. Every keyword
-// is ASCII, so no key matches differently for it.
-void UpperCaseKey(std::string& text, size_t begin, size_t end) {
-  const CharacterLengthFunction length = ChartCharacterLength(g_options.Utf8 == Utf8On);
+// character of several (of UTF-8 when `is_utf8`, else code page 932), so that Japanese text in an
+// echoed option stays as typed. Every keyword is ASCII, so no key matches differently for it.
+void UpperCaseKey(std::string& text, size_t begin, size_t end, bool is_utf8) {
+  const CharacterLengthFunction length = ChartCharacterLength(is_utf8);
   for (size_t i = begin; i < end; i += length(text, i)) {
     const unsigned char byte = static_cast<unsigned char>(text[i]);
     if (byte >= 'a' && byte <= 'z') text[i] = static_cast<char>(byte - 0x20);
@@ -90,10 +99,10 @@ void UpperCaseKey(std::string& text, size_t begin, size_t end) {
 
 // The action of the option `text` (an argument that begins with "/" or "-"), kUnknownOption when
 // it is none.
-int FindAction(const std::map<std::string, int>& table, std::string_view text) {
+int FindAction(const KeywordTable& table, std::string_view text, bool is_utf8) {
   const size_t equals = std::min(text.find('='), text.size());
   std::string key(text.substr(1, equals - 1));
-  UpperCaseKey(key, 0, key.size());
+  UpperCaseKey(key, 0, key.size(), is_utf8);
   auto found = table.find(key);
   // A long option is reached only through the prefix "-" ("--help"; "/-help" is no option).
   if (found == table.end() || (found->first[0] == '-' && text[0] != '-')) return kUnknownOption;
@@ -104,31 +113,34 @@ int FindAction(const std::map<std::string, int>& table, std::string_view text) {
 // "/UTF8-" before a "--" decides, else the platform's default, in which the platform read the
 // arguments. When the choice differs from it, every argument is shown anew in the one chosen, so
 // that an echo in a message and the folder on the root line are in the chart's encoding.
-void SettleEncoding(Platform& platform, const std::map<std::string, int>& table,
-                    std::vector<PathText>& arguments) {
+// Returns the setting chosen.
+int32_t SettleEncoding(Platform& platform, const KeywordTable& table,
+                       std::vector<PathText>& arguments) {
   const int32_t by_default = platform.IsUtf8ByDefault() ? Utf8On : Utf8Off;
-  g_options.Utf8 = by_default;
+  int32_t utf8 = by_default;
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& text = arguments[i].Shown;
     if (text.empty() || (text[0] != '/' && text[0] != '-')) continue;
-    const int action = FindAction(table, text);
-    if (action == kUtf8OnAction) g_options.Utf8 = Utf8On;
-    if (action == kUtf8OffAction) g_options.Utf8 = Utf8Off;
+    const int action = FindAction(table, text, utf8 == Utf8On);
+    if (action == kUtf8OnAction) utf8 = Utf8On;
+    if (action == kUtf8OffAction) utf8 = Utf8Off;
     if (action == kEndOfOptionsAction) break;  // what follows are folders
   }
-  if (g_options.Utf8 == by_default) return;
-  platform.SetUtf8Texts(g_options.Utf8 == Utf8On);
+  if (utf8 == by_default) return utf8;
+  platform.SetUtf8Texts(utf8 == Utf8On);
   for (PathText& argument : arguments) argument = platform.TextFromNative(argument.Native);
+  return utf8;
 }
 
 // Action 6: the text after the first "=" names the total file, kept whole however long, in both
 // its forms.
-int SetTotalFileName(Platform& platform, const PathText& argument, const PathText& value) {
+int SetTotalFileName(Platform& platform, AppOptions& options, const PathText& argument,
+                     const PathText& value) {
   if (value.Shown.empty()) {
     WriteFixedLine(platform, kNoOutputFileMessage, argument.Shown);
     return -1;
   }
-  g_options.TotalFileName = value;
+  options.TotalFileName = value;
   return 0;
 }
 
@@ -140,13 +152,14 @@ int RefuseOption(Platform& platform, const PathText& argument) {
 
 // Action 31: the depth, a whole number from 0 up in decimal digits alone. A number past any
 // real depth means no limit.
-int SetMaxDepth(Platform& platform, const PathText& argument, std::string_view value) {
+int SetMaxDepth(Platform& platform, AppOptions& options, const PathText& argument,
+                std::string_view value) {
   if (value.empty() || value.find_first_not_of("0123456789") != std::string_view::npos) {
     return RefuseOption(platform, argument);
   }
   int64_t depth = 0;
   for (char digit : value) depth = std::min<int64_t>(depth * 10 + (digit - '0'), kNoDepthLimit);
-  g_options.MaxDepth = static_cast<int32_t>(depth);
+  options.MaxDepth = static_cast<int32_t>(depth);
   return 0;
 }
 
@@ -155,19 +168,19 @@ int SetMaxDepth(Platform& platform, const PathText& argument, std::string_view v
 // byte of a two-byte character, so a byte search finds only the character); and, in code page
 // 932, one with a character shown as "?", which would match any character and so leave out far
 // more than asked. A UTF-8 chart shows every character of a pattern.
-int AddExcludePattern(Platform& platform, const PathText& argument, const PathText& value) {
-  const bool has_lost = value.HasLostCharacters && g_options.Utf8 != Utf8On;
+int AddExcludePattern(Platform& platform, AppOptions& options, const PathText& argument,
+                      const PathText& value) {
+  const bool has_lost = value.HasLostCharacters && options.Utf8 != Utf8On;
   if (value.Shown.empty() || value.Shown.find('/') != std::string::npos || has_lost) {
     return RefuseOption(platform, argument);
   }
-  g_options.ExcludePatterns.push_back(value.Shown);
+  options.ExcludePatterns.push_back(value.Shown);
   return 0;
 }
 
 // `value` is the text after the first "=" of `argument`, empty when it has none.
-int PerformAction(Platform& platform, int action, const PathText& argument,
+int PerformAction(Platform& platform, AppOptions& o, int action, const PathText& argument,
                   const PathText& value) {
-  AppOptions& o = g_options;
   // One line per action, so the switch reads like the keyword table.
   // clang-format off
   switch (action) {
@@ -176,7 +189,7 @@ int PerformAction(Platform& platform, int action, const PathText& argument,
     case 3: o.FilesFirst = true; break;
     case 4: o.FilesFirst = false; break;
     case 5: o.ShowHelp = true; break;
-    case 6: return SetTotalFileName(platform, argument, value);
+    case 6: return SetTotalFileName(platform, o, argument, value);
     case 7: o.TotalFileName = PathText{}; break;
     case 8: o.ShowFiles = true; break;
     case 9: o.ShowFiles = false; break;
@@ -201,11 +214,11 @@ int PerformAction(Platform& platform, int action, const PathText& argument,
     case 28: o.OneFileSystem = false; break;
     case 29: o.FollowLinks = true; break;
     case 30: o.FollowLinks = false; break;
-    case 31: return SetMaxDepth(platform, argument, value.Shown);
+    case 31: return SetMaxDepth(platform, o, argument, value.Shown);
     case 32: o.MaxDepth = kNoDepthLimit; break;
     case 33: o.ShowDotFolders = true; break;
     case 34: o.ShowDotFolders = false; break;
-    case 35: return AddExcludePattern(platform, argument, value);
+    case 35: return AddExcludePattern(platform, o, argument, value);
     case 36: o.ExcludePatterns.clear(); break;
     case 37: o.ShowHumanSizes = true; break;
     case 38: o.ShowHumanSizes = false; break;
@@ -231,77 +244,61 @@ bool IsSlashPath(Platform& platform, const PathText& argument, size_t equals) {
 // An argument that starts with "/" or "-". The key runs from after the prefix to the first
 // "="; it is upper-cased in place, so a failure message echoes it upper-cased. Returns 0 to go
 // on, kOptionsEnded after "--", -1 after a failure message.
-int ParseOption(Platform& platform, const std::map<std::string, int>& table, PathText& argument) {
+int ParseOption(Platform& platform, AppOptions& options, const KeywordTable& table,
+                PathText& argument) {
   const EqualsSplit split = SplitAtFirstEquals(argument);
   const size_t equals = split.Before.Shown.size();
-  const int action = FindAction(table, argument.Shown);
+  const bool is_utf8 = options.Utf8 == Utf8On;
+  const int action = FindAction(table, argument.Shown, is_utf8);
   // A path is the folder to chart, kept exactly as typed.
   if (action == kUnknownOption && IsSlashPath(platform, argument, equals)) {
-    g_options.RootPath = argument;
+    options.RootPath = argument;
     return 0;
   }
-  UpperCaseKey(argument.Shown, 1, equals);
-  return PerformAction(platform, action, argument, split.After);
+  UpperCaseKey(argument.Shown, 1, equals, is_utf8);
+  return PerformAction(platform, options, action, argument, split.After);
 }
 
 // A drive letter and colon not followed by "\" names a folder relative to that drive's own
 // current directory; it is made the current directory and read back as a full path.
-int ApplyDriveRelativeRule(Platform& platform) {
-  const std::string& path = g_options.RootPath.Shown;
+int ApplyDriveRelativeRule(Platform& platform, AppOptions& options) {
+  const std::string& path = options.RootPath.Shown;
   if (path.size() < 2 || path[1] != ':' || (path.size() > 2 && path[2] == '\\')) return 0;
   // When the change fails, the path as typed is refused: charting the unchanged current
   // directory instead would show a folder the user did not ask for.
-  if (platform.ChangeCurrentFolder(g_options.RootPath) != 0) {
+  if (platform.ChangeCurrentFolder(options.RootPath) != 0) {
     WriteFixedLine(platform, kInvalidFolderMessage, path);
     return -1;
   }
-  g_options.RootPath = platform.ReadCurrentFolder();
+  options.RootPath = platform.ReadCurrentFolder();
   return 0;
 }
 
 }  // namespace
 
-std::map<std::string, int> MakeKeywordTable() {
-  std::map<std::string, int> table;
-  for (const KeywordRow& row : kKeywords) table.emplace(row.keyword, row.action);
-  return table;
-}
-
-int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments) {
-  const std::map<std::string, int> table = MakeKeywordTable();
-  SettleEncoding(platform, table, arguments);
-  g_options.RootPath = platform.ReadCurrentFolder();
+int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOptions& options) {
+  const KeywordTable table = MakeKeywordTable();
+  options.Utf8 = SettleEncoding(platform, table, arguments);
+  options.RootPath = platform.ReadCurrentFolder();
   bool options_ended = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
     PathText& argument = arguments[i];
     const bool is_option =
         !argument.Shown.empty() && (argument.Shown[0] == '/' || argument.Shown[0] == '-');
     if (is_option && !options_ended) {
-      const int result = ParseOption(platform, table, argument);
+      const int result = ParseOption(platform, options, table, argument);
       if (result < 0) return -1;
       options_ended = result == kOptionsEnded;
     } else {
       // Any other argument, the empty one included, is the folder, kept whole; a later one wins.
-      g_options.RootPath = argument;
+      options.RootPath = argument;
     }
   }
-  if (ApplyDriveRelativeRule(platform) != 0) return -1;
-  if (!platform.DirectoryExists(g_options.RootPath)) {
-    WriteFixedLine(platform, kInvalidFolderMessage, g_options.RootPath.Shown);
+  if (ApplyDriveRelativeRule(platform, options) != 0) return -1;
+  if (!platform.DirectoryExists(options.RootPath)) {
+    WriteFixedLine(platform, kInvalidFolderMessage, options.RootPath.Shown);
     return -1;
   }
-  DeriveSettings(g_options);
+  DeriveSettings(options);
   return 0;
-}
-
-int ParseCommandLine(Platform& platform, int argc, char** argv) {
-  std::vector<PathText> arguments = SameTexts(argc, argv);
-  const int status = ParseCommandLine(platform, arguments);
-  // Upper-casing changes no length, so each key goes back into its own bytes (an argument shown
-  // anew in another encoding has other bytes, and stays as it was).
-  for (int i = 0; i < argc; ++i) {
-    if (argv[i] != nullptr && std::strlen(argv[i]) == arguments[i].Shown.size())
-      std::memcpy(argv[i], arguments[i].Shown.data(), arguments[i].Shown.size());
-  }
-  return status;
 }

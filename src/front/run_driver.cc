@@ -42,10 +42,11 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   TreeStore store;
   // The root is the first entry of the run, so it takes the first sequence number.
   TreeItem root = store.MakeRoot();
+  AppOptions parsed;
   int status = 0;
   // The parser writes the settings once; from here on they are read only.
-  const AppOptions& options = g_options;
-  if (ParseCommandLine(platform, arguments) != 0) {
+  const AppOptions& options = parsed;
+  if (ParseCommandLine(platform, arguments, parsed) != 0) {
     status = 1;
   } else if (PrintVersionBanner(platform, options) == 0 && !options.ShowHelp &&
              (arguments.size() == 2 || options.ShowVersionAlone)) {
@@ -71,9 +72,4 @@ int RunQuovrel(Platform& platform, std::vector<PathText>& arguments) {
     WriteFixedErrorLine(platform, kOutOfMemoryMessage);
     return kOutOfMemoryStatus;
   }
-}
-
-int RunQuovrel(Platform& platform, int argc, char** argv) {
-  std::vector<PathText> arguments = SameTexts(argc, argv);
-  return RunQuovrel(platform, arguments);
 }

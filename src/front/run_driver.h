@@ -11,5 +11,3 @@ class Platform;
 // their shown texts in place. Returns the exit status: 1 when the command line was refused, 2 when
 // memory ran out (one line on standard error says so), 0 otherwise.
 int RunQuovrel(Platform& platform, std::vector<PathText>& arguments);
-// The same for code page 932 texts alone, each its own native form.
-int RunQuovrel(Platform& platform, int argc, char** argv);

@@ -6,25 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "common/app_options.h"
 #include "e2e_support.h"
 #include "fake_platform.h"
 #include "front/run_driver.h"
-#include "scoped_options.h"
+#include "run_arguments.h"
 
 namespace {
 
 // What the program's own code writes for `arguments` on the in-memory platform: the expected
 // bytes of runs whose output does not depend on the file system (help and banner).
-std::string InProcessOutput(std::vector<std::string> arguments) {
+std::string InProcessOutput(const std::vector<std::string>& texts) {
   FakePlatform platform;
   platform.AddFolder(platform.current_directory);
-  ScopedOptions options;
-  char program[] = "quovrel";
-  std::vector<char*> argv{program};
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  RunQuovrel(platform, static_cast<int>(argv.size() - 1), argv.data());
+  std::vector<PathText> arguments = RunArguments(texts);
+  RunQuovrel(platform, arguments);
   return platform.output;
 }
 

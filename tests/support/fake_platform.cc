@@ -242,7 +242,9 @@ void FakePlatform::LowerCase(char* text, size_t length) {
 }
 
 std::vector<PathText> FakePlatform::ReadArguments(int argc, char** argv) {
-  return SameTexts(argc, argv);
+  std::vector<PathText> arguments;
+  for (int i = 0; i < argc; ++i) arguments.push_back(SameText(argv[i] ? argv[i] : ""));
+  return arguments;
 }
 
 PathText FakePlatform::ReadCurrentFolder() {

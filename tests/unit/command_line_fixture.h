@@ -1,5 +1,6 @@
-// The fixture of the command-line parser tests: a recording fake platform and writable
-// arguments, the record described as one text, and the messages as code page 932 bytes.
+// The fixture of the command-line parser tests: a recording fake platform, the arguments and the
+// record the parser fills, the record described as one text, and the messages as code page 932
+// bytes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@
 #include "common/app_options.h"
 #include "fake_platform.h"
 #include "front/command_line.h"
-#include "scoped_options.h"
+#include "run_arguments.h"
 
 namespace parse_test {
 
@@ -88,19 +89,19 @@ class ParseCommandLineTest : public ::testing::Test {
     platform.AddFile("C:\\Work\\file.txt", 10);
   }
 
-  // Parses `args` as arguments 1 and on; `args` keeps what the parser made of them.
-  int Parse(std::vector<std::string> given) {
-    args = std::move(given);
-    std::vector<char*> argv{program};
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return ParseCommandLine(platform, static_cast<int>(args.size() + 1), argv.data());
+  // Parses `given` as arguments 1 and on into `options`; `args` keeps what the parser made of
+  // their shown texts.
+  int Parse(const std::vector<std::string>& given) {
+    std::vector<PathText> arguments = RunArguments(given);
+    const int status = ParseCommandLine(platform, arguments, options);
+    args.clear();
+    for (size_t i = 1; i < arguments.size(); ++i) args.push_back(arguments[i].Shown);
+    return status;
   }
 
-  ScopedOptions options_;
+  AppOptions options;
   RecordingPlatform platform;
   std::vector<std::string> args;
-  char program[8] = "quovrel";
 };
 
 }  // namespace parse_test

@@ -13,7 +13,7 @@ TEST_F(ParseCommandLineTest, NoArgumentsKeepTheDefaults) {
   expected.GlyphLast = kBoxLast;
   expected.GlyphMiddle = kBoxMiddle;
   expected.GlyphContinue = kBoxContinue;
-  EXPECT_EQ(Describe(expected), Describe(g_options));
+  EXPECT_EQ(Describe(expected), Describe(options));
   EXPECT_TRUE(platform.output.empty());
 }
 
@@ -28,7 +28,7 @@ TEST_F(ParseCommandLineTest, LongFolderArgumentIsKeptWhole) {
   EXPECT_EQ(kInvalidFolder + argument + "\r\n", platform.lines[0]);
   platform.AddFolder(argument);
   ASSERT_EQ(0, Parse({argument}));
-  EXPECT_EQ(argument, g_options.RootPath.Shown);
+  EXPECT_EQ(argument, options.RootPath.Shown);
 }
 
 TEST_F(ParseCommandLineTest, EmptyArgumentIsAFolderThatDoesNotExist) {
@@ -50,7 +50,7 @@ TEST_F(ParseCommandLineTest, DriveRelativePathBecomesTheCurrentDirectory) {
     SCOPED_TRACE(row.argument);
     platform.current_directory = "C:\\Work";
     ASSERT_EQ(0, Parse({row.argument}));
-    EXPECT_EQ(row.root_path, g_options.RootPath.Shown);
+    EXPECT_EQ(row.root_path, options.RootPath.Shown);
     EXPECT_EQ(row.current_directory, platform.current_directory);
   }
 }
@@ -72,7 +72,7 @@ TEST_F(ParseCommandLineTest, UnreadableCurrentDirectoryIsChartedAsDot) {
   platform.AddFolder(".");
   platform.current_directory = "";
   ASSERT_EQ(0, Parse({}));
-  EXPECT_EQ(".", g_options.RootPath.Shown);
+  EXPECT_EQ(".", options.RootPath.Shown);
 }
 
 TEST_F(ParseCommandLineTest, LongCurrentDirectoryIsKeptWhole) {
@@ -80,11 +80,11 @@ TEST_F(ParseCommandLineTest, LongCurrentDirectoryIsKeptWhole) {
   platform.AddFolder("C:\\" + deep);
   platform.current_directory = "C:\\" + deep;
   ASSERT_EQ(0, Parse({}));
-  EXPECT_EQ("C:\\" + deep, g_options.RootPath.Shown);
+  EXPECT_EQ("C:\\" + deep, options.RootPath.Shown);
   // Also where the drive-relative rule reads it back.
   platform.AddFolder("C:\\" + deep + "\\" + deep);
   ASSERT_EQ(0, Parse({"C:" + deep}));
-  EXPECT_EQ("C:\\" + deep + "\\" + deep, g_options.RootPath.Shown);
+  EXPECT_EQ("C:\\" + deep + "\\" + deep, options.RootPath.Shown);
 }
 
 }  // namespace

@@ -23,13 +23,13 @@ TEST_F(ParseCommandLineTest, SlashArgumentsWherePathsBeginWithSlash) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
-    ScopedOptions fresh;
+    options = AppOptions{};
     platform.output.clear();
     platform.slash_paths = true;
     EXPECT_EQ(row.status, Parse({row.argument}));
     EXPECT_EQ(row.output, platform.output);
     if (row.status == 0) {
-      EXPECT_EQ(row.root_path, g_options.RootPath.Shown);
+      EXPECT_EQ(row.root_path, options.RootPath.Shown);
     }
   }
 }

@@ -6,81 +6,6 @@ namespace {
 
 using namespace parse_test;
 
-// The 43 keywords of the classic options, then those that go beyond them.
-TEST(MakeKeywordTable, HoldsEveryKeywordWithItsAction) {
-  const std::map<std::string, int> expected = {
-      {"A+", 1},
-      {"A", 1},
-      {"A-", 2},
-      {"FILEFIRST", 3},
-      {"IF", 3},
-      {"FOLDERFIRST", 4},
-      {"OF", 4},
-      {"HELP", 5},
-      {"H", 5},
-      {"?", 5},
-      {"OUTPUTTOTAL+", 6},
-      {"OUTPUTTOTAL", 6},
-      {"OUTPUTTOTAL-", 7},
-      {"F+", 8},
-      {"F", 8},
-      {"F-", 9},
-      {"SIZE+", 10},
-      {"SIZE", 10},
-      {"SIZE-", 11},
-      {"SUM+", 12},
-      {"SUM", 12},
-      {"SUM-", 13},
-      {"TIME+", 14},
-      {"TIME", 14},
-      {"TIME-", 15},
-      {"TOTAL+", 16},
-      {"TOTAL", 16},
-      {"TOTAL-", 17},
-      {"NOSORT", 18},
-      {"SORTBYNAME", 19},
-      {"SN", 19},
-      {"SORTBYEXT", 20},
-      {"SE", 20},
-      {"SORTBYSIZE", 21},
-      {"SS", 21},
-      {"SORTBYTIME", 22},
-      {"ST", 22},
-      {"ASCEND", 23},
-      {"DESCEND", 24},
-      {"VERBOSE+", 25},
-      {"VERBOSE", 25},
-      {"V", 25},
-      {"VERBOSE-", 26},
-      {"ONEFILESYSTEM+", 27},
-      {"ONEFILESYSTEM", 27},
-      {"ONEFILESYSTEM-", 28},
-      {"LINKS+", 29},
-      {"LINKS", 29},
-      {"LINKS-", 30},
-      {"DEPTH", 31},
-      {"L", 31},
-      {"DEPTH-", 32},
-      {"DOTFOLDERS+", 33},
-      {"DOTFOLDERS", 33},
-      {"DOTFOLDERS-", 34},
-      {"EXCLUDE", 35},
-      {"X", 35},
-      {"EXCLUDE-", 36},
-      {"HUMAN+", 37},
-      {"HUMAN", 37},
-      {"HUMAN-", 38},
-      {"-HELP", 39},
-      {"-VERSION", 40},
-      {"-", 41},
-      {"UTF8+", 42},
-      {"UTF8", 42},
-      {"UTF8-", 43},
-  };
-  EXPECT_EQ(67u, MakeKeywordTable().size());
-  EXPECT_EQ(expected, MakeKeywordTable());
-}
-
 // Each switch keyword, in every spelling, sets its one field and nothing else.
 TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
   struct Row {
@@ -142,14 +67,14 @@ TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
     for (const std::string& spelling : {std::string(row.keyword), upper, ToLower(upper)}) {
       for (const char* prefix : {"/", "-"}) {
         SCOPED_TRACE(prefix + spelling);
-        ScopedOptions fresh;
-        g_options.*row.field = !row.value;
-        AppOptions expected = g_options;
+        options = AppOptions{};
+        options.*row.field = !row.value;
+        AppOptions expected = options;
         expected.*row.field = row.value;
         expected.RootPath = SameText("C:\\Work");
         DeriveSettings(expected);
         ASSERT_EQ(0, Parse({prefix + spelling}));
-        EXPECT_EQ(Describe(expected), Describe(g_options));
+        EXPECT_EQ(Describe(expected), Describe(options));
         EXPECT_EQ(prefix + upper, args[0]);  // upper-cased in place, prefix kept
       }
     }
@@ -169,10 +94,10 @@ TEST_F(ParseCommandLineTest, EverySortKeywordSetsTheSortKey) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
-    ScopedOptions fresh;
-    g_options.SortKey = row.before;
+    options = AppOptions{};
+    options.SortKey = row.before;
     ASSERT_EQ(0, Parse({row.argument}));
-    EXPECT_EQ(row.after, g_options.SortKey);
+    EXPECT_EQ(row.after, options.SortKey);
   }
 }
 
@@ -191,11 +116,11 @@ TEST_F(ParseCommandLineTest, OutputTotalTakesTheBytesAfterTheFirstEqualsSign) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.argument);
-    ScopedOptions fresh;
-    g_options.TotalFileName = SameText(row.before);
+    options = AppOptions{};
+    options.TotalFileName = SameText(row.before);
     ASSERT_EQ(0, Parse({row.argument}));
-    EXPECT_EQ(row.after, g_options.TotalFileName.Shown);
-    EXPECT_EQ(row.after, g_options.TotalFileName.Native);
+    EXPECT_EQ(row.after, options.TotalFileName.Shown);
+    EXPECT_EQ(row.after, options.TotalFileName.Native);
   }
   EXPECT_TRUE(platform.output.empty());
 }
@@ -203,7 +128,7 @@ TEST_F(ParseCommandLineTest, OutputTotalTakesTheBytesAfterTheFirstEqualsSign) {
 TEST_F(ParseCommandLineTest, OutputTotalNameIsKeptWholeHoweverLong) {
   const std::string name = std::string(300, 'n') + ".txt";
   ASSERT_EQ(0, Parse({"/OutputTotal=" + name}));
-  EXPECT_EQ(name, g_options.TotalFileName.Shown);
+  EXPECT_EQ(name, options.TotalFileName.Shown);
 }
 
 // The parser reads the shown texts only; the folder argument and the total file keep the native
@@ -213,10 +138,10 @@ TEST_F(ParseCommandLineTest, FolderAndTotalFileKeepTheirNativeForms) {
   std::vector<PathText> arguments = {SameText("quovrel"),
                                      {"/OutputTotal+=a=???", "/OutputTotal+=a=hong"},
                                      {"C:\\Work\\???", "C:\\Work\\kim"}};
-  ASSERT_EQ(0, ParseCommandLine(platform, arguments));
+  ASSERT_EQ(0, ParseCommandLine(platform, arguments, options));
   EXPECT_EQ("/OUTPUTTOTAL+=a=???", arguments[1].Shown);
-  EXPECT_EQ("a=???|a=hong", Describe(g_options.TotalFileName));
-  EXPECT_EQ("C:\\Work\\???|C:\\Work\\kim", Describe(g_options.RootPath));
+  EXPECT_EQ("a=???|a=hong", Describe(options.TotalFileName));
+  EXPECT_EQ("C:\\Work\\???|C:\\Work\\kim", Describe(options.RootPath));
 }
 
 // A pattern character that code page 932 lacks shows as "?", which would match any character:
@@ -224,16 +149,16 @@ TEST_F(ParseCommandLineTest, FolderAndTotalFileKeepTheirNativeForms) {
 TEST_F(ParseCommandLineTest, PatternsWithCharactersTheCodePageLacksAreRefused) {
   std::vector<PathText> arguments = {
       SameText("quovrel"), {"/X=?*", "/X=?*"}, {"/X=a?b=?", "/X=a?b=?"}};
-  ASSERT_EQ(0, ParseCommandLine(platform, arguments));
-  EXPECT_EQ((std::vector<std::string>{"?*", "a?b=?"}), g_options.ExcludePatterns);
+  ASSERT_EQ(0, ParseCommandLine(platform, arguments, options));
+  EXPECT_EQ((std::vector<std::string>{"?*", "a?b=?"}), options.ExcludePatterns);
   arguments = {SameText("quovrel"), {"/X=?*", "/X=\xF0\x9F\x98\x80*", true}};  // an emoji
-  EXPECT_EQ(-1, ParseCommandLine(platform, arguments));
+  EXPECT_EQ(-1, ParseCommandLine(platform, arguments, options));
   EXPECT_EQ(kInvalidOption + "/X=?*\r\n", platform.output);
   // A UTF-8 chart shows the emoji itself: the argument is shown anew from its native form.
-  ScopedOptions fresh;
+  options = AppOptions{};
   arguments = {SameText("quovrel"), SameText("/UTF8"), {"/X=?*", "/X=\xF0\x9F\x98\x80*", true}};
-  ASSERT_EQ(0, ParseCommandLine(platform, arguments));
-  EXPECT_EQ((std::vector<std::string>{"\xF0\x9F\x98\x80*"}), g_options.ExcludePatterns);
+  ASSERT_EQ(0, ParseCommandLine(platform, arguments, options));
+  EXPECT_EQ((std::vector<std::string>{"\xF0\x9F\x98\x80*"}), options.ExcludePatterns);
 }
 
 TEST_F(ParseCommandLineTest, UpperCasesOnlyTheKeyAndOnlyAToZ) {
@@ -318,9 +243,9 @@ TEST_F(ParseCommandLineTest, DepthAndExcludeTakeTheirValues) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    ScopedOptions fresh;
+    options = AppOptions{};
     ASSERT_EQ(0, Parse(row.arguments));
-    const std::string described = std::string(" ").append(Describe(g_options));
+    const std::string described = std::string(" ").append(Describe(options));
     EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
   }
   EXPECT_TRUE(platform.output.empty());
@@ -349,14 +274,14 @@ TEST_F(ParseCommandLineTest, LongOptionsAndTheEndOfOptions) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    ScopedOptions fresh;
+    options = AppOptions{};
     platform.output.clear();
     ASSERT_EQ(row.status, Parse(row.arguments));
     if (row.status != 0) {
       EXPECT_EQ(row.shown, platform.output);
       continue;
     }
-    const std::string described = std::string(" ").append(Describe(g_options));
+    const std::string described = std::string(" ").append(Describe(options));
     EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
   }
 }
@@ -425,11 +350,11 @@ TEST_F(ParseCommandLineTest, ProcessingStopsAtTheFirstFailure) {
 
 TEST_F(ParseCommandLineTest, FailureLeavesTheDerivedFieldsUnset) {
   EXPECT_EQ(-1, Parse({"/SS", "/H", "/X"}));
-  EXPECT_EQ(SortBySize, g_options.SortKey);
-  EXPECT_TRUE(g_options.ShowHelp);
-  EXPECT_FALSE(g_options.ShowVersion);
-  EXPECT_FALSE(g_options.NeedFileInfo);
-  EXPECT_TRUE(g_options.GlyphLast.empty());
+  EXPECT_EQ(SortBySize, options.SortKey);
+  EXPECT_TRUE(options.ShowHelp);
+  EXPECT_FALSE(options.ShowVersion);
+  EXPECT_FALSE(options.NeedFileInfo);
+  EXPECT_TRUE(options.GlyphLast.empty());
 }
 
 TEST_F(ParseCommandLineTest, LaterArgumentsWin) {
@@ -452,9 +377,9 @@ TEST_F(ParseCommandLineTest, LaterArgumentsWin) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.shown);
-    ScopedOptions fresh;
+    options = AppOptions{};
     ASSERT_EQ(0, Parse(row.arguments));
-    const std::string described = std::string(" ").append(Describe(g_options));
+    const std::string described = std::string(" ").append(Describe(options));
     EXPECT_NE(std::string::npos, described.find(std::string(" ").append(row.shown))) << described;
   }
 }
@@ -483,9 +408,9 @@ TEST_F(ParseCommandLineTest, DerivedFlagsFollowTheSwitches) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    ScopedOptions fresh;
+    options = AppOptions{};
     ASSERT_EQ(0, Parse(row.arguments));
-    EXPECT_EQ(row.needs, DescribeNeeds(g_options));
+    EXPECT_EQ(row.needs, DescribeNeeds(options));
   }
 }
 
@@ -508,9 +433,9 @@ TEST_F(ParseCommandLineTest, TheDepthWalkedFollowsWhatIsCounted) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    ScopedOptions fresh;
+    options = AppOptions{};
     ASSERT_EQ(0, Parse(row.arguments));
-    EXPECT_EQ(row.scan_depth, g_options.ScanDepthLimit);
+    EXPECT_EQ(row.scan_depth, options.ScanDepthLimit);
   }
 }
 
@@ -527,9 +452,9 @@ TEST_F(ParseCommandLineTest, HelpForcesTheBanner) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    ScopedOptions fresh;
+    options = AppOptions{};
     ASSERT_EQ(0, Parse(row.arguments));
-    EXPECT_EQ(row.version, g_options.ShowVersion);
+    EXPECT_EQ(row.version, options.ShowVersion);
   }
 }
 
@@ -552,19 +477,19 @@ TEST_F(ParseCommandLineTest, TheChartsEncodingIsSettledBeforeAnyMessage) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    ScopedOptions fresh;
+    options = AppOptions{};
     RecordingPlatform fresh_platform;
     fresh_platform.AddFolder("C:\\Work\\Sub");
     fresh_platform.utf8_default = row.utf8_default;
     std::vector<PathText> arguments = {SameText("quovrel")};
     for (const std::string& argument : row.arguments) arguments.push_back(SameText(argument));
-    ASSERT_EQ(0, ParseCommandLine(fresh_platform, arguments));
-    EXPECT_EQ(row.utf8, g_options.Utf8);
-    EXPECT_EQ(row.utf8 == Utf8On, g_options.IsUtf8Chart);
+    ASSERT_EQ(0, ParseCommandLine(fresh_platform, arguments, options));
+    EXPECT_EQ(row.utf8, options.Utf8);
+    EXPECT_EQ(row.utf8 == Utf8On, options.IsUtf8Chart);
     EXPECT_EQ(row.utf8 == Utf8On, fresh_platform.IsUtf8Texts());
   }
   std::vector<PathText> arguments = {SameText("quovrel"), SameText("/bogus"), SameText("/UTF8")};
-  EXPECT_EQ(-1, ParseCommandLine(platform, arguments));
+  EXPECT_EQ(-1, ParseCommandLine(platform, arguments, options));
   EXPECT_EQ(std::string("無効なオプションです：/BOGUS\r\n"), platform.output);
 }
 
@@ -584,11 +509,11 @@ TEST_F(ParseCommandLineTest, ConnectorTextsFollowTheAsciiSwitch) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
-    ScopedOptions fresh;
+    options = AppOptions{};
     ASSERT_EQ(0, Parse(row.arguments));
-    EXPECT_EQ(row.last, g_options.GlyphLast);
-    EXPECT_EQ(row.middle, g_options.GlyphMiddle);
-    EXPECT_EQ(row.vertical, g_options.GlyphContinue);
+    EXPECT_EQ(row.last, options.GlyphLast);
+    EXPECT_EQ(row.middle, options.GlyphMiddle);
+    EXPECT_EQ(row.vertical, options.GlyphContinue);
   }
 }
 

@@ -9,7 +9,7 @@
 #include "common/app_options.h"
 #include "fake_platform.h"
 #include "front/help_text.h"
-#include "scoped_options.h"
+#include "run_arguments.h"
 
 namespace {
 
@@ -39,16 +39,12 @@ class RunDriverTest : public ::testing::Test {
  protected:
   void SetUp() override { platform.AddFolder("C:\\Work"); }
 
-  int Run(std::vector<std::string> args) {
-    std::vector<char*> argv{program};
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    return RunQuovrel(platform, static_cast<int>(args.size() + 1), argv.data());
+  int Run(const std::vector<std::string>& args) {
+    std::vector<PathText> arguments = RunArguments(args);
+    return RunQuovrel(platform, arguments);
   }
 
-  ScopedOptions options_;
   FakePlatform platform;
-  char program[8] = "quovrel";
 };
 
 struct OutcomeRow {
@@ -62,13 +58,8 @@ void CheckOutcomes(const std::vector<OutcomeRow>& rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
     FakePlatform platform;
     platform.AddFolder("C:\\Work");
-    ScopedOptions options;
-    std::vector<std::string> args = row.arguments;
-    char program[] = "quovrel";
-    std::vector<char*> argv{program};
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    EXPECT_EQ(row.status, RunQuovrel(platform, static_cast<int>(argv.size() - 1), argv.data()));
+    std::vector<PathText> arguments = RunArguments(row.arguments);
+    EXPECT_EQ(row.status, RunQuovrel(platform, arguments));
     EXPECT_EQ(row.output, platform.output);
   }
 }
@@ -131,7 +122,6 @@ TEST_F(RunDriverTest, OnlyAChartRunWritesTheTotalFile) {
   EXPECT_EQ(0, Run({"/H", "/OutputTotal=t.txt"}));
   EXPECT_EQ(1, Run({"/OutputTotal=t.txt", "/X"}));
   EXPECT_EQ(0u, platform.total_files.count("t.txt"));
-  ScopedOptions fresh;
   EXPECT_EQ(0, Run({"/OutputTotal=t.txt"}));
   EXPECT_EQ(1u, platform.total_files.count("t.txt"));
 }
