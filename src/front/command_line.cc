@@ -21,6 +21,8 @@ constexpr int kOptionsEnded = 1;
 constexpr int kEndOfOptionsAction = 41;  // "--"
 constexpr int kUtf8OnAction = 42;
 constexpr int kUtf8OffAction = 43;
+constexpr int kLongHelpAction = 39;     // "--help"
+constexpr int kLongVersionAction = 40;  // "--version"
 
 struct KeywordRow {
   const char* keyword;
@@ -222,8 +224,6 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
     case 36: o.ExcludePatterns.clear(); break;
     case 37: o.ShowHumanSizes = true; break;
     case 38: o.ShowHumanSizes = false; break;
-    case 39: o.ShowHelp = o.ShowExtensionHelp = true; break;
-    case 40: o.ShowVersionAlone = true; break;
     case kEndOfOptionsAction: return kOptionsEnded;
     case kUtf8OnAction: o.Utf8 = Utf8On; break;
     case kUtf8OffAction: o.Utf8 = Utf8Off; break;
@@ -231,6 +231,24 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
   }
   // clang-format on
   return 0;
+}
+
+// "--help" and "--version" end the run whatever else the command line holds, as a GNU program's
+// do: a bad option, a missing folder or a later value is not looked at. True when one of them
+// stands before any "--"; the options then say which texts to print.
+bool FindEndingOption(const KeywordTable& table, const std::vector<PathText>& arguments,
+                      AppOptions& options) {
+  bool is_found = false;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& text = arguments[i].Shown;
+    if (text.empty() || (text[0] != '/' && text[0] != '-')) continue;
+    const int action = FindAction(table, text, options.Utf8 == Utf8On);
+    if (action == kEndOfOptionsAction) break;
+    if (action == kLongHelpAction) options.ShowHelp = options.ShowExtensionHelp = true;
+    if (action == kLongVersionAction) options.ShowVersionAlone = true;
+    is_found = is_found || action == kLongHelpAction || action == kLongVersionAction;
+  }
+  return is_found;
 }
 
 // Where "/" also begins absolute paths, an argument that begins with "/" and is no keyword is a
@@ -280,6 +298,10 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
   const KeywordTable table = MakeKeywordTable();
   options.Utf8 = SettleEncoding(platform, table, arguments);
   options.RootPath = platform.ReadCurrentFolder();
+  if (FindEndingOption(table, arguments, options)) {
+    DeriveSettings(options);
+    return 0;
+  }
   bool options_ended = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
     PathText& argument = arguments[i];

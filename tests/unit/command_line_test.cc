@@ -251,8 +251,8 @@ TEST_F(ParseCommandLineTest, DepthAndExcludeTakeTheirValues) {
   EXPECT_TRUE(platform.output.empty());
 }
 
-// "--help" and "--version" in any case, and only after "-"; after "--" every argument is the
-// folder, whatever it begins with.
+// "--help" and "--version" in any case, and only after "-", whatever else the command line holds;
+// after "--" every argument is the folder, whatever it begins with.
 TEST_F(ParseCommandLineTest, LongOptionsAndTheEndOfOptions) {
   const struct {
     std::vector<std::string> arguments;
@@ -264,6 +264,9 @@ TEST_F(ParseCommandLineTest, LongOptionsAndTheEndOfOptions) {
       {{"--HELP", "/?"}, 0, "version=1"},
       {{"--version"}, 0, "versionAlone=1"},
       {{"--version", "/Verbose-"}, 0, "version=1"},
+      {{"--version", "/bogus", "/L=x", "/X=", "/OutputTotal"}, 0, "versionAlone=1"},
+      {{"C:\\Nowhere", "--help"}, 0, "extensionHelp=1"},
+      {{"--", "--version"}, -1, kInvalidFolder + "--version\r\n"},
       {{"/-help"}, -1, kInvalidOption + "/-HELP\r\n"},
       {{"--helpx"}, -1, kInvalidOption + "--HELPX\r\n"},
       {{"--", "C:\\Work\\Sub"}, 0, "root=[C:\\Work\\Sub]"},
