@@ -121,7 +121,8 @@ class Platform {
   // The process's arguments, element 0 included: each as code page 932 text and as the system
   // gave it, marked where it lost characters (TextFromNative).
   virtual std::vector<PathText> ReadArguments(int argc, char** argv) = 0;
-  // The current directory, whole however long it is; "." where it cannot be read.
+  // The current directory, shown whole however long it is and opened by a native form
+  // that reaches it at any length; "." where it cannot be read.
   virtual PathText ReadCurrentFolder() = 0;
   // 0 when `folder` became the current directory, -1 otherwise.
   virtual int ChangeCurrentFolder(const PathText& folder) = 0;

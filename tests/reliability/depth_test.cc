@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -175,6 +176,28 @@ TEST_F(LongPaths, PathsOfTenThousandBytesWithDefaultLimits) {
 
 TEST_F(LongPaths, PathsOfTenThousandBytesWithSixteenDescriptors) {
   ExpectCompleteChart("ulimit -n 16");
+}
+
+// A current folder whose path is longer than any call by path takes is charted all the same,
+// and the root line shows it whole. The shell cannot enter it (its cd goes by the whole path),
+// so python steps down one name at a time.
+TEST_F(LongPaths, CurrentFolderOfAnyLengthIsCharted) {
+  constexpr int kLevelsEntered = 30;
+  std::string script = "cd " + ShellWord(tree_.Path()) +
+                       " && exec python3 -c 'import os, sys\n"
+                       "for name in sys.argv[2:]: os.chdir(name)\n"
+                       "os.execv(sys.argv[1], [sys.argv[1], \"/A\"])' \"$Q\"";
+  std::string shown = tree_.Path();
+  for (int level = 0; level < kLevelsEntered; ++level) {
+    script += " " + ShellWord(LevelName(level));
+    shown += "/" + LevelName(level);
+  }
+  ASSERT_GT(shown.size(), 4096u);
+  const ShellRun run = RunShell(script);
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(0u, run.out.find(Cp932Text(shown) + "\r\n"));
+  EXPECT_EQ(static_cast<size_t>(1 + kLongLevels - kLevelsEntered),
+            static_cast<size_t>(std::count(run.out.begin(), run.out.end(), '\n')));
 }
 
 }  // namespace

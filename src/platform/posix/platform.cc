@@ -59,6 +59,9 @@ class PosixPlatform : public Platform {
     if (native == nullptr) return SameText(".");
     PathText folder = TextFromNative(native);
     std::free(native);
+    // Opened as ".", which reaches the folder however long its path is (a path past PATH_MAX
+    // cannot be opened by name); the root line still shows the whole path.
+    folder.Native = ".";
     return folder;
   }
 
