@@ -44,6 +44,8 @@ class Console {
   void SetUtf8Texts(bool is_utf8);
 
  private:
+  // Sets the line written when memory runs out, as standard error shows it now.
+  void SetOutOfMemoryErrorLine();
   // `line` as this console writes it: converted for a UTF-8 terminal when `converted`, or with
   // LF alone in a UTF-8 chart.
   std::string_view Shown(std::string_view line, bool converted);

@@ -76,6 +76,9 @@ class PosixPlatform : public Platform {
   bool SlashStartsPath() override { return true; }
 
   std::unique_ptr<FolderWalker> NewFolderWalker() override {
+    // Before the walk, which may hold the last free descriptor, and after the command line has
+    // settled the chart's encoding, in which the run ends when they cannot be had.
+    PrepareLowerCase();
     return std::make_unique<PosixFolderWalker>(converter_, utc_offset_seconds_, MaxOpenFolders());
   }
 
