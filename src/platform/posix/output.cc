@@ -10,7 +10,10 @@
 #include "platform/posix/fd_write.h"
 #include "platform/posix/memory_end.h"
 
-void IgnoreBrokenPipes() { signal(SIGPIPE, SIG_IGN); }
+void IgnoreWriteSignals() {
+  signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+}
 
 namespace {
 

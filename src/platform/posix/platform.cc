@@ -19,7 +19,7 @@ namespace {
 class PosixPlatform : public Platform {
  public:
   PosixPlatform() : utc_offset_seconds_(CurrentUtcOffsetSeconds()) {
-    IgnoreBrokenPipes();
+    IgnoreWriteSignals();
     SetUtf8Texts(IsUtf8ByDefault());
   }
 
