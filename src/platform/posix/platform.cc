@@ -2,12 +2,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/posix/lower_case.h"
 #include "platform/platform.h"
 #include "platform/posix/file_time.h"
+#include "platform/posix/memory_end.h"
 #include "platform/posix/output.h"
 #include "platform/posix/separators.h"
 #include "platform/posix/text.h"
@@ -56,6 +58,7 @@ class PosixPlatform : public Platform {
 
   PathText ReadCurrentFolder() override {
     char* native = getcwd(nullptr, 0);  // as long as the path is
+    if (native == nullptr && errno == ENOMEM) EndForWantOfMemory();
     if (native == nullptr) return SameText(".");
     PathText folder = TextFromNative(native);
     std::free(native);
