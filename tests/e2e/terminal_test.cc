@@ -116,8 +116,9 @@ TEST_F(TerminalTest, AUtf8TerminalGetsTheUtf8ChartByDefault) {
 TEST_F(TerminalTest, ChartShowsAsUtf8OnTheScreen) {
   TempTree files;
   MakeSmallTree(files);
-  ASSERT_TRUE(session_->Run(
-      "cd " + Quoted(files.Path("tree")) + " && " + Program() + " /F /Sum /UTF8-", kTimeoutSeconds));
+  ASSERT_TRUE(
+      session_->Run("cd " + Quoted(files.Path("tree")) + " && " + Program() + " /F /Sum /UTF8-",
+                    kTimeoutSeconds));
   const std::string screen = session_->Screen();
   EXPECT_TRUE(HasLines(screen, SmallChart(files))) << screen;
   for (const char* glyph : {"├─", "└─", "│", "ファイル"}) {
@@ -255,16 +256,11 @@ TEST_F(LongScanTest, ProgressShowsThenGivesWayToTheChart) {
 // that a busy moment of the machine cannot end it before its line is seen; the key cuts it short.
 TEST_F(LongScanTest, InterruptQuitAndStopEraseTheProgressLine) {
   struct KeyRow {
-    const char* keys;
-    const char* setup;
-    const char* status;  // as "echo status $?" prints it
-    const char* after;   // what the command line runs after that
-  };
-  const KeyRow rows[] = {
-      {"C-c", "trap : INT", "status 130", ""},
-      {"C-\\", "trap : QUIT; ulimit -c 0", "status 131", ""},
-      {"C-z", "true", "status 148", "; fg"},
-  };
+    const char *keys, *setup, *status, *after;
+  };  // "after": what runs next
+  const KeyRow rows[] = {{"C-c", "trap : INT", "status 130", ""},
+                         {"C-\\", "trap : QUIT; ulimit -c 0", "status 131", ""},
+                         {"C-z", "true", "status 148", "; fg"}};
   ASSERT_TRUE(tree_->MakeFolder("long"));
   for (int i = 0; i < 2 * links_; ++i) {
     (void)!symlink("../data", tree_->Path("long/link" + std::to_string(i)).c_str());
@@ -272,9 +268,7 @@ TEST_F(LongScanTest, InterruptQuitAndStopEraseTheProgressLine) {
   for (const KeyRow& row : rows) {
     session_->Clear();
     ASSERT_TRUE(session_->Run(row.setup, kTimeoutSeconds));
-    bool pressed = false;
-    bool has_status = false;
-    bool drawn_after = false;
+    bool pressed = false, has_status = false, drawn_after = false;
     auto watch = [&](const std::string& screen) {
       if (!pressed && HasProgressLine(screen)) {
         session_->SendKeys(row.keys);
@@ -284,8 +278,7 @@ TEST_F(LongScanTest, InterruptQuitAndStopEraseTheProgressLine) {
       has_status |= HasLine(screen, row.status);
     };
     ASSERT_TRUE(session_->Run(FastClockRun(tree_->Path("long")) + "; echo status $?" + row.after,
-                              kTimeoutSeconds, watch))
-        << row.keys;
+                              kTimeoutSeconds, watch));
     ASSERT_TRUE(pressed) << row.keys << ": no progress line to press it on";
     const std::string history = session_->History();
     EXPECT_FALSE(HasProgressLine(history)) << row.keys << "\n" << history;

@@ -177,19 +177,15 @@ TEST_F(LongPaths, PathsOfTenThousandBytesWithSixteenDescriptors) {
   ExpectCompleteChart("ulimit -n 16");
 }
 
-// One free descriptor in a UTF-8 chart ordered by name: what lower-casing needs is loaded before
-// the walk holds that descriptor, so é and É, ω and Ω sort as one letter.
+// One free descriptor, a UTF-8 chart by name: lower-casing is loaded before the walk holds it.
 TEST(FewDescriptors, OneFreeDescriptorLowerCasesUtf8Names) {
   TempTree tree;
-  for (const char* name : {"cs/Éb", "cs/éa", "cs/Éc", "cs/Ωz", "cs/ωy"}) {
+  for (const char* name : {"cs/Éb", "cs/éa", "cs/Éc", "cs/Ωz", "cs/ωy"})
     ASSERT_TRUE(tree.MakeFile(name));
-  }
-  ShellSettings settings;
-  settings.working_directory = tree.Path();
-  const ShellRun run = RunShell("ulimit -n 4; exec \"$Q\" cs /F /UTF8 /SN", settings);
+  const std::string cs = tree.Path("cs");
+  const ShellRun run = RunShell("ulimit -n 4; exec \"$Q\" " + ShellWord(cs) + " /F /UTF8 /SN");
+  EXPECT_EQ(cs + "\n    éa\n    Éb\n    Éc\n    ωy\n    Ωz\n", run.out + run.err);
   EXPECT_EQ(0, run.status);
-  EXPECT_EQ("", run.err);
-  EXPECT_EQ("cs\n    éa\n    Éb\n    Éc\n    ωy\n    Ωz\n", run.out);
 }
 
 }  // namespace
