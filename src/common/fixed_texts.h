@@ -12,6 +12,10 @@ inline constexpr std::string_view kInvalidOptionMessage = "無効なオプショ
 inline constexpr std::string_view kInvalidFolderMessage = "無効なフォルダです：";
 // The one line ever written on standard error: memory ran out and the run stopped.
 inline constexpr std::string_view kOutOfMemoryMessage = "メモリが不足しています";
+// The same in code page 932 bytes, the one text kept so: memory can run out before any converter
+// is open, and the line must still be written. A unit test holds it to the converter's bytes.
+inline constexpr std::string_view kOutOfMemoryMessageCp932 =
+    "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7";
 
 // The version banner: title, four blanks and version; then the notice; then an empty line.
 inline constexpr std::string_view kProductTitle = "Quovrelant";

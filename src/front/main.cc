@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {
+  EndRunWhenMemoryRunsOut();
   std::unique_ptr<Platform> platform = NewSystemPlatform();
   std::vector<PathText> arguments = platform->ReadArguments(argc, argv);
   return RunQuovrel(*platform, arguments);

@@ -64,7 +64,8 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
 
 // Memory running out is the one failure that no status value carries: any step can meet it, so
 // it is caught here, the one exception the program handles. By then the tree is released, which
-// gives the message room. The total file is written last, so it is left untouched.
+// gives the message room. The total file is written last, so it is left untouched. (The POSIX
+// platform ends the run itself before anything is thrown: EndRunWhenMemoryRunsOut.)
 int RunQuovrel(Platform& platform, std::vector<PathText>& arguments) {
   try {
     return RunSteps(platform, arguments);

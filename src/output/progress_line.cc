@@ -92,9 +92,11 @@ void ProgressLine::Show(std::string_view folder, int64_t now_ms) {
     screen_.Erase();  // only forgets it there
     return;
   }
-  // The last column is left free: a terminal that wraps on it would leave a line behind.
+  // The last two columns are left free: the cursor stands after the line, and the "^C" a terminal
+  // echoes there takes two columns. A line that wrapped, or an echo that did, would leave a line
+  // behind that the erase cannot reach.
   const size_t width = screen_.Columns();
-  const size_t columns = width > 1 ? width - 1 : kDefaultColumns - 1;
+  const size_t columns = width > 2 ? width - 2 : kDefaultColumns - 2;
   const std::string_view erase = ProgressScreen::kEraseLine;
   std::string line(erase.substr(0, 1));
   line += ProgressText(platform_, folders_label_, folders_, files_label_, files_, folder, columns,

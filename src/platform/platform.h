@@ -159,6 +159,11 @@ class Platform {
 // The platform the program runs on (POSIX or Win32, chosen by the build).
 std::unique_ptr<Platform> NewSystemPlatform();
 
+// From now on, memory running out anywhere ends the run at once, as the driver's catch would:
+// the message on standard error, status 2. Called first of all, before anything is allocated.
+// Where the platform does nothing here, the exception reaches the driver's catch.
+void EndRunWhenMemoryRunsOut();
+
 // The DOS date and time words of a local file time, computed by the calendar; -1 outside the
 // DOS range (1980-01-01 to 2107-12-31). Odd seconds are dropped.
 int DosDateTimeFromFileTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time);

@@ -116,8 +116,9 @@ TEST_F(TerminalTest, AUtf8TerminalGetsTheUtf8ChartByDefault) {
 TEST_F(TerminalTest, ChartShowsAsUtf8OnTheScreen) {
   TempTree files;
   MakeSmallTree(files);
-  ASSERT_TRUE(session_->Run(
-      "cd " + Quoted(files.Path("tree")) + " && " + Program() + " /F /Sum /UTF8-", kTimeoutSeconds));
+  ASSERT_TRUE(
+      session_->Run("cd " + Quoted(files.Path("tree")) + " && " + Program() + " /F /Sum /UTF8-",
+                    kTimeoutSeconds));
   const std::string screen = session_->Screen();
   EXPECT_TRUE(HasLines(screen, SmallChart(files))) << screen;
   for (const char* glyph : {"├─", "└─", "│", "ファイル"}) {
@@ -248,28 +249,42 @@ TEST_F(LongScanTest, ProgressShowsThenGivesWayToTheChart) {
   EXPECT_TRUE(HasLine(history, LastLinkLine()));
 }
 
-// Ctrl-C while the line is shown: the line is erased and the signal still ends the run (130).
-// The shell's own trap keeps it from dropping the rest of the command line. The walk here is
-// twice as long as the others, so that a busy moment of the machine cannot end it before its
-// line is seen; the interrupt cuts it short anyway.
-TEST_F(LongScanTest, InterruptErasesTheProgressLine) {
+// A key while the line is shown: the line is erased, and the signal then does what it does
+// without the program's handler: Ctrl-C and Ctrl-\ end the run (the shell's own trap keeps it
+// from dropping the rest of the command line, and no core is left), Ctrl-Z stops it until "fg"
+// continues it, where the line is drawn again. The walk here is twice as long as the others, so
+// that a busy moment of the machine cannot end it before its line is seen; the key cuts it short.
+TEST_F(LongScanTest, InterruptQuitAndStopEraseTheProgressLine) {
+  struct KeyRow {
+    const char *keys, *setup, *status, *after;
+  };  // "after": what runs next
+  const KeyRow rows[] = {{"C-c", "trap : INT", "status 130", ""},
+                         {"C-\\", "trap : QUIT; ulimit -c 0", "status 131", ""},
+                         {"C-z", "true", "status 148", "; fg"}};
   ASSERT_TRUE(tree_->MakeFolder("long"));
   for (int i = 0; i < 2 * links_; ++i) {
     (void)!symlink("../data", tree_->Path("long/link" + std::to_string(i)).c_str());
   }
-  ASSERT_TRUE(session_->Run("trap : INT", kTimeoutSeconds));
-  bool interrupted = false;
-  auto watch = [&](const std::string& screen) {
-    if (interrupted || !HasProgressLine(screen)) return;
-    session_->SendKeys("C-c");
-    interrupted = true;
-  };
-  ASSERT_TRUE(session_->Run(FastClockRun(tree_->Path("long")) + "; echo status $?", kTimeoutSeconds,
-                            watch));
-  ASSERT_TRUE(interrupted) << "no progress line to interrupt";
-  const std::string history = session_->History();
-  EXPECT_FALSE(HasProgressLine(history)) << history;
-  EXPECT_TRUE(HasLine(history, "status 130")) << history;
+  for (const KeyRow& row : rows) {
+    session_->Clear();
+    ASSERT_TRUE(session_->Run(row.setup, kTimeoutSeconds));
+    bool pressed = false, has_status = false, drawn_after = false;
+    auto watch = [&](const std::string& screen) {
+      if (!pressed && HasProgressLine(screen)) {
+        session_->SendKeys(row.keys);
+        pressed = true;
+      }
+      if (has_status) drawn_after |= HasProgressLine(screen);
+      has_status |= HasLine(screen, row.status);
+    };
+    ASSERT_TRUE(session_->Run(FastClockRun(tree_->Path("long")) + "; echo status $?" + row.after,
+                              kTimeoutSeconds, watch));
+    ASSERT_TRUE(pressed) << row.keys << ": no progress line to press it on";
+    const std::string history = session_->History();
+    EXPECT_FALSE(HasProgressLine(history)) << row.keys << "\n" << history;
+    EXPECT_TRUE(HasLine(history, row.status)) << row.keys << "\n" << history;
+    EXPECT_EQ(*row.after != '\0', drawn_after) << row.keys;
+  }
 }
 
 // The shell puts a job started with "&" in a process group of its own, not the terminal's.

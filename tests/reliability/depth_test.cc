@@ -200,4 +200,15 @@ TEST_F(LongPaths, CurrentFolderOfAnyLengthIsCharted) {
             static_cast<size_t>(std::count(run.out.begin(), run.out.end(), '\n')));
 }
 
+// One free descriptor, a UTF-8 chart by name: lower-casing is loaded before the walk holds it.
+TEST(FewDescriptors, OneFreeDescriptorLowerCasesUtf8Names) {
+  TempTree tree;
+  for (const char* name : {"cs/Éb", "cs/éa", "cs/Éc", "cs/Ωz", "cs/ωy"})
+    ASSERT_TRUE(tree.MakeFile(name));
+  const std::string cs = tree.Path("cs");
+  const ShellRun run = RunShell("ulimit -n 4; exec \"$Q\" " + ShellWord(cs) + " /F /UTF8 /SN");
+  EXPECT_EQ(cs + "\n    éa\n    Éb\n    Éc\n    ωy\n    Ωz\n", run.out + run.err);
+  EXPECT_EQ(0, run.status);
+}
+
 }  // namespace

@@ -20,6 +20,10 @@
 namespace {
 
 constexpr int kConcurrentRuns = 50;
+// "メモリが不足しています" in code page 932.
+constexpr char kOutOfMemoryCp932[] =
+    "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2"
+    "\x82\xDC\x82\xB7";
 
 class Output : public ::testing::Test {
  protected:
@@ -201,12 +205,53 @@ TEST_F(Output, MemoryRunningOutIsOneLineOnStandardError) {
                                 ShellWord(tree_.Path("many")) +
                                 " /F /OutputTotal+=" + ShellWord(Out("t")) + " >/dev/null");
   EXPECT_EQ(2, run.status);
-  // "メモリが不足しています" in code page 932.
-  EXPECT_EQ(
-      "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2"
-      "\x82\xDC\x82\xB7\r\n",
-      run.err);
+  EXPECT_EQ(std::string(kOutOfMemoryCp932) + "\r\n", run.err);
   EXPECT_EQ("1\r\n", ReadFileBytes(Out("t")));
+}
+
+// Address spaces from where the program cannot even be loaded to where it always fits, 64 KiB
+// apart, with a pattern that needs the converter: every run charts the tree whole, or stops with
+// the message and status 2; never an abort, never a pattern turned into "*???*". A run that
+// stops before its command line is read writes the message in the default encoding.
+TEST_F(Output, ScarceMemoryGivesTheChartOrTheMessage) {
+  for (const char* name : {"jp/表a.txt", "jp/b.txt", "jp/sub/一覧表.csv", "jp/sub/c"}) {
+    ASSERT_TRUE(tree_.MakeFile(name));
+  }
+  const std::string cp932 = std::string(kOutOfMemoryCp932) + "\r\n",
+                    utf8 = "メモリが不足しています\n";
+  for (const std::string option : {"", " /UTF8"}) {
+    const std::string command = "\"$Q\" " + ShellWord(tree_.Path("jp")) + " /F '/X=*表*'" + option;
+    const ShellRun whole = RunShell("prlimit --as=33554432 " + command);
+    if (whole.status != 0) GTEST_SKIP() << "an ordinary run does not fit in 32 MiB: " << whole.err;
+    ASSERT_EQ(std::string::npos, whole.out.find("a.txt")) << whole.out;
+    int charts = 0, stops = 0, kib = 2560;
+    for (; kib <= 6144; kib += 64) {
+      const ShellRun run = RunShell("prlimit --as=" + std::to_string(kib * 1024) + " " + command);
+      if (run.status == 127 && charts + stops == 0) continue;  // the loader found no room
+      const bool is_chart = run.status == 0 && run.out == whole.out && run.err.empty();
+      const bool is_stop = run.status == 2 && run.out.empty() &&
+                           (run.err == cp932 || (run.err == utf8 && !option.empty()));
+      EXPECT_TRUE(is_chart || is_stop) << option << " at " << kib << " KiB: " << run.status << "\n"
+                                       << run.out << run.err;
+      charts += is_chart;
+      stops += is_stop;
+    }
+    EXPECT_GT(charts, 0);
+    EXPECT_GT(stops, 0);
+  }
+}
+
+// A file-size limit of 1,024 bytes on a chart far longer: SIGXFSZ never ends the run. The chart
+// keeps what fit, and a total file that the line would carry past the limit keeps what it held.
+TEST_F(Output, FileSizeLimitCutsTheChartAndLeavesTheTotalFileWhole) {
+  const ShellRun whole = Run(Out("t0"), "");
+  ASSERT_GT(whole.out.size(), 1024u);
+  const std::string held(1020, 'x');
+  ASSERT_EQ(0, RunShell("printf %s " + held + " >" + ShellWord(Out("t"))).status);
+  const ShellRun run = Run(Out("t"), ">" + ShellWord(Out("chart")), "prlimit --fsize=1024 ");
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(whole.out.substr(0, 1024) + held,
+            ReadFileBytes(Out("chart")) + run.err + ReadFileBytes(Out("t")));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/fixed_texts.h"
 #include "platform/posix/utf8_text.h"
 
 namespace {
@@ -58,6 +59,8 @@ TEST(PosixFixedText, ConvertsTheProgramsTexts) {
       {"line end kept", "合計\r\n", "\x8D\x87\x8C\x76\r\n"},
       {"character CP932 lacks", "a😀b", "a?b"},
       {"ASCII", "Usage /A", "Usage /A"},
+      // The one text also kept as bytes, for memory that runs out before the converter opens.
+      {"out of memory", std::string(kOutOfMemoryMessage), std::string(kOutOfMemoryMessageCp932)},
   };
   TextConverter converter;
   for (const TextRow& row : rows) {

@@ -113,7 +113,7 @@ TEST_F(ProgressLineTest, DrawsTheCountsBetweenTheEraseBytes) {
   utf8_line.Show("/日本語", 2000);
   EXPECT_EQ("\rフォルダ 1  ファイル 1  /日本語\x1b[K|", screen_.drawn);
   screen_.drawn.clear();
-  screen_.columns = 29;  // its last column left free: 28, of which the counts take 24
+  screen_.columns = 30;  // its last two columns left free: 28, of which the counts take 24
   utf8_line.Show("/日本語", 2100);
   EXPECT_EQ("\rフォルダ 1  ファイル 1  ...\x1b[K|", screen_.drawn);
 }

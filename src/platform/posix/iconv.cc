@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/memory_end.h"
+
 namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
@@ -12,7 +14,11 @@ constexpr size_t kFailed = static_cast<size_t>(-1);
 }  // namespace
 
 Iconv::Iconv(const char* to_charset, const char* from_charset)
-    : converter_(iconv_open(to_charset, from_charset)) {}
+    : converter_(iconv_open(to_charset, from_charset)) {
+  // Mostly memory (the C library loads its converters on demand), and a text converted without
+  // a converter would be wrong without a word: the run ends as when memory runs out.
+  if (!IsOpen()) EndForWantOfMemory();
+}
 
 Iconv::~Iconv() {
   if (IsOpen()) iconv_close(converter_);

@@ -21,13 +21,14 @@ class Iconv {
   };
   using ReplacementRule = Replacement (*)(std::string_view rest);
 
-  // Names as iconv_open takes them ("CP932", "UTF-8").
+  // Names as iconv_open takes them ("CP932", "UTF-8"). When the converter cannot be opened the
+  // run ends there, as when memory runs out (memory_end.h).
   Iconv(const char* to_charset, const char* from_charset);
   ~Iconv();
   Iconv(const Iconv&) = delete;
   Iconv& operator=(const Iconv&) = delete;
 
-  // False when the C library has no such converter; nothing converts then.
+  // False only for a converter that was never opened.
   bool IsOpen() const;
 
   // Converts `in` into `out`, each refused sequence replaced as `rule` says. Sets `length` to the

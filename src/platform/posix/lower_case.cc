@@ -12,6 +12,7 @@
 
 #include "common/cp932_bytes.h"
 #include "platform/posix/iconv.h"
+#include "platform/posix/utf8_text.h"
 
 namespace {
 
@@ -59,15 +60,11 @@ std::string_view EncodeUtf8(char32_t character, char (&bytes)[3]) {
 }
 
 // The lower-case form of each two-byte character, found the first time a text holds it: the
-// character through iconv to UTF-8 (the converter pair the program opens anyway, so nothing more
-// is loaded), and only for the blocks Windows lowers, the C library's towlower in a UTF-8 locale,
-// which is loaded then and not before: Japanese names never need it.
+// character through iconv to UTF-8, and only for the blocks Windows lowers, the C library's
+// towlower in the C.UTF-8 locale. Converters and locale are opened with the platform, before the
+// walk.
 class DoubleByteLowerCase {
  public:
-  ~DoubleByteLowerCase() {
-    if (locale_ != nullptr) freelocale(locale_);
-  }
-
   // Lowers the character at `pair` (two bytes) in place.
   void Lower(char* pair) {
     const unsigned char lead = static_cast<unsigned char>(pair[0]);
@@ -103,9 +100,7 @@ class DoubleByteLowerCase {
         !DecodeUtf8(std::string_view(utf8, length), character) || !IsInLoweredBlock(character)) {
       return false;
     }
-    if (locale_ == nullptr) locale_ = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-    if (locale_ == nullptr) return false;
-    lower = static_cast<char32_t>(towlower_l(static_cast<wint_t>(character), locale_));
+    lower = static_cast<char32_t>(towlower_l(static_cast<wint_t>(character), Utf8Locale()));
     return lower != character && IsInLoweredBlock(lower);
   }
 
@@ -123,13 +118,22 @@ class DoubleByteLowerCase {
 
   static Iconv::Replacement GiveUp(std::string_view) { return {}; }
 
-  locale_t locale_ = nullptr;
   Iconv to_utf8_{"UTF-8", "CP932"};
   Iconv from_utf8_{"CP932", "UTF-8"};
   std::array<std::unique_ptr<Row>, 256> rows_;
 };
 
+DoubleByteLowerCase& DoubleByte() {
+  static DoubleByteLowerCase double_byte;  // the program is single-threaded
+  return double_byte;
+}
+
 }  // namespace
+
+void PrepareLowerCase() {
+  DoubleByte();
+  Utf8Locale();
+}
 
 void LowerCaseCp932(char* text, size_t length) {
   // Most names are ASCII, where no byte is a trail byte: one plain loop that vectorizes.
@@ -139,8 +143,7 @@ void LowerCaseCp932(char* text, size_t length) {
     for (size_t i = 0; i < length; ++i) text[i] = LowerAscii(static_cast<unsigned char>(text[i]));
     return;
   }
-  // Made at the first text that is not ASCII; the program is single-threaded.
-  static DoubleByteLowerCase double_byte;
+  DoubleByteLowerCase& double_byte = DoubleByte();
   for (size_t i = 0; i < length; ++i) {
     unsigned char byte = static_cast<unsigned char>(text[i]);
     if (byte >= 0x80) {

@@ -6,9 +6,14 @@
 
 #include <csignal>
 
+#include "common/fixed_texts.h"
 #include "platform/posix/fd_write.h"
+#include "platform/posix/memory_end.h"
 
-void IgnoreBrokenPipes() { signal(SIGPIPE, SIG_IGN); }
+void IgnoreWriteSignals() {
+  signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+}
 
 namespace {
 
@@ -52,6 +57,7 @@ Console::Console() {
     progress_ = std::make_unique<TerminalScreen>(STDERR_FILENO, terminal_.get());
     EraseProgressLineOnSignals();
   }
+  SetOutOfMemoryErrorLine();
 }
 
 Console::~Console() {
@@ -61,6 +67,17 @@ Console::~Console() {
 void Console::SetUtf8Texts(bool is_utf8) {
   is_utf8_texts_ = is_utf8;
   if (progress_) progress_->SetUtf8Texts(is_utf8);
+  SetOutOfMemoryErrorLine();
+}
+
+void Console::SetOutOfMemoryErrorLine() {
+  if (is_utf8_texts_) {
+    SetOutOfMemoryLine(kOutOfMemoryMessage, "\n");
+  } else if (is_error_converted_) {
+    SetOutOfMemoryLine(kOutOfMemoryMessage, "\r\n");  // what the terminal's converter makes
+  } else {
+    SetOutOfMemoryLine(kOutOfMemoryMessageCp932, "\r\n");
+  }
 }
 
 std::string_view Console::Shown(std::string_view line, bool converted) {

@@ -9,9 +9,10 @@
 #include "platform/posix/progress_screen.h"
 #include "platform/posix/terminal.h"
 
-// Makes a closed pipe a write error instead of the end of the process: the run goes on, the total
-// file is still written and the exit status stays as it was.
-void IgnoreBrokenPipes();
+// Makes a closed pipe and a file-size limit (SIGXFSZ) write errors instead of the end of the
+// process: the run goes on, the total file is still written (or cut back) and the exit status
+// stays as it was.
+void IgnoreWriteSignals();
 
 // Appends `line` to the file `native_name`, creating it. Silent when it cannot be opened; a FIFO
 // without a reader refuses at once instead of hanging the run. The line arrives whole or not at
@@ -44,6 +45,8 @@ class Console {
   void SetUtf8Texts(bool is_utf8);
 
  private:
+  // Sets the line written when memory runs out, as standard error shows it now.
+  void SetOutOfMemoryErrorLine();
   // `line` as this console writes it: converted for a UTF-8 terminal when `converted`, or with
   // LF alone in a UTF-8 chart.
   std::string_view Shown(std::string_view line, bool converted);

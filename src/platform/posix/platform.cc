@@ -2,12 +2,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/posix/lower_case.h"
 #include "platform/platform.h"
 #include "platform/posix/file_time.h"
+#include "platform/posix/memory_end.h"
 #include "platform/posix/output.h"
 #include "platform/posix/separators.h"
 #include "platform/posix/text.h"
@@ -19,7 +21,7 @@ namespace {
 class PosixPlatform : public Platform {
  public:
   PosixPlatform() : utc_offset_seconds_(CurrentUtcOffsetSeconds()) {
-    IgnoreBrokenPipes();
+    IgnoreWriteSignals();
     SetUtf8Texts(IsUtf8ByDefault());
   }
 
@@ -56,6 +58,7 @@ class PosixPlatform : public Platform {
 
   PathText ReadCurrentFolder() override {
     char* native = getcwd(nullptr, 0);  // as long as the path is
+    if (native == nullptr && errno == ENOMEM) EndForWantOfMemory();
     if (native == nullptr) return SameText(".");
     PathText folder = TextFromNative(native);
     std::free(native);
@@ -79,6 +82,9 @@ class PosixPlatform : public Platform {
   bool SlashStartsPath() override { return true; }
 
   std::unique_ptr<FolderWalker> NewFolderWalker() override {
+    // Before the walk, which may hold the last free descriptor, and after the command line has
+    // settled the chart's encoding, in which the run ends when they cannot be had.
+    PrepareLowerCase();
     return std::make_unique<PosixFolderWalker>(converter_, utc_offset_seconds_, MaxOpenFolders());
   }
 

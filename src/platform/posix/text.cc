@@ -83,13 +83,6 @@ std::string TextConverter::FixedText(std::string_view utf8) {
 }
 
 size_t TextConverter::KeepCp932Characters(std::string_view text, std::span<char> out) {
-  if (!from_cp932_.IsOpen()) {
-    // Nothing can tell the characters apart: only ASCII is sure to be code page 932.
-    for (size_t i = 0; i < text.size(); ++i) {
-      out[i] = static_cast<unsigned char>(text[i]) < 0x80 ? text[i] : '?';
-    }
-    return text.size();
-  }
   char* next = out.data();
   while (!text.empty()) {
     const size_t readable = from_cp932_.ReadableLength(text);

@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "platform/posix/memory_end.h"
 #include "platform/posix/text.h"
 #include "platform/utf8_screen.h"
 
@@ -18,17 +19,11 @@ namespace {
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
 // The C.UTF-8 locale made current for the life of the guard, on this thread only: the program's
-// own locale (LC_TIME for the separators) stays as it was. Nothing changes where the system has
-// no such locale; the conversions then see the program's locale.
+// own locale (LC_TIME for the separators) stays as it was.
 class Utf8LocaleScope {
  public:
-  Utf8LocaleScope() {
-    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-    if (utf8 != nullptr) saved_ = uselocale(utf8);
-  }
-  ~Utf8LocaleScope() {
-    if (saved_ != nullptr) uselocale(saved_);
-  }
+  Utf8LocaleScope() : saved_(uselocale(Utf8Locale())) {}
+  ~Utf8LocaleScope() { uselocale(saved_); }
   Utf8LocaleScope(const Utf8LocaleScope&) = delete;
   Utf8LocaleScope& operator=(const Utf8LocaleScope&) = delete;
 
@@ -61,6 +56,12 @@ size_t DecodeCharacter(std::string_view text, char32_t& character) {
 }
 
 }  // namespace
+
+locale_t Utf8Locale() {
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  if (utf8 == nullptr) EndForWantOfMemory();
+  return utf8;
+}
 
 size_t WriteUtf8ShownName(std::string_view native, std::span<char> out) {
   if (out.size() < native.size() * 3) return 0;

@@ -2,6 +2,8 @@
 // lower-casing (through the C library in a UTF-8 locale).
 #pragma once
 
+#include <locale.h>
+
 #include <cstddef>
 #include <span>
 #include <string_view>
@@ -21,3 +23,9 @@ void LowerCaseUtf8(char* text, size_t length);
 // TerminalCharacterColumns, so a joined emoji sequence takes two, a combining mark and an
 // unassigned code point none.
 size_t Utf8DisplayWidth(std::string_view text);
+
+// The C.UTF-8 locale, loaded at the first call and kept. When it cannot be loaded the run ends
+// there, as when memory runs out (memory_end.h): a name lower-cased without it would sort and
+// match wrongly without a word. The platform asks for it before the walk, which may hold the
+// last free descriptor.
+locale_t Utf8Locale();

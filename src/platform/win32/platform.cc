@@ -198,3 +198,7 @@ class Win32Platform : public Platform {
 }  // namespace
 
 std::unique_ptr<Platform> NewSystemPlatform() { return std::make_unique<Win32Platform>(); }
+
+// Windows gives no limit on a process's address space short of a job object; memory running out
+// there reaches the driver's catch as std::bad_alloc.
+void EndRunWhenMemoryRunsOut() {}
