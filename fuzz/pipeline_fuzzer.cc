@@ -3,11 +3,10 @@
 // (dot-folders and sizes in units among them). Rules:
 // status 0, clean CR LF lines of valid code page 932, one line per shown entry, every folder's
 // sums equal those of the entries drawn below it, every folder's size column straight, and the
-// total file holds the sum of the shown files' sizes (64-bit, so random sizes may wrap it as they
-// wrap the program's sums).
+// total file holds the sum of the shown files' sizes, whole: random sizes take it past 64 bits,
+// and the program's sums never wrap.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -40,7 +39,7 @@ struct ModelEntry {
 struct Expected {
   size_t folders = 0;  // below the root
   size_t files = 0;
-  uint64_t bytes = 0;
+  ChartSum bytes = 0;
 };
 
 std::string RandomName(FuzzedDataProvider& input, TextConverter& converter) {
@@ -145,10 +144,7 @@ bool EndsInTimeText(std::string_view line) {
   return true;
 }
 
-std::string TotalLine(uint64_t bytes) {
-  char digits[24];
-  return std::string(digits, std::to_chars(digits, digits + 24, bytes).ptr) + "\r\n";
-}
+std::string TotalLine(ChartSum bytes) { return SumDigits(bytes) + "\r\n"; }
 
 }  // namespace
 

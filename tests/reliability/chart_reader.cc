@@ -20,23 +20,23 @@ bool IsBranchGlyph(std::string_view text) {
   return text == kAsciiGlyphs[2] || text == kAsciiGlyphs[3];
 }
 
-std::string Grouped(uint64_t value) {
-  std::string digits = std::to_string(value);
+std::string Grouped(ChartSum value) {
+  std::string digits = SumDigits(value);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
   return digits;
 }
 
-// A grouped number as the chart writes it ("4,294,967,295"); false for anything else.
-bool ParseGrouped(std::string_view text, uint64_t& value) {
-  unsigned __int128 number = 0;
+// A grouped number as the chart writes it ("4,294,967,295"); false for anything else; 38
+// digits never overflow 128 bits.
+bool ParseGrouped(std::string_view text, ChartSum& value) {
+  ChartSum number = 0;
   std::string digits;
   for (char c : text) {
     if (c >= '0' && c <= '9') digits += c;
   }
-  if (digits.empty() || digits.size() > 20) return false;
+  if (digits.empty() || digits.size() > 38) return false;
   for (char c : digits) number = number * 10 + static_cast<unsigned>(c - '0');
-  if (number > UINT64_MAX) return false;
-  value = static_cast<uint64_t>(number);
+  value = number;
   return Grouped(value) == text;
 }
 
@@ -133,13 +133,13 @@ bool ChartReader::ParseFolderSummary(std::string_view text, ChartEntry& entry) {
   if (open == std::string_view::npos || open == 0) return false;
   entry.name = std::string(text.substr(0, open));
   std::string_view summary = text.substr(open);
-  std::vector<uint64_t> numbers;
+  std::vector<ChartSum> numbers;
   std::string digits;
   for (char c : summary) {
     if ((c >= '0' && c <= '9') || (c == ',' && !digits.empty())) {
       digits += c;
     } else if (!digits.empty()) {
-      uint64_t value = 0;
+      ChartSum value = 0;
       if (!ParseGrouped(digits, value)) return false;
       numbers.push_back(value);
       digits.clear();
@@ -170,7 +170,9 @@ bool ChartReader::ParseFileDetails(std::string_view text, ChartEntry& entry) {
   const size_t blank = text.rfind(' ');
   if (blank == std::string_view::npos) return false;
   const std::string_view size_text = text.substr(blank + 1);
-  if (!ParseGrouped(size_text, entry.size)) return false;
+  ChartSum size = 0;
+  if (!ParseGrouped(size_text, size) || size > UINT64_MAX) return false;
+  entry.size = static_cast<uint64_t>(size);
   const size_t column = std::max(kSizeColumn, size_text.size());
   if (text.size() < column + 2) return false;
   const std::string_view fill = text.substr(text.size() - column, column - size_text.size());
@@ -186,7 +188,7 @@ bool ChartReader::ParseFileDetails(std::string_view text, ChartEntry& entry) {
 
 std::string ChartReader::CheckSums() const {
   std::vector<uint32_t> files(entries_.size()), child_files(entries_.size());
-  std::vector<uint64_t> bytes(entries_.size()), child_bytes(entries_.size());
+  std::vector<ChartSum> bytes(entries_.size()), child_bytes(entries_.size());
   for (const ChartEntry& entry : entries_) {
     if (entry.parent < 0) continue;
     const size_t parent = static_cast<size_t>(entry.parent);
@@ -211,6 +213,15 @@ std::string ChartReader::CheckSums() const {
     }
   }
   return "";
+}
+
+std::string SumDigits(ChartSum value) {
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(value % 10)));
+    value /= 10;
+  } while (value != 0);
+  return digits;
 }
 
 std::vector<std::string> EntryPaths(const ChartReader& chart) {

@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+// A folder's byte sum as read: the program's sums never wrap, so they go past 64 bits.
+using ChartSum = unsigned __int128;
+
 // Code page 932 bytes of a UTF-8 text.
 std::string Cp932Text(std::string_view utf8);
 
@@ -20,9 +23,9 @@ struct ChartEntry {
   std::string time;  // the 16-byte time text, with /Time
   uint64_t size = 0;
   uint32_t own_files = 0;
-  uint64_t own_bytes = 0;
+  ChartSum own_bytes = 0;
   uint32_t total_files = 0;
-  uint64_t total_bytes = 0;
+  ChartSum total_bytes = 0;
   long parent = -1;  // index of the folder line it hangs on
 };
 
@@ -69,6 +72,9 @@ std::vector<std::string> EntryPaths(const ChartReader& chart);
 
 // How many lines hang directly on entry `index`.
 size_t ChildCount(const ChartReader& chart, size_t index);
+
+// The plain decimal digits of `value` ("27670116110564327421"), as the total file holds it.
+std::string SumDigits(ChartSum value);
 
 // Reads all of `bytes` (CR LF lines) into `reader`; false when a line is malformed.
 bool ReadChart(std::string_view bytes, ChartReader& reader);
