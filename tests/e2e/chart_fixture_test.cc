@@ -9,6 +9,7 @@
 // line.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,6 +26,9 @@
 #include "chart_diff.h"
 #include "chart_store.h"
 #include "e2e_support.h"
+#include "front/run_driver.h"
+#include "platform/platform.h"
+#include "scoped_options.h"
 
 namespace {
 
@@ -182,6 +187,86 @@ std::vector<Combination> EveryCombination() {
   return all;
 }
 
+// Sends the descriptor `fd` (standard output or error) to an anonymous file while it lives, as a
+// pipe would take what is written: a file is no terminal, so the program writes its bytes as it
+// does to a pipe.
+class CapturedDescriptor {
+ public:
+  explicit CapturedDescriptor(int fd)
+      : fd_(fd), saved_(dup(fd)), file_(memfd_create("quovrel-run", MFD_CLOEXEC)) {
+    dup2(file_, fd_);
+  }
+  ~CapturedDescriptor() {
+    dup2(saved_, fd_);
+    close(saved_);
+    close(file_);
+  }
+  CapturedDescriptor(const CapturedDescriptor&) = delete;
+  CapturedDescriptor& operator=(const CapturedDescriptor&) = delete;
+
+  std::string Bytes() const {
+    std::string bytes(static_cast<size_t>(lseek(file_, 0, SEEK_END)), '\0');
+    return pread(file_, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size())
+               ? bytes
+               : "(unreadable)";
+  }
+
+ private:
+  int fd_;
+  int saved_;
+  int file_;
+};
+
+// The zone and locale of the stored charts (UTC, "C") and the test's own folder, set while it lives
+// and given back when it goes. The platform reads the zone when it is made, and the date and time
+// separators once per process.
+class FixtureSurroundings {
+ public:
+  FixtureSurroundings() : folder_(getcwd(nullptr, 0)) {
+    for (const char* name : {"TZ", "LC_ALL"}) {
+      const char* value = std::getenv(name);
+      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    setenv("TZ", "UTC", 1);
+    setenv("LC_ALL", "C", 1);
+    tzset();
+  }
+  ~FixtureSurroundings() {
+    for (const auto& [name, value] : saved_) {
+      value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+    }
+    tzset();
+    if (folder_ && chdir(folder_) != 0) ADD_FAILURE() << "cannot return to " << folder_;
+    std::free(folder_);
+  }
+
+ private:
+  char* folder_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// One run of the program inside this process (2,560 of them take half the time of as many
+// processes): main's own steps on the system's platform, from `folder`, with standard output and
+// error captured. The parser's settings are fresh for each run, as in a new process.
+RunResult RunInProcess(const std::string& folder, std::vector<std::string> arguments) {
+  RunResult result;
+  if (chdir(folder.c_str()) != 0) return result;
+  arguments.insert(arguments.begin(), "quovrel");
+  std::vector<char*> argv = Pointers(arguments);
+  CapturedDescriptor out(1);
+  CapturedDescriptor err(2);
+  {
+    ScopedOptions fresh_options;
+    std::unique_ptr<Platform> platform = NewSystemPlatform();
+    std::vector<PathText> texts =
+        platform->ReadArguments(static_cast<int>(arguments.size()), argv.data());
+    result.status = RunQuovrel(*platform, texts);
+  }
+  result.out = out.Bytes();
+  result.err = err.Bytes();
+  return result;
+}
+
 // Standard output, the exit status and the total file of one run, as one text; `detail` gets the
 // status and the start of standard error, to tell a changed chart from a run that failed.
 std::string RunRecord(const TempTree& tree, const Combination& combination, std::string& detail) {
@@ -189,7 +274,7 @@ std::string RunRecord(const TempTree& tree, const Combination& combination, std:
   unlink(total_file.c_str());
   std::vector<std::string> arguments{"t"};
   arguments.insert(arguments.end(), combination.options.begin(), combination.options.end());
-  const RunResult run = RunProgram(arguments, RunSettings{tree.Path(), {"TZ=UTC", "LC_ALL=C"}});
+  const RunResult run = RunInProcess(tree.Path(), arguments);
   const std::string record =
       run.out + "|status " + std::to_string(run.status) + "|total " + ReadFileBytes(total_file);
   if (const char* dump = std::getenv("QUOVREL_FIXTURE_DUMP")) {
@@ -222,6 +307,7 @@ TEST(ChartFixture, EveryOptionCombinationMatchesTheManifest) {
   TempTree tree;
   ASSERT_TRUE(tree.IsReady());
   MakeFixtureTree(tree);
+  FixtureSurroundings surroundings;
   ChartStore made;
   std::vector<std::string> differing;
   std::string first_difference;
@@ -254,16 +340,24 @@ TEST(ChartFixture, EveryOptionCombinationMatchesTheManifest) {
                                  << first_difference;
 }
 
-// The tree is as large as it says, so the stored charts are charts of a few thousand lines.
-TEST(ChartFixture, TheTreeHasAFewThousandEntries) {
+// The tree is as large as it says, so the stored charts are charts of a few thousand lines; and
+// the built program, run as a user runs it, gives the stored chart, as the runs in this process do.
+TEST(ChartFixture, TheProgramGivesTheStoredChartOfAFewThousandLines) {
   if (HasRunner()) GTEST_SKIP() << "the stored charts are of the Linux program";
+  ChartStore stored;
+  std::string error;
+  ASSERT_TRUE(stored.Read(StorePath(), error)) << error;
+  std::string expected;
+  ASSERT_TRUE(stored.Find("NS+f F......", expected));
   TempTree tree;
   ASSERT_TRUE(tree.IsReady());
   MakeFixtureTree(tree);
-  const RunResult run = RunProgram({"t", "/F"}, RunSettings{tree.Path(), {"TZ=UTC"}});
+  const RunResult run = RunProgram({"t", "/NoSort", "/Ascend", "/IF", "/F"},
+                                   RunSettings{tree.Path(), {"TZ=UTC", "LC_ALL=C"}});
   std::vector<std::string> lines;
   ASSERT_TRUE(SplitCrLfLines(run.out, lines));
   EXPECT_GT(lines.size(), 2500u);
+  EXPECT_EQ(expected, run.out + "|status " + std::to_string(run.status) + "|total ");
 }
 
 // What the store is given comes back byte for byte: shared lines, a chart kept under two keys,
