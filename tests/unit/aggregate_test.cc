@@ -2,38 +2,20 @@
 #include "tree/aggregate.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <cstdint>
-#include <functional>
 #include <string_view>
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
 #include "fake_platform.h"
+#include "small_stack.h"
 #include "tree/folder_scan.h"
 
 namespace {
 
 // A width no pass writes: names are far shorter.
 constexpr uint16_t kUnwritten = 0xFFFF;
-
-// Runs `work` on a thread with a small stack, so that a walk whose stack use grows with the
-// depth of the tree crashes instead of passing.
-void RunWithSmallStack(const std::function<void()>& work) {
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 64 * 1024);
-  pthread_t thread;
-  auto body = [](void* argument) -> void* {
-    (*static_cast<const std::function<void()>*>(argument))();
-    return nullptr;
-  };
-  void* argument = const_cast<std::function<void()>*>(&work);
-  ASSERT_EQ(0, pthread_create(&thread, &attributes, body, argument));
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-}
 
 // The folder values the sums pass writes: own count and bytes, then the cumulative pair.
 struct Sums {
@@ -254,7 +236,7 @@ TEST_F(AggregateTest, AVeryDeepTreeIsAggregatedWithoutDeepRecursion) {
     File(*folder, "f", 1);
     folder = &Folder(*folder, "d");
   }
-  RunWithSmallStack([&] { AggregateTree(platform_, options_, root_); });
+  ASSERT_TRUE(RunWithSmallStack([&] { AggregateTree(platform_, options_, root_); }));
   EXPECT_EQ((Sums{1, 1, kDepth, kDepth}), SumsOf(root_));
   EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(*folder));
   EXPECT_EQ(1, root_.Children.First->NameWidth);
