@@ -252,7 +252,8 @@ RunResult RunInProcess(const std::string& folder, std::vector<std::string> argum
   RunResult result;
   if (chdir(folder.c_str()) != 0) return result;
   arguments.insert(arguments.begin(), "quovrel");
-  std::vector<char*> argv = Pointers(arguments);
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
   CapturedDescriptor out(1);
   CapturedDescriptor err(2);
   {
