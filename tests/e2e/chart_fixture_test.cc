@@ -11,9 +11,11 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -293,52 +295,101 @@ constexpr char kStoreComment[] =
     "# A key: the sort, + or - (the direction), f or o (files or folders first), then\n"
     "# /F /Size /Time /Sum /Total /OutputTotal /A as F Z M U T O A, \".\" where off.\n";
 
+// The combinations whose chart differs from the stored one, among those a process checked.
+struct Differences {
+  std::vector<std::string> keys;
+  std::string first;  // the first of them, readably
+};
+
+// Charts every `step`-th combination from `first` on a fixture tree of its own and compares each
+// with its stored chart.
+void CheckCombinations(const std::vector<Combination>& all, const ChartStore& stored, size_t first,
+                       size_t step, Differences& found) {
+  TempTree tree;
+  MakeFixtureTree(tree);
+  FixtureSurroundings surroundings;
+  std::string expected;
+  for (size_t i = first; i < all.size(); i += step) {
+    std::string detail;
+    const std::string record = RunRecord(tree, all[i], detail);
+    if (stored.Find(all[i].key, expected) && expected == record) continue;
+    if (found.keys.empty()) {
+      found.first = "\"" + all[i].key + "\" (" + detail + "): " + FirstDifference(expected, record);
+    }
+    found.keys.push_back(all[i].key);
+  }
+}
+
+// Checks the odd combinations in a forked child while this process checks the even ones, so that
+// both cores chart; each on a tree of its own, beside which its runs write their total file. The
+// child sends its differences back through a pipe: the keys, a line each, then "\n" and the first.
+Differences CheckInTwoProcesses(const std::vector<Combination>& all, const ChartStore& stored) {
+  Differences found;
+  int channel[2];
+  if (pipe2(channel, O_CLOEXEC) != 0) return {{"(no pipe)"}, "no pipe to a second process"};
+  const pid_t child = fork();
+  if (child == 0) {
+    close(channel[0]);
+    CheckCombinations(all, stored, 1, 2, found);
+    std::string text;
+    for (const std::string& key : found.keys) text += key + "\n";
+    text += "\n" + found.first;
+    const bool sent =
+        write(channel[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    _exit(sent ? 0 : 1);
+  }
+  close(channel[1]);
+  CheckCombinations(all, stored, 0, 2, found);
+  std::string text;
+  char buffer[65536];
+  for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) != 0;) {
+    if (got > 0) text.append(buffer, static_cast<size_t>(got));
+    if (got < 0 && errno != EINTR) break;
+  }
+  close(channel[0]);
+  int status = -1;
+  if (child < 0 || waitpid(child, &status, 0) != child || status != 0) {
+    return {{"(second process)"}, "the second process failed"};
+  }
+  const size_t end = text.find("\n\n") == std::string::npos ? 0 : text.find("\n\n") + 1;
+  for (size_t at = 0; at < end; at = text.find('\n', at) + 1) {
+    found.keys.push_back(text.substr(at, text.find('\n', at) - at));
+  }
+  if (found.first.empty() && end > 0) found.first = text.substr(end + 1);
+  return found;
+}
+
 TEST(ChartFixture, EveryOptionCombinationMatchesTheManifest) {
   // The stored charts are the Linux program's; a Windows program enumerates differently.
   if (HasRunner()) GTEST_SKIP() << "the stored charts are of the Linux program";
   const char* update_variable = std::getenv("QUOVREL_UPDATE_FIXTURE");
-  const bool update = update_variable && std::string(update_variable) == "1";
   const std::vector<Combination> all = EveryCombination();
-  ChartStore stored;
   std::string error;
-  if (!update) {
-    ASSERT_TRUE(stored.Read(StorePath(), error)) << error;
-    ASSERT_EQ(all.size(), stored.Size()) << StorePath();
-  }
-  TempTree tree;
-  ASSERT_TRUE(tree.IsReady());
-  MakeFixtureTree(tree);
-  FixtureSurroundings surroundings;
-  ChartStore made;
-  std::vector<std::string> differing;
-  std::string first_difference;
-  std::string expected;
-  for (const Combination& combination : all) {
+  if (update_variable && std::string(update_variable) == "1") {
+    TempTree tree;
+    MakeFixtureTree(tree);
+    FixtureSurroundings surroundings;
+    ChartStore made;
     std::string detail;
-    const std::string record = RunRecord(tree, combination, detail);
-    if (update) {
-      ASSERT_TRUE(made.Add(combination.key, record)) << combination.key << ": a line holds a LF";
-    } else if (!stored.Find(combination.key, expected)) {
-      ADD_FAILURE() << "no stored chart for " << combination.key;
-    } else if (expected != record) {
-      if (differing.empty()) {
-        first_difference =
-            "\"" + combination.key + "\" (" + detail + "): " + FirstDifference(expected, record);
-      }
-      differing.push_back(combination.key);
+    for (const Combination& combination : all) {
+      ASSERT_TRUE(made.Add(combination.key, RunRecord(tree, combination, detail)))
+          << combination.key << ": a line holds a LF";
     }
-  }
-  if (update) {
     ASSERT_TRUE(made.Write(StorePath(), kStoreComment, error)) << error;
     GTEST_SKIP() << "stored charts rewritten: " << StorePath();
   }
+  ChartStore stored;
+  ASSERT_TRUE(stored.Read(StorePath(), error)) << error;
+  ASSERT_EQ(all.size(), stored.Size()) << StorePath();
+  const Differences found = CheckInTwoProcesses(all, stored);
+  const std::vector<std::string>& differing = found.keys;
   EXPECT_TRUE(differing.empty()) << differing.size() << " of " << all.size()
                                  << " charts differ from the stored ones ("
                                  << ::testing::PrintToString(std::vector<std::string>(
                                         differing.begin(),
                                         differing.begin() + std::min<size_t>(differing.size(), 8)))
                                  << (differing.size() > 8 ? " and more" : "") << "); the first, "
-                                 << first_difference;
+                                 << found.first;
 }
 
 // The tree is as large as it says, so the stored charts are charts of a few thousand lines; and
