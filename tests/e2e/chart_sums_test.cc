@@ -7,7 +7,6 @@
 
 #include "chart_expect.h"
 #include "e2e_support.h"
-#include "fake_platform.h"
 
 namespace {
 

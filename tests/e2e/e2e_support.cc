@@ -3,19 +3,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-
-extern char** environ;
 
 namespace {
 
@@ -31,44 +25,12 @@ std::vector<std::string> SplitOnBlanks(std::string_view text) {
   return words;
 }
 
-std::string_view EnvName(std::string_view entry) { return entry.substr(0, entry.find('=')); }
-
 // The test's environment with the extra entries put in; under a runner wine's own diagnostics
 // are turned off unless asked for, as they would otherwise land on standard error.
 std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra) {
   std::vector<std::string> extras = extra;
   if (HasRunner() && !std::getenv("WINEDEBUG")) extras.insert(extras.begin(), "WINEDEBUG=-all");
-  std::vector<std::string> env;
-  for (char** entry = environ; *entry; ++entry) {
-    bool replaced = false;
-    for (const std::string& e : extras) replaced = replaced || EnvName(e) == EnvName(*entry);
-    if (!replaced) env.emplace_back(*entry);
-  }
-  env.insert(env.end(), extras.begin(), extras.end());
-  return env;
-}
-
-// In the child: only calls that are safe between fork and exec.
-[[noreturn]] void StartChild(int out_fd, int err_fd, const RunSettings& settings, char** argv,
-                             char** envp) {
-  // The test process may ignore SIGPIPE, and an ignored signal stays ignored across exec: the
-  // program starts as it would from a shell.
-  struct sigaction action {};
-  action.sa_handler = SIG_DFL;
-  sigaction(SIGPIPE, &action, nullptr);
-  int null_fd = open("/dev/null", O_RDONLY);
-  if (null_fd >= 0) dup2(null_fd, 0);
-  dup2(out_fd, 1);
-  dup2(err_fd, 2);
-  if (!settings.working_directory.empty() && chdir(settings.working_directory.c_str()) != 0) {
-    static const char kMessage[] = "e2e: cannot enter the working directory\n";
-    (void)!write(2, kMessage, sizeof kMessage - 1);
-    _exit(127);
-  }
-  execvpe(argv[0], argv, envp);
-  static const char kMessage[] = "e2e: cannot start the program\n";
-  (void)!write(2, kMessage, sizeof kMessage - 1);
-  _exit(127);
+  return EnvironmentWith(extras);
 }
 
 // Removes everything inside the open folder `dir_fd`, making each subfolder accessible first.
@@ -98,52 +60,7 @@ void RemoveContents(int dir_fd) {
   }
 }
 
-// Reaps the child; a run that did not finish in time is killed and keeps no status.
-void WaitForChild(pid_t pid, bool finished, RunResult& result) {
-  if (!finished) kill(pid, SIGKILL);
-  int wait_status = 0;
-  while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
-  }
-  if (!finished) return;
-  if (WIFEXITED(wait_status)) result.status = WEXITSTATUS(wait_status);
-  if (WIFSIGNALED(wait_status)) result.status = 128 + WTERMSIG(wait_status);
-}
-
 }  // namespace
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  for (std::string& text : texts) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
-bool ReadPipes(int out_fd, int err_fd, int timeout_seconds, std::string& out, std::string& err) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
-  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
-  std::string* sinks[2] = {&out, &err};
-  int open_count = 2;
-  while (open_count > 0) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    int ready = poll(fds, 2, static_cast<int>(left.count()));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return false;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buffer[65536];
-      ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
-      if (got > 0) {
-        sinks[i]->append(buffer, static_cast<size_t>(got));
-      } else if (got == 0 || errno != EINTR) {
-        fds[i].fd = -1;
-        --open_count;
-      }
-    }
-  }
-  return true;
-}
 
 bool HasRunner() {
   const char* runner = std::getenv("QUOVREL_RUNNER");
@@ -176,26 +93,8 @@ RunResult RunProgram(const std::vector<std::string>& arguments, const RunSetting
   RunResult result;
   std::vector<std::string> command;
   if (!ProgramCommand(arguments, settings, command, result)) return result;
-  std::vector<std::string> env = ChildEnvironment(settings.extra_env);
-  std::vector<char*> argv = Pointers(command);
-  std::vector<char*> envp = Pointers(env);
-
-  int out_pipe[2], err_pipe[2];
-  if (pipe2(out_pipe, O_CLOEXEC) != 0) return result;
-  if (pipe2(err_pipe, O_CLOEXEC) != 0) {
-    close(out_pipe[0]);
-    close(out_pipe[1]);
-    return result;
-  }
-  pid_t pid = fork();
-  if (pid == 0) StartChild(out_pipe[1], err_pipe[1], settings, argv.data(), envp.data());
-  close(out_pipe[1]);
-  close(err_pipe[1]);
-  bool finished = pid > 0 && ReadPipes(out_pipe[0], err_pipe[0], settings.timeout_seconds, result.out, result.err);
-  close(out_pipe[0]);
-  close(err_pipe[0]);
-  if (pid >= 0) WaitForChild(pid, finished, result);
-  return result;
+  return RunChild(command, ChildSettings{ChildEnvironment(settings.extra_env),
+                                         settings.working_directory, settings.timeout_seconds});
 }
 
 std::string ShownPath(std::string_view linux_path) {
@@ -283,34 +182,9 @@ RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
   RunResult result;
   std::vector<std::string> command;
   if (!ProgramCommand(arguments, settings, command, result)) return result;
-  std::vector<std::string> env = ChildEnvironment(settings.extra_env);
-  std::vector<char*> argv = Pointers(command);
-  std::vector<char*> envp = Pointers(env);
-
-  int out_pipe[2], err_pipe[2], done_pipe[2];
-  if (pipe2(out_pipe, O_CLOEXEC) != 0) return result;
-  close(out_pipe[0]);  // nobody will ever read: every write to out_pipe[1] fails
-  if (pipe2(err_pipe, O_CLOEXEC) != 0) {
-    close(out_pipe[1]);
-    return result;
-  }
-  // An output pipe that is closed at once stands in for standard output in ReadPipes.
-  if (pipe2(done_pipe, O_CLOEXEC) != 0) {
-    close(out_pipe[1]);
-    close(err_pipe[0]);
-    close(err_pipe[1]);
-    return result;
-  }
-  close(done_pipe[1]);
-  pid_t pid = fork();
-  if (pid == 0) StartChild(out_pipe[1], err_pipe[1], settings, argv.data(), envp.data());
-  close(out_pipe[1]);
-  close(err_pipe[1]);
-  bool finished = pid > 0 && ReadPipes(done_pipe[0], err_pipe[0], settings.timeout_seconds, result.out, result.err);
-  close(done_pipe[0]);
-  close(err_pipe[0]);
-  if (pid >= 0) WaitForChild(pid, finished, result);
-  return result;
+  return RunChild(command,
+                  ChildSettings{ChildEnvironment(settings.extra_env), settings.working_directory,
+                                settings.timeout_seconds, true});
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -12,13 +12,10 @@
 #include <string_view>
 #include <vector>
 
-// What one run left behind. `status` is the exit status, or 128 plus the signal that ended it,
-// or -1 when it could not be started or was stopped for taking too long.
-struct RunResult {
-  std::string out;  // every byte written to standard output
-  std::string err;  // every byte written to standard error
-  int status = -1;
-};
+#include "child_process.h"
+
+// What one run left behind (child_process.h).
+using RunResult = ChildResult;
 
 struct RunSettings {
   std::string working_directory;       // empty: the test's own
@@ -74,14 +71,6 @@ class TempTree {
 // empty; `err` and `status` are as for RunProgram.
 RunResult RunProgramWithClosedOutput(const std::vector<std::string>& arguments,
                                      const RunSettings& settings = {});
-
-// Pointers to the texts of `texts`, followed by a null pointer, as execve takes them; valid while
-// `texts` lives unchanged.
-std::vector<char*> Pointers(std::vector<std::string>& texts);
-
-// Reads `out_fd` into `out` and `err_fd` into `err` until the writers have closed both or
-// `timeout_seconds` have passed. False on timeout.
-bool ReadPipes(int out_fd, int err_fd, int timeout_seconds, std::string& out, std::string& err);
 
 // Every byte of the file at `path`; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);

@@ -4,23 +4,30 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "chart_expect.h"
+#include "common/fixed_texts.h"
 #include "e2e_support.h"
-#include "fake_platform.h"
-#include "front/run_driver.h"
-#include "run_arguments.h"
 
 namespace {
 
-// What the program's own code writes for `arguments` on the in-memory platform: the expected
-// bytes of runs whose output does not depend on the file system (help and banner).
-std::string InProcessOutput(const std::vector<std::string>& texts) {
-  FakePlatform platform;
-  platform.AddFolder(platform.current_directory);
-  std::vector<PathText> arguments = RunArguments(texts);
-  RunQuovrel(platform, arguments);
-  return platform.output;
+// What a run shows before any chart: the banner alone, with the help text, or with the help text
+// and the extensions' block.
+enum class FrontText { kBanner, kHelp, kLongHelp };
+
+// The program's fixed texts for `shown`, in code page 932 as the system's converter gives them.
+std::string Expected(FrontText shown) {
+  std::string text = std::string(kProductTitle) + "    " + std::string(kVersionText) + "\r\n" +
+                     Cp932(kNoticeText) + "\r\n\r\n";
+  if (shown != FrontText::kBanner) {
+    for (std::string_view line : kHelpLines) text += Cp932(line) + "\r\n";
+  }
+  if (shown == FrontText::kLongHelp) {
+    for (std::string_view line : kExtensionHelpLines) text += Cp932(line) + "\r\n";
+  }
+  return text;
 }
 
 // Runs the program in a fresh empty folder, so that no relative path given can exist.
@@ -33,7 +40,7 @@ RunResult RunInEmptyFolder(const std::vector<std::string>& arguments) {
 const char kBannerTitle[] = "Quovrelant    Ver 2.03";
 
 TEST(FrontEndToEnd, HelpSpellingsShowBannerAndHelp) {
-  const std::string expected = InProcessOutput({"/H"});
+  const std::string expected = Expected(FrontText::kHelp);
   for (const char* spelling : {"/?", "/H", "-h", "/help", "/HeLp"}) {
     SCOPED_TRACE(spelling);
     RunResult run = RunInEmptyFolder({spelling});
@@ -56,7 +63,7 @@ TEST(FrontEndToEnd, VerboseOffStillShowsTheBannerBeforeTheHelp) {
   RunResult run = RunInEmptyFolder({"/Verbose-", "/H"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(InProcessOutput({"/H"}), run.out);
+  EXPECT_EQ(Expected(FrontText::kHelp), run.out);
   EXPECT_EQ(0u, run.out.find(std::string(kBannerTitle) + "\r\n"));
 }
 
@@ -70,19 +77,19 @@ TEST(FrontEndToEnd, VersionAloneShowsExactlyTheThreeBannerLines) {
   EXPECT_EQ(kBannerTitle, lines[0]);
   EXPECT_FALSE(lines[1].empty());
   EXPECT_EQ("", lines[2]);
-  EXPECT_EQ(InProcessOutput({"/V"}), run.out);
+  EXPECT_EQ(Expected(FrontText::kBanner), run.out);
 }
 
 // "--help": the banner, the help text of "/?" unchanged, then the extensions' block (whose
 // lines the help text's unit tests check).
 TEST(FrontEndToEnd, LongHelpAddsTheExtensionsBlock) {
-  const std::string help = InProcessOutput({"/?"});
+  const std::string help = Expected(FrontText::kHelp);
   for (const char* spelling : {"--help", "--HELP"}) {
     SCOPED_TRACE(spelling);
     const RunResult run = RunInEmptyFolder({spelling});
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
-    EXPECT_EQ(InProcessOutput({"--help"}), run.out);
+    EXPECT_EQ(Expected(FrontText::kLongHelp), run.out);
     EXPECT_EQ(0u, run.out.find(help));
     std::vector<std::string> lines;
     ASSERT_TRUE(SplitCrLfLines(run.out, lines));
@@ -95,7 +102,7 @@ TEST(FrontEndToEnd, LongVersionShowsTheBannerOnly) {
   const RunResult run = RunInEmptyFolder({"--version", "/F", "/Total"});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("", run.err);
-  EXPECT_EQ(InProcessOutput({"/V"}), run.out);
+  EXPECT_EQ(Expected(FrontText::kBanner), run.out);
 }
 
 // After "--" an argument that starts with "-" or "/" is the folder.

@@ -1,24 +1,20 @@
 // A detached tmux session of the test's own, driven with send-keys and read with capture-pane.
 #include "terminal_tmux.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
-#include "e2e_support.h"
+#include "child_process.h"
 
 extern char** environ;
 
 namespace {
 
-constexpr int kToolTimeoutMs = 10000;
+constexpr int kToolTimeoutSeconds = 10;
 const char kSession[] = "quovrel";
 
 // The test's environment for the server and the pane's shell: the locale is LANG=C.UTF-8 alone,
@@ -39,51 +35,9 @@ std::vector<std::string> SessionEnvironment() {
   return env;
 }
 
-// Reads `fd` to its end, or until the time is up. False on timeout.
-bool ReadAll(int fd, std::string& out) {
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(kToolTimeoutMs);
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    pollfd ready{fd, POLLIN, 0};
-    const int count = poll(&ready, 1, static_cast<int>(left.count()));
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return false;
-    char buffer[65536];
-    const ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return true;
-    out.append(buffer, static_cast<size_t>(got));
-  }
-}
-
 // Runs a program found on PATH with `env`, without a shell; its standard output is returned.
-std::string RunTool(std::vector<std::string> argv, std::vector<std::string> env) {
-  int out[2];
-  if (pipe2(out, O_CLOEXEC) != 0) return {};
-  std::vector<char*> args = Pointers(argv);
-  std::vector<char*> envp = Pointers(env);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int null_fd = open("/dev/null", O_RDWR);
-    dup2(null_fd, 0);
-    dup2(out[1], 1);
-    dup2(null_fd, 2);
-    execvpe(args[0], args.data(), envp.data());
-    _exit(127);
-  }
-  close(out[1]);
-  std::string text;
-  const bool finished = pid > 0 && ReadAll(out[0], text);
-  close(out[0]);
-  if (pid < 0) return {};
-  if (!finished) kill(pid, SIGKILL);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return text;
+std::string RunTool(const std::vector<std::string>& argv, std::vector<std::string> env) {
+  return RunChild(argv, ChildSettings{std::move(env), "", kToolTimeoutSeconds}).out;
 }
 
 }  // namespace
@@ -132,7 +86,7 @@ TmuxSession::TmuxSession(int columns, int rows) : env_(SessionEnvironment()) {
 // output would then start on the prompt's line: the first command waits for the prompt.
 bool TmuxSession::ShellIsReading() {
   const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(kToolTimeoutMs);
+      std::chrono::steady_clock::now() + std::chrono::seconds(kToolTimeoutSeconds);
   while (std::chrono::steady_clock::now() < deadline) {
     if (Screen().find_first_not_of(" \n") != std::string::npos) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

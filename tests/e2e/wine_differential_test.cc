@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "chart_expect.h"
 #include "e2e_support.h"
-#include "fake_platform.h"
 
 namespace {
 

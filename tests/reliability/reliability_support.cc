@@ -2,20 +2,13 @@
 #include "reliability_support.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-
-extern char** environ;
 
 std::string ProgramPath() {
   const char* program = std::getenv("QUOVREL_PROGRAM");
@@ -29,58 +22,16 @@ std::string ShellWord(std::string_view text) {
 }
 
 ShellRun RunShell(const std::string& script, const ShellSettings& settings) {
-  ShellRun run;
   if (ProgramPath().empty()) {
+    ShellRun run;
     run.err = "QUOVREL_PROGRAM names no program to test";
     return run;
   }
-  std::vector<std::string> env;
-  for (char** entry = environ; *entry; ++entry) env.emplace_back(*entry);
-  env.insert(env.end(), settings.env.begin(), settings.env.end());
+  std::vector<std::string> env = settings.env;
   env.push_back("Q=" + ProgramPath());
-  std::vector<std::string> argv = {"sh", "-c", script};
-  std::vector<char*> argv_pointers = Pointers(argv);
-  std::vector<char*> env_pointers = Pointers(env);
-  int out_pipe[2], err_pipe[2];
-  if (pipe2(out_pipe, O_CLOEXEC) != 0) return run;
-  if (pipe2(err_pipe, O_CLOEXEC) != 0) {
-    close(out_pipe[0]);
-    close(out_pipe[1]);
-    return run;
-  }
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    setpgid(0, 0);  // its own group, so that a timeout ends everything it started
-    const int null_fd = open("/dev/null", O_RDONLY);
-    if (null_fd >= 0) dup2(null_fd, 0);
-    dup2(out_pipe[1], 1);
-    dup2(err_pipe[1], 2);
-    // Only 0 to 2 go to the shell: a descriptor the test runner left open would take one of the
-    // few that the descriptor scenarios allow.
-    close_range(3, ~0u, 0);
-    signal(SIGPIPE, SIG_DFL);
-    if (!settings.working_directory.empty() && chdir(settings.working_directory.c_str()) != 0) {
-      _exit(126);
-    }
-    execve("/bin/sh", argv_pointers.data(), env_pointers.data());
-    _exit(127);
-  }
-  close(out_pipe[1]);
-  close(err_pipe[1]);
-  const bool finished = pid > 0 && ReadPipes(out_pipe[0], err_pipe[0], settings.timeout_seconds, run.out, run.err);
-  close(out_pipe[0]);
-  close(err_pipe[0]);
-  if (pid < 0) return run;
-  if (!finished) kill(-pid, SIGKILL);
-  int wait_status = 0;
-  while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
-  }
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (!finished) return run;
-  if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
-  if (WIFSIGNALED(wait_status)) run.status = 128 + WTERMSIG(wait_status);
-  return run;
+  return RunChild(
+      {"sh", "-c", script},
+      ChildSettings{EnvironmentWith(env), settings.working_directory, settings.timeout_seconds});
 }
 
 std::string NobodyPrefix(std::string& why) {

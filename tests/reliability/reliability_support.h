@@ -11,14 +11,8 @@
 #include "chart_reader.h"
 #include "e2e_support.h"
 
-// What a shell run left behind. `status` is the shell's exit status (128 plus a signal when one
-// ended it), or -1 when it could not start or ran out of time.
-struct ShellRun {
-  std::string out;
-  std::string err;
-  int status = -1;
-  double seconds = 0;
-};
+// What a shell run left behind (child_process.h): `status` is the shell's exit status.
+using ShellRun = ChildResult;
 
 struct ShellSettings {
   std::vector<std::string> env;  // "NAME=value", added to the test's own environment

@@ -94,5 +94,6 @@ class FakePlatform : public Platform {
   bool is_utf8_ = false;
 };
 
-// Code page 932 bytes of a UTF-8 text, for writing expected output readably.
+// Code page 932 bytes of a UTF-8 text, for writing expected output readably; also the fake's
+// FromUtf8. It knows ASCII and the few texts of its own table alone, and throws on any other.
 std::string Cp932(std::string_view utf8);

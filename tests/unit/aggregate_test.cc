@@ -2,36 +2,18 @@
 #include "tree/aggregate.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <cstdint>
-#include <functional>
 #include <string_view>
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
 #include "fake_platform.h"
 #include "output/column_widths.h"
+#include "small_stack.h"
 #include "tree/folder_scan.h"
 
 namespace {
-
-// Runs `work` on a thread with a small stack, so that a walk whose stack use grows with the
-// depth of the tree crashes instead of passing.
-void RunWithSmallStack(const std::function<void()>& work) {
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 64 * 1024);
-  pthread_t thread;
-  auto body = [](void* argument) -> void* {
-    (*static_cast<const std::function<void()>*>(argument))();
-    return nullptr;
-  };
-  void* argument = const_cast<std::function<void()>*>(&work);
-  ASSERT_EQ(0, pthread_create(&thread, &attributes, body, argument));
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-}
 
 // The folder values the sums pass writes: own count and bytes, then the cumulative pair.
 struct Sums {
@@ -193,10 +175,10 @@ TEST_F(AggregateTest, AVeryDeepTreeIsSummedAndMeasuredWithoutDeepRecursion) {
     folder = &Folder(*folder, "d");
   }
   FakePlatform platform;
-  RunWithSmallStack([&] {
+  ASSERT_TRUE(RunWithSmallStack([&] {
     AggregateTree(options_, root_);
     SetColumnWidths(platform, options_, root_);
-  });
+  }));
   EXPECT_EQ((Sums{1, 1, kDepth, kDepth}), SumsOf(root_));
   EXPECT_EQ((Sums{0, 0, 0, 0}), SumsOf(*folder));
   EXPECT_EQ(kSizeColumnWidth, deepest_file->SizeColumnWidth);

@@ -308,23 +308,6 @@ TEST_F(ParseCommandLineTest, OutputTotalWithoutNameGivesItsMessage) {
   }
 }
 
-TEST_F(ParseCommandLineTest, MessagesAreTheseBytes) {
-  EXPECT_EQ(-1, Parse({"/X"}));
-  EXPECT_EQ(-1, Parse({"/OutputTotal"}));
-  EXPECT_EQ(-1, Parse({"C:\\Nowhere"}));
-  EXPECT_EQ(-1, Parse({""}));
-  EXPECT_EQ(
-      "\x96\xB3\x8C\xF8\x82\xC8\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x82\xC5\x82\xB7\x81\x46"
-      "/X\r\n"
-      "\x8F\x6F\x97\xCD\x90\xE6\x82\xF0\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x89\xBA\x82\xB3\x82\xA2"
-      "\x81\x46/OUTPUTTOTAL\r\n"
-      "\x96\xB3\x8C\xF8\x82\xC8\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC5\x82\xB7\x81\x46"
-      "C:\\Nowhere\r\n"
-      "\x96\xB3\x8C\xF8\x82\xC8\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC5\x82\xB7\x81\x46\r\n",
-      platform.output);
-  EXPECT_EQ(4u, platform.lines.size());
-}
-
 TEST_F(ParseCommandLineTest, ProcessingStopsAtTheFirstFailure) {
   const struct {
     std::vector<std::string> arguments;

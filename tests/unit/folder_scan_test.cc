@@ -2,11 +2,9 @@
 #include "tree/folder_scan.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -16,26 +14,11 @@
 #include "common/app_options.h"
 #include "common/tree_item.h"
 #include "fake_platform.h"
+#include "small_stack.h"
 #include "tree/entry_info.h"
 
 namespace {
 
-// Runs `work` on a thread with a small stack, so that a walk whose stack use grows with the
-// depth of the tree crashes instead of passing.
-void RunWithSmallStack(const std::function<void()>& work) {
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 64 * 1024);
-  pthread_t thread;
-  auto body = [](void* argument) -> void* {
-    (*static_cast<const std::function<void()>*>(argument))();
-    return nullptr;
-  };
-  ASSERT_EQ(0,
-            pthread_create(&thread, &attributes, body, const_cast<std::function<void()>*>(&work)));
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-}
 
 class FolderScanTest : public ::testing::Test {
  protected:
@@ -484,7 +467,7 @@ TEST_F(FolderScanTest, AVeryDeepTreeIsScannedWithoutDeepRecursion) {
   for (int i = 0; i < kDepth; ++i) path += "/d";
   options_.ShowSize = true;
   fake_.AddFile(path + "/bottom.txt", 42);
-  RunWithSmallStack([&] { Scan(); });
+  ASSERT_TRUE(RunWithSmallStack([&] { Scan(); }));
   TreeItem* item = &root_;
   int depth = 0;
   while (item->Children.First && item->Children.First->IsFolder) {

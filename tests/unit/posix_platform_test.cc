@@ -8,9 +8,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "fake_platform.h"
+#include "common/fixed_texts.h"
 #include "platform/platform.h"
 #include "posix_test_folder.h"
 
@@ -188,8 +189,8 @@ TEST_F(PosixPlatformTest, LowerCasesAsWindowsDoesInCodePage932) {
       // The second bytes 41 ("A") and 5A ("Z") of ア and ゾ are no letters.
       {"ABC\x83\x41Z\x83\x5A", "abc\x83\x41z\x83\x5A"},
       {"\x82\x60\x83\x9F\x84\x46\x87\x54", "\x82\x81\x83\xBF\x84\x76\xFA\x40"},  // ＡΑЁⅠ
-      {Cp932("ＺΩЯⅩ.TXT"), Cp932("ｚωяⅹ.txt")},
-      {Cp932("ａωя表カｶ①Ｘ"), Cp932("ａωя表カｶ①ｘ")},
+      {platform_->FromUtf8("ＺΩЯⅩ.TXT"), platform_->FromUtf8("ｚωяⅹ.txt")},
+      {platform_->FromUtf8("ａωя表カｶ①Ｘ"), platform_->FromUtf8("ａωя表カｶ①ｘ")},
       {"\x82", "\x82"},  // a lead byte at the end stays
   };
   for (const auto& row : kRows) {
@@ -216,8 +217,36 @@ TEST_F(PosixPlatformTest, Utf8TextsLowerShowAndMeasure) {
   EXPECT_EQ(13u, platform_->DisplayWidth("日本語.txt😀é"));
 }
 
+// The fixed texts beyond ASCII as the converter gives them: the messages, and the full-width signs
+// and words of the help text (whose lines the help text's tests check in UTF-8).
 TEST_F(PosixPlatformTest, FromUtf8GivesCodePage932) {
-  EXPECT_EQ("\x8D\x87\x8C\x76\r\n", platform_->FromUtf8("合計\r\n"));
+  const struct {
+    std::string_view utf8;
+    std::string_view cp932;
+  } kRows[] = {
+      {"合計\r\n", "\x8D\x87\x8C\x76\r\n"},
+      {kInvalidOptionMessage,
+       "\x96\xB3\x8C\xF8\x82\xC8\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x82\xC5\x82\xB7\x81\x46"},
+      {kNoOutputFileMessage,
+       "\x8F\x6F\x97\xCD\x90\xE6\x82\xF0\x8E\x77\x92\xE8\x82\xB5\x82\xC4\x89\xBA\x82\xB3\x82\xA2"
+       "\x81\x46"},
+      {kInvalidFolderMessage,
+       "\x96\xB3\x8C\xF8\x82\xC8\x83\x74\x83\x48\x83\x8B\x83\x5F\x82\xC5\x82\xB7\x81\x46"},
+      {"【 機能 】", "\x81\x79 \x8B\x40\x94\x5C \x81\x7A"},
+      {"【 書式 】", "\x81\x79 \x8F\x91\x8E\xAE \x81\x7A"},
+      {"=== オプションの説明 ===",
+       "=== \x83\x49\x83\x76\x83\x56\x83\x87\x83\x93\x82\xCC\x90\xE0\x96\xBE ==="},
+      {"　各", "\x81\x40\x8A\x65"},  // U+3000 opens each description
+      {"(/F+)／", "(/F+)\x81\x5E"},
+      {"（サブ", "\x81\x69\x83\x54\x83\x75"},
+      {"含む）", "\x8A\xDC\x82\xDE\x81\x6A"},
+      {"※ / の代わりに - を使うこともできます。",
+       "\x81\xA6 / \x82\xCC\x91\xE3\x82\xED\x82\xE8\x82\xC9 - "
+       "\x82\xF0\x8E\x67\x82\xA4\x82\xB1\x82\xC6\x82\xE0\x82\xC5\x82\xAB\x82\xDC\x82\xB7\x81\x42"},
+      {"/Depth=<深さ>", "/Depth=<\x90\x5B\x82\xB3>"},
+      {"/Exclude=<パターン>", "/Exclude=<\x83\x70\x83\x5E\x81\x5B\x83\x93>"},
+  };
+  for (const auto& row : kRows) EXPECT_EQ(row.cp932, platform_->FromUtf8(row.utf8)) << row.utf8;
 }
 
 TEST_F(PosixPlatformTest, GivesDosDateAndTime) {

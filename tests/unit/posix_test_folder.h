@@ -15,12 +15,6 @@
 
 #include "platform/platform.h"
 
-// A place for temporary folders in memory where there is one: making and removing tens of
-// thousands of folders there takes a second instead of half a minute.
-inline std::string FastTempBase() {
-  return access("/dev/shm", W_OK | X_OK) == 0 ? "/dev/shm" : "/tmp";
-}
-
 // A folder under `base`, removed with everything in it (however deep) when the test ends. It is
 // world-readable so that a child that gives up root can still reach it.
 class TempFolder {

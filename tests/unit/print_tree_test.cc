@@ -16,7 +16,6 @@
 #include "fake_platform.h"
 #include "order/sort_tree.h"
 #include "output/column_widths.h"
-#include "platform/posix/lower_case.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ class PrintTreeTest : public ::testing::Test {
     TreeItem* item = store_.NewItem(parent.Level + 1);
     item->IsFolder = folder;
     std::string key(name);
-    LowerCaseCp932(key.data(), key.size());
+    platform_.LowerCase(key.data(), key.size());
     size_t dot = key.rfind('.');
     SetItemNameAndKeys(store_, *item, name, key, dot == std::string::npos ? key.size() : dot);
     AppendChild(parent, item);

@@ -13,14 +13,16 @@
 
 namespace {
 
+// The runs here are in UTF-8, so the expected texts read as the user reads them; their code page
+// 932 bytes are the converter's, checked with the POSIX platform and in the built program's output.
 std::string Banner() {
-  return "Quovrelant    Ver 2.03\r\n" + Cp932("フォルダ構造を図式表示するコンソールプログラム") +
-         "\r\n\r\n";
+  return "Quovrelant    Ver 2.03\r\nフォルダ構造を図式表示するコンソールプログラム\r\n\r\n";
 }
 
 // The help lines as PrintHelp writes them; their bytes are checked by the help text's tests.
 std::string HelpLines() {
   FakePlatform platform;
+  platform.SetUtf8Texts(true);
   AppOptions options;
   options.ShowHelp = true;
   PrintHelp(platform, options);
@@ -37,7 +39,10 @@ size_t CountLines(const std::string& text) {
 
 class RunDriverTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform.AddFolder("C:\\Work"); }
+  void SetUp() override {
+    platform.AddFolder("C:\\Work");
+    platform.utf8_default = true;
+  }
 
   int Run(const std::vector<std::string>& args) {
     std::vector<PathText> arguments = RunArguments(args);
@@ -58,6 +63,7 @@ void CheckOutcomes(const std::vector<OutcomeRow>& rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));
     FakePlatform platform;
     platform.AddFolder("C:\\Work");
+    platform.utf8_default = true;
     std::vector<PathText> arguments = RunArguments(row.arguments);
     EXPECT_EQ(row.status, RunQuovrel(platform, arguments));
     EXPECT_EQ(row.output, platform.output);
@@ -65,15 +71,15 @@ void CheckOutcomes(const std::vector<OutcomeRow>& rows) {
 }
 
 TEST(RunQuovrel, FailedParseEndsWithStatusOneAndTheMessageOnly) {
-  const std::string option = Cp932("無効なオプションです：");
-  const std::string folder = Cp932("無効なフォルダです：");
+  const std::string option = "無効なオプションです：";
+  const std::string folder = "無効なフォルダです：";
   CheckOutcomes({
       {{"/X"}, 1, option + "/X\r\n"},
       {{"/H", "/X"}, 1, option + "/X\r\n"},
       {{"/V", "/X"}, 1, option + "/X\r\n"},
       {{"/?", "C:\\Nowhere"}, 1, folder + "C:\\Nowhere\r\n"},
       {{"/V", "C:\\Nowhere"}, 1, folder + "C:\\Nowhere\r\n"},
-      {{"/OutputTotal"}, 1, Cp932("出力先を指定して下さい：") + "/OUTPUTTOTAL\r\n"},
+      {{"/OutputTotal"}, 1, "出力先を指定して下さい：/OUTPUTTOTAL\r\n"},
       {{""}, 1, folder + "\r\n"},
   });
 }

@@ -9,7 +9,7 @@
 
 #include "common/app_options.h"
 #include "common/tree_item.h"
-#include "platform/posix/lower_case.h"
+#include "fake_platform.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ class SortTreeTest : public ::testing::Test {
     TreeItem* item = store_.NewItem(parent.Level + 1);
     item->IsFolder = child.folder;
     std::string key = child.name;
-    LowerCaseCp932(key.data(), key.size());
+    platform_.LowerCase(key.data(), key.size());
     size_t dot = key.rfind('.');
     SetItemNameAndKeys(store_, *item, child.name, key, dot == std::string::npos ? key.size() : dot);
     if (child.folder) {
@@ -67,6 +67,7 @@ class SortTreeTest : public ::testing::Test {
   }
 
   AppOptions options_;
+  FakePlatform platform_;  // lowers the keys as the scan has its platform do
   TreeStore store_;
   std::unique_ptr<TreeItem> root_;
 };
