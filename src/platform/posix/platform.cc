@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -61,10 +62,10 @@ class PosixPlatform : public Platform {
     if (native == nullptr && errno == ENOMEM) EndForWantOfMemory();
     if (native == nullptr) return SameText(".");
     PathText folder = TextFromNative(native);
+    // A path past PATH_MAX cannot be opened by name: such a folder is opened as ".", which
+    // reaches it however long its path is, and the root line still shows the whole path.
+    if (std::strlen(native) >= PATH_MAX) folder.Native = ".";
     std::free(native);
-    // Opened as ".", which reaches the folder however long its path is (a path past PATH_MAX
-    // cannot be opened by name); the root line still shows the whole path.
-    folder.Native = ".";
     return folder;
   }
 
