@@ -40,6 +40,13 @@ class PosixShownPlatform : public FakePlatform {
     utf8.SetUtf8(true);
     return utf8.TextFromNative(native);
   }
+  // The fixed texts in code page 932 as the POSIX program converts them: the fake's own table
+  // holds only what the unit tests write.
+  std::string FromUtf8(std::string_view text) override {
+    if (IsUtf8Texts()) return std::string(text);
+    static TextConverter cp932;
+    return cp932.FixedText(text);
+  }
 };
 
 std::vector<std::string> SplitArguments(std::string_view bytes) {
