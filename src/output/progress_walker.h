@@ -21,6 +21,7 @@ class ProgressWalker : public FolderWalker {
   bool EnterSubfolder(size_t index) override;
   bool ListFolder(bool with_info) override;
   void SetWalkRules(const WalkRules& rules) override { walker_->SetWalkRules(rules); }
+  const FolderEntry& RootEntry() const override { return walker_->RootEntry(); }
   const std::vector<FolderEntry>& Entries() const override { return walker_->Entries(); }
   void LeaveFolder() override;
   size_t LeftOutFiles() const override { return walker_->LeftOutFiles(); }

@@ -20,9 +20,17 @@
 struct FolderEntry {
   std::string_view Name;  // as shown, in the chart's encoding; never holds a separator
   bool IsFolder = false;  // a folder, or a link to one
-  bool HasInfo = false;   // Size and WriteTime were read
-  uint64_t Size = 0;      // the whole size in bytes
-  FileTime WriteTime;     // last write, as a local file time
+  bool IsLink = false;    // a symbolic link (on Windows a link or junction)
+  bool HasInfo = false;   // Size, AllocatedBytes, WriteTime and the link fields were read
+  // Has more hard links than this one (never a folder): FileId tells which ones are alike.
+  bool HasOtherNames = false;
+  uint64_t Size = 0;            // the whole size in bytes; a file link's own, not its target's
+  uint64_t AllocatedBytes = 0;  // the space the entry takes on its disk
+  FolderIdentity FileId;        // device and inode (volume and file index), with HasOtherNames
+  FileTime WriteTime;           // last write, as a local file time
+  // Where a link points, as the link holds it, shown in the chart's encoding; read only with
+  // WalkRules::NeedLinkTargets.
+  std::string_view LinkTarget;
 };
 
 // Walks a folder hierarchy one level at a time. The walk is a stack of entered folders;
@@ -49,6 +57,10 @@ class FolderWalker {
   // Sets the rules of the walk, before EnterRoot; they hold until set again. A new walker keeps
   // the defaults of WalkRules.
   virtual void SetWalkRules(const WalkRules& rules) = 0;
+
+  // The charted folder's own entry as EnterRoot found it (no name): its size and allocation
+  // where they could be read (HasInfo), for the accounting that counts a folder's own space.
+  virtual const FolderEntry& RootEntry() const = 0;
 
   // The last listing of the current folder (empty before ListFolder or after a failure).
   virtual const std::vector<FolderEntry>& Entries() const = 0;

@@ -30,4 +30,6 @@ void LoopRules::NoteEntered(const FolderIdentity& folder, bool below_link) {
   if (below_link) linked_.insert(folder);
 }
 
-void LoopRules::NoteLeft(const FolderIdentity& folder) { entered_.erase(folder); }
+void LoopRules::NoteLeft(const FolderIdentity& folder) {
+  if (!enter_once_) entered_.erase(folder);
+}

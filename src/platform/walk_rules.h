@@ -19,6 +19,14 @@ struct WalkRules {
   // Only folders on the charted folder's own file system (device, or volume on Windows) are
   // entered; a folder on another one is shown but not entered.
   bool OneFileSystem = false;
+  // A folder is entered once in the whole walk, however many links lead to it, so that counting
+  // what the walk meets counts each folder once.
+  bool EnterEachFolderOnce = false;
+  // The listings read where each link points (FolderEntry::LinkTarget).
+  bool NeedLinkTargets = false;
+  // A link's size and time are its own for a link to a folder too (a folder's are otherwise its
+  // target's).
+  bool CountLinksThemselves = false;
 };
 
 // True when `rules` keep a folder out of the walk: it is reached through a link and links are
@@ -54,6 +62,8 @@ class LoopRules {
   // Forgets the last walk: no folder entered, none led into by a link, none known to hold the
   // charted folder.
   void Restart();
+  // With `once`, a folder left still counts as entered: no later way leads into it again.
+  void SetEnterOnce(bool once) { enter_once_ = once; }
   // Notes a folder that holds the charted one.
   void AddOuterFolder(const FolderIdentity& folder);
   // True when `folder` may be entered from the current folder, which `parent_below_link` when
@@ -70,4 +80,5 @@ class LoopRules {
   FolderSet entered_;
   FolderSet outer_;   // the charted folder's own ancestors
   FolderSet linked_;  // every folder entered below a link
+  bool enter_once_ = false;
 };

@@ -45,7 +45,11 @@ class FakeWalker : public FolderWalker {
   explicit FakeWalker(FakePlatform& platform) : platform_(platform) { ++platform_.walkers_alive; }
   ~FakeWalker() override { --platform_.walkers_alive; }
 
-  void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
+  void SetWalkRules(const WalkRules& rules) override {
+    rules_ = rules;
+    loops_.SetEnterOnce(rules.EnterEachFolderOnce);
+  }
+  const FolderEntry& RootEntry() const override { return root_entry_; }
 
   bool EnterRoot(const PathText& path) override {
     levels_.clear();
@@ -60,6 +64,10 @@ class FakeWalker : public FolderWalker {
     }
     loops_.NoteEntered(IdentityOf(*node), false);
     levels_.push_back(Level{node, key, platform_.DeviceOf(key), false, {}, {}});
+    root_entry_ = FolderEntry{};
+    root_entry_.IsFolder = root_entry_.HasInfo = true;
+    root_entry_.Size = node->size;
+    root_entry_.AllocatedBytes = node->allocated;
     return true;
   }
 
@@ -92,11 +100,19 @@ class FakeWalker : public FolderWalker {
       FolderEntry entry;
       entry.Name = child->name;
       entry.IsFolder = shown->is_folder;
+      entry.IsLink = !child->link_target.empty();
+      if (rules_.NeedLinkTargets) entry.LinkTarget = child->link_target;
+      // A file link, and with CountLinksThemselves any link, is read as itself.
+      const bool is_own = entry.IsLink && (!entry.IsFolder || rules_.CountLinksThemselves);
+      const FakePlatform::Node& read = is_own ? *child : *shown;
       if (with_info && !platform_.refuse_info.count(level.path + "\\" + child->name)) {
         ++platform_.info_reads;
         entry.HasInfo = true;
-        entry.Size = shown->size;
-        entry.WriteTime = shown->time;
+        entry.Size = read.size;
+        entry.AllocatedBytes = read.allocated;
+        entry.WriteTime = read.time;
+        entry.HasOtherNames = read.file_id != 0;
+        entry.FileId = FolderIdentity{1, static_cast<uint64_t>(read.file_id)};
       }
       level.entries.push_back(entry);
       level.listed.push_back(child.get());
@@ -126,6 +142,7 @@ class FakeWalker : public FolderWalker {
   WalkRules rules_;
   LoopRules loops_;
   std::vector<Level> levels_;
+  FolderEntry root_entry_;
 };
 
 // The texts beyond ASCII that the unit tests write in code page 932, with its bytes: the fake's
@@ -217,7 +234,19 @@ FakePlatform::Node& FakePlatform::AddFile(std::string_view path, uint64_t size, 
 FakePlatform::Node& FakePlatform::AddLink(std::string_view path, std::string_view target) {
   Node& node = Make(path, false);
   node.link_target = target;
+  node.size = target.size();
   return node;
+}
+
+void FakePlatform::AddHardLink(std::string_view path, std::string_view target) {
+  static int last_file_id = 0;
+  Node& file = *Find(target);
+  if (file.file_id == 0) file.file_id = ++last_file_id;
+  Node& name = Make(path, false);
+  name.size = file.size;
+  name.allocated = file.allocated;
+  name.time = file.time;
+  name.file_id = file.file_id;
 }
 
 FakePlatform::Node* FakePlatform::Resolve(Node& node) {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <span>
 
@@ -51,6 +52,8 @@ void FolderListing::Clear() {
   shown_bytes_.clear();
   entries_.clear();
   folder_stats_.clear();
+  target_bytes_.clear();
+  target_spans_.clear();
   converted_bytes_ = 0;
   left_out_files_ = 0;
 }
@@ -59,13 +62,16 @@ void FolderListing::Recycle() {
   Clear();
   const size_t held = CapacityBytes(native_bytes_) + CapacityBytes(names_) +
                       CapacityBytes(shown_bytes_) + CapacityBytes(entries_) +
-                      CapacityBytes(folder_stats_);
+                      CapacityBytes(folder_stats_) + CapacityBytes(target_bytes_) +
+                      CapacityBytes(target_spans_);
   if (held <= kKeptCapacity) return;
   FreeStorage(native_bytes_);
   FreeStorage(names_);
   FreeStorage(shown_bytes_);
   FreeStorage(entries_);
   FreeStorage(folder_stats_);
+  FreeStorage(target_bytes_);
+  FreeStorage(target_spans_);
 }
 
 bool FolderListing::FolderStatId(size_t index, FolderIdentity& identity) const {
@@ -161,6 +167,7 @@ void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
     entry.Name = span.converted ? WriteShownName(native, shown_room) : native;
     ReadEntryStatus(fd, i, with_info, listing);
   }
+  SetTargets(listing);
 }
 
 std::string_view FolderReader::WriteShownName(std::string_view native, std::span<char>& room) {
@@ -170,6 +177,9 @@ std::string_view FolderReader::WriteShownName(std::string_view native, std::span
   return shown;
 }
 
+// A link is looked at itself first (lstat, which is the entry itself for anything else), then
+// where it leads, which tells whether it is a folder; a file link keeps its own size and time, as
+// a Windows listing reports the link and not its target.
 void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, FolderListing& listing) {
   const FolderListing::NativeNameSpan& span = listing.names_[index];
   const char* name = listing.native_bytes_.data() + span.offset;
@@ -178,19 +188,23 @@ void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, FolderL
   if (type_known) entry.IsFolder = span.type == DT_DIR;
   if (type_known && !with_info) return;  // nothing to ask the system
 
-  // What the entry leads to. fstatat never opens it, so FIFOs, sockets and devices are safe to
-  // look at.
-  struct stat status {};
-  const bool is_followed = fstatat(fd, name, &status, 0) == 0;
-  const bool is_dangling = !is_followed && (errno == ENOENT || errno == ELOOP);
-  if (is_followed && !type_known) entry.IsFolder = S_ISDIR(status.st_mode);  // a link to a folder
-  if (!with_info) return;
-
+  // fstatat never opens the entry, so FIFOs, sockets and devices are safe to look at.
+  struct stat own {};
+  bool is_link = span.type == DT_LNK;
+  const bool has_own = (with_info || !type_known) &&
+                       fstatat(fd, name, &own, AT_SYMLINK_NOFOLLOW) == 0;
+  if (has_own) is_link = S_ISLNK(own.st_mode);
+  if (has_own && !type_known && !is_link) entry.IsFolder = S_ISDIR(own.st_mode);
+  struct stat target {};
+  const bool is_followed = is_link && fstatat(fd, name, &target, 0) == 0;
+  if (is_followed) entry.IsFolder = S_ISDIR(target.st_mode);
+  entry.IsLink = is_link;
+  if (is_link && with_targets_) ReadLinkTarget(fd, index, listing);
   // A link that leads nowhere (or into a loop of links) is a file with its own size and time;
   // anything else that cannot be read stays unread.
-  if (!is_followed && (!is_dangling || fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)) {
-    return;
-  }
+  if (!with_info || !has_own) return;
+  const bool is_target_shown = is_followed && entry.IsFolder && !links_themselves_;
+  const struct stat& status = is_target_shown ? target : own;
 
   // A folder's identity comes with its information, so entering it needs no stat of its own.
   if (span.type == DT_DIR && S_ISDIR(status.st_mode)) {
@@ -198,6 +212,30 @@ void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, FolderL
   }
   entry.HasInfo = true;
   entry.Size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
+  entry.AllocatedBytes = static_cast<uint64_t>(status.st_blocks) * 512;
+  entry.HasOtherNames = !S_ISDIR(status.st_mode) && status.st_nlink > 1;
+  entry.FileId = FolderIdentity{status.st_dev, status.st_ino};
   entry.WriteTime =
       LocalFileTimeFromPosix(status.st_mtim.tv_sec, status.st_mtim.tv_nsec, utc_offset_seconds_);
+}
+
+void FolderReader::ReadLinkTarget(int fd, size_t index, FolderListing& listing) {
+  char native[PATH_MAX];
+  const ssize_t length = readlinkat(fd, listing.NativeName(index), native, sizeof native);
+  if (length <= 0) return;  // unreadable: the line shows the name alone
+  const std::string_view target(native, static_cast<size_t>(length));
+  std::vector<char>& bytes = listing.target_bytes_;
+  const size_t offset = bytes.size();
+  bytes.resize(offset + converter_.MaxShownLength(target.size()));
+  const size_t shown = converter_.WriteDisplayName(target, std::span<char>(bytes).subspan(offset));
+  bytes.resize(offset + shown);
+  listing.target_spans_.push_back({index, offset, shown});
+}
+
+// The targets' storage grows while they are read, so the entries point into it only at the end.
+void FolderReader::SetTargets(FolderListing& listing) {
+  for (const FolderListing::TargetSpan& span : listing.target_spans_) {
+    listing.entries_[span.index].LinkTarget =
+        std::string_view(listing.target_bytes_.data() + span.offset, span.length);
+  }
 }

@@ -56,6 +56,13 @@ class FolderListing {
     FolderIdentity identity;
   };
   std::vector<FolderStat> folder_stats_;  // by index, as FolderStatId tells them
+  struct TargetSpan {
+    size_t index;
+    size_t offset;  // into target_bytes_
+    size_t length;
+  };
+  std::vector<char> target_bytes_;        // shown link targets, once all are read
+  std::vector<TargetSpan> target_spans_;  // by index
   size_t left_out_files_ = 0;
 };
 
@@ -71,6 +78,12 @@ class FolderReader {
   // entries, when the folder cannot be read at all; a failure after the first block keeps what
   // was read.
   bool Read(int fd, bool rewind, bool with_info, bool with_files, FolderListing& listing);
+  // How entries are read from the next Read on: with their link targets, and links to folders
+  // with their own size and time rather than their targets'.
+  void SetLinkReading(bool with_targets, bool links_themselves) {
+    with_targets_ = with_targets;
+    links_themselves_ = links_themselves;
+  }
 
  private:
   bool ReadNames(int fd, bool with_files, FolderListing& listing);
@@ -85,8 +98,13 @@ class FolderReader {
   // Tells whether entry `index` is a folder where its type does not (a link, or a file system
   // that does not say), and with `with_info` reads its size and time.
   void ReadEntryStatus(int fd, size_t index, bool with_info, FolderListing& listing);
+  // Keeps the shown form of where link `index` points, read into its entry by SetTargets.
+  void ReadLinkTarget(int fd, size_t index, FolderListing& listing);
+  void SetTargets(FolderListing& listing);
 
   TextConverter& converter_;
   int64_t utc_offset_seconds_;
   std::vector<char> block_;
+  bool with_targets_ = false;
+  bool links_themselves_ = false;
 };

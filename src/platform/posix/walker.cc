@@ -35,12 +35,26 @@ PosixFolderWalker::PosixFolderWalker(TextConverter& converter, int64_t utc_offse
                      loops_.NoteEntered(is, levels_[depth]->below_link);
                    }) {}
 
+void PosixFolderWalker::SetWalkRules(const WalkRules& rules) {
+  rules_ = rules;
+  reader_.SetLinkReading(rules.NeedLinkTargets, rules.CountLinksThemselves);
+  loops_.SetEnterOnce(rules.EnterEachFolderOnce);
+}
+
 bool PosixFolderWalker::EnterRoot(const PathText& path) {
   while (Depth() > 0) LeaveFolder();
   loops_.Restart();
+  root_entry_ = FolderEntry{};
   if (path.Native.empty()) return false;
   const int fd = descriptors_.OpenRoot(path.Native);
   if (fd < 0) return false;
+  struct stat status {};
+  if (fstat(fd, &status) == 0) {
+    root_entry_.IsFolder = true;
+    root_entry_.HasInfo = true;
+    root_entry_.Size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
+    root_entry_.AllocatedBytes = static_cast<uint64_t>(status.st_blocks) * 512;
+  }
   if (!PushLevel(fd, nullptr, false, nullptr)) return false;
   RecordOuterFolders();
   return true;

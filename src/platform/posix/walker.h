@@ -31,7 +31,8 @@ class PosixFolderWalker : public FolderWalker {
   bool EnterRoot(const PathText& path) override;
   bool EnterSubfolder(size_t index) override;
   bool ListFolder(bool with_info) override;
-  void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
+  void SetWalkRules(const WalkRules& rules) override;
+  const FolderEntry& RootEntry() const override { return root_entry_; }
   const std::vector<FolderEntry>& Entries() const override;
   void LeaveFolder() override;
   size_t LeftOutFiles() const override;
@@ -56,4 +57,5 @@ class PosixFolderWalker : public FolderWalker {
   // One per entered folder, [0, Depth()); those past it are kept with their storage for reuse.
   std::vector<std::unique_ptr<Level>> levels_;
   WalkRules rules_;
+  FolderEntry root_entry_;
 };

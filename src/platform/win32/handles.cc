@@ -58,21 +58,26 @@ bool ReadInfoByPath(const std::wstring& long_path, BY_HANDLE_FILE_INFORMATION& i
 
 // Two queries that need no more than the open handle: the fuller information calls also ask
 // the file's name, which wine cannot give past 4,096 bytes of path.
-bool ReadSizeAndTimeIn(HANDLE folder, std::wstring_view name, uint64_t& size,
-                       FILETIME& write_time) {
+bool ReadEntryFactsIn(HANDLE folder, std::wstring_view name, EntryFacts& facts) {
   const HANDLE handle =
       OpenIn(folder, name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN_FOR_BACKUP_INTENT);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  FILE_BASIC_INFO basic;
+  BY_HANDLE_FILE_INFORMATION info;
   FILE_STANDARD_INFO standard;
-  const bool is_read =
-      GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) &&
-      GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard);
+  bool is_read = GetFileInformationByHandle(handle, &info) &&
+                 GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard);
+  FILE_COMPRESSION_INFO compression;
+  const bool is_compressed = is_read && (info.dwFileAttributes & FILE_ATTRIBUTE_COMPRESSED) != 0 &&
+                             GetFileInformationByHandleEx(handle, FileCompressionInfo, &compression,
+                                                          sizeof compression);
   CloseHandle(handle);
   if (!is_read) return false;
-  size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
-  write_time.dwLowDateTime = basic.LastWriteTime.LowPart;
-  write_time.dwHighDateTime = static_cast<DWORD>(basic.LastWriteTime.HighPart);
+  facts.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  facts.allocated = static_cast<uint64_t>(standard.AllocationSize.QuadPart);
+  if (is_compressed) facts.allocated = static_cast<uint64_t>(compression.CompressedFileSize.QuadPart);
+  facts.write_time = info.ftLastWriteTime;
+  facts.names = info.nNumberOfLinks;
+  facts.identity = IdentityOf(info);
   return true;
 }
 

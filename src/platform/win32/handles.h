@@ -23,10 +23,18 @@ HANDLE OpenFolderIn(HANDLE folder, std::wstring_view name);
 // Reads the information of the entry at `long_path`, opened for querying only (no data access)
 // and closed at once; a link leads to its target.
 bool ReadInfoByPath(const std::wstring& long_path, BY_HANDLE_FILE_INFORMATION& info);
-// Reads the size and last write time of `name` in the folder open as `folder`, opened as
-// ReadInfoByPath opens and closed at once; a link leads to its target.
-bool ReadSizeAndTimeIn(HANDLE folder, std::wstring_view name, uint64_t& size,
-                       FILETIME& write_time);
+// What the system tells of one entry.
+struct EntryFacts {
+  uint64_t size = 0;
+  uint64_t allocated = 0;  // the space on disk: the compressed size of a compressed file
+  FILETIME write_time{};
+  uint32_t names = 1;  // hard links
+  FolderIdentity identity;
+};
+
+// Reads the facts of `name` in the folder open as `folder`, opened as ReadInfoByPath opens and
+// closed at once; a link leads to its target.
+bool ReadEntryFactsIn(HANDLE folder, std::wstring_view name, EntryFacts& facts);
 
 FolderIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info);
 // False when the system cannot tell which folder `handle` is.
@@ -36,6 +44,10 @@ bool IdentifyHandle(HANDLE handle, FolderIdentity& identity);
 struct ListedName {
   std::wstring_view name;
   DWORD attributes;
+  // The entry's own figures: a link's are the link's, not its target's.
+  uint64_t size;
+  uint64_t allocated;
+  FILETIME write_time;
 };
 
 // Reads the entries of folders open by handle, a block of many entries per call (as a large
@@ -54,8 +66,11 @@ class DirectoryReader {
       for (size_t at = 0;;) {
         const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(
             reinterpret_cast<const char*>(block_.data()) + at);
+        const FILETIME written{entry->LastWriteTime.LowPart,
+                               static_cast<DWORD>(entry->LastWriteTime.HighPart)};
         take(ListedName{std::wstring_view(entry->FileName, entry->FileNameLength / sizeof(WCHAR)),
-                        entry->FileAttributes});
+                        entry->FileAttributes, static_cast<uint64_t>(entry->EndOfFile.QuadPart),
+                        static_cast<uint64_t>(entry->AllocationSize.QuadPart), written});
         if (entry->NextEntryOffset == 0) break;
         at += entry->NextEntryOffset;
       }

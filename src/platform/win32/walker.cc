@@ -29,11 +29,19 @@ namespace {
 constexpr size_t kMostOuterFolders = 4096;
 
 // Where an entry's names lie in its level's storage.
+// A link's own figures from the listing.
+struct ListedFacts {
+  uint64_t size;
+  uint64_t allocated;
+  FILETIME write_time;
+};
+
 struct EntryNames {
   size_t wide_offset;  // into WalkLevel::wide_names, which holds each name followed by a zero
   size_t wide_length;
   size_t shown_offset;  // into WalkLevel::shown_names
   bool is_link;         // a reparse point: a link or junction
+  ListedFacts listed;
 };
 
 struct WalkLevel {
@@ -59,15 +67,33 @@ struct WalkLevel {
 
 const std::vector<FolderEntry> kNoEntries;
 
-// Size and local write time of one entry; a failure leaves HasInfo false, silently.
-void ReadEntryInfo(HANDLE folder, std::wstring_view name, FolderEntry& entry) {
-  uint64_t size = 0;
-  FILETIME write_time;
-  if (!ReadSizeAndTimeIn(folder, name, size, write_time)) return;
+// A local file time of `written`; false when it has none.
+bool ReadLocalTime(const FILETIME& written, FileTime& time) {
   FILETIME local;
-  if (!FileTimeToLocalFileTime(&write_time, &local)) return;
-  entry.Size = size;
-  entry.WriteTime = FileTime{local.dwLowDateTime, local.dwHighDateTime};
+  if (!FileTimeToLocalFileTime(&written, &local)) return false;
+  time = FileTime{local.dwLowDateTime, local.dwHighDateTime};
+  return true;
+}
+
+// Size, space and local write time of one entry, and its identity where it has other names; a
+// failure leaves HasInfo false, silently.
+void ReadEntryInfo(HANDLE folder, std::wstring_view name, FolderEntry& entry) {
+  EntryFacts facts;
+  if (!ReadEntryFactsIn(folder, name, facts) || !ReadLocalTime(facts.write_time, entry.WriteTime)) {
+    return;
+  }
+  entry.Size = facts.size;
+  entry.AllocatedBytes = facts.allocated;
+  entry.HasOtherNames = !entry.IsFolder && facts.names > 1;
+  entry.FileId = facts.identity;
+  entry.HasInfo = true;
+}
+
+// A link's own figures, as the listing reports them: the link, not where it leads.
+void TakeListedInfo(const ListedFacts& listed, FolderEntry& entry) {
+  if (!ReadLocalTime(listed.write_time, entry.WriteTime)) return;
+  entry.Size = listed.size;
+  entry.AllocatedBytes = listed.allocated;
   entry.HasInfo = true;
 }
 
@@ -97,7 +123,12 @@ class Win32FolderWalker : public FolderWalker {
 
   bool ListFolder(bool with_info) override;
 
-  void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
+  void SetWalkRules(const WalkRules& rules) override {
+    rules_ = rules;
+    loops_.SetEnterOnce(rules.EnterEachFolderOnce);
+  }
+
+  const FolderEntry& RootEntry() const override { return root_entry_; }
 
   const std::vector<FolderEntry>& Entries() const override {
     return levels_.empty() ? kNoEntries : levels_.back()->entries;
@@ -127,6 +158,7 @@ class Win32FolderWalker : public FolderWalker {
   LoopRules loops_;
   bool outer_known_ = false;  // the charted folder's ancestors are noted with the loop rules
   const bool is_shown_utf8_;
+  FolderEntry root_entry_;
 };
 
 // The charted folder is opened by its long path; a root that is no folder, or that the system
@@ -147,6 +179,14 @@ bool Win32FolderWalker::EnterRoot(const PathText& path) {
   }
   root->identity = IdentityOf(info);
   root->is_identified = true;
+  root_entry_ = FolderEntry{};
+  root_entry_.IsFolder = true;
+  FILE_STANDARD_INFO standard;
+  if (GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard)) {
+    root_entry_.HasInfo = true;
+    root_entry_.Size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    root_entry_.AllocatedBytes = static_cast<uint64_t>(standard.AllocationSize.QuadPart);
+  }
   loops_.NoteEntered(root->identity, false);
   levels_.push_back(std::move(root));
   return true;
@@ -166,7 +206,10 @@ bool Win32FolderWalker::EnterSubfolder(size_t index) {
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool parent_below_link = parent.below_link;
   auto level = std::make_unique<WalkLevel>(handle, through_link || parent_below_link);
-  if (!level->below_link) {
+  // Where each folder is entered once, a link may lead to any folder walked before: every
+  // folder is identified then.
+  const bool is_noted = level->below_link || (rules_.EnterEachFolderOnce && rules_.FollowLinks);
+  if (!is_noted) {
     levels_.push_back(std::move(level));
     return true;
   }
@@ -184,7 +227,7 @@ bool Win32FolderWalker::EnterSubfolder(size_t index) {
   if (is_identified) {
     level->identity = identity;
     level->is_identified = true;
-    loops_.NoteEntered(identity, true);
+    loops_.NoteEntered(identity, level->below_link);
   }
   levels_.push_back(std::move(level));
   return true;
@@ -242,10 +285,12 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
     }
     FolderEntry entry;
     entry.IsFolder = is_folder;
+    entry.IsLink = (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     level.entries.push_back(entry);
     level.names.push_back(EntryNames{level.wide_names.size(), listed.name.size(),
-                                     level.shown_names.size(),
-                                     (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+                                     level.shown_names.size(), entry.IsLink,
+                                     ListedFacts{listed.size, listed.allocated,
+                                                 listed.write_time}});
     level.wide_names.append(listed.name);
     level.wide_names.push_back(L'\0');
     AppendShownName(listed.name, is_shown_utf8_, level.shown_names);
@@ -256,7 +301,12 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
         i + 1 < level.names.size() ? level.names[i + 1].shown_offset : level.shown_names.size();
     const size_t start = level.names[i].shown_offset;
     level.entries[i].Name = std::string_view(level.shown_names).substr(start, end - start);
-    if (with_info) ReadEntryInfo(level.handle, level.WideName(i), level.entries[i]);
+    FolderEntry& entry = level.entries[i];
+    // A file link counts as the link the listing reports, as the classic listing does; a folder
+    // link as its folder, unless links count themselves.
+    const bool is_own = entry.IsLink && (!entry.IsFolder || rules_.CountLinksThemselves);
+    if (with_info && is_own) TakeListedInfo(level.names[i].listed, entry);
+    if (with_info && !is_own) ReadEntryInfo(level.handle, level.WideName(i), entry);
   }
   return true;
 }
