@@ -38,7 +38,10 @@ Connectors ChooseConnectors(const AppOptions& options) {
 
 // The folders a chart with MaxDepth needs entered: none below the depth shown unless a total
 // covers them, and the folders at that depth too when their own files are counted.
+// Where the disk's space is counted, a file with several names counts where the whole chart meets
+// it first, so every sum is walked whole whatever depth is shown.
 int32_t WalkDepthLimit(const AppOptions& options) {
+  if (options.CountDiskUsage && options.NeedOwnSums) return kNoDepthLimit;
   if (options.NeedCumulativeTotals || options.MaxDepth >= kNoDepthLimit - 1) return kNoDepthLimit;
   return options.NeedOwnSums ? options.MaxDepth + 1 : options.MaxDepth;
 }
@@ -64,6 +67,8 @@ void DeriveSettings(AppOptions& options) {
   options.NeedFileEntries = options.ShowFiles || options.NeedFileInfo;
   options.ScanDepthLimit = WalkDepthLimit(options);
   options.IsUtf8Chart = options.Utf8 == Utf8On;
+  // The code page 932 chart stays as the classic program draws it: no marker for a link.
+  options.ShowLinkTargets = options.IsUtf8Chart;
   const Connectors connectors = ChooseConnectors(options);
   options.GlyphLast = connectors.Last;
   options.GlyphMiddle = connectors.Middle;

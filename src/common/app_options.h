@@ -46,6 +46,11 @@ struct AppOptions {
   // How the walk treats links to folders and folders on other file systems.
   bool FollowLinks = true;     // "/Links+": a folder reached through a link is entered
   bool OneFileSystem = false;  // "/OneFileSystem+": only the charted folder's file system
+  // How sizes and sums count. Classic: each name its file's size. "/DiskUsage+": the space on
+  // disk, each file once however many hard links it has, folders and links their own space too;
+  // "/Apparent+" with it: the same, counting sizes instead of space.
+  bool CountDiskUsage = false;
+  bool CountApparentSizes = false;
   // What the chart shows beyond the classic options.
   int32_t MaxDepth = kNoDepthLimit;  // "/Depth=N": entries deeper than N are not drawn
   bool ShowDotFolders = false;       // "/DotFolders+": folders named ".name" are charted
@@ -71,6 +76,7 @@ struct AppOptions {
   // where a sum, a total or the size order counts it.
   int32_t ScanDepthLimit = kNoDepthLimit;
   bool IsUtf8Chart = false;  // Utf8 is Utf8On: names, texts and connectors are UTF-8
+  bool ShowLinkTargets = false;  // a link's line shows where it points: "name -> target"
   std::string GlyphLast;
   std::string GlyphMiddle;
   std::string GlyphContinue;

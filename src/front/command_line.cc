@@ -77,6 +77,10 @@ constexpr KeywordRow kKeywords[] = {
     {"-", 41},
     {"UTF8+", 42}, {"UTF8", 42},
     {"UTF8-", 43},
+    {"DISKUSAGE+", 44}, {"DISKUSAGE", 44}, {"DU", 44},
+    {"DISKUSAGE-", 45},
+    {"APPARENT+", 46}, {"APPARENT", 46},
+    {"APPARENT-", 47},
 };
 // clang-format on
 
@@ -227,6 +231,10 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
     case kEndOfOptionsAction: return kOptionsEnded;
     case kUtf8OnAction: o.Utf8 = Utf8On; break;
     case kUtf8OffAction: o.Utf8 = Utf8Off; break;
+    case 44: o.CountDiskUsage = true; o.FollowLinks = false; break;
+    case 45: o.CountDiskUsage = false; break;
+    case 46: o.CountApparentSizes = true; break;
+    case 47: o.CountApparentSizes = false; break;
     default: return RefuseOption(platform, argument);
   }
   // clang-format on

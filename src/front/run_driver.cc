@@ -28,9 +28,10 @@ constexpr int kOutOfMemoryStatus = 2;
 
 void ChartTree(Platform& platform, const AppOptions& options, TreeStore& store, TreeItem& root) {
   // The walker, and the memory of its listings, lasts the scan alone.
+  std::vector<SharedFile> shared_files;  // files with other names, to count each once
   ScanFolder(*NewScanWalker(platform, options.IsUtf8Chart), platform, options, store,
-             options.RootPath, root);
-  AggregateTree(options, root);
+             options.RootPath, root, &shared_files);
+  AggregateTree(options, root, shared_files);
   SortAndMarkTree(options, root);
   SetItemName(store, root, options.RootPath.Shown);
   SetColumnWidths(platform, options, root);

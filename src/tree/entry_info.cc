@@ -10,15 +10,21 @@ namespace {
 
 // NameLength is 16 bits wide; no file system gives a name anywhere near this long.
 constexpr size_t kMaxNameLength = UINT16_MAX;
+constexpr std::string_view kLinkArrow = " -> ";
 
 // Names the entry with its sort keys. Lower-casing keeps the length, so one lower-cased copy
 // serves both keys, and a name that is already lower case serves as its own key.
-void SetNameAndKeys(EntryInfoContext& context, std::string_view name, TreeItem& item) {
+// The extension is looked for in the first `own_length` bytes, the entry's own name, never in
+// a link's target after it.
+void SetNameAndKeys(EntryInfoContext& context, std::string_view name, size_t own_length,
+                    TreeItem& item) {
   std::string& key = context.key_buffer;
   key.assign(name.data(), name.size());
   context.platform.LowerCase(key.data(), key.size());
   const CharacterLengthFunction length = ChartCharacterLength(context.options.IsUtf8Chart);
-  SetItemNameAndKeys(context.store, item, name, key, FindExtensionStart(name, length));
+  size_t ext_start = FindExtensionStart(name.substr(0, own_length), length);
+  if (ext_start >= own_length) ext_start = name.size();
+  SetItemNameAndKeys(context.store, item, name, key, ext_start);
 }
 
 }  // namespace
@@ -38,16 +44,27 @@ size_t FindExtensionStart(std::string_view name, CharacterLengthFunction length)
   return start;
 }
 
+uint64_t AccountedSize(const AppOptions& options, const FolderEntry& entry) {
+  const bool is_space = options.CountDiskUsage && !options.CountApparentSizes;
+  return is_space ? entry.AllocatedBytes : entry.Size;
+}
+
 void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item) {
   std::string_view name = entry.Name.substr(0, kMaxNameLength);
+  const size_t own_length = name.size();
+  std::string linked_name;
+  if (context.options.ShowLinkTargets && !entry.LinkTarget.empty()) {
+    linked_name.append(name).append(kLinkArrow).append(entry.LinkTarget);
+    name = std::string_view(linked_name).substr(0, kMaxNameLength);
+  }
   if (context.options.NeedSortKeys) {
-    SetNameAndKeys(context, name, item);
+    SetNameAndKeys(context, name, own_length, item);
   } else {
     SetItemName(context.store, item, name);
   }
   // An entry whose information could not be read keeps its zeroes; nothing is reported.
   if (context.options.NeedFileInfo && entry.HasInfo) {
-    item.Size = entry.Size;
+    item.Size = AccountedSize(context.options, entry);
     item.WriteTime = entry.WriteTime;
   }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,12 @@ struct EntryInfoContext {
 size_t FindExtensionStart(std::string_view name,
                           CharacterLengthFunction length = Cp932CharacterLength);
 
+// The size an entry counts with: its size, or the space it takes on disk where the options count
+// that (CountDiskUsage without CountApparentSizes).
+uint64_t AccountedSize(const AppOptions& options, const FolderEntry& entry);
+
 // Fills `item` from `entry`: the name always; the name and extension keys when an ordering
-// is chosen (NeedSortKeys); size and time when they are needed (NeedFileInfo) and were read
+// is chosen (NeedSortKeys), and a link's target after it where the chart shows it (ShowLinkTargets:
+// "name -> target", as one name, so the columns line up after it); size and time when they are needed (NeedFileInfo) and were read
 // (otherwise they keep 0).
 void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item);

@@ -32,6 +32,7 @@ struct ScanState {
   std::vector<ScanFrame> frames;
   std::vector<std::string> exclude_patterns;  // lower-cased
   std::string lowered_name;                   // reused for every name tested
+  std::vector<SharedFile>* shared_files;
 };
 
 // True when an exclusion pattern matches `name`. Both are lower-cased by the platform, as the
@@ -59,6 +60,9 @@ bool IsChartedFolder(ScanState& state, const FolderEntry& entry) {
 TreeItem* AddChild(ScanState& state, ScanFrame& frame, const FolderEntry& entry) {
   TreeItem* child = state.info.store.NewItem(frame.folder->Level + 1);
   ReadEntryInfo(state.info, entry, *child);
+  if (entry.HasOtherNames && state.shared_files && state.info.options.CountDiskUsage) {
+    state.shared_files->push_back(SharedFile{child, entry.FileId});
+  }
   AppendChildAfter(*frame.folder, frame.last_child, child);
   frame.last_child = child;
   return child;
@@ -109,12 +113,16 @@ bool StepIntoNextSubfolder(ScanState& state) {
 }  // namespace
 
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
-                TreeStore& store, const PathText& path, TreeItem& root) {
-  ScanState state{walker, EntryInfoContext{platform, options, store, {}}, {}, {}, {}};
+                TreeStore& store, const PathText& path, TreeItem& root,
+                std::vector<SharedFile>* shared_files) {
+  ScanState state{walker, EntryInfoContext{platform, options, store, {}}, {}, {}, {}, shared_files};
   WalkRules rules;
   rules.FilesWanted = options.NeedFileEntries;  // file entries that nothing reads are not made
   rules.FollowLinks = options.FollowLinks;
   rules.OneFileSystem = options.OneFileSystem;
+  rules.EnterEachFolderOnce = options.CountDiskUsage;
+  rules.NeedLinkTargets = options.ShowLinkTargets;
+  rules.CountLinksThemselves = options.CountDiskUsage;
   walker.SetWalkRules(rules);
   for (const std::string& pattern : options.ExcludePatterns) {
     state.exclude_patterns.push_back(pattern);
@@ -126,6 +134,8 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
     root.IsFolder = true;
     return;
   }
+  const FolderEntry& root_entry = walker.RootEntry();
+  if (options.CountDiskUsage && root_entry.HasInfo) root.Size = AccountedSize(options, root_entry);
   BeginFolder(state, root);
   while (!state.frames.empty()) {
     if (!StepIntoNextSubfolder(state)) FinishFolder(state);

@@ -1,18 +1,31 @@
 // The walk of the file system below the charted folder that builds the tree.
 #pragma once
 
+#include <vector>
+
 #include "common/path_text.h"
 #include "common/tree_item.h"
+#include "platform/walk_rules.h"
 
 class FolderWalker;
 class Platform;
 struct AppOptions;
+
+// A file entry whose file has other names (hard links), and which file it is: what counting each
+// file once needs to know.
+struct SharedFile {
+  TreeItem* Item;
+  FolderIdentity FileId;
+};
 
 // Fills `root` and everything below the folder `path`, walked by `walker` (the platform's, or a
 // progress line's view of it): subfolders first, each scanned whole before the next, then the
 // files (when the options need them). Folders whose names begin with a full stop (unless
 // ShowDotFolders) and entries an exclusion pattern names are left out with all below them;
 // folders at ScanDepthLimit are made but not entered. Every failure is silent: a folder that
-// cannot be listed stays empty.
+// cannot be listed stays empty. Counting the disk's space (CountDiskUsage), each folder's own
+// space is its Size, the root's included, and `shared_files` (when given) gets every file entry
+// that has other names.
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
-                TreeStore& store, const PathText& path, TreeItem& root);
+                TreeStore& store, const PathText& path, TreeItem& root,
+                std::vector<SharedFile>* shared_files = nullptr);
