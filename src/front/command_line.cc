@@ -184,6 +184,14 @@ int AddExcludePattern(Platform& platform, AppOptions& options, const PathText& a
   return 0;
 }
 
+// du's accounting counts every byte below the folder once: the folders named ".name" too, and no
+// folder twice through a link. A later /DotFolders- or /Links+ still says otherwise.
+void SetDiskUsage(AppOptions& o) {
+  o.CountDiskUsage = true;
+  o.ShowDotFolders = true;
+  o.FollowLinks = false;
+}
+
 // `value` is the text after the first "=" of `argument`, empty when it has none.
 int PerformAction(Platform& platform, AppOptions& o, int action, const PathText& argument,
                   const PathText& value) {
@@ -231,7 +239,7 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
     case kEndOfOptionsAction: return kOptionsEnded;
     case kUtf8OnAction: o.Utf8 = Utf8On; break;
     case kUtf8OffAction: o.Utf8 = Utf8Off; break;
-    case 44: o.CountDiskUsage = true; o.FollowLinks = false; break;
+    case 44: SetDiskUsage(o); break;
     case 45: o.CountDiskUsage = false; break;
     case 46: o.CountApparentSizes = true; break;
     case 47: o.CountApparentSizes = false; break;
