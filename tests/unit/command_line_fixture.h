@@ -62,7 +62,8 @@ inline std::string Describe(const AppOptions& o) {
     << " version=" << o.ShowVersion << " totalFile=[" << Describe(o.TotalFileName) << "] root=["
     << Describe(o.RootPath) << "] sortKey=" << o.SortKey << " links=" << o.FollowLinks
     << " oneFileSystem=" << o.OneFileSystem << " depth=" << o.MaxDepth
-    << " dotFolders=" << o.ShowDotFolders << " human=" << o.ShowHumanSizes << " exclude=[";
+    << " dotFolders=" << o.ShowDotFolders << " human=" << o.ShowHumanSizes
+    << " diskUsage=" << o.CountDiskUsage << " apparent=" << o.CountApparentSizes << " exclude=[";
   for (const std::string& pattern : o.ExcludePatterns) s << pattern << "|";
   s << "] extensionHelp=" << o.ShowExtensionHelp << " versionAlone=" << o.ShowVersionAlone
     << " needs=[" << DescribeNeeds(o) << "] scanDepth=" << o.ScanDepthLimit << " glyphs=["

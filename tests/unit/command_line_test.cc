@@ -57,6 +57,10 @@ TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
       {"Human+", &AppOptions::ShowHumanSizes, true},
       {"Human", &AppOptions::ShowHumanSizes, true},
       {"Human-", &AppOptions::ShowHumanSizes, false},
+      {"DiskUsage-", &AppOptions::CountDiskUsage, false},
+      {"Apparent+", &AppOptions::CountApparentSizes, true},
+      {"Apparent", &AppOptions::CountApparentSizes, true},
+      {"Apparent-", &AppOptions::CountApparentSizes, false},
   };
   for (const Row& row : rows) {
     const std::string upper = [&] {
@@ -80,6 +84,25 @@ TEST_F(ParseCommandLineTest, EverySwitchKeywordSetsItsFieldOnly) {
     }
   }
   EXPECT_TRUE(platform.output.empty());
+}
+
+// du's accounting takes in the dot-folders and leaves folder links out, unless a later option
+// says otherwise.
+TEST_F(ParseCommandLineTest, DiskUsageSetsDotFoldersAndLinksUntilALaterOptionDoes) {
+  const struct {
+    std::vector<std::string> arguments;
+    bool dot_folders, links;
+  } rows[] = {{{"/DiskUsage+"}, true, false},      {{"/du"}, true, false},
+              {{"/DiskUsage", "/Links+"}, true, true}, {{"/Links+", "/DU"}, true, false},
+              {{"/DU", "/DotFolders-"}, false, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.arguments[0]);
+    options = AppOptions{};
+    ASSERT_EQ(0, Parse(row.arguments));
+    EXPECT_TRUE(options.CountDiskUsage);
+    EXPECT_EQ(row.dot_folders, options.ShowDotFolders);
+    EXPECT_EQ(row.links, options.FollowLinks);
+  }
 }
 
 TEST_F(ParseCommandLineTest, EverySortKeywordSetsTheSortKey) {
