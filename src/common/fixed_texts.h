@@ -76,7 +76,7 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 // The block that "--help" adds after the help text: the options beyond the classic ones, in the
 // help text's own style. Like the help text, it ends without an empty line.
 // clang-format off
-inline constexpr std::array<std::string_view, 32> kExtensionHelpLines = {
+inline constexpr std::array<std::string_view, 38> kExtensionHelpLines = {
     "",
     "=== 拡張オプションの説明 ===",
     "",
@@ -91,6 +91,12 @@ inline constexpr std::array<std::string_view, 32> kExtensionHelpLines = {
     "",
     "/Human+ (/Human), /Human-",
     "　サイズと合計を 1,024 単位（K、M、G など）で表示します(/Human+)／バイト単位で表示します(/Human-)。",
+    "",
+    "/DiskUsage+ (/DiskUsage, /DU), /DiskUsage-",
+    "　ディスク上の使用量で集計します(/DiskUsage+)／名前ごとにファイルのサイズで集計します(/DiskUsage-)。/DiskUsage+ では、ハードリンクで名前が複数あるファイルを一度だけ数え、フォルダとリンク自体の使用量も含めます。ピリオドで始まるフォルダも集計し、フォルダへのリンクはたどりません（後に /Links+ を指定すると、各フォルダを一度だけたどります）。",
+    "",
+    "/Apparent+ (/Apparent), /Apparent-",
+    "　/DiskUsage+ で、使用量の代わりに見かけのサイズで集計します(/Apparent+)／使用量で集計します(/Apparent-)。",
     "",
     "/UTF8+ (/UTF8), /UTF8-",
     "　UTF-8 で出力します(/UTF8+)／コードページ 932 で出力します(/UTF8-)。標準出力が UTF-8 の端末のときは /UTF8+ が既定です。",

@@ -60,7 +60,11 @@ class FolderWalker {
 
   // The charted folder's own entry as EnterRoot found it (no name): its size and allocation
   // where they could be read (HasInfo), for the accounting that counts a folder's own space.
-  virtual const FolderEntry& RootEntry() const = 0;
+  // A walker that reads none tells an entry without information.
+  virtual const FolderEntry& RootEntry() const {
+    static const FolderEntry kUnread;
+    return kUnread;
+  }
 
   // The last listing of the current folder (empty before ListFolder or after a failure).
   virtual const std::vector<FolderEntry>& Entries() const = 0;

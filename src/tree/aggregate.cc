@@ -62,14 +62,15 @@ void SumFolders(TreeItem& root, bool totals, bool own_space) {
   }
 }
 
-// A folder to visit: its subfolders' visits, or (IsFilesStep) its own files.
+// A folder to visit: its subfolders' visits, or (is_files_step) its own files.
 struct OrderStep {
   TreeItem* folder;
   bool is_files_step;
 };
 
 // Visits `folder`'s files in list order; a shared file met before keeps the size 0.
-void CountFilesOnce(TreeItem& folder, const std::unordered_map<const TreeItem*, FolderIdentity>& ids,
+void CountFilesOnce(TreeItem& folder,
+                    const std::unordered_map<const TreeItem*, FolderIdentity>& ids,
                     std::unordered_set<FolderIdentity, FolderIdentityHash>& seen) {
   for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
     if (child->IsFolder) continue;
@@ -100,7 +101,8 @@ void CountSharedFilesOnce(TreeItem& root, bool files_first, const std::vector<Sh
     }
     // A stack: what comes last is pushed first.
     if (!files_first) steps.push_back({step.folder, true});
-    for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) steps.push_back({*it, false});
+    for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
+      steps.push_back({*it, false});
     if (files_first) CountFilesOnce(*step.folder, ids, seen);
   }
 }

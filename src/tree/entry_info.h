@@ -34,6 +34,6 @@ uint64_t AccountedSize(const AppOptions& options, const FolderEntry& entry);
 
 // Fills `item` from `entry`: the name always; the name and extension keys when an ordering
 // is chosen (NeedSortKeys), and a link's target after it where the chart shows it (ShowLinkTargets:
-// "name -> target", as one name, so the columns line up after it); size and time when they are needed (NeedFileInfo) and were read
-// (otherwise they keep 0).
+// "name -> target", as one name, so the columns line up after it); size and time when they are
+// needed (NeedFileInfo) and were read (otherwise they keep 0).
 void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item);

@@ -45,11 +45,7 @@ class FakeWalker : public FolderWalker {
   explicit FakeWalker(FakePlatform& platform) : platform_(platform) { ++platform_.walkers_alive; }
   ~FakeWalker() override { --platform_.walkers_alive; }
 
-  void SetWalkRules(const WalkRules& rules) override {
-    rules_ = rules;
-    loops_.SetEnterOnce(rules.EnterEachFolderOnce);
-  }
-  const FolderEntry& RootEntry() const override { return root_entry_; }
+  void SetWalkRules(const WalkRules& rules) override { rules_ = rules; }
 
   bool EnterRoot(const PathText& path) override {
     levels_.clear();
@@ -64,10 +60,6 @@ class FakeWalker : public FolderWalker {
     }
     loops_.NoteEntered(IdentityOf(*node), false);
     levels_.push_back(Level{node, key, platform_.DeviceOf(key), false, {}, {}});
-    root_entry_ = FolderEntry{};
-    root_entry_.IsFolder = root_entry_.HasInfo = true;
-    root_entry_.Size = node->size;
-    root_entry_.AllocatedBytes = node->allocated;
     return true;
   }
 
@@ -142,7 +134,6 @@ class FakeWalker : public FolderWalker {
   WalkRules rules_;
   LoopRules loops_;
   std::vector<Level> levels_;
-  FolderEntry root_entry_;
 };
 
 // The texts beyond ASCII that the unit tests write in code page 932, with its bytes: the fake's
@@ -236,17 +227,6 @@ FakePlatform::Node& FakePlatform::AddLink(std::string_view path, std::string_vie
   node.link_target = target;
   node.size = target.size();
   return node;
-}
-
-void FakePlatform::AddHardLink(std::string_view path, std::string_view target) {
-  static int last_file_id = 0;
-  Node& file = *Find(target);
-  if (file.file_id == 0) file.file_id = ++last_file_id;
-  Node& name = Make(path, false);
-  name.size = file.size;
-  name.allocated = file.allocated;
-  name.time = file.time;
-  name.file_id = file.file_id;
 }
 
 FakePlatform::Node* FakePlatform::Resolve(Node& node) {

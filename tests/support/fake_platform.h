@@ -23,7 +23,7 @@ class FakePlatform : public Platform {
     std::vector<std::unique_ptr<Node>> children;  // in enumeration order
     std::string link_target;  // a link to the entry at this path, when not empty
     int device = 0;           // the file system a folder is mounted from; 0: its parent's
-    int file_id = 0;          // a file with hard links: the same number under each name
+    int file_id = 0;          // a file with hard links: the same number in each name's node
   };
 
   FakePlatform();
@@ -31,11 +31,8 @@ class FakePlatform : public Platform {
   // Paths use "\" or "/" between names; missing folders on the way are made.
   Node& AddFolder(std::string_view path, FileTime time = {}, uint64_t size = 0);
   Node& AddFile(std::string_view path, uint64_t size = 0, FileTime time = {});
-  // A link at `path` to the entry at `target` (a full path), shown as what it leads to. Its own
-  // size is the target's length, as a link's is on Linux, and it points at `target` as written.
+  // A link at `path` to `target` (a full path): shown as what it leads to, sized as its text.
   Node& AddLink(std::string_view path, std::string_view target);
-  // A second name at `path` for the file at `target` (a hard link): its copy, of the same file.
-  void AddHardLink(std::string_view path, std::string_view target);
   Node* Find(std::string_view path);
   // The entry a link leads to, or the entry itself; null for a dangling link.
   Node* Resolve(Node& node);

@@ -257,24 +257,13 @@ TEST_F(PosixWalkerTest, GivesTimesAsLocalFileTimesAtTheRunsOffset) {
             FileTimeValue(Entry("broken").WriteTime));
 }
 
-// A link to a file is the link itself, as a Windows listing reports it: its own size (the
-// length of what it holds), time and space, with where it points and the target's hard links.
-TEST_F(PosixWalkerTest, LinkToAFileReportsItself) {
-  ASSERT_TRUE(folder_.MakeFile("target", "1234567"));
-  ASSERT_TRUE(folder_.MakeLink("target", "link"));
-  ASSERT_EQ(0, link(folder_.Path("target").c_str(), folder_.Path("twin").c_str()));
+// A link to a file is the link itself, as a Windows listing reports it: its own size and time.
+TEST_F(PosixWalkerTest, LinkToAFileReportsItsOwnSizeAndTime) {
+  ASSERT_TRUE(folder_.MakeFile("target", "1234567") && folder_.MakeLink("target", "link"));
   ASSERT_TRUE(SetTime(folder_.Path("target"), 946684800, 0));
-  WalkRules rules;
-  rules.NeedLinkTargets = true;
-  walker_->SetWalkRules(rules);
   ListRoot(true);
-  EXPECT_EQ(6u, Entry("link").Size);
-  EXPECT_TRUE(Entry("link").IsLink);
-  EXPECT_EQ("target", Entry("link").LinkTarget);
+  EXPECT_EQ(6u, Entry("link").Size);  // the length of "target"
   EXPECT_NE(FileTimeValue(Entry("target").WriteTime), FileTimeValue(Entry("link").WriteTime));
-  EXPECT_FALSE(Entry("link").HasOtherNames);
-  EXPECT_TRUE(Entry("twin").HasOtherNames);
-  EXPECT_EQ(Entry("target").FileId, Entry("twin").FileId);
 }
 
 // A folder that cannot be read is refused, and its siblings are still walked. Root reads every

@@ -191,8 +191,8 @@ void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, FolderL
   // fstatat never opens the entry, so FIFOs, sockets and devices are safe to look at.
   struct stat own {};
   bool is_link = span.type == DT_LNK;
-  const bool has_own = (with_info || !type_known) &&
-                       fstatat(fd, name, &own, AT_SYMLINK_NOFOLLOW) == 0;
+  const bool has_own =
+      (with_info || !type_known) && fstatat(fd, name, &own, AT_SYMLINK_NOFOLLOW) == 0;
   if (has_own) is_link = S_ISLNK(own.st_mode);
   if (has_own && !type_known && !is_link) entry.IsFolder = S_ISDIR(own.st_mode);
   struct stat target {};

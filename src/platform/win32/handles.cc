@@ -64,17 +64,19 @@ bool ReadEntryFactsIn(HANDLE folder, std::wstring_view name, EntryFacts& facts) 
   if (handle == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   FILE_STANDARD_INFO standard;
-  bool is_read = GetFileInformationByHandle(handle, &info) &&
-                 GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard);
+  const bool is_read =
+      GetFileInformationByHandle(handle, &info) &&
+      GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard);
   FILE_COMPRESSION_INFO compression;
-  const bool is_compressed = is_read && (info.dwFileAttributes & FILE_ATTRIBUTE_COMPRESSED) != 0 &&
-                             GetFileInformationByHandleEx(handle, FileCompressionInfo, &compression,
-                                                          sizeof compression);
+  const bool is_compressed =
+      is_read && (info.dwFileAttributes & FILE_ATTRIBUTE_COMPRESSED) != 0 &&
+      GetFileInformationByHandleEx(handle, FileCompressionInfo, &compression, sizeof compression);
   CloseHandle(handle);
   if (!is_read) return false;
   facts.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   facts.allocated = static_cast<uint64_t>(standard.AllocationSize.QuadPart);
-  if (is_compressed) facts.allocated = static_cast<uint64_t>(compression.CompressedFileSize.QuadPart);
+  if (is_compressed)
+    facts.allocated = static_cast<uint64_t>(compression.CompressedFileSize.QuadPart);
   facts.write_time = info.ftLastWriteTime;
   facts.names = info.nNumberOfLinks;
   facts.identity = IdentityOf(info);

@@ -287,10 +287,9 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
     entry.IsFolder = is_folder;
     entry.IsLink = (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     level.entries.push_back(entry);
-    level.names.push_back(EntryNames{level.wide_names.size(), listed.name.size(),
-                                     level.shown_names.size(), entry.IsLink,
-                                     ListedFacts{listed.size, listed.allocated,
-                                                 listed.write_time}});
+    level.names.push_back(
+        EntryNames{level.wide_names.size(), listed.name.size(), level.shown_names.size(),
+                   entry.IsLink, ListedFacts{listed.size, listed.allocated, listed.write_time}});
     level.wide_names.append(listed.name);
     level.wide_names.push_back(L'\0');
     AppendShownName(listed.name, is_shown_utf8_, level.shown_names);
