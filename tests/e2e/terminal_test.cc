@@ -222,7 +222,7 @@ class LongScanTest : public TerminalTest {
 
   static std::string LastLinkLine() {
     char name[32];
-    std::snprintf(name, sizeof name, "└── link%04d", links_ - 1);
+    std::snprintf(name, sizeof name, "└── link%04d -> ../data", links_ - 1);
     return name;
   }
 
