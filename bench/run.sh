@@ -94,7 +94,7 @@ make_tree_if_missing() {  # seed entries
 # --- Measuring. The commands in the order of a round: the two sides of each ratio run next
 # to each other, so both meet the same cache and machine load.
 command_keys=(q_start q_dirs floor_enum tree_d q_files tree_a q_full floor_stat floor_write
-  tree_full du find q_depth1 q_depth1_total du_depth1)
+  tree_full du find q_depth1 q_depth1_total du_depth1 q_du du_s)
 
 declare -A labels=(
   [q_start]='`quovrel /? > /dev/null` (start-up alone)'
@@ -112,6 +112,8 @@ declare -A labels=(
   [q_depth1]='`quovrel /L=1 DIR > /dev/null` (the root read alone)'
   [q_depth1_total]='`quovrel /L=1 /Total DIR > /dev/null` (everything counted)'
   [du_depth1]='`du --max-depth=1 DIR > /dev/null`'
+  [q_du]='`quovrel /F /Size /Time /Sum /Total /SS /DiskUsage DIR > file`'
+  [du_s]='`du -sB1 DIR > /dev/null`'
 )
 
 declare -A entries_of lines_of tree_of
@@ -136,6 +138,8 @@ set_command() {  # key dir lines
     q_depth1) cmd=("$quovrel" /L=1 "$2") ;;
     q_depth1_total) cmd=("$quovrel" /L=1 /Total "$2") ;;
     du_depth1) cmd=(du --max-depth=1 "$2") ;;
+    q_du) cmd=("$quovrel" /F /Size /Time /Sum /Total /SS /DiskUsage "$2"); target=$out/q-du.txt ;;
+    du_s) cmd=(du -sB1 "$2") ;;
   esac
 }
 
@@ -221,6 +225,7 @@ ratio_targets=(
   'tree -d / quovrel DIR|>=|2.5'
   'tree -a / quovrel /F|>=|3'
   'bytes of peak memory per entry, quovrel full|<=|130'
+  'du -sB1 / quovrel full /DiskUsage|>=|1'
 )
 
 # Prints "a b" for each ratio of one tree, one line each.
@@ -234,6 +239,7 @@ ratio_sides() {  # tree
   echo "$(median_seconds "$1" tree_d) $(median_seconds "$1" q_dirs)"
   echo "$(median_seconds "$1" tree_a) $(median_seconds "$1" q_files)"
   echo "$(($(peak_kbytes "$1" q_full) * 1024)) ${entries_of[$1]}"
+  echo "$(median_seconds "$1" du_s) $(median_seconds "$1" q_du)"
 }
 
 print_ratios() {
