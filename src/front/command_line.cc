@@ -363,6 +363,20 @@ int ApplyDriveRelativeRule(Platform& platform, AppOptions& options) {
   return 0;
 }
 
+// Names are coloured where colour is asked for ("always" also readies a Windows console for
+// it), and by default on a screen that shows colour, for a UTF-8 chart alone: a code page 932
+// chart keeps its bytes unless colour is asked for. The user's wish for none (NO_COLOR set to
+// anything, or a terminal of type "dumb") is heeded before the screen is looked at.
+bool IsColorShown(Platform& platform, const AppOptions& options) {
+  if (options.ColorWhen == ColorNever) return false;
+  if (options.ColorWhen == ColorAlways) {
+    platform.IsColorScreen();
+    return true;
+  }
+  if (!options.IsUtf8Chart || !platform.ReadEnvironment("NO_COLOR").empty()) return false;
+  return platform.ReadEnvironment("TERM") != "dumb" && platform.IsColorScreen();
+}
+
 }  // namespace
 
 int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOptions& options,
@@ -394,5 +408,6 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
     return -1;
   }
   DeriveSettings(options);
+  options.ShowColor = IsColorShown(platform, options);
   return 0;
 }

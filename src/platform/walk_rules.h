@@ -19,6 +19,9 @@ struct WalkRules {
   // Only folders on the charted folder's own file system (device, or volume on Windows) are
   // entered; a folder on another one is shown but not entered.
   bool OneFileSystem = false;
+  // Each entry's kind is read (FolderEntry::Kind), which costs a look at every entry: only a
+  // coloured chart asks for it.
+  bool KindsWanted = false;
 };
 
 // True when `rules` keep a folder out of the walk: it is reached through a link and links are

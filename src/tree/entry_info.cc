@@ -39,6 +39,7 @@ size_t FindExtensionStart(std::string_view name, CharacterLengthFunction length)
 }
 
 void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item) {
+  item.Kind = entry.Kind;
   std::string_view name = entry.Name.substr(0, kMaxNameLength);
   if (context.options.NeedSortKeys) {
     SetNameAndKeys(context, name, item);

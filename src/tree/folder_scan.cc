@@ -115,6 +115,7 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   rules.FilesWanted = options.NeedFileEntries;  // file entries that nothing reads are not made
   rules.FollowLinks = options.FollowLinks;
   rules.OneFileSystem = options.OneFileSystem;
+  rules.KindsWanted = options.ShowColor;
   walker.SetWalkRules(rules);
   for (const std::string& pattern : options.ExcludePatterns) {
     state.exclude_patterns.push_back(pattern);

@@ -66,8 +66,37 @@ TEST_F(ParseCommandLineTest, DepthApartOnlyWhereAllowed) {
     std::vector<PathText> arguments = RunArguments({"-L", "2", "C:\\Work\\Sub"});
     options = AppOptions{};
     EXPECT_EQ(is_allowed ? 0 : -1, ParseCommandLine(platform, arguments, options, is_allowed));
-    if (is_allowed) EXPECT_EQ(2, options.MaxDepth);
+    EXPECT_EQ(is_allowed ? 2 : kNoDepthLimit, options.MaxDepth);
   }
 }
 
 }  // namespace
+
+// Names are coloured where asked, and by default on a colour screen for a UTF-8 chart alone,
+// unless NO_COLOR is set or the terminal is dumb.
+TEST_F(ParseCommandLineTest, ColorFollowsTheWishTheChartAndTheScreen) {
+  const struct {
+    const char* color;
+    bool is_utf8, is_screen;
+    const char* no_color;
+    const char* term;
+    bool is_shown;
+  } rows[] = {
+      {"--color=auto", true, true, "", "xterm", true},
+      {"--color=auto", false, true, "", "xterm", false},  // a code page 932 chart
+      {"--color=auto", true, false, "", "xterm", false},  // a pipe
+      {"--color=auto", true, true, "1", "xterm", false},
+      {"--color=auto", true, true, "", "dumb", false},
+      {"--color=always", false, false, "1", "dumb", true},
+      {"/Color+", false, false, "", "", true},
+      {"/Color-", true, true, "", "xterm", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.color);
+    platform.color_screen = row.is_screen;
+    platform.environment = {{"NO_COLOR", row.no_color}, {"TERM", row.term}};
+    options = AppOptions{};
+    ASSERT_EQ(0, Parse({row.color, row.is_utf8 ? "/UTF8" : "/UTF8-"}));
+    EXPECT_EQ(row.is_shown, options.ShowColor);
+  }
+}

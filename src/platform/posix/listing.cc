@@ -43,6 +43,34 @@ void FreeStorage(std::vector<T>& items) {
   std::vector<T>().swap(items);
 }
 
+// True when the entry is a symbolic link: as its folder reports, or where it does not say, as
+// the link itself says.
+bool IsLink(int fd, const char* name, unsigned char type) {
+  if (type != DT_UNKNOWN) return type == DT_LNK;
+  struct stat own {};
+  return fstatat(fd, name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+}
+
+// The kind of an entry whose stat (through any link) gave `mode`, when `is_followed`.
+EntryKind KindOfEntry(bool is_followed, bool is_link, mode_t mode) {
+  if (is_link) return is_followed ? KindLink : KindOrphanLink;
+  if (!is_followed) return KindPlain;
+  if (S_ISDIR(mode)) {
+    const bool is_sticky = (mode & S_ISVTX) != 0;
+    const bool is_other_writable = (mode & S_IWOTH) != 0;
+    if (is_sticky && is_other_writable) return KindStickyOtherWritableFolder;
+    if (is_other_writable) return KindOtherWritableFolder;
+    return is_sticky ? KindStickyFolder : KindFolder;
+  }
+  if (S_ISFIFO(mode)) return KindFifo;
+  if (S_ISSOCK(mode)) return KindSocket;
+  if (S_ISBLK(mode)) return KindBlockDevice;
+  if (S_ISCHR(mode)) return KindCharDevice;
+  if ((mode & S_ISUID) != 0) return KindSetUid;
+  if ((mode & S_ISGID) != 0) return KindSetGid;
+  return (mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0 ? KindExecutable : KindPlain;
+}
+
 }  // namespace
 
 void FolderListing::Clear() {
@@ -80,13 +108,13 @@ bool FolderListing::FolderStatId(size_t index, FolderIdentity& identity) const {
 FolderReader::FolderReader(TextConverter& converter, int64_t utc_offset_seconds)
     : converter_(converter), utc_offset_seconds_(utc_offset_seconds), block_(kBlockSize) {}
 
-bool FolderReader::Read(int fd, bool rewind, bool with_info, bool with_files,
+bool FolderReader::Read(int fd, bool rewind, bool with_info, bool with_files, bool with_kinds,
                         FolderListing& listing) {
   listing.Clear();
   if (rewind && lseek(fd, 0, SEEK_SET) < 0) return false;
   if (!ReadNames(fd, with_files, listing)) return false;
   SortNames(listing);
-  FillEntries(fd, with_info, listing);
+  FillEntries(fd, with_info, with_kinds, listing);
   return true;
 }
 
@@ -145,7 +173,7 @@ void FolderReader::SortNames(FolderListing& listing) {
       });
 }
 
-void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
+void FolderReader::FillEntries(int fd, bool with_info, bool with_kinds, FolderListing& listing) {
   listing.entries_.resize(listing.names_.size());
   // Room for every converted name at once, made before the first is written, each name given
   // the most its shown form can take, so the buffer never moves and the names already pointing
@@ -159,7 +187,7 @@ void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
     entry = FolderEntry{};
     // The common case, a name of printable ASCII, shares the native bytes.
     entry.Name = span.converted ? WriteShownName(native, shown_room) : native;
-    ReadEntryStatus(fd, i, with_info, listing);
+    ReadEntryStatus(fd, i, with_info, with_kinds, listing);
   }
 }
 
@@ -170,13 +198,14 @@ std::string_view FolderReader::WriteShownName(std::string_view native, std::span
   return shown;
 }
 
-void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, FolderListing& listing) {
+void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, bool with_kinds,
+                                   FolderListing& listing) {
   const FolderListing::NativeNameSpan& span = listing.names_[index];
   const char* name = listing.native_bytes_.data() + span.offset;
   FolderEntry& entry = listing.entries_[index];
   const bool type_known = span.type != DT_LNK && span.type != DT_UNKNOWN;
   if (type_known) entry.IsFolder = span.type == DT_DIR;
-  if (type_known && !with_info) return;  // nothing to ask the system
+  if (type_known && !with_info && !with_kinds) return;  // nothing to ask the system
 
   // What the entry leads to. fstatat never opens it, so FIFOs, sockets and devices are safe to
   // look at.
@@ -184,6 +213,9 @@ void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, FolderL
   const bool is_followed = fstatat(fd, name, &status, 0) == 0;
   const bool is_dangling = !is_followed && (errno == ENOENT || errno == ELOOP);
   if (is_followed && !type_known) entry.IsFolder = S_ISDIR(status.st_mode);  // a link to a folder
+  if (with_kinds) {
+    entry.Kind = KindOfEntry(is_followed, IsLink(fd, name, span.type), status.st_mode);
+  }
   if (!with_info) return;
 
   // A link that leads nowhere (or into a loop of links) is a file with its own size and time;
