@@ -24,7 +24,7 @@ TEST(NameColors, ReadsLsColorsAndColorsOneName) {
       {"ex=32:*.sh=33", KindExecutable, false, "a.sh", "\x1b[32ma.sh\x1b[0m"},  // kind first
       {"fi=0:*.tar=31:*.TAR=35", KindPlain, false, "a.tar", "\x1b[31ma.tar\x1b[0m"},
       {"fi=0:*.tar=31:*.TAR=35", KindPlain, false, "A.TAR", "\x1b[35mA.TAR\x1b[0m"},
-      {"*.tar=31", KindPlain, false, "b.Tar", "\x1b[31mb.Tar\x1b[0m"},  // another case
+      {"*.tar=31", KindPlain, false, "b.Tar", "\x1b[31mb.Tar\x1b[0m"},       // another case
       {"*.gz=31:*.gz=32", KindPlain, false, "c.gz", "\x1b[32mc.gz\x1b[0m"},  // the last given
       {"ow=34;42:st=37;44", KindStickyOtherWritableFolder, true, "t", "\x1b[34;42mt\x1b[0m"},
       {"tw=30;42", KindStickyFolder, true, "s", "s"},  // no "st", no "di"
