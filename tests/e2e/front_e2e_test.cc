@@ -93,7 +93,7 @@ TEST(FrontEndToEnd, LongHelpAddsTheExtensionsBlock) {
     EXPECT_EQ(0u, run.out.find(help));
     std::vector<std::string> lines;
     ASSERT_TRUE(SplitCrLfLines(run.out, lines));
-    EXPECT_EQ(46u + 32u, lines.size());
+    EXPECT_EQ(46u + 41u, lines.size());
   }
 }
 
