@@ -118,50 +118,13 @@ struct OptionGrammar {
   bool IsDepthApartAllowed = false;
 };
 
-// One option as read from the command line.
-struct OptionRead {
-  int Action = kUnknownOption;
-  PathText Value;          // after the first "=", or the next argument
-  bool TakesNext = false;  // the value is the next argument, which is then no folder
-};
-
-// "--" and a name: a long option. "--" alone ends the options, and "--=..." stays the classic
-// key "-", as it always was.
-bool IsLongOption(std::string_view text) {
-  return text.size() > 2 && text[0] == '-' && text[1] == '-' && text[2] != '=';
-}
-
-// A long option at arguments[i]. A value it needs comes after "=", else it is the next argument;
-// without one the action still gets an empty value and refuses it as its keyword does. A word
-// value becomes the action of its choice, kUnknownOption when it is none of them.
-OptionRead ReadLongOption(const std::vector<PathText>& arguments, size_t i,
-                          const EqualsSplit& split) {
-  OptionRead read;
-  const LongOptionRow* row = FindLongOption(std::string_view(split.Before.Shown).substr(2));
-  if (!row) return read;
-  const bool has_equals = split.Before.Shown.size() < arguments[i].Shown.size();
-  if (row->value == LongValue::kNone) {
-    if (!has_equals) read.Action = row->action;  // a value it cannot take is refused
-    return read;
-  }
-  read.Value = split.After;
-  if (row->value == LongValue::kNeeded && !has_equals && i + 1 < arguments.size()) {
-    read.Value = arguments[i + 1];
-    read.TakesNext = true;
-  }
-  const bool has_value = has_equals || read.TakesNext;
-  read.Action =
-      row->choices && has_value ? FindLongChoice(row->choices, read.Value.Shown) : row->action;
-  return read;
-}
-
 // The option at arguments[i], an argument that begins with "/" or "-".
 OptionRead ReadOption(const OptionGrammar& grammar, const std::vector<PathText>& arguments,
                       size_t i, bool is_utf8) {
   const PathText& argument = arguments[i];
   const EqualsSplit split = SplitAtFirstEquals(argument);
   if (IsLongOption(argument.Shown)) return ReadLongOption(arguments, i, split);
-  OptionRead read{FindAction(grammar.Keywords, argument.Shown, is_utf8), split.After};
+  OptionRead read{FindAction(grammar.Keywords, argument.Shown, is_utf8), split.After, false};
   // "-L N", where the grammar has it: the depth is the next argument, case as typed.
   if (grammar.IsDepthApartAllowed && argument.Shown == "-L" && i + 1 < arguments.size()) {
     read.Value = arguments[i + 1];

@@ -2,9 +2,28 @@
 #include "front/long_options.h"
 
 #include <cstring>
-#include <iterator>
 
 namespace {
+
+// What a long option does with a value: none allowed, one needed (after "=" or as the next
+// argument), or one allowed only after "=" (as "--color" takes it).
+enum class LongValue { kNone, kNeeded, kAllowed };
+
+// A word a long option's value may be, and the classic action it stands for.
+struct LongChoice {
+  const char* word;
+  int action;
+};
+
+// One long option. An option whose value is free text (a depth, a pattern, a file) carries
+// its value to `action`; one whose value is a word has `choices`, each its own action, and
+// `action` is what it does without a value.
+struct LongOptionRow {
+  const char* name;  // lower case, without the leading "--"
+  LongValue value;
+  int action;
+  const LongChoice* choices = nullptr;
+};
 
 // The values of "--sort", "--charset" and "--color", each the action of its classic keyword.
 // A list ends with a null word.
@@ -67,8 +86,9 @@ bool IsSameRowAction(const LongOptionRow& a, const LongOptionRow& b) {
   return a.value == b.value && a.action == b.action && a.choices == b.choices;
 }
 
-}  // namespace
-
+// The row of long option `name` (as typed, without "--"): the one of that name, else the one that
+// every long name beginning with `name` stands for. Null when none does, or when several rows
+// that act differently do.
 const LongOptionRow* FindLongOption(std::string_view name) {
   if (name.empty()) return nullptr;
   const LongOptionRow* found = nullptr;
@@ -82,6 +102,8 @@ const LongOptionRow* FindLongOption(std::string_view name) {
   return is_ambiguous ? nullptr : found;
 }
 
+// The action of `word` among `choices`, abbreviated as a long name may be; 0 when no choice or
+// several different ones match it.
 int FindLongChoice(const LongChoice* choices, std::string_view word) {
   if (word.empty()) return 0;
   int action = 0;
@@ -92,4 +114,31 @@ int FindLongChoice(const LongChoice* choices, std::string_view word) {
     action = choice->action;
   }
   return action;
+}
+
+}  // namespace
+
+bool IsLongOption(std::string_view text) {
+  return text.size() > 2 && text[0] == '-' && text[1] == '-' && text[2] != '=';
+}
+
+OptionRead ReadLongOption(const std::vector<PathText>& arguments, size_t i,
+                          const EqualsSplit& split) {
+  OptionRead read;
+  const LongOptionRow* row = FindLongOption(std::string_view(split.Before.Shown).substr(2));
+  if (!row) return read;
+  const bool has_equals = split.Before.Shown.size() < arguments[i].Shown.size();
+  if (row->value == LongValue::kNone) {
+    if (!has_equals) read.Action = row->action;  // a value it cannot take is refused
+    return read;
+  }
+  read.Value = split.After;
+  if (row->value == LongValue::kNeeded && !has_equals && i + 1 < arguments.size()) {
+    read.Value = arguments[i + 1];
+    read.TakesNext = true;
+  }
+  const bool has_value = has_equals || read.TakesNext;
+  read.Action =
+      row->choices && has_value ? FindLongChoice(row->choices, read.Value.Shown) : row->action;
+  return read;
 }

@@ -1,34 +1,28 @@
-// The long options ("--depth=2"): each long name, its value, and the classic keyword's action
-// it stands for, so a long option and its classic keyword set the same fields the same way.
+// The long options ("--depth=2"): each stands for a classic keyword's action, so a long option
+// and its keyword set the same fields the same way.
 #pragma once
 
 #include <string_view>
+#include <vector>
 
-// What a long option does with a value: none allowed, one needed (after "=" or as the next
-// argument), or one allowed only after "=" (as "--color" takes it).
-enum class LongValue { kNone, kNeeded, kAllowed };
+#include "common/path_text.h"
 
-// A word a long option's value may be, and the classic action it stands for.
-struct LongChoice {
-  const char* word;
-  int action;
+// One option as read from the command line: its action (0 when it is none) and its value.
+struct OptionRead {
+  int Action = 0;
+  PathText Value;          // after the first "=", or the next argument
+  bool TakesNext = false;  // the value is the next argument, which is then no folder
 };
 
-// One long option. An option whose value is free text (a depth, a pattern, a file) carries
-// its value to `action`; one whose value is a word has `choices`, each its own action, and
-// `action` is what it does without a value.
-struct LongOptionRow {
-  const char* name;  // lower case, without the leading "--"
-  LongValue value;
-  int action;
-  const LongChoice* choices = nullptr;
-};
+// "--" and a name: a long option. "--" alone ends the options, and "--=..." stays the classic
+// key "-", as it always was.
+bool IsLongOption(std::string_view text);
 
-// The row of long option `name` (as typed, without "--"), in any case: the one of that name, else
-// the one that every long name beginning with `name` stands for. Null when none does, or when
-// several rows that act differently do (an ambiguous abbreviation).
-const LongOptionRow* FindLongOption(std::string_view name);
-
-// The action of `word` among `choices`, in any case and abbreviated as a long name may be;
-// 0 when no choice or several different ones match it.
-int FindLongChoice(const LongChoice* choices, std::string_view word);
+// The long option at arguments[i], `split` its parts around the first "=". A name stands for the
+// long option it names, in any case, or for the one every long name it begins does (GNU's unique
+// abbreviations); none when several that act differently do. A value the option needs comes
+// after "=", else it is the next argument; without one the action still gets an empty value and
+// refuses it as its keyword does. A word value becomes the action of its choice, abbreviated
+// alike; action 0 when it is none of them, or when the option takes no value and has one.
+OptionRead ReadLongOption(const std::vector<PathText>& arguments, size_t i,
+                          const EqualsSplit& split);
