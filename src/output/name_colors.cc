@@ -28,6 +28,8 @@ EntryKind FallbackKind(EntryKind kind) {
     case KindSetUid:
     case KindSetGid:
       return KindExecutable;
+    case KindExecutable:
+      return KindPlain;  // then coloured by its ending, as a plain file
     case KindStickyOtherWritableFolder:
       return KindOtherWritableFolder;
     case KindOtherWritableFolder:
@@ -163,12 +165,12 @@ const std::string& FindColor(const NameColors& colors, EntryKind kind, bool is_f
   if (kind == KindLink && colors.IsLinkAsTarget) {
     kind = is_folder ? KindFolder : KindPlain;
   }
-  if (kind == KindPlain) {
-    const std::string* by_ending = FindEndingColor(colors, name);
-    return by_ending ? *by_ending : colors.ByKind[KindPlain];
+  while (kind != KindPlain && colors.ByKind[kind].empty() && FallbackKind(kind) != kind) {
+    kind = FallbackKind(kind);
   }
-  while (colors.ByKind[kind].empty() && FallbackKind(kind) != kind) kind = FallbackKind(kind);
-  return colors.ByKind[kind];
+  if (kind != KindPlain) return colors.ByKind[kind];
+  const std::string* by_ending = FindEndingColor(colors, name);
+  return by_ending ? *by_ending : colors.ByKind[KindPlain];
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ int ReadNameColors(std::string_view text, NameColors& colors);
 
 // Appends `name` to `line` in its colour: that of its kind (a folder marked only by `is_folder`
 // takes "di"), a plain file's ending before "fi", and a kind without a colour of its own that of
-// its nearest kin ("or" falls back on "ln", "tw" on "ow", "st" and "di"). A name whose colour is
-// empty is appended as it is.
+// its nearest kin ("or" falls back on "ln", "tw" on "ow", "st" and "di", "su" on "ex" and "ex" on
+// a plain file's). A name whose colour is empty is appended as it is.
 void AppendColoredName(const NameColors& colors, EntryKind kind, bool is_folder,
                        std::string_view name, std::string& line);

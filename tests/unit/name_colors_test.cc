@@ -22,6 +22,7 @@ TEST(NameColors, ReadsLsColorsAndColorsOneName) {
       {"ln=01;36", KindOrphanLink, false, "o", "\x1b[01;36mo\x1b[0m"},  // "or" falls back on "ln"
       {"ln=target:di=34", KindLink, true, "l", "\x1b[34ml\x1b[0m"},
       {"ex=32:*.sh=33", KindExecutable, false, "a.sh", "\x1b[32ma.sh\x1b[0m"},  // kind first
+      {"su=37:*.sh=33", KindExecutable, false, "a.sh", "\x1b[33ma.sh\x1b[0m"},  // no "ex"
       {"fi=0:*.tar=31:*.TAR=35", KindPlain, false, "a.tar", "\x1b[31ma.tar\x1b[0m"},
       {"fi=0:*.tar=31:*.TAR=35", KindPlain, false, "A.TAR", "\x1b[35mA.TAR\x1b[0m"},
       {"*.tar=31", KindPlain, false, "b.Tar", "\x1b[31mb.Tar\x1b[0m"},       // another case
