@@ -26,6 +26,13 @@ enum SortKeyValue : int32_t {
   SortByTime = 4,
 };
 
+// "/Color+", "/Color-", "--color=WHEN": whether names are coloured.
+enum ColorSetting : int32_t {
+  ColorNever = 0,
+  ColorAlways = 1,
+  ColorAuto = 2,  // a UTF-8 chart on a screen that shows colour, unless the user asks for none
+};
+
 // The run's settings. The run driver owns the record: the command-line parser fills it, once,
 // and the driver hands it to each pass as a constant record.
 struct AppOptions {
@@ -61,6 +68,10 @@ struct AppOptions {
   std::vector<std::string> ExcludePatterns;
   bool ShowExtensionHelp = false;  // "--help": the help text is followed by the extensions'
   bool ShowVersionAlone = false;   // "--version": the banner, then the run ends
+  int32_t ColorWhen = ColorAuto;
+  // Settled by the parser from ColorWhen, the chart's encoding and the screen: names are
+  // coloured by their kind.
+  bool ShowColor = false;
   // Derived by DeriveSettings, valid only after a successful parse: each question that several
   // passes would otherwise answer for themselves, answered once for the run.
   bool NeedTotalFile = false;         // a total file is named

@@ -76,7 +76,7 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 // The block that "--help" adds after the help text: the options beyond the classic ones, in the
 // help text's own style. Like the help text, it ends without an empty line.
 // clang-format off
-inline constexpr std::array<std::string_view, 38> kExtensionHelpLines = {
+inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
     "",
     "=== 拡張オプションの説明 ===",
     "",
@@ -106,6 +106,15 @@ inline constexpr std::array<std::string_view, 38> kExtensionHelpLines = {
     "",
     "/Links+ (/Links), /Links-",
     "　フォルダへのリンクをたどります(/Links+)／たどりません(/Links-)。",
+    "",
+    "/Color+ (/Color), /Color-, --color=<auto|always|never>",
+    "　ファイル名とフォルダ名を種類に応じて色付けします(/Color+, --color=always)／色付けしません(/Color-, --color=never)。既定の --color=auto では、UTF-8 で端末に出力するときだけ色付けします。ただし環境変数 NO_COLOR が設定されているときと TERM が dumb のときは色付けしません。色は環境変数 LS_COLORS に従い、設定されていなければ既定の色を使います。",
+    "",
+    "--files, --size, --time, --sum, --total, --ascii, --reverse, --files-first, --folders-first, --human-readable, --dot-folders, --one-file-system, --links, --no-links",
+    "　それぞれ /F+、/Size+、/Time+、/Sum+、/Total+、/A+、/Descend、/FileFirst、/FolderFirst、/Human+、/DotFolders+、/OneFileSystem+、/Links+、/Links- と同じです。長いオプションは、ほかと区別できる範囲で省略できます（--hu など）。",
+    "",
+    "--sort=<name|extension|size|time|none>, --depth=<深さ> (--max-depth=<深さ>), --exclude=<パターン>, --output-total=<ファイル>, --charset=<utf-8|cp932>",
+    "　それぞれ /SN、/SE、/SS、/ST、/NoSort、/Depth=<深さ>、/Exclude=<パターン>、/OutputTotal=<ファイル>、/UTF8+、/UTF8- と同じです。値は --depth 2 のように次の引数で指定することもできます。",
     "",
     "--help",
     "　このヘルプと拡張オプションの説明を表示します。",

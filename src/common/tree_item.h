@@ -23,6 +23,26 @@ inline FileTime MakeFileTime(uint64_t value) {
   return FileTime{static_cast<uint32_t>(value), static_cast<uint32_t>(value >> 32)};
 }
 
+// What an entry is, as far as the colour of its name goes. Files and folders are told apart by
+// IsFolder as well; a walk that was not asked for kinds leaves every entry KindPlain.
+enum EntryKind : uint8_t {
+  KindPlain = 0,   // a regular file, or a folder where IsFolder says so
+  KindFolder,      // a folder
+  KindLink,        // a symbolic link (or a Windows link or junction) that leads somewhere
+  KindOrphanLink,  // a link that leads nowhere
+  KindExecutable,  // a regular file someone may run
+  KindSetUid,      // an executable that runs as its owner
+  KindSetGid,      // one that runs as its group
+  KindFifo,
+  KindSocket,
+  KindBlockDevice,
+  KindCharDevice,
+  KindStickyFolder,               // a folder whose entries only their owners may remove
+  KindOtherWritableFolder,        // a folder everyone may write to
+  KindStickyOtherWritableFolder,  // both
+  kEntryKindCount,
+};
+
 struct TreeItem;
 
 // A folder's children in order: an intrusive list linked through TreeItem::NextSibling. It keeps
@@ -73,6 +93,7 @@ struct TreeItem {
   bool IsLast : 1 = false;
   bool HasSortKeys : 1 = false;
   bool IsKeyAfterName : 1 = false;
+  uint8_t Kind : 4 = KindPlain;  // an EntryKind, in the bits left of the flags' byte
 
   std::string_view Name() const { return {NameBytes, NameLength}; }
   // A folder's byte sum of its own files, and of every file below it, whole.

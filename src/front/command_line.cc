@@ -10,6 +10,7 @@
 #include "common/app_options.h"
 #include "common/chart_text.h"
 #include "front/fixed_texts.h"
+#include "front/long_options.h"
 #include "platform/platform.h"
 
 namespace {
@@ -30,8 +31,9 @@ struct KeywordRow {
 };
 
 // Upper case only: the parser upper-cases each key before the lookup.
-// One line per action. A key that begins with "-" is a long option, which only the prefix "-"
-// reaches ("--help"; "/-help" is no option).
+// One line per action. The long options ("--depth=2") are rows of their own table
+// (front/long_options.cc), each naming one of these actions; "--help" (39), "--version" (40) and
+// "--color=auto" (46) have no classic keyword.
 // clang-format off
 constexpr KeywordRow kKeywords[] = {
     {"A+", 1}, {"A", 1},
@@ -72,15 +74,15 @@ constexpr KeywordRow kKeywords[] = {
     {"EXCLUDE-", 36},
     {"HUMAN+", 37}, {"HUMAN", 37},
     {"HUMAN-", 38},
-    {"-HELP", 39},
-    {"-VERSION", 40},
     {"-", 41},
     {"UTF8+", 42}, {"UTF8", 42},
     {"UTF8-", 43},
-    {"DISKUSAGE+", 44}, {"DISKUSAGE", 44}, {"DU", 44},
-    {"DISKUSAGE-", 45},
-    {"APPARENT+", 46}, {"APPARENT", 46},
-    {"APPARENT-", 47},
+    {"COLOR+", 44}, {"COLOR", 44},
+    {"COLOR-", 45},
+    {"DISKUSAGE+", 47}, {"DISKUSAGE", 47}, {"DU", 47},
+    {"DISKUSAGE-", 48},
+    {"APPARENT+", 49}, {"APPARENT", 49},
+    {"APPARENT-", 50},
 };
 // clang-format on
 
@@ -110,9 +112,29 @@ int FindAction(const KeywordTable& table, std::string_view text, bool is_utf8) {
   std::string key(text.substr(1, equals - 1));
   UpperCaseKey(key, 0, key.size(), is_utf8);
   auto found = table.find(key);
-  // A long option is reached only through the prefix "-" ("--help"; "/-help" is no option).
-  if (found == table.end() || (found->first[0] == '-' && text[0] != '-')) return kUnknownOption;
-  return found->second;
+  return found == table.end() ? kUnknownOption : found->second;
+}
+
+// How the arguments read: the classic keywords, and whether "-L N" takes the depth from the
+// next argument.
+struct OptionGrammar {
+  KeywordTable Keywords;
+  bool IsDepthApartAllowed = false;
+};
+
+// The option at arguments[i], an argument that begins with "/" or "-".
+OptionRead ReadOption(const OptionGrammar& grammar, const std::vector<PathText>& arguments,
+                      size_t i, bool is_utf8) {
+  const PathText& argument = arguments[i];
+  const EqualsSplit split = SplitAtFirstEquals(argument);
+  if (IsLongOption(argument.Shown)) return ReadLongOption(arguments, i, split);
+  OptionRead read{FindAction(grammar.Keywords, argument.Shown, is_utf8), split.After, false};
+  // "-L N", where the grammar has it: the depth is the next argument, case as typed.
+  if (grammar.IsDepthApartAllowed && argument.Shown == "-L" && i + 1 < arguments.size()) {
+    read.Value = arguments[i + 1];
+    read.TakesNext = true;
+  }
+  return read;
 }
 
 // The chart's encoding is settled before any argument is read as text: the last "/UTF8+" or
@@ -120,14 +142,16 @@ int FindAction(const KeywordTable& table, std::string_view text, bool is_utf8) {
 // arguments. When the choice differs from it, every argument is shown anew in the one chosen, so
 // that an echo in a message and the folder on the root line are in the chart's encoding.
 // Returns the setting chosen.
-int32_t SettleEncoding(Platform& platform, const KeywordTable& table,
+int32_t SettleEncoding(Platform& platform, const OptionGrammar& grammar,
                        std::vector<PathText>& arguments) {
   const int32_t by_default = platform.IsUtf8ByDefault() ? Utf8On : Utf8Off;
   int32_t utf8 = by_default;
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& text = arguments[i].Shown;
     if (text.empty() || (text[0] != '/' && text[0] != '-')) continue;
-    const int action = FindAction(table, text, utf8 == Utf8On);
+    const OptionRead read = ReadOption(grammar, arguments, i, utf8 == Utf8On);
+    const int action = read.Action;
+    i += read.TakesNext;
     if (action == kUtf8OnAction) utf8 = Utf8On;
     if (action == kUtf8OffAction) utf8 = Utf8Off;
     if (action == kEndOfOptionsAction) break;  // what follows are folders
@@ -239,10 +263,13 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
     case kEndOfOptionsAction: return kOptionsEnded;
     case kUtf8OnAction: o.Utf8 = Utf8On; break;
     case kUtf8OffAction: o.Utf8 = Utf8Off; break;
-    case 44: SetDiskUsage(o); break;
-    case 45: o.CountDiskUsage = false; break;
-    case 46: o.CountApparentSizes = true; break;
-    case 47: o.CountApparentSizes = false; break;
+    case 44: o.ColorWhen = ColorAlways; break;
+    case 45: o.ColorWhen = ColorNever; break;
+    case 46: o.ColorWhen = ColorAuto; break;
+    case 47: SetDiskUsage(o); break;
+    case 48: o.CountDiskUsage = false; break;
+    case 49: o.CountApparentSizes = true; break;
+    case 50: o.CountApparentSizes = false; break;
     default: return RefuseOption(platform, argument);
   }
   // clang-format on
@@ -252,13 +279,15 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
 // "--help" and "--version" end the run whatever else the command line holds, as a GNU program's
 // do: a bad option, a missing folder or a later value is not looked at. True when one of them
 // stands before any "--"; the options then say which texts to print.
-bool FindEndingOption(const KeywordTable& table, const std::vector<PathText>& arguments,
+bool FindEndingOption(const OptionGrammar& grammar, const std::vector<PathText>& arguments,
                       AppOptions& options) {
   bool is_found = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& text = arguments[i].Shown;
     if (text.empty() || (text[0] != '/' && text[0] != '-')) continue;
-    const int action = FindAction(table, text, options.Utf8 == Utf8On);
+    const OptionRead read = ReadOption(grammar, arguments, i, options.Utf8 == Utf8On);
+    const int action = read.Action;
+    i += read.TakesNext;
     if (action == kEndOfOptionsAction) break;
     if (action == kLongHelpAction) options.ShowHelp = options.ShowExtensionHelp = true;
     if (action == kLongVersionAction) options.ShowVersionAlone = true;
@@ -275,22 +304,27 @@ bool IsSlashPath(Platform& platform, const PathText& argument, size_t equals) {
   return argument.Shown.find('/', 1) < equals || platform.DirectoryExists(argument);
 }
 
-// An argument that starts with "/" or "-". The key runs from after the prefix to the first
-// "="; it is upper-cased in place, so a failure message echoes it upper-cased. Returns 0 to go
-// on, kOptionsEnded after "--", -1 after a failure message.
-int ParseOption(Platform& platform, AppOptions& options, const KeywordTable& table,
-                PathText& argument) {
-  const EqualsSplit split = SplitAtFirstEquals(argument);
-  const size_t equals = split.Before.Shown.size();
+// The option at arguments[i], which starts with "/" or "-". The key runs from after the prefix
+// to the first "="; it is upper-cased in place, so a failure message echoes it upper-cased, and
+// a value given apart follows it there. `i` moves past a value taken from the next argument.
+// Returns 0 to go on, kOptionsEnded after "--", -1 after a failure message.
+int ParseOption(Platform& platform, AppOptions& options, const OptionGrammar& grammar,
+                std::vector<PathText>& arguments, size_t& i) {
+  PathText& argument = arguments[i];
+  const size_t equals = std::min(argument.Shown.find('='), argument.Shown.size());
   const bool is_utf8 = options.Utf8 == Utf8On;
-  const int action = FindAction(table, argument.Shown, is_utf8);
+  const OptionRead read = ReadOption(grammar, arguments, i, is_utf8);
   // A path is the folder to chart, kept exactly as typed.
-  if (action == kUnknownOption && IsSlashPath(platform, argument, equals)) {
+  if (read.Action == kUnknownOption && IsSlashPath(platform, argument, equals)) {
     options.RootPath = argument;
     return 0;
   }
   UpperCaseKey(argument.Shown, 1, equals, is_utf8);
-  return PerformAction(platform, options, action, argument, split.After);
+  if (!read.TakesNext) return PerformAction(platform, options, read.Action, argument, read.Value);
+  ++i;
+  PathText echo = argument;
+  echo.Shown.append(" ").append(read.Value.Shown);
+  return PerformAction(platform, options, read.Action, echo, read.Value);
 }
 
 // A drive letter and colon not followed by "\" names a folder relative to that drive's own
@@ -308,13 +342,28 @@ int ApplyDriveRelativeRule(Platform& platform, AppOptions& options) {
   return 0;
 }
 
+// Names are coloured where colour is asked for ("always" also readies a Windows console for
+// it), and by default on a screen that shows colour, for a UTF-8 chart alone: a code page 932
+// chart keeps its bytes unless colour is asked for. The user's wish for none (NO_COLOR set to
+// anything, or a terminal of type "dumb") is heeded before the screen is looked at.
+bool IsColorShown(Platform& platform, const AppOptions& options) {
+  if (options.ColorWhen == ColorNever) return false;
+  if (options.ColorWhen == ColorAlways) {
+    platform.IsColorScreen();
+    return true;
+  }
+  if (!options.IsUtf8Chart || !platform.ReadEnvironment("NO_COLOR").empty()) return false;
+  return platform.ReadEnvironment("TERM") != "dumb" && platform.IsColorScreen();
+}
+
 }  // namespace
 
-int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOptions& options) {
-  const KeywordTable table = MakeKeywordTable();
-  options.Utf8 = SettleEncoding(platform, table, arguments);
+int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOptions& options,
+                     bool is_depth_apart_allowed) {
+  const OptionGrammar grammar{MakeKeywordTable(), is_depth_apart_allowed};
+  options.Utf8 = SettleEncoding(platform, grammar, arguments);
   options.RootPath = platform.ReadCurrentFolder();
-  if (FindEndingOption(table, arguments, options)) {
+  if (FindEndingOption(grammar, arguments, options)) {
     DeriveSettings(options);
     return 0;
   }
@@ -324,7 +373,7 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
     const bool is_option =
         !argument.Shown.empty() && (argument.Shown[0] == '/' || argument.Shown[0] == '-');
     if (is_option && !options_ended) {
-      const int result = ParseOption(platform, options, table, argument);
+      const int result = ParseOption(platform, options, grammar, arguments, i);
       if (result < 0) return -1;
       options_ended = result == kOptionsEnded;
     } else {
@@ -338,5 +387,6 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
     return -1;
   }
   DeriveSettings(options);
+  options.ShowColor = IsColorShown(platform, options);
   return 0;
 }

@@ -9,6 +9,8 @@
 #include "common/app_options.h"
 #include "common/fixed_texts.h"
 #include "common/number_text.h"
+#include "output/default_name_colors.h"
+#include "output/name_colors.h"
 #include "output/time_text.h"
 #include "platform/platform.h"
 
@@ -26,7 +28,18 @@ struct LineTexts {
   std::string TotalHead;  // "累計 "
   std::string Close;      // "）"
   TimeSeparators Separators;
+  NameColors Colors;  // read only where names are coloured
 };
+
+// The user's colours, else the build's default ones; none at all where the user's cannot be
+// read, as ls does.
+NameColors ReadUserNameColors(Platform& platform) {
+  std::string text = platform.ReadEnvironment("LS_COLORS");
+  if (text.empty()) text = kDefaultNameColors;
+  NameColors colors;
+  if (ReadNameColors(text, colors) != 0) colors = NameColors{};
+  return colors;
+}
 
 LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   LineTexts texts;
@@ -39,6 +52,7 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   texts.Close = platform.FromUtf8(kSummaryClose);
   // Only a chart with times reads the locale: loading it costs a run memory and time.
   if (options.NeedTimeTexts) texts.Separators = ReadTimeSeparators(platform);
+  if (options.ShowColor) texts.Colors = ReadUserNameColors(platform);
   return texts;
 }
 
@@ -66,13 +80,24 @@ void AppendFolderSummary(const LineTexts& texts, const TreeItem& folder, std::st
   line += texts.Close;
 }
 
+// Names are coloured alone: the connectors, fill blanks and columns keep their bytes, and
+// every width stays that of the name's own text.
+void AppendName(const LineTexts& texts, const TreeItem& item, std::string& line) {
+  if (!texts.Options->ShowColor) {
+    line += item.Name();
+    return;
+  }
+  AppendColoredName(texts.Colors, static_cast<EntryKind>(item.Kind), item.IsFolder, item.Name(),
+                    line);
+}
+
 // A file's name in its folder's name column (filled only while a size or a time follows,
 // so a line never ends in fill blanks), then the size column and the time text. The fill and
 // the size column's width are those SetColumnWidths gave the file.
 void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeItem& file,
                        std::string& line) {
   const AppOptions& options = *texts.Options;
-  line += file.Name();
+  AppendName(texts, file, line);
   if (!options.NeedItemDetails) return;
   line.append(file.NameFill, ' ');
   if (options.ShowSize && options.ShowHumanSizes) {
@@ -103,7 +128,7 @@ void BuildLine(Platform& platform, const LineTexts& texts, const TreeItem& item,
     }
   }
   if (item.IsFolder) {
-    line += item.Name();
+    AppendName(texts, item, line);
     if (options.NeedFolderSums) AppendFolderSummary(texts, item, line);
   } else {
     AppendFileDetails(platform, texts, item, line);

@@ -31,6 +31,7 @@ struct FolderEntry {
   // Where a link points, as the link holds it, shown in the chart's encoding; read only with
   // WalkRules::NeedLinkTargets.
   std::string_view LinkTarget;
+  EntryKind Kind = KindPlain;  // read when WalkRules::KindsWanted, else KindPlain
 };
 
 // Walks a folder hierarchy one level at a time. The walk is a stack of entered folders;
@@ -165,6 +166,11 @@ class Platform {
   // Writes one whole line, its CR LF included, to standard error at once, shown as standard
   // output shows its lines. Kept for the one failure the run reports there (memory ran out).
   virtual void WriteErrorLine(std::string_view line) = 0;
+  // True when standard output is a screen that shows colour sequences: a terminal on POSIX; on
+  // Windows a console that accepts virtual terminal sequences, which this call turns on.
+  virtual bool IsColorScreen() { return false; }
+  // The value of environment variable `name` as the system gives it; empty when it is not set.
+  virtual std::string ReadEnvironment(std::string_view /*name*/) { return {}; }
   // Writes one whole line, its CR LF included, to standard output at once. Errors are ignored.
   // In a UTF-8 chart a platform whose lines end with LF alone (POSIX) leaves the CR out.
   virtual void WriteLine(std::string_view line) = 0;

@@ -27,6 +27,9 @@ struct WalkRules {
   // A link's size and time are its own for a link to a folder too (a folder's are otherwise its
   // target's).
   bool CountLinksThemselves = false;
+  // Each entry's kind is read (FolderEntry::Kind), which costs a look at every entry: only a
+  // coloured chart asks for it.
+  bool KindsWanted = false;
 };
 
 // True when `rules` keep a folder out of the walk: it is reached through a link and links are

@@ -50,6 +50,7 @@ uint64_t AccountedSize(const AppOptions& options, const FolderEntry& entry) {
 }
 
 void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem& item) {
+  item.Kind = entry.Kind;
   std::string_view name = entry.Name.substr(0, kMaxNameLength);
   const size_t own_length = name.size();
   std::string linked_name;

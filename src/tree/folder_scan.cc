@@ -120,6 +120,7 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   rules.FilesWanted = options.NeedFileEntries;  // file entries that nothing reads are not made
   rules.FollowLinks = options.FollowLinks;
   rules.OneFileSystem = options.OneFileSystem;
+  rules.KindsWanted = options.ShowColor;
   rules.EnterEachFolderOnce = options.CountDiskUsage;
   rules.NeedLinkTargets = options.ShowLinkTargets;
   rules.CountLinksThemselves = options.CountDiskUsage;

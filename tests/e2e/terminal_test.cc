@@ -112,6 +112,31 @@ TEST_F(TerminalTest, AUtf8TerminalGetsTheUtf8ChartByDefault) {
       << session_->Screen();
 }
 
+// LS_COLORS colours a folder, a link and an executable on the screen; NO_COLOR and a pipe get
+// no escape byte at all.
+TEST_F(TerminalTest, NamesTakeTheirColorsOnTheScreenOnly) {
+  TempTree files;
+  ASSERT_TRUE(files.MakeFolder("tree/sub"));
+  ASSERT_TRUE(files.MakeFile("tree/run.sh", 10));
+  ASSERT_EQ(0, chmod(files.Path("tree/run.sh").c_str(), 0755));
+  ASSERT_EQ(0, symlink("sub", files.Path("tree/lnk").c_str()));
+  const std::string run = "cd " + Quoted(files.Path("tree")) + " && LS_COLORS='di=34:ln=36:ex=32' ";
+  ASSERT_TRUE(session_->Run(run + Program() + " --files", kTimeoutSeconds));
+  const std::string screen = session_->ColoredScreen();
+  for (const char* name : {"\x1b[34msub", "\x1b[36mlnk", "\x1b[32mrun.sh"}) {
+    EXPECT_NE(std::string::npos, screen.find(name)) << screen;
+  }
+  session_->Clear();
+  ASSERT_TRUE(session_->Run(run + "NO_COLOR=1 " + Program() + " --files", kTimeoutSeconds));
+  EXPECT_NE(std::string::npos, session_->Screen().find("run.sh"));
+  EXPECT_EQ(std::string::npos, session_->ColoredScreen().find('\x1b')) << session_->Screen();
+  ASSERT_TRUE(
+      session_->Run(run + Program() + " --files /UTF8 | cat > ../piped.bin", kTimeoutSeconds));
+  const std::string piped = ReadFileBytes(files.Path("piped.bin"));
+  EXPECT_NE(std::string::npos, piped.find("run.sh"));
+  EXPECT_EQ(std::string::npos, piped.find('\x1b'));
+}
+
 // "/UTF8-" on a UTF-8 terminal: the code page 932 chart, converted line by line for the screen.
 TEST_F(TerminalTest, ChartShowsAsUtf8OnTheScreen) {
   TempTree files;

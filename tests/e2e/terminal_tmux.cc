@@ -131,6 +131,10 @@ void TmuxSession::SendKeys(const std::string& keys) { Tmux({"send-keys", "-t", k
 
 std::string TmuxSession::Screen() { return Tmux({"capture-pane", "-p", "-t", kSession}); }
 
+std::string TmuxSession::ColoredScreen() {
+  return Tmux({"capture-pane", "-p", "-e", "-t", kSession});
+}
+
 std::string TmuxSession::History() {
   return Tmux({"capture-pane", "-p", "-S", "-", "-E", "-", "-t", kSession});
 }

@@ -34,6 +34,8 @@ class TmuxSession {
 
   // The visible screen, one line of text per row, trailing blanks dropped.
   std::string Screen();
+  // The visible screen with the colours of its text, as tmux writes them ("\x1b[34m").
+  std::string ColoredScreen();
   // Every line the pane has shown, scrolled-off ones included.
   std::string History();
   // Empties the screen and the history, so the next command's output stands alone.

@@ -60,6 +60,8 @@ class FakePlatform : public Platform {
   bool slash_paths = false;  // "/" begins absolute paths too, as on POSIX
   // Standard output shows UTF-8, so the chart is UTF-8 unless the command line says otherwise.
   bool utf8_default = false;
+  bool color_screen = false;                       // standard output shows colour
+  std::map<std::string, std::string> environment;  // the variables set
   std::string date_separator = "/";
   std::string time_separator = ":";
 
@@ -81,6 +83,11 @@ class FakePlatform : public Platform {
   int ChangeCurrentFolder(const PathText& folder) override;
   bool DirectoryExists(const PathText& path) override;
   bool SlashStartsPath() override { return slash_paths; }
+  bool IsColorScreen() override { return color_screen; }
+  std::string ReadEnvironment(std::string_view name) override {
+    const auto found = environment.find(std::string(name));
+    return found == environment.end() ? "" : found->second;
+  }
   std::unique_ptr<FolderWalker> NewFolderWalker() override;
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override;
   void GetDateTimeSeparators(std::string& date, std::string& time) override;

@@ -479,3 +479,24 @@ TEST_F(PrintTreeTest, TenThousandLevelsDeep) {
 }
 
 }  // namespace
+
+// Only names take colour: the connectors, the fill and the size column keep their bytes and
+// widths, and the root is coloured as a folder.
+TEST_F(PrintTreeTest, ColoredNamesKeepTheColumns) {
+  options_.ShowFiles = true;
+  options_.ShowSize = true;
+  options_.ShowColor = true;
+  platform_.environment["LS_COLORS"] = "di=1:ln=36:ex=32";
+  Folder(*root_, "Src")->Kind = KindFolder;
+  Folder(*root_, "lnk")->Kind = KindLink;
+  File(*root_, "run", 5)->Kind = KindExecutable;
+  File(*root_, "a.txt", 1234);
+  EXPECT_EQ(Lines({
+                "\x1b[1mC:\\Work\x1b[0m",
+                "│  \x1b[32mrun\x1b[0m               5",
+                "│  a.txt         1,234",
+                "├─\x1b[1mSrc\x1b[0m",
+                "└─\x1b[36mlnk\x1b[0m",
+            }),
+            Chart());
+}

@@ -44,6 +44,26 @@ void FreeStorage(std::vector<T>& items) {
   std::vector<T>().swap(items);
 }
 
+// The kind of an entry whose stat (through any link) gave `mode`, when `is_followed`.
+EntryKind KindOfEntry(bool is_followed, bool is_link, mode_t mode) {
+  if (is_link) return is_followed ? KindLink : KindOrphanLink;
+  if (!is_followed) return KindPlain;
+  if (S_ISDIR(mode)) {
+    const bool is_sticky = (mode & S_ISVTX) != 0;
+    const bool is_other_writable = (mode & S_IWOTH) != 0;
+    if (is_sticky && is_other_writable) return KindStickyOtherWritableFolder;
+    if (is_other_writable) return KindOtherWritableFolder;
+    return is_sticky ? KindStickyFolder : KindFolder;
+  }
+  if (S_ISFIFO(mode)) return KindFifo;
+  if (S_ISSOCK(mode)) return KindSocket;
+  if (S_ISBLK(mode)) return KindBlockDevice;
+  if (S_ISCHR(mode)) return KindCharDevice;
+  if ((mode & S_ISUID) != 0) return KindSetUid;
+  if ((mode & S_ISGID) != 0) return KindSetGid;
+  return (mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0 ? KindExecutable : KindPlain;
+}
+
 }  // namespace
 
 void FolderListing::Clear() {
@@ -86,13 +106,13 @@ bool FolderListing::FolderStatId(size_t index, FolderIdentity& identity) const {
 FolderReader::FolderReader(TextConverter& converter, int64_t utc_offset_seconds)
     : converter_(converter), utc_offset_seconds_(utc_offset_seconds), block_(kBlockSize) {}
 
-bool FolderReader::Read(int fd, bool rewind, bool with_info, bool with_files,
+bool FolderReader::Read(int fd, bool rewind, bool with_info, bool with_files, bool with_kinds,
                         FolderListing& listing) {
   listing.Clear();
   if (rewind && lseek(fd, 0, SEEK_SET) < 0) return false;
   if (!ReadNames(fd, with_files, listing)) return false;
   SortNames(listing);
-  FillEntries(fd, with_info, listing);
+  FillEntries(fd, with_info, with_kinds, listing);
   return true;
 }
 
@@ -151,7 +171,7 @@ void FolderReader::SortNames(FolderListing& listing) {
       });
 }
 
-void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
+void FolderReader::FillEntries(int fd, bool with_info, bool with_kinds, FolderListing& listing) {
   listing.entries_.resize(listing.names_.size());
   // Room for every converted name at once, made before the first is written, each name given
   // the most its shown form can take, so the buffer never moves and the names already pointing
@@ -165,7 +185,7 @@ void FolderReader::FillEntries(int fd, bool with_info, FolderListing& listing) {
     entry = FolderEntry{};
     // The common case, a name of printable ASCII, shares the native bytes.
     entry.Name = span.converted ? WriteShownName(native, shown_room) : native;
-    ReadEntryStatus(fd, i, with_info, listing);
+    ReadEntryStatus(fd, i, with_info, with_kinds, listing);
   }
   SetTargets(listing);
 }
@@ -180,19 +200,20 @@ std::string_view FolderReader::WriteShownName(std::string_view native, std::span
 // A link is looked at itself first (lstat, which is the entry itself for anything else), then
 // where it leads, which tells whether it is a folder; a file link keeps its own size and time, as
 // a Windows listing reports the link and not its target.
-void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, FolderListing& listing) {
+void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, bool with_kinds,
+                                   FolderListing& listing) {
   const FolderListing::NativeNameSpan& span = listing.names_[index];
   const char* name = listing.native_bytes_.data() + span.offset;
   FolderEntry& entry = listing.entries_[index];
   const bool type_known = span.type != DT_LNK && span.type != DT_UNKNOWN;
   if (type_known) entry.IsFolder = span.type == DT_DIR;
-  if (type_known && !with_info) return;  // nothing to ask the system
+  if (type_known && !with_info && !with_kinds) return;  // nothing to ask the system
 
   // fstatat never opens the entry, so FIFOs, sockets and devices are safe to look at.
   struct stat own {};
   bool is_link = span.type == DT_LNK;
-  const bool has_own =
-      (with_info || !type_known) && fstatat(fd, name, &own, AT_SYMLINK_NOFOLLOW) == 0;
+  const bool has_own = (with_info || with_kinds || !type_known) &&
+                       fstatat(fd, name, &own, AT_SYMLINK_NOFOLLOW) == 0;
   if (has_own) is_link = S_ISLNK(own.st_mode);
   if (has_own && !type_known && !is_link) entry.IsFolder = S_ISDIR(own.st_mode);
   struct stat target {};
@@ -200,6 +221,10 @@ void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, FolderL
   if (is_followed) entry.IsFolder = S_ISDIR(target.st_mode);
   entry.IsLink = is_link;
   if (is_link && with_targets_) ReadLinkTarget(fd, index, listing);
+  if (with_kinds) {
+    const bool is_reached = is_link ? is_followed : has_own;
+    entry.Kind = KindOfEntry(is_reached, is_link, is_link ? target.st_mode : own.st_mode);
+  }
   // A link that leads nowhere (or into a loop of links) is a file with its own size and time;
   // anything else that cannot be read stays unread.
   if (!with_info || !has_own) return;

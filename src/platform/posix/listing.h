@@ -74,10 +74,11 @@ class FolderReader {
   // Fills `listing` from the open directory `fd`, sorted in enumeration order, "." and ".."
   // left out. With `with_info` each entry's size and time are read where stat allows; without
   // it no entry whose type the folder reports is looked at. Without `with_files` the entries the
-  // folder reports as neither folders nor links are left out (and only counted). False, with no
-  // entries, when the folder cannot be read at all; a failure after the first block keeps what
-  // was read.
-  bool Read(int fd, bool rewind, bool with_info, bool with_files, FolderListing& listing);
+  // folder reports as neither folders nor links are left out (and only counted). With
+  // `with_kinds` every entry's kind is read. False, with no entries, when the folder cannot be
+  // read at all; a failure after the first block keeps what was read.
+  bool Read(int fd, bool rewind, bool with_info, bool with_files, bool with_kinds,
+            FolderListing& listing);
   // How entries are read from the next Read on: with their link targets, and links to folders
   // with their own size and time rather than their targets'.
   void SetLinkReading(bool with_targets, bool links_themselves) {
@@ -91,13 +92,14 @@ class FolderReader {
   bool AddName(std::string_view name, unsigned char type, FolderListing& listing);
   void SortNames(FolderListing& listing);
   // Makes the entries of the sorted names: each shown name, and what the system tells of it.
-  void FillEntries(int fd, bool with_info, FolderListing& listing);
+  void FillEntries(int fd, bool with_info, bool with_kinds, FolderListing& listing);
   // Writes the shown form of a name that needs converting at the start of `room`, which then
   // starts after it; `room` holds at least native.size() bytes.
   std::string_view WriteShownName(std::string_view native, std::span<char>& room);
   // Tells whether entry `index` is a folder where its type does not (a link, or a file system
-  // that does not say), and with `with_info` reads its size and time.
-  void ReadEntryStatus(int fd, size_t index, bool with_info, FolderListing& listing);
+  // that does not say), with `with_info` reads its size and time, and with `with_kinds` its kind.
+  void ReadEntryStatus(int fd, size_t index, bool with_info, bool with_kinds,
+                       FolderListing& listing);
   // Keeps the shown form of where link `index` points, read into its entry by SetTargets.
   void ReadLinkTarget(int fd, size_t index, FolderListing& listing);
   void SetTargets(FolderListing& listing);

@@ -103,6 +103,13 @@ class PosixPlatform : public Platform {
 
   void WriteErrorLine(std::string_view line) override { console_.WriteErrorLine(line); }
 
+  bool IsColorScreen() override { return isatty(STDOUT_FILENO) == 1; }
+
+  std::string ReadEnvironment(std::string_view name) override {
+    const char* value = getenv(std::string(name).c_str());
+    return value ? value : "";
+  }
+
   void WriteLine(std::string_view line) override { console_.WriteLine(line); }
 
   void AppendTotalFile(const PathText& name, std::string_view line) override {

@@ -91,7 +91,7 @@ bool PosixFolderWalker::ListFolder(bool with_info) {
   const int fd = descriptors_.Descriptor(depth);
   if (fd < 0) return false;
   const bool rewind = descriptors_.MarkRead(depth);
-  return reader_.Read(fd, rewind, with_info, rules_.FilesWanted, listing);
+  return reader_.Read(fd, rewind, with_info, rules_.FilesWanted, rules_.KindsWanted, listing);
 }
 
 const std::vector<FolderEntry>& PosixFolderWalker::Entries() const {

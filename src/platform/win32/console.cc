@@ -67,6 +67,28 @@ void ConsoleScreen::Erase() {
   WriteWithControls(console_, found_mode_, kEraseLine, is_utf8_);
 }
 
+namespace {
+DWORD found_output_mode = 0;
+bool is_output_mode_changed = false;
+}  // namespace
+
+bool EnableOutputColors() {
+  const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) return false;
+  if (is_output_mode_changed) return true;
+  if (!SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
+  found_output_mode = mode;
+  is_output_mode_changed = true;
+  return true;
+}
+
+void RestoreOutputMode() {
+  if (!is_output_mode_changed) return;
+  SetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), found_output_mode);
+  is_output_mode_changed = false;
+}
+
 std::unique_ptr<ConsoleScreen> OpenConsoleScreen() {
   const HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode = 0;

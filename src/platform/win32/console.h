@@ -39,6 +39,13 @@ class ConsoleScreen : public ProgressScreen {
   bool is_utf8_ = false;
 };
 
+// Turns on the terminal's control sequences for standard output where it is a console that
+// takes them (Windows 10 on), for the rest of the run: the colours of the chart's names. False
+// where it is no console or an older one.
+bool EnableOutputColors();
+// Puts standard output's console back in the mode EnableOutputColors found it in.
+void RestoreOutputMode();
+
 // The screen of standard error where it is a console that can take the terminal's control
 // sequences (Windows 10 on); null elsewhere. Ctrl+C and Ctrl+Break erase a shown line first.
 std::unique_ptr<ConsoleScreen> OpenConsoleScreen();

@@ -65,6 +65,8 @@ class Win32Platform : public Platform {
     SetUtf8Texts(IsUtf8ByDefault());
   }
 
+  ~Win32Platform() override { RestoreOutputMode(); }
+
   // A console whose output code page is UTF-8 (65001) asks for it; anything else, and every file
   // and pipe, gets code page 932 unless the command line says otherwise.
   bool IsUtf8ByDefault() override { return is_output_console_ && GetConsoleOutputCP() == CP_UTF8; }
@@ -163,6 +165,18 @@ class Win32Platform : public Platform {
 
   // One write per line, so each line reaches a pipe whole. A failed write (a closed pipe) is
   // ignored: the run goes on and its status does not change. A progress line goes first.
+  bool IsColorScreen() override { return EnableOutputColors(); }
+
+  // LS_COLORS is ASCII: a control character in it, shown as "?", would be of no use anyway.
+  std::string ReadEnvironment(std::string_view name) override {
+    const std::wstring wide_name = WideFromUtf8(name);
+    const DWORD length = GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);
+    if (length == 0) return {};
+    std::wstring value(length, L'\0');
+    value.resize(GetEnvironmentVariableW(wide_name.c_str(), value.data(), length));
+    return ShownFromWide(value, true);
+  }
+
   void WriteLine(std::string_view line) override {
     if (screen_) screen_->Erase();
     WriteShownLine(GetStdHandle(STD_OUTPUT_HANDLE), line, is_shown_utf8_);

@@ -285,7 +285,12 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
     }
     FolderEntry entry;
     entry.IsFolder = is_folder;
+    // Windows tells a link (a reparse point) and a folder by their attributes alone; an
+    // executable is known by its extension, which the name colours match.
     entry.IsLink = (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (rules_.KindsWanted) {
+      entry.Kind = entry.IsLink ? KindLink : is_folder ? KindFolder : KindPlain;
+    }
     level.entries.push_back(entry);
     level.names.push_back(
         EntryNames{level.wide_names.size(), listed.name.size(), level.shown_names.size(),
