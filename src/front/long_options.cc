@@ -63,6 +63,8 @@ constexpr LongOptionRow kLongOptions[] = {
     {"dot-folders", LongValue::kNone, 33},              // /DotFolders+
     {"exclude", LongValue::kNeeded, 35},                // /Exclude=PATTERN
     {"human-readable", LongValue::kNone, 37},           // /Human+
+    {"disk-usage", LongValue::kNone, 47},               // /DiskUsage+
+    {"apparent-size", LongValue::kNone, 49},            // /Apparent+
     {"help", LongValue::kNone, 39},
     {"version", LongValue::kNone, 40},
     {"charset", LongValue::kNeeded, 0, kCharsetChoices},  // /UTF8+, /UTF8-

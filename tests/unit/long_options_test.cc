@@ -23,6 +23,7 @@ TEST_F(ParseCommandLineTest, LongOptionsSetWhatTheirKeywordsSet) {
       {{"--SORT=None", "--charset", "cp932", "--color"}, {"/NoSort", "/UTF8-", "/Color+"}},
       {{"--fo", "--hu", "--max=3", "--col=auto", "--so=t"}, {"/OF", "/Human", "/L=3", "/ST"}},
       {{"--exclude", "--help", "--color=always"}, {"/X=--help", "/Color"}},
+      {{"--disk-usage", "--apparent-size", "--links"}, {"/DU", "/Apparent", "/Links+"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.long_form));
