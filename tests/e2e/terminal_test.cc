@@ -246,7 +246,7 @@ class LongScanTest : public TerminalTest {
   }
 
   static std::string LastLinkLine() {
-    char name[32];
+    char name[64];
     std::snprintf(name, sizeof name, "└── link%04d -> ../data", links_ - 1);
     return name;
   }
