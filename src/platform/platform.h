@@ -92,6 +92,13 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
+  // --- Mode
+  // True in the classic mode: every byte as a Japanese Windows writes it (code page 932, CR LF,
+  // messages on standard output, difficulties silent). The Windows program is always classic; the
+  // Linux program is classic when its locale's charset is code page 932 (Shift_JIS), and in its
+  // Linux mode otherwise: the locale's encoding, LF line ends, messages on standard error.
+  virtual bool IsClassicMode() { return true; }
+
   // --- Texts
   // True when the chart is UTF-8 unless the command line says otherwise: standard output shows
   // UTF-8 (a terminal whose charset is UTF-8). A platform starts with its texts in this encoding.
@@ -158,7 +165,8 @@ class Platform {
   // Writes one whole line, its CR LF included, to standard output at once. Errors are ignored.
   // In a UTF-8 chart a platform whose lines end with LF alone (POSIX) leaves the CR out.
   virtual void WriteLine(std::string_view line) = 0;
-  // Appends `line` to the file named `name`, creating it. Silent when it cannot be opened.
+  // Appends `line` to the file named `name`, creating it. Silent when it cannot be opened. Out
+  // of the classic mode the line's CR LF becomes LF.
   virtual void AppendTotalFile(const PathText& name, std::string_view line) = 0;
 };
 

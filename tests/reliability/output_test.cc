@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "e2e_support.h"
 #include "reliability_support.h"
 
@@ -150,12 +151,16 @@ TEST_F(Output, StandardOutputANonBlockingPipeThatFills) {
   for (int i = 0; i < kFiles; ++i) {
     ASSERT_TRUE(tree_.MakeFile("wide/a-file-with-a-rather-long-name-" + std::to_string(i), i));
   }
+  std::vector<std::string> env = EnvironmentWith({});  // the classic mode's locale
+  std::vector<char*> envp;
+  for (std::string& entry : env) envp.push_back(entry.data());
+  envp.push_back(nullptr);
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
     dup2(pipe_fds[1], 1);
-    execl(program.c_str(), program.c_str(), root.c_str(), "/F", "/Size", "/Time", "/Sum",
-          static_cast<char*>(nullptr));
+    execle(program.c_str(), program.c_str(), root.c_str(), "/F", "/Size", "/Time", "/Sum",
+           static_cast<char*>(nullptr), envp.data());
     _exit(127);
   }
   close(pipe_fds[1]);

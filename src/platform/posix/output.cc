@@ -80,12 +80,19 @@ void Console::SetOutOfMemoryErrorLine() {
   }
 }
 
+void Console::ConvertUtf8LinesTo(const std::string& codeset) {
+  locale_ = std::make_unique<ChartCharsetConverter>(codeset);
+}
+
 std::string_view Console::Shown(std::string_view line, bool converted) {
   if (!is_utf8_texts_) return converted ? terminal_->ToUtf8(line) : line;
-  if (line.size() < 2 || line.substr(line.size() - 2) != "\r\n") return line;
-  buffer_.assign(line.substr(0, line.size() - 2));
-  buffer_ += '\n';
-  return buffer_;
+  std::string_view shown = line;
+  if (line.ends_with("\r\n")) {
+    buffer_.assign(line.substr(0, line.size() - 2));
+    buffer_ += '\n';
+    shown = buffer_;
+  }
+  return locale_ ? locale_->FromUtf8(shown) : shown;
 }
 
 void Console::WriteLine(std::string_view line) {

@@ -1,0 +1,52 @@
+// The Linux program's two modes, chosen by the locale: the Linux mode's chart in the locale's
+// encoding through a pipe, with LF line ends in the chart and the total file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "chart_expect.h"
+#include "e2e_support.h"
+
+namespace {
+
+// Each row: the locale, the options after "r /Sum /T=t.txt", standard output and the total file.
+TEST(LinuxMode, TheLocaleChoosesTheEncoding) {
+  if (HasRunner()) GTEST_SKIP() << "the Windows program is always classic";
+  TempTree tree;
+  ASSERT_TRUE(tree.MakeFile("r/設計/a", 5));
+  const struct {
+    std::string locale;
+    std::vector<std::string> options;
+    std::string out;
+    std::string total;
+  } rows[] = {
+      {"C.UTF-8", {}, "r（0 ファイル 0 バイト）\n└── 設計（1 ファイル 5 バイト）\n", "5\n"},
+      // C and POSIX charts are UTF-8 too, as the terminals that use them show it.
+      {"C", {}, "r（0 ファイル 0 バイト）\n└── 設計（1 ファイル 5 バイト）\n", "5\n"},
+      // A charset without the characters: "?" for each, and the connectors drawn in ASCII.
+      {"en_US.ISO-8859-1", {}, "r?0 ???? 0 ????\n`-- ???1 ???? 5 ????\n", "5\n"},
+      // /UTF8- chooses code page 932 over the locale: the bytes of the Windows program.
+      {"C.UTF-8",
+       {"/UTF8-"},
+       Cp932Lines({"r（0 ファイル 0 バイト）", "└─設計（1 ファイル 5 バイト）"}),
+       "5\n"},
+      {"ja_JP.SJIS",
+       {},
+       Cp932Lines({"r（0 ファイル 0 バイト）", "└─設計（1 ファイル 5 バイト）"}),
+       "5\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.locale + " " + ::testing::PrintToString(row.options));
+    std::vector<std::string> arguments{"r", "/Sum", "/OutputTotal=t.txt"};
+    arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+    const RunResult run = RunProgram(arguments, RunSettings{tree.Path(), {"LC_ALL=" + row.locale}});
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ(row.out, run.out);
+    EXPECT_EQ(row.total, ReadFileBytes(tree.Path("t.txt")));
+    unlink(tree.Path("t.txt").c_str());
+  }
+}
+
+}  // namespace
