@@ -17,6 +17,17 @@ inline constexpr std::string_view kOutOfMemoryMessage = "メモリが不足し�
 inline constexpr std::string_view kOutOfMemoryMessageCp932 =
     "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7";
 
+// The Linux mode's messages on standard error, each after the program's name and ": ", in the
+// style of the GNU tools; each "%s" takes the next value (an argument, a path, the system's
+// reason), in order.
+inline constexpr std::string_view kProgramName = "quovrel";
+inline constexpr std::string_view kInvalidOptionText = "invalid option '%s'";
+inline constexpr std::string_view kNoOutputFileText = "option '%s' needs a file name";
+inline constexpr std::string_view kInvalidFolderText = "cannot chart '%s': no such folder";
+inline constexpr std::string_view kTryHelpText = "Try 'quovrel --help' for more information.";
+inline constexpr std::string_view kUnreadFolderText = "cannot read folder '%s': %s";
+inline constexpr std::string_view kUnwrittenTotalFileText = "cannot write total file '%s': %s";
+
 // The version banner: title, four blanks and version; then the notice; then an empty line.
 inline constexpr std::string_view kProductTitle = "Quovrelant";
 inline constexpr std::string_view kVersionText = "Ver 2.03";

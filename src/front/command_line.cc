@@ -11,6 +11,7 @@
 #include "common/chart_text.h"
 #include "front/fixed_texts.h"
 #include "front/long_options.h"
+#include "front/messages.h"
 #include "platform/platform.h"
 
 namespace {
@@ -163,7 +164,7 @@ int32_t SettleEncoding(Platform& platform, const OptionGrammar& grammar,
 int SetTotalFileName(Platform& platform, AppOptions& options, const PathText& argument,
                      const PathText& value) {
   if (value.Shown.empty()) {
-    WriteFixedLine(platform, kNoOutputFileMessage, argument.Shown);
+    ReportMissingTotalFileName(platform, argument.Shown);
     return -1;
   }
   options.TotalFileName = value;
@@ -172,7 +173,7 @@ int SetTotalFileName(Platform& platform, AppOptions& options, const PathText& ar
 
 // Writes the message of an unknown option, which is also that of a value an option refuses.
 int RefuseOption(Platform& platform, const PathText& argument) {
-  WriteFixedLine(platform, kInvalidOptionMessage, argument.Shown);
+  ReportInvalidOption(platform, argument.Shown);
   return -1;
 }
 
@@ -319,7 +320,7 @@ int ApplyDriveRelativeRule(Platform& platform, AppOptions& options) {
   // When the change fails, the path as typed is refused: charting the unchanged current
   // directory instead would show a folder the user did not ask for.
   if (platform.ChangeCurrentFolder(options.RootPath) != 0) {
-    WriteFixedLine(platform, kInvalidFolderMessage, path);
+    ReportInvalidFolder(platform, path);
     return -1;
   }
   options.RootPath = platform.ReadCurrentFolder();
@@ -367,7 +368,7 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
   }
   if (ApplyDriveRelativeRule(platform, options) != 0) return -1;
   if (!platform.DirectoryExists(options.RootPath)) {
-    WriteFixedLine(platform, kInvalidFolderMessage, options.RootPath.Shown);
+    ReportInvalidFolder(platform, options.RootPath.Shown);
     return -1;
   }
   DeriveSettings(options);

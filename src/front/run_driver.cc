@@ -13,6 +13,7 @@
 #include "front/command_line.h"
 #include "front/fixed_texts.h"
 #include "front/help_text.h"
+#include "front/messages.h"
 #include "order/sort_tree.h"
 #include "output/column_widths.h"
 #include "output/print_tree.h"
@@ -26,16 +27,27 @@ namespace {
 
 constexpr int kOutOfMemoryStatus = 2;
 
-void ChartTree(Platform& platform, const AppOptions& options, TreeStore& store, TreeItem& root) {
+// Returns the run's status: 1 when a folder could not be read or the total file could not be
+// written, which only the Linux mode tells (the classic mode is silent, and its status 0).
+int ChartTree(Platform& platform, const AppOptions& options, TreeStore& store, TreeItem& root) {
+  const bool is_classic = platform.IsClassicMode();
+  std::vector<UnreadFolder> unread;
   // The walker, and the memory of its listings, lasts the scan alone.
   ScanFolder(*NewScanWalker(platform, options.IsUtf8Chart), platform, options, store,
-             options.RootPath, root);
+             options.RootPath, root, is_classic ? nullptr : &unread);
+  // The warnings come before the chart, as the walk met them.
+  for (const UnreadFolder& folder : unread) WarnUnreadFolder(platform, folder.Path, folder.Reason);
   AggregateTree(options, root);
   SortAndMarkTree(options, root);
   SetItemName(store, root, options.RootPath.Shown);
   SetColumnWidths(platform, options, root);
   PrintTree(platform, options, root);
-  WriteTotalFile(platform, options, root);
+  int status = unread.empty() ? 0 : 1;
+  if (WriteTotalFile(platform, options, root) != 0 && !is_classic) {
+    WarnUnwrittenTotalFile(platform, options.TotalFileName.Shown, platform.TotalFileFailure());
+    status = 1;
+  }
+  return status;
 }
 
 int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
@@ -54,7 +66,7 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   } else if (PrintHelp(platform, options) == 0) {
     // The help ends the run.
   } else {
-    ChartTree(platform, options, store, root);
+    status = ChartTree(platform, options, store, root);
   }
   ReleaseTree(root, store);
   return status;

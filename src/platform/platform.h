@@ -57,6 +57,11 @@ class FolderWalker {
   // Leaves the current folder; its listing is released.
   virtual void LeaveFolder() = 0;
 
+  // Why the last EnterRoot, EnterSubfolder or ListFolder that returned false could not open or
+  // read its folder, in the system's words (strerror); empty when the folder was kept out on
+  // purpose (the rules above), and where the platform does not say.
+  virtual std::string FailureText() const { return {}; }
+
   // How many files the current folder held beyond Entries(): those a listing without files
   // (WalkRules::FilesWanted) counted but made no entries for.
   virtual size_t LeftOutFiles() const = 0;
@@ -168,6 +173,9 @@ class Platform {
   // Appends `line` to the file named `name`, creating it. Silent when it cannot be opened. Out
   // of the classic mode the line's CR LF becomes LF.
   virtual void AppendTotalFile(const PathText& name, std::string_view line) = 0;
+  // Why the last AppendTotalFile could not append its whole line, in the system's words
+  // (strerror); empty when it did, and where the platform does not say.
+  virtual std::string TotalFileFailure() { return {}; }
 };
 
 // The platform the program runs on (POSIX or Win32, chosen by the build).

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 #include "common/fixed_texts.h"
@@ -29,15 +30,18 @@ void CutOffFragment(int fd, size_t written) {
 
 }  // namespace
 
-void AppendLineToFile(const std::string& native_name, std::string_view line) {
-  if (native_name.empty()) return;
+int AppendLineToFile(const std::string& native_name, std::string_view line) {
+  if (native_name.empty()) return ENOENT;
   // O_NONBLOCK: opening a FIFO that has no reader fails at once (ENXIO) instead of waiting.
   const int fd = open(native_name.c_str(),
                       O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0) return;  // a total file that cannot be opened is not written
+  if (fd < 0) return errno;  // a total file that cannot be opened is not written
+  errno = 0;
   const size_t written = WriteAllBytes(fd, line);
+  const int failure = written < line.size() ? (errno != 0 ? errno : EIO) : 0;
   if (written > 0 && written < line.size()) CutOffFragment(fd, written);
   close(fd);
+  return failure;
 }
 
 Console::Console() {

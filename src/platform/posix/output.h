@@ -15,10 +15,10 @@
 // stays as it was.
 void IgnoreWriteSignals();
 
-// Appends `line` to the file `native_name`, creating it. Silent when it cannot be opened; a FIFO
-// without a reader refuses at once instead of hanging the run. The line arrives whole or not at
-// all: a part that a full disk cut short is taken off the file again.
-void AppendLineToFile(const std::string& native_name, std::string_view line);
+// Appends `line` to the file `native_name`, creating it; a FIFO without a reader refuses at once
+// instead of hanging the run. The line arrives whole or not at all: a part that a full disk cut
+// short is taken off the file again. Returns 0, or the errno of the failure.
+int AppendLineToFile(const std::string& native_name, std::string_view line);
 
 // Standard output and error as the run found them. A pipe or a file gets the code page 932 bytes
 // unchanged; a terminal whose locale is UTF-8 gets each line in UTF-8. A UTF-8 chart is written

@@ -122,18 +122,21 @@ class PosixPlatform : public Platform {
 
   void AppendTotalFile(const PathText& name, std::string_view line) override {
     // The Linux mode ends the total file's lines as its chart's, with LF alone.
-    if (!is_classic_ && line.ends_with("\r\n")) {
-      AppendLineToFile(name.Native, std::string(line.substr(0, line.size() - 2)) + "\n");
-      return;
-    }
-    AppendLineToFile(name.Native, line);
+    const bool is_lf = !is_classic_ && line.ends_with("\r\n");
+    const int failure =
+        is_lf ? AppendLineToFile(name.Native, std::string(line.substr(0, line.size() - 2)) + "\n")
+              : AppendLineToFile(name.Native, line);
+    total_file_failure_ = failure != 0 ? std::strerror(failure) : "";
   }
+
+  std::string TotalFileFailure() override { return total_file_failure_; }
 
  private:
   TextConverter converter_;
   const int64_t utc_offset_seconds_;  // taken once, as FileTimeToLocalFileTime does
   const bool is_classic_;             // the locale's charset is code page 932 (Shift_JIS)
   Console console_;
+  std::string total_file_failure_;  // why the last total file was not written
 };
 
 }  // namespace

@@ -35,6 +35,7 @@ class PosixFolderWalker : public FolderWalker {
   const std::vector<FolderEntry>& Entries() const override;
   void LeaveFolder() override;
   size_t LeftOutFiles() const override;
+  std::string FailureText() const override { return failure_; }
 
   // For tests: descriptors held now, never more than max_open.
   size_t OpenDescriptors() const { return descriptors_.OpenCount(); }
@@ -56,4 +57,5 @@ class PosixFolderWalker : public FolderWalker {
   // One per entered folder, [0, Depth()); those past it are kept with their storage for reuse.
   std::vector<std::unique_ptr<Level>> levels_;
   WalkRules rules_;
+  std::string failure_;  // strerror of the last failure to open or read a folder
 };
