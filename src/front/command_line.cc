@@ -281,6 +281,17 @@ bool FindEndingOption(const OptionGrammar& grammar, const std::vector<PathText>&
   return is_found;
 }
 
+// A folder argument becomes RootPath: in the classic mode a later one wins, in the Linux mode the
+// earlier ones are kept to be charted first. The current directory stands in RootPath until the
+// first folder comes.
+void TakeFolder(Platform& platform, AppOptions& options, const PathText& folder) {
+  if (!platform.IsClassicMode() && options.HasFolderArgument) {
+    options.EarlierFolders.push_back(options.RootPath);
+  }
+  options.RootPath = folder;
+  options.HasFolderArgument = true;
+}
+
 // Where "/" also begins absolute paths, an argument that begins with "/" and is no keyword is a
 // path when a second "/" comes before any "=" (no option key holds one) or when it names an
 // existing folder, such as /tmp.
@@ -301,7 +312,7 @@ int ParseOption(Platform& platform, AppOptions& options, const OptionGrammar& gr
   const OptionRead read = ReadOption(grammar, arguments, i, is_utf8);
   // A path is the folder to chart, kept exactly as typed.
   if (read.Action == kUnknownOption && IsSlashPath(platform, argument, equals)) {
-    options.RootPath = argument;
+    TakeFolder(platform, options, argument);
     return 0;
   }
   UpperCaseKey(argument.Shown, 1, equals, is_utf8);
@@ -362,8 +373,14 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
       if (result < 0) return -1;
       options_ended = result == kOptionsEnded;
     } else {
-      // Any other argument, the empty one included, is the folder, kept whole; a later one wins.
-      options.RootPath = argument;
+      // Any other argument, the empty one included, is a folder, kept whole.
+      TakeFolder(platform, options, argument);
+    }
+  }
+  for (const PathText& folder : options.EarlierFolders) {
+    if (!platform.DirectoryExists(folder)) {
+      ReportInvalidFolder(platform, folder.Shown);
+      return -1;
     }
   }
   if (ApplyDriveRelativeRule(platform, options) != 0) return -1;

@@ -25,6 +25,12 @@ TEST(LinuxMode, TheLocaleChoosesTheEncoding) {
       {"C.UTF-8", {}, "r（0 ファイル 0 バイト）\n└── 設計（1 ファイル 5 バイト）\n", "5\n"},
       // C and POSIX charts are UTF-8 too, as the terminals that use them show it.
       {"C", {}, "r（0 ファイル 0 バイト）\n└── 設計（1 ファイル 5 バイト）\n", "5\n"},
+      // Several folders: each charted in turn, an empty line between, a total line for each.
+      {"C.UTF-8",
+       {"r"},
+       "r（0 ファイル 0 バイト）\n└── 設計（1 ファイル 5 バイト）\n\nr（0 ファイル 0 バイト）\n└── "
+       "設計（1 ファイル 5 バイト）\n",
+       "5\n5\n"},
       // A charset without the characters: "?" for each, and the connectors drawn in ASCII.
       {"en_US.ISO-8859-1", {}, "r?0 ???? 0 ????\n`-- ???1 ???? 5 ????\n", "5\n"},
       // /UTF8- chooses code page 932 over the locale: the bytes of the Windows program.
