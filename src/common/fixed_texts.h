@@ -140,8 +140,19 @@ inline constexpr std::string_view kSummaryBytes = " バイト";
 inline constexpr std::string_view kSummaryBetween = "、";
 inline constexpr std::string_view kSummaryTotal = "累計 ";
 inline constexpr std::string_view kSummaryClose = "）";
+// The same words in English, the catalogs' keys in the Linux mode:
+// " (3 files 1,234 bytes, total 10 files 56,789 bytes)".
+inline constexpr std::string_view kSummaryOpenText = " (";
+inline constexpr std::string_view kSummaryFilesText = " files ";
+inline constexpr std::string_view kSummaryBytesText = " bytes";
+inline constexpr std::string_view kSummaryBetweenText = ", ";
+inline constexpr std::string_view kSummaryTotalText = "total ";
+inline constexpr std::string_view kSummaryCloseText = ")";
 
 // The labels of the progress line of a long scan, each before its count:
 // "フォルダ 1,234  ファイル 56,789  /usr/share".
 inline constexpr std::string_view kProgressFolders = "フォルダ ";
 inline constexpr std::string_view kProgressFiles = "ファイル ";
+// The same in English, the catalogs' keys in the Linux mode.
+inline constexpr std::string_view kProgressFoldersText = "folders ";
+inline constexpr std::string_view kProgressFilesText = "files ";

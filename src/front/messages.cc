@@ -10,11 +10,12 @@
 
 namespace {
 
-// "quovrel: " and the text with each "%s" replaced by the next of `values`, which are already
-// in the shown encoding (an echoed argument, a path) and so are not converted again.
+// "quovrel: " and the text in the user's language with each "%s" replaced by the next of
+// `values`, which are already in the shown encoding (an echoed argument, a path) and so are not
+// converted again.
 void WriteProgramMessage(Platform& platform, std::string_view utf8,
                          std::initializer_list<std::string_view> values) {
-  const std::string text = platform.FromUtf8(utf8);
+  const std::string text = platform.Translate(utf8);
   std::string line = platform.FromUtf8(kProgramName) + ": ";
   size_t start = 0;
   for (std::string_view value : values) {
@@ -34,7 +35,7 @@ void WriteRefusal(Platform& platform, std::string_view classic, std::string_view
     return;
   }
   WriteProgramMessage(platform, linux_text, {value});
-  WriteFixedErrorLine(platform, kTryHelpText);
+  platform.WriteErrorLine(platform.Translate(kTryHelpText) + "\r\n");
 }
 
 }  // namespace

@@ -44,12 +44,12 @@ NameColors ReadUserNameColors(Platform& platform) {
 LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   LineTexts texts;
   texts.Options = &options;
-  texts.Open = platform.FromUtf8(kSummaryOpen);
-  texts.Files = platform.FromUtf8(kSummaryFiles);
-  texts.Bytes = platform.FromUtf8(kSummaryBytes);
-  texts.Between = platform.FromUtf8(kSummaryBetween);
-  texts.TotalHead = platform.FromUtf8(kSummaryTotal);
-  texts.Close = platform.FromUtf8(kSummaryClose);
+  texts.Open = platform.ModeText(kSummaryOpen, kSummaryOpenText);
+  texts.Files = platform.ModeText(kSummaryFiles, kSummaryFilesText);
+  texts.Bytes = platform.ModeText(kSummaryBytes, kSummaryBytesText);
+  texts.Between = platform.ModeText(kSummaryBetween, kSummaryBetweenText);
+  texts.TotalHead = platform.ModeText(kSummaryTotal, kSummaryTotalText);
+  texts.Close = platform.ModeText(kSummaryClose, kSummaryCloseText);
   // Only a chart with times reads the locale: loading it costs a run memory and time.
   if (options.NeedTimeTexts) texts.Separators = ReadTimeSeparators(platform);
   if (options.ShowColor) texts.Colors = ReadUserNameColors(platform);

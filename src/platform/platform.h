@@ -103,6 +103,14 @@ class Platform {
   // Linux program is classic when its locale's charset is code page 932 (Shift_JIS), and in its
   // Linux mode otherwise: the locale's encoding, LF line ends, messages on standard error.
   virtual bool IsClassicMode() { return true; }
+  // The program's English text `english` (its catalogs' key) in the user's language, in the
+  // encoding set; asked only out of the classic mode, which shows its own fixed texts.
+  virtual std::string Translate(std::string_view english) { return FromUtf8(english); }
+  // A fixed text as the mode shows it: `classic` (UTF-8) in the classic mode, else `english` in
+  // the user's language.
+  std::string ModeText(std::string_view classic, std::string_view english) {
+    return IsClassicMode() ? FromUtf8(classic) : Translate(english);
+  }
 
   // --- Texts
   // True when the chart is UTF-8 unless the command line says otherwise: standard output shows

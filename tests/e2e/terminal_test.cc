@@ -1,7 +1,7 @@
-// The program in a real terminal (tmux, LANG=C.UTF-8): a UTF-8 chart on the screen by default,
-// the code page 932 chart converted with /UTF8-, the same UTF-8 chart in pipes and files, and the
-// progress line of a long scan, which only the terminal ever sees, and
-// only while the run is in the foreground and going on.
+// The program in a real terminal (tmux, LANG=ja_JP.UTF-8): a UTF-8 chart on the screen by
+// default, the code page 932 chart converted with /UTF8-, the same UTF-8 chart in pipes and
+// files, and the progress line of a long scan, which only the terminal ever sees, and only while
+// the run is in the foreground and going on.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,15 +55,15 @@ bool HasProgressLine(const std::string& screen) {
   return std::any_of(lines.begin(), lines.end(), IsProgressLine);
 }
 
-// Skips unless the Linux program, tmux and the C.UTF-8 locale are all here; then opens a pane.
+// Skips unless the Linux program, tmux and the ja_JP.UTF-8 locale are all here; then opens a pane.
 class TerminalTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (HasRunner()) GTEST_SKIP() << "the terminal display is the Linux program's own";
     ASSERT_NE(nullptr, std::getenv("QUOVREL_PROGRAM")) << "QUOVREL_PROGRAM names no program";
     if (!HasTmux()) GTEST_SKIP() << "tmux is not installed";
-    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-    if (utf8 == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+    locale_t utf8 = newlocale(LC_CTYPE_MASK, "ja_JP.UTF-8", nullptr);
+    if (utf8 == nullptr) GTEST_SKIP() << "no ja_JP.UTF-8 locale";
     freelocale(utf8);
     session_ = std::make_unique<TmuxSession>(kColumns, kRows);
     ASSERT_TRUE(session_->IsReady());
@@ -151,7 +151,7 @@ TEST_F(TerminalTest, ChartShowsAsUtf8OnTheScreen) {
   }
 }
 
-// The Linux mode (LANG=C.UTF-8) gives a pipe and a file the screen's UTF-8 chart, LF-ended.
+// The Linux mode (LANG=ja_JP.UTF-8) gives a pipe and a file the screen's UTF-8 chart, LF-ended.
 TEST_F(TerminalTest, PipesAndFilesGetTheSameUtf8Chart) {
   TempTree files;
   MakeSmallTree(files);

@@ -10,6 +10,7 @@
 
 #include "platform/posix/lower_case.h"
 #include "platform/platform.h"
+#include "platform/posix/catalogs.h"
 #include "platform/posix/file_time.h"
 #include "platform/posix/memory_end.h"
 #include "platform/posix/output.h"
@@ -26,11 +27,16 @@ class PosixPlatform : public Platform {
   explicit PosixPlatform(const std::string& codeset)
       : utc_offset_seconds_(CurrentUtcOffsetSeconds()), is_classic_(IsCp932CodesetName(codeset)) {
     IgnoreWriteSignals();
+    if (!is_classic_) OpenMessageCatalogs();
     if (!is_classic_ && NeedsChartConversion(codeset)) console_.ConvertUtf8LinesTo(codeset);
     SetUtf8Texts(IsUtf8ByDefault());
   }
 
   bool IsClassicMode() override { return is_classic_; }
+
+  std::string Translate(std::string_view english) override {
+    return FromUtf8(TranslateText(english));
+  }
 
   // The classic mode asks only a terminal: a pipe or a file gets the same bytes whatever the
   // environment. The Linux mode's chart is UTF-8 everywhere, converted to the locale's charset
