@@ -235,6 +235,7 @@ inline constexpr std::string_view kSummaryClose = "）";
 // " (3 files 1,234 bytes, total 10 files 56,789 bytes)".
 inline constexpr std::string_view kSummaryOpenText = " (";
 inline constexpr std::string_view kSummaryFilesText = " files ";
+inline constexpr std::string_view kSummaryOneFileText = " file ";  // after a count of 1
 inline constexpr std::string_view kSummaryBytesText = " bytes";
 inline constexpr std::string_view kSummaryBetweenText = ", ";
 inline constexpr std::string_view kSummaryTotalText = "total ";

@@ -23,6 +23,7 @@ struct LineTexts {
   const AppOptions* Options;
   std::string Open;       // "（"
   std::string Files;      // " ファイル "
+  std::string OneFile;    // the same after a count of 1 (" file " in English)
   std::string Bytes;      // " バイト"
   std::string Between;    // "、"
   std::string TotalHead;  // "累計 "
@@ -46,6 +47,7 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   texts.Options = &options;
   texts.Open = platform.ModeText(kSummaryOpen, kSummaryOpenText);
   texts.Files = platform.ModeText(kSummaryFiles, kSummaryFilesText);
+  texts.OneFile = platform.ModeText(kSummaryFiles, kSummaryOneFileText);
   texts.Bytes = platform.ModeText(kSummaryBytes, kSummaryBytesText);
   texts.Between = platform.ModeText(kSummaryBetween, kSummaryBetweenText);
   texts.TotalHead = platform.ModeText(kSummaryTotal, kSummaryTotalText);
@@ -59,7 +61,7 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
 // The counts stay whole numbers; the bytes are in units of 1,024 where asked for.
 void AppendCountAndBytes(const LineTexts& texts, uint32_t count, ByteSum bytes, std::string& line) {
   AppendNumber(line, count);
-  line += texts.Files;
+  line += count == 1 ? texts.OneFile : texts.Files;
   if (texts.Options->ShowHumanSizes) {
     AppendHumanSize(line, bytes);
   } else {

@@ -24,21 +24,21 @@ TEST(LinuxMode, TheLocaleChoosesTheEncoding) {
   } rows[] = {
       // English texts out of a Japanese locale; C and POSIX charts are UTF-8 too, as the terminals
       // that use them show it.
-      {"C.UTF-8", {}, "r (0 files 0 bytes)\n└── 設計 (1 files 5 bytes)\n", "5\n"},
-      {"C", {}, "r (0 files 0 bytes)\n└── 設計 (1 files 5 bytes)\n", "5\n"},
+      {"C.UTF-8", {}, "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n", "5\n"},
+      {"C", {}, "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n", "5\n"},
       {"ja_JP.UTF-8", {}, "r（0 ファイル 0 バイト）\n└── 設計（1 ファイル 5 バイト）\n", "5\n"},
       // Several folders: each charted in turn, an empty line between, a total line for each.
       {"C.UTF-8",
        {"r"},
-       "r (0 files 0 bytes)\n└── 設計 (1 files 5 bytes)\n\nr (0 files 0 bytes)\n└── 設計 (1 files "
-       "5 bytes)\n",
+       "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n\n"
+       "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n",
        "5\n5\n"},
       // A charset without the characters: "?" for each, and the connectors drawn in ASCII.
-      {"en_US.ISO-8859-1", {}, "r (0 files 0 bytes)\n`-- ?? (1 files 5 bytes)\n", "5\n"},
+      {"en_US.ISO-8859-1", {}, "r (0 files 0 bytes)\n`-- ?? (1 file 5 bytes)\n", "5\n"},
       // /UTF8- chooses code page 932 over the locale: the bytes of the Windows program.
       {"C.UTF-8",
        {"/UTF8-"},
-       "r (0 files 0 bytes)\r\n" + Cp932("└─設計") + " (1 files 5 bytes)\r\n",
+       "r (0 files 0 bytes)\r\n" + Cp932("└─設計") + " (1 file 5 bytes)\r\n",
        "5\n"},
   };
   for (const auto& row : rows) {
