@@ -73,7 +73,8 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   int status = 0;
   // The parser writes the settings once; from here on they are read only.
   const AppOptions& options = parsed;
-  if (ParseCommandLine(platform, arguments, parsed) != 0) {
+  // "-L N" takes the next argument in the Linux mode alone: the classic "-L" stays as it was.
+  if (ParseCommandLine(platform, arguments, parsed, !platform.IsClassicMode()) != 0) {
     status = 1;
   } else if (PrintVersionBanner(platform, options) == 0 && !options.ShowHelp &&
              (arguments.size() == 2 || options.ShowVersionAlone)) {

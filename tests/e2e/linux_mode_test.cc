@@ -33,6 +33,8 @@ TEST(LinuxMode, TheLocaleChoosesTheEncoding) {
        "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n\n"
        "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n",
        "5\n5\n"},
+      // "-L N": the depth as the next argument.
+      {"C.UTF-8", {"-L", "0"}, "r (0 files 0 bytes)\n", "5\n"},
       // A charset without the characters: "?" for each, and the connectors drawn in ASCII.
       {"en_US.ISO-8859-1", {}, "r (0 files 0 bytes)\n`-- ?? (1 file 5 bytes)\n", "5\n"},
       // /UTF8- chooses code page 932 over the locale: the bytes of the Windows program.
