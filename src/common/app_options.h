@@ -49,6 +49,10 @@ struct AppOptions {
   // Both kept whole, however long, each with its native form. No total file when empty.
   PathText TotalFileName;
   PathText RootPath;
+  // The Linux mode charts every folder named, in turn: those named before RootPath (the last) are
+  // kept here, in order. The classic mode charts the later folder alone.
+  std::vector<PathText> EarlierFolders;
+  bool HasFolderArgument = false;  // a folder was named: RootPath is no longer the default
   int32_t SortKey = NoSort;
   // How the walk treats links to folders and folders on other file systems.
   bool FollowLinks = true;     // "/Links+": a folder reached through a link is entered

@@ -17,10 +17,22 @@ inline constexpr std::string_view kOutOfMemoryMessage = "メモリが不足し�
 inline constexpr std::string_view kOutOfMemoryMessageCp932 =
     "\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7";
 
+// The Linux mode's messages on standard error, each after the program's name and ": ", in the
+// style of the GNU tools; each "%s" takes the next value (an argument, a path, the system's
+// reason), in order.
+inline constexpr std::string_view kProgramName = "quovrel";
+inline constexpr std::string_view kInvalidOptionText = "invalid option '%s'";
+inline constexpr std::string_view kNoOutputFileText = "option '%s' needs a file name";
+inline constexpr std::string_view kInvalidFolderText = "cannot chart '%s': no such folder";
+inline constexpr std::string_view kTryHelpText = "Try 'quovrel --help' for more information.";
+inline constexpr std::string_view kUnreadFolderText = "cannot read folder '%s': %s";
+inline constexpr std::string_view kUnwrittenTotalFileText = "cannot write total file '%s': %s";
+
 // The version banner: title, four blanks and version; then the notice; then an empty line.
 inline constexpr std::string_view kProductTitle = "Quovrelant";
 inline constexpr std::string_view kVersionText = "Ver 2.03";
 inline constexpr std::string_view kNoticeText = "フォルダ構造を図式表示するコンソールプログラム";
+inline constexpr std::string_view kNoticeTextEnglish = "A console program that charts folder structures";
 
 // The help text, one element per line; "" is an empty line. The full-width characters are
 // part of the text: U+3000 opening each description, "／", "（", "）", "【", "】", "※".
@@ -127,6 +139,105 @@ inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
 };
 // clang-format on
 
+// The help of the Linux mode: English texts, each block one key of the catalogs (po/ja.po gives
+// the classic help and extensions' block byte for byte), written line by line. The help text
+// answers "/?" and "--help"; "--help" adds the extensions and the modes.
+// clang-format off
+inline constexpr std::string_view kHelpText =
+    "Usage: quovrel [FOLDER]... [OPTION]...\n"
+    "Charts the folder structure of each FOLDER (the current folder by default) as a text tree.\n"
+    "\n"
+    "=== Options ===\n"
+    "\n"
+    "/F+ (/F), /F-\n"
+    "  Show (/F+) or hide (/F-) the files of each folder.\n"
+    "\n"
+    "/FileFirst (/IF), /FolderFirst (/OF)\n"
+    "  Show the files before the folders (/FileFirst) or the folders first (/FolderFirst).\n"
+    "\n"
+    "/Size+ (/Size), /Size-\n"
+    "  Show (/Size+) or hide (/Size-) each file's size.\n"
+    "\n"
+    "/Time+ (/Time), /Time-\n"
+    "  Show (/Time+) or hide (/Time-) each file's last-write time.\n"
+    "\n"
+    "/Sum+ (/Sum), /Sum-\n"
+    "  Show (/Sum+) or hide (/Sum-) the count and size of each folder's own files.\n"
+    "\n"
+    "/Total+ (/Total), /Total-\n"
+    "  Show (/Total+) or hide (/Total-) each folder's total, its subfolders included.\n"
+    "\n"
+    "/OutputTotal+=<file> (/OutputTotal), /OutputTotal-\n"
+    "  Append (/OutputTotal+) or do not append (/OutputTotal-) the grand total in bytes to <file>.\n"
+    "\n"
+    "/NoSort, /SortByName (/SN), /SortByExt (/SE), /SortBySize (/SS), /SortByTime (/ST)\n"
+    "  Sort by name, extension, size or last-write time; /NoSort keeps the folder's own order. /SortBySize orders folders by their totals.\n"
+    "\n"
+    "/Ascend, /Descend\n"
+    "  Sort in ascending (/Ascend) or descending (/Descend) order.\n"
+    "\n"
+    "/A+ (/A), /A-\n"
+    "  Draw the tree with ASCII characters (/A+) or with box-drawing characters (/A-).\n"
+    "\n"
+    "/Verbose+ (/Verbose, /V), /Verbose-\n"
+    "  Show (/Verbose+) or hide (/Verbose-) the version banner. /Verbose+ alone shows it and ends.\n"
+    "\n"
+    "/Help (/H, /?)\n"
+    "  Show this help.\n"
+    "\n"
+    "* Options are not case-sensitive.\n"
+    "* - may be used instead of /.";
+inline constexpr std::string_view kExtensionHelpText =
+    "\n"
+    "=== Extended options ===\n"
+    "\n"
+    "/Depth=<depth> (/L=<depth>), /Depth-\n"
+    "  Chart down to <depth> (/Depth=<depth>) or to any depth (/Depth-). The root's children are at depth 1. Sums, totals, the size order and the total file still count deeper folders.\n"
+    "\n"
+    "/DotFolders+ (/DotFolders), /DotFolders-\n"
+    "  Chart and count (/DotFolders+) or leave out (/DotFolders-) the folders whose names begin with a full stop.\n"
+    "\n"
+    "/Exclude=<pattern> (/X=<pattern>), /Exclude-\n"
+    "  Leave out the files and folders whose names match <pattern>, with all they hold (/Exclude=<pattern>), or forget every pattern given (/Exclude-). Patterns may hold *, ? and [...]; every pattern given applies.\n"
+    "\n"
+    "/Human+ (/Human), /Human-\n"
+    "  Show sizes and sums in units of 1,024 (K, M, G and so on) (/Human+) or in bytes (/Human-).\n"
+    "\n"
+    "/UTF8+ (/UTF8), /UTF8-\n"
+    "  Write UTF-8 (/UTF8+) or code page 932 (/UTF8-). /UTF8+ is the default on a terminal whose charset is UTF-8.\n"
+    "\n"
+    "/OneFileSystem+ (/OneFileSystem), /OneFileSystem-\n"
+    "  Walk only the folders on the charted folder's file system (/OneFileSystem+) or on every file system (/OneFileSystem-).\n"
+    "\n"
+    "/Links+ (/Links), /Links-\n"
+    "  Follow (/Links+) or do not follow (/Links-) links to folders.\n"
+    "\n"
+    "/Color+ (/Color), /Color-, --color=<auto|always|never>\n"
+    "  Colour the names of files and folders by their kind (/Color+, --color=always) or not (/Color-, --color=never). The default, --color=auto, colours only a UTF-8 chart on a terminal, and not when the environment variable NO_COLOR is set or TERM is dumb. The colours follow the environment variable LS_COLORS, and default colours where it is not set.\n"
+    "\n"
+    "--files, --size, --time, --sum, --total, --ascii, --reverse, --files-first, --folders-first, --human-readable, --dot-folders, --one-file-system, --links, --no-links\n"
+    "  The same as /F+, /Size+, /Time+, /Sum+, /Total+, /A+, /Descend, /FileFirst, /FolderFirst, /Human+, /DotFolders+, /OneFileSystem+, /Links+ and /Links-. A long option may be shortened as long as it stays unambiguous (--hu, say).\n"
+    "\n"
+    "--sort=<name|extension|size|time|none>, --depth=<depth> (--max-depth=<depth>), --exclude=<pattern>, --output-total=<file>, --charset=<utf-8|cp932>\n"
+    "  The same as /SN, /SE, /SS, /ST, /NoSort, /Depth=<depth>, /Exclude=<pattern>, /OutputTotal=<file>, /UTF8+ and /UTF8-. The value may also come as the next argument, as in --depth 2.\n"
+    "\n"
+    "--help\n"
+    "  Show this help and the extended options.\n"
+    "\n"
+    "--version\n"
+    "  Show the version banner and end.\n"
+    "\n"
+    "--\n"
+    "  End the options: every later argument is a folder, even one that begins with / or -.";
+inline constexpr std::string_view kModesHelpText =
+    "\n"
+    "=== Modes ===\n"
+    "\n"
+    "The locale's charset chooses the mode. Where it is Shift_JIS or code page 932 (such as ja_JP.SJIS), quovrel runs in its classic mode: code page 932, CR LF, Japanese texts and messages on standard output, as on a Japanese Windows.\n"
+    "Under every other locale it runs in its Linux mode: the chart in the locale's charset (UTF-8 for C and POSIX too) with LF line ends, texts in the language of LC_MESSAGES, messages and warnings on standard error, status 1 when a folder or the total file could not be read or written, and every folder named charted in turn.\n"
+    "/UTF8+ and /UTF8- choose the chart's encoding in both modes.";
+// clang-format on
+
 // The words of a folder's summary in the chart, around its counts and sums:
 // "（3 ファイル 1,234 バイト、累計 10 ファイル 56,789 バイト）".
 inline constexpr std::string_view kSummaryOpen = "（";
@@ -135,8 +246,20 @@ inline constexpr std::string_view kSummaryBytes = " バイト";
 inline constexpr std::string_view kSummaryBetween = "、";
 inline constexpr std::string_view kSummaryTotal = "累計 ";
 inline constexpr std::string_view kSummaryClose = "）";
+// The same words in English, the catalogs' keys in the Linux mode:
+// " (3 files 1,234 bytes, total 10 files 56,789 bytes)".
+inline constexpr std::string_view kSummaryOpenText = " (";
+inline constexpr std::string_view kSummaryFilesText = " files ";
+inline constexpr std::string_view kSummaryOneFileText = " file ";  // after a count of 1
+inline constexpr std::string_view kSummaryBytesText = " bytes";
+inline constexpr std::string_view kSummaryBetweenText = ", ";
+inline constexpr std::string_view kSummaryTotalText = "total ";
+inline constexpr std::string_view kSummaryCloseText = ")";
 
 // The labels of the progress line of a long scan, each before its count:
 // "フォルダ 1,234  ファイル 56,789  /usr/share".
 inline constexpr std::string_view kProgressFolders = "フォルダ ";
 inline constexpr std::string_view kProgressFiles = "ファイル ";
+// The same in English, the catalogs' keys in the Linux mode.
+inline constexpr std::string_view kProgressFoldersText = "folders ";
+inline constexpr std::string_view kProgressFilesText = "files ";

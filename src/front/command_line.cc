@@ -11,6 +11,7 @@
 #include "common/chart_text.h"
 #include "front/fixed_texts.h"
 #include "front/long_options.h"
+#include "front/messages.h"
 #include "platform/platform.h"
 
 namespace {
@@ -167,7 +168,7 @@ int32_t SettleEncoding(Platform& platform, const OptionGrammar& grammar,
 int SetTotalFileName(Platform& platform, AppOptions& options, const PathText& argument,
                      const PathText& value) {
   if (value.Shown.empty()) {
-    WriteFixedLine(platform, kNoOutputFileMessage, argument.Shown);
+    ReportMissingTotalFileName(platform, argument.Shown);
     return -1;
   }
   options.TotalFileName = value;
@@ -176,7 +177,7 @@ int SetTotalFileName(Platform& platform, AppOptions& options, const PathText& ar
 
 // Writes the message of an unknown option, which is also that of a value an option refuses.
 int RefuseOption(Platform& platform, const PathText& argument) {
-  WriteFixedLine(platform, kInvalidOptionMessage, argument.Shown);
+  ReportInvalidOption(platform, argument.Shown);
   return -1;
 }
 
@@ -296,6 +297,17 @@ bool FindEndingOption(const OptionGrammar& grammar, const std::vector<PathText>&
   return is_found;
 }
 
+// A folder argument becomes RootPath: in the classic mode a later one wins, in the Linux mode the
+// earlier ones are kept to be charted first. The current directory stands in RootPath until the
+// first folder comes.
+void TakeFolder(Platform& platform, AppOptions& options, const PathText& folder) {
+  if (!platform.IsClassicMode() && options.HasFolderArgument) {
+    options.EarlierFolders.push_back(options.RootPath);
+  }
+  options.RootPath = folder;
+  options.HasFolderArgument = true;
+}
+
 // Where "/" also begins absolute paths, an argument that begins with "/" and is no keyword is a
 // path when a second "/" comes before any "=" (no option key holds one) or when it names an
 // existing folder, such as /tmp.
@@ -316,7 +328,7 @@ int ParseOption(Platform& platform, AppOptions& options, const OptionGrammar& gr
   const OptionRead read = ReadOption(grammar, arguments, i, is_utf8);
   // A path is the folder to chart, kept exactly as typed.
   if (read.Action == kUnknownOption && IsSlashPath(platform, argument, equals)) {
-    options.RootPath = argument;
+    TakeFolder(platform, options, argument);
     return 0;
   }
   UpperCaseKey(argument.Shown, 1, equals, is_utf8);
@@ -335,7 +347,7 @@ int ApplyDriveRelativeRule(Platform& platform, AppOptions& options) {
   // When the change fails, the path as typed is refused: charting the unchanged current
   // directory instead would show a folder the user did not ask for.
   if (platform.ChangeCurrentFolder(options.RootPath) != 0) {
-    WriteFixedLine(platform, kInvalidFolderMessage, path);
+    ReportInvalidFolder(platform, path);
     return -1;
   }
   options.RootPath = platform.ReadCurrentFolder();
@@ -377,13 +389,19 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
       if (result < 0) return -1;
       options_ended = result == kOptionsEnded;
     } else {
-      // Any other argument, the empty one included, is the folder, kept whole; a later one wins.
-      options.RootPath = argument;
+      // Any other argument, the empty one included, is a folder, kept whole.
+      TakeFolder(platform, options, argument);
+    }
+  }
+  for (const PathText& folder : options.EarlierFolders) {
+    if (!platform.DirectoryExists(folder)) {
+      ReportInvalidFolder(platform, folder.Shown);
+      return -1;
     }
   }
   if (ApplyDriveRelativeRule(platform, options) != 0) return -1;
   if (!platform.DirectoryExists(options.RootPath)) {
-    WriteFixedLine(platform, kInvalidFolderMessage, options.RootPath.Shown);
+    ReportInvalidFolder(platform, options.RootPath.Shown);
     return -1;
   }
   DeriveSettings(options);

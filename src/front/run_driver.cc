@@ -13,6 +13,7 @@
 #include "front/command_line.h"
 #include "front/fixed_texts.h"
 #include "front/help_text.h"
+#include "front/messages.h"
 #include "order/sort_tree.h"
 #include "output/column_widths.h"
 #include "output/print_tree.h"
@@ -26,17 +27,43 @@ namespace {
 
 constexpr int kOutOfMemoryStatus = 2;
 
-void ChartTree(Platform& platform, const AppOptions& options, TreeStore& store, TreeItem& root) {
+// Returns the run's status: 1 when a folder could not be read or the total file could not be
+// written, which only the Linux mode tells (the classic mode is silent, and its status 0).
+int ChartTree(Platform& platform, const AppOptions& options, const PathText& folder,
+              TreeStore& store, TreeItem& root) {
+  const bool is_classic = platform.IsClassicMode();
+  std::vector<UnreadFolder> unread;
   // The walker, and the memory of its listings, lasts the scan alone.
   std::vector<SharedFile> shared_files;  // files with other names, to count each once
-  ScanFolder(*NewScanWalker(platform, options.IsUtf8Chart), platform, options, store,
-             options.RootPath, root, &shared_files);
+  ScanFolder(*NewScanWalker(platform, options.IsUtf8Chart), platform, options, store, folder, root,
+             &shared_files, is_classic ? nullptr : &unread);
+  // The warnings come before the chart, as the walk met them.
+  for (const UnreadFolder& folder : unread) WarnUnreadFolder(platform, folder.Path, folder.Reason);
   AggregateTree(options, root, shared_files);
   SortAndMarkTree(options, root);
-  SetItemName(store, root, options.RootPath.Shown);
+  SetItemName(store, root, folder.Shown);
   SetColumnWidths(platform, options, root);
   PrintTree(platform, options, root);
-  WriteTotalFile(platform, options, root);
+  int status = unread.empty() ? 0 : 1;
+  if (WriteTotalFile(platform, options, root) != 0 && !is_classic) {
+    WarnUnwrittenTotalFile(platform, options.TotalFileName.Shown, platform.TotalFileFailure());
+    status = 1;
+  }
+  return status;
+}
+
+// The Linux mode's folders named before the last, each in its own tree, each chart followed by
+// an empty line. Returns 1 when one of them could not be read whole.
+int ChartEarlierFolders(Platform& platform, const AppOptions& options) {
+  int status = 0;
+  for (const PathText& folder : options.EarlierFolders) {
+    TreeStore store;
+    TreeItem root = store.MakeRoot();
+    if (ChartTree(platform, options, folder, store, root) != 0) status = 1;
+    ReleaseTree(root, store);
+    platform.WriteLine("\r\n");
+  }
+  return status;
 }
 
 int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
@@ -47,7 +74,8 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   int status = 0;
   // The parser writes the settings once; from here on they are read only.
   const AppOptions& options = parsed;
-  if (ParseCommandLine(platform, arguments, parsed) != 0) {
+  // "-L N" takes the next argument in the Linux mode alone: the classic "-L" stays as it was.
+  if (ParseCommandLine(platform, arguments, parsed, !platform.IsClassicMode()) != 0) {
     status = 1;
   } else if (PrintVersionBanner(platform, options) == 0 && !options.ShowHelp &&
              (arguments.size() == 2 || options.ShowVersionAlone)) {
@@ -55,7 +83,8 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   } else if (PrintHelp(platform, options) == 0) {
     // The help ends the run.
   } else {
-    ChartTree(platform, options, store, root);
+    status = ChartEarlierFolders(platform, options);
+    if (ChartTree(platform, options, options.RootPath, store, root) != 0) status = 1;
   }
   ReleaseTree(root, store);
   return status;

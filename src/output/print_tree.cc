@@ -23,6 +23,7 @@ struct LineTexts {
   const AppOptions* Options;
   std::string Open;       // "（"
   std::string Files;      // " ファイル "
+  std::string OneFile;    // the same after a count of 1 (" file " in English)
   std::string Bytes;      // " バイト"
   std::string Between;    // "、"
   std::string TotalHead;  // "累計 "
@@ -44,12 +45,13 @@ NameColors ReadUserNameColors(Platform& platform) {
 LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   LineTexts texts;
   texts.Options = &options;
-  texts.Open = platform.FromUtf8(kSummaryOpen);
-  texts.Files = platform.FromUtf8(kSummaryFiles);
-  texts.Bytes = platform.FromUtf8(kSummaryBytes);
-  texts.Between = platform.FromUtf8(kSummaryBetween);
-  texts.TotalHead = platform.FromUtf8(kSummaryTotal);
-  texts.Close = platform.FromUtf8(kSummaryClose);
+  texts.Open = platform.ModeText(kSummaryOpen, kSummaryOpenText);
+  texts.Files = platform.ModeText(kSummaryFiles, kSummaryFilesText);
+  texts.OneFile = platform.ModeText(kSummaryFiles, kSummaryOneFileText);
+  texts.Bytes = platform.ModeText(kSummaryBytes, kSummaryBytesText);
+  texts.Between = platform.ModeText(kSummaryBetween, kSummaryBetweenText);
+  texts.TotalHead = platform.ModeText(kSummaryTotal, kSummaryTotalText);
+  texts.Close = platform.ModeText(kSummaryClose, kSummaryCloseText);
   // Only a chart with times reads the locale: loading it costs a run memory and time.
   if (options.NeedTimeTexts) texts.Separators = ReadTimeSeparators(platform);
   if (options.ShowColor) texts.Colors = ReadUserNameColors(platform);
@@ -59,7 +61,7 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
 // The counts stay whole numbers; the bytes are in units of 1,024 where asked for.
 void AppendCountAndBytes(const LineTexts& texts, uint32_t count, ByteSum bytes, std::string& line) {
   AppendNumber(line, count);
-  line += texts.Files;
+  line += count == 1 ? texts.OneFile : texts.Files;
   if (texts.Options->ShowHumanSizes) {
     AppendHumanSize(line, bytes);
   } else {

@@ -73,8 +73,8 @@ ProgressLine::ProgressLine(Platform& platform, ProgressScreen& screen, bool is_u
     : platform_(platform),
       screen_(screen),
       is_utf8_(is_utf8),
-      folders_label_(platform.FromUtf8(kProgressFolders)),
-      files_label_(platform.FromUtf8(kProgressFiles)),
+      folders_label_(platform.ModeText(kProgressFolders, kProgressFoldersText)),
+      files_label_(platform.ModeText(kProgressFiles, kProgressFilesText)),
       begin_ms_(begin_ms),
       quiet_ms_(quiet_ms) {}
 

@@ -25,6 +25,7 @@ class ProgressWalker : public FolderWalker {
   const std::vector<FolderEntry>& Entries() const override { return walker_->Entries(); }
   void LeaveFolder() override;
   size_t LeftOutFiles() const override { return walker_->LeftOutFiles(); }
+  std::string FailureText() const override { return walker_->FailureText(); }
 
  private:
   std::string ShownPath() const;

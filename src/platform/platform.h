@@ -73,6 +73,11 @@ class FolderWalker {
   // Leaves the current folder; its listing is released.
   virtual void LeaveFolder() = 0;
 
+  // Why the last EnterRoot, EnterSubfolder or ListFolder that returned false could not open or
+  // read its folder, in the system's words (strerror); empty when the folder was kept out on
+  // purpose (the rules above), and where the platform does not say.
+  virtual std::string FailureText() const { return {}; }
+
   // How many files the current folder held beyond Entries(): those a listing without files
   // (WalkRules::FilesWanted) counted but made no entries for.
   virtual size_t LeftOutFiles() const = 0;
@@ -107,6 +112,21 @@ class ProgressScreen {
 class Platform {
  public:
   virtual ~Platform() = default;
+
+  // --- Mode
+  // True in the classic mode: every byte as a Japanese Windows writes it (code page 932, CR LF,
+  // messages on standard output, difficulties silent). The Windows program is always classic; the
+  // Linux program is classic when its locale's charset is code page 932 (Shift_JIS), and in its
+  // Linux mode otherwise: the locale's encoding, LF line ends, messages on standard error.
+  virtual bool IsClassicMode() { return true; }
+  // The program's English text `english` (its catalogs' key) in the user's language, in the
+  // encoding set; asked only out of the classic mode, which shows its own fixed texts.
+  virtual std::string Translate(std::string_view english) { return FromUtf8(english); }
+  // A fixed text as the mode shows it: `classic` (UTF-8) in the classic mode, else `english` in
+  // the user's language.
+  std::string ModeText(std::string_view classic, std::string_view english) {
+    return IsClassicMode() ? FromUtf8(classic) : Translate(english);
+  }
 
   // --- Texts
   // True when the chart is UTF-8 unless the command line says otherwise: standard output shows
@@ -174,8 +194,12 @@ class Platform {
   // Writes one whole line, its CR LF included, to standard output at once. Errors are ignored.
   // In a UTF-8 chart a platform whose lines end with LF alone (POSIX) leaves the CR out.
   virtual void WriteLine(std::string_view line) = 0;
-  // Appends `line` to the file named `name`, creating it. Silent when it cannot be opened.
+  // Appends `line` to the file named `name`, creating it. Silent when it cannot be opened. Out
+  // of the classic mode the line's CR LF becomes LF.
   virtual void AppendTotalFile(const PathText& name, std::string_view line) = 0;
+  // Why the last AppendTotalFile could not append its whole line, in the system's words
+  // (strerror); empty when it did, and where the platform does not say.
+  virtual std::string TotalFileFailure() { return {}; }
 };
 
 // The platform the program runs on (POSIX or Win32, chosen by the build).

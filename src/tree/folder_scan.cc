@@ -33,7 +33,28 @@ struct ScanState {
   std::vector<std::string> exclude_patterns;  // lower-cased
   std::string lowered_name;                   // reused for every name tested
   std::vector<SharedFile>* shared_files;
+  // Only with a list of unread folders: the top folder's shown path, and where each entered
+  // folder's path ends in it.
+  std::vector<UnreadFolder>* unread;
+  char separator;
+  std::string path;
+  std::vector<size_t> path_ends;
 };
+
+// Notes the folder at `path` as unread when the walker says why it failed; a folder the rules
+// kept out on purpose has no reason and is no failure.
+void NoteUnread(ScanState& state, std::string_view path) {
+  if (state.unread == nullptr) return;
+  std::string reason = state.walker.FailureText();
+  if (!reason.empty()) state.unread->push_back(UnreadFolder{std::string(path), std::move(reason)});
+}
+
+// The shown path of the top folder's entry `name`.
+std::string ChildPath(const ScanState& state, std::string_view name) {
+  std::string path = state.path;
+  if (path.empty() || path.back() != state.separator) path += state.separator;
+  return path.append(name);
+}
 
 // True when an exclusion pattern matches `name`. Both are lower-cased by the platform, as the
 // sort keys are, so case never matters, and matched in the chart's characters.
@@ -69,9 +90,9 @@ TreeItem* AddChild(ScanState& state, ScanFrame& frame, const FolderEntry& entry)
 }
 
 // Lists the folder just entered and makes it the top of the walk. A folder that cannot be
-// listed has no entries and so stands as an empty folder; the scan stays silent about it.
+// listed has no entries and so stands as an empty folder (and is noted as unread).
 void BeginFolder(ScanState& state, TreeItem& folder) {
-  state.walker.ListFolder(state.info.options.NeedFileInfo);
+  if (!state.walker.ListFolder(state.info.options.NeedFileInfo)) NoteUnread(state, state.path);
   state.frames.push_back(ScanFrame{&folder, nullptr, 0});
 }
 
@@ -87,6 +108,10 @@ void FinishFolder(ScanState& state) {
   folder.IsFolder = true;
   state.walker.LeaveFolder();
   state.frames.pop_back();
+  if (state.unread != nullptr && !state.path_ends.empty()) {
+    state.path.resize(state.path_ends.back());
+    state.path_ends.pop_back();
+  }
 }
 
 // Adds the next charted subfolder of the top folder and enters it. False when none is left.
@@ -102,9 +127,15 @@ bool StepIntoNextSubfolder(ScanState& state) {
   TreeItem* subfolder = AddChild(state, frame, entries[index]);
   const bool is_walked = subfolder->Level < state.info.options.ScanDepthLimit;
   if (is_walked && state.walker.EnterSubfolder(index)) {
+    if (state.unread != nullptr) {
+      state.path_ends.push_back(state.path.size());
+      state.path = ChildPath(state, entries[index].Name);
+    }
     BeginFolder(state, *subfolder);
   } else {
     // Refused, a link loop, or deeper than the chart needs: shown as an empty folder.
+    if (is_walked && state.unread != nullptr)
+      NoteUnread(state, ChildPath(state, entries[index].Name));
     subfolder->IsFolder = true;
   }
   return true;
@@ -114,8 +145,17 @@ bool StepIntoNextSubfolder(ScanState& state) {
 
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,
-                std::vector<SharedFile>* shared_files) {
-  ScanState state{walker, EntryInfoContext{platform, options, store, {}}, {}, {}, {}, shared_files};
+                std::vector<SharedFile>* shared_files, std::vector<UnreadFolder>* unread) {
+  ScanState state{walker,
+                  EntryInfoContext{platform, options, store, {}},
+                  {},
+                  {},
+                  {},
+                  shared_files,
+                  unread,
+                  platform.PathSeparator(),
+                  path.Shown,
+                  {}};
   WalkRules rules;
   rules.FilesWanted = options.NeedFileEntries;  // file entries that nothing reads are not made
   rules.FollowLinks = options.FollowLinks;
@@ -131,7 +171,12 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   }
   // A root that cannot be opened charts as an empty folder; so does one that the chart needs
   // nothing of (the depth shown is 0 and nothing below is counted).
-  if (options.ScanDepthLimit == 0 || !walker.EnterRoot(path)) {
+  if (options.ScanDepthLimit == 0) {
+    root.IsFolder = true;
+    return;
+  }
+  if (!walker.EnterRoot(path)) {
+    NoteUnread(state, path.Shown);
     root.IsFolder = true;
     return;
   }

@@ -1,6 +1,7 @@
 // The walk of the file system below the charted folder that builds the tree.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "common/path_text.h"
@@ -22,10 +23,15 @@ struct SharedFile {
 // progress line's view of it): subfolders first, each scanned whole before the next, then the
 // files (when the options need them). Folders whose names begin with a full stop (unless
 // ShowDotFolders) and entries an exclusion pattern names are left out with all below them;
-// folders at ScanDepthLimit are made but not entered. Every failure is silent: a folder that
-// cannot be listed stays empty. Counting the disk's space (CountDiskUsage), each folder's own
-// space is its Size, the root's included, and `shared_files` (when given) gets every file entry
-// that has other names.
+// folders at ScanDepthLimit are made but not entered. A folder that cannot be opened or listed
+// stays empty; with `unread` it is also added there, in the order the walk met it. Counting the
+// disk's space (CountDiskUsage), each folder's own space is its Size, the root's included, and
+// `shared_files` (when given) gets every file entry that has other names.
+struct UnreadFolder {
+  std::string Path;    // shown, the charted folder's path and the names below it
+  std::string Reason;  // the system's words (FolderWalker::FailureText)
+};
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,
-                std::vector<SharedFile>* shared_files = nullptr);
+                std::vector<SharedFile>* shared_files = nullptr,
+                std::vector<UnreadFolder>* unread = nullptr);

@@ -15,7 +15,7 @@ std::string Blanks(size_t count) { return std::string(count, ' '); }
 
 constexpr std::time_t kMarch2010 = 1267798050;  // 2010-03-05 14:07:30 UTC
 const char kMarch2010Utc[] = "2010/03/05 14:07";
-const std::vector<std::string> kUtc = {"TZ=UTC", "LC_ALL=C"};
+const std::vector<std::string> kUtc = {"TZ=UTC"};
 
 // A: a.txt (5) and longname.doc (1,234), beside a folder with a longer name, which does not count;
 // B: x (7) and yy (0); J: ab (12,345) and 日本語.txt (3), ten bytes in code page 932.
@@ -153,10 +153,10 @@ TEST(ChartColumns, TimeTextInTheTimeZoneOfTheRun) {
     std::vector<std::string> env;
     bool tokyo;
   } rows[] = {
-      {{"TZ=UTC", "LC_ALL=C"}, false},
-      {{"TZ=Asia/Tokyo", "LC_ALL=C"}, true},
-      // A Japanese locale spells its dates with kanji, not with one separator: "/" and ":" stay.
-      {{"TZ=Asia/Tokyo", "LC_ALL=ja_JP.UTF-8"}, true},
+      {{"TZ=UTC"}, false},
+      // The classic mode's Japanese locale spells its dates with kanji, not with one separator:
+      // "/" and ":" stay.
+      {{"TZ=Asia/Tokyo"}, true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.env));

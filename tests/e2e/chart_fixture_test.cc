@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "chart_diff.h"
+#include "classic_platform.h"
 #include "chart_store.h"
 #include "e2e_support.h"
 #include "front/run_driver.h"
@@ -258,7 +259,7 @@ RunResult RunInProcess(const std::string& folder, std::vector<std::string> argum
   CapturedDescriptor out(1);
   CapturedDescriptor err(2);
   {
-    std::unique_ptr<Platform> platform = NewSystemPlatform();
+    std::unique_ptr<Platform> platform = NewClassicSystemPlatform();
     std::vector<PathText> texts =
         platform->ReadArguments(static_cast<int>(arguments.size()), argv.data());
     result.status = RunQuovrel(*platform, texts);
@@ -403,7 +404,7 @@ TEST(ChartFixture, TheProgramGivesTheStoredChartOfAFewThousandLines) {
   ASSERT_TRUE(tree.IsReady());
   MakeFixtureTree(tree);
   const RunResult run = RunProgram({"t", "/NoSort", "/Ascend", "/IF", "/F"},
-                                   RunSettings{tree.Path(), {"TZ=UTC", "LC_ALL=C"}});
+                                   RunSettings{tree.Path(), {"TZ=UTC"}});
   std::vector<std::string> lines;
   ASSERT_TRUE(SplitCrLfLines(run.out, lines));
   EXPECT_GT(lines.size(), 2500u);

@@ -1,7 +1,7 @@
-// The program in a real terminal (tmux, LANG=C.UTF-8): a UTF-8 chart on the screen by default,
-// the code page 932 chart converted with /UTF8-, code page 932 in pipes and files, and the
-// progress line of a long scan, which only the terminal ever sees, and
-// only while the run is in the foreground and going on.
+// The program in a real terminal (tmux, LANG=ja_JP.UTF-8): a UTF-8 chart on the screen by
+// default, the code page 932 chart converted with /UTF8-, the same UTF-8 chart in pipes and
+// files, and the progress line of a long scan, which only the terminal ever sees, and only while
+// the run is in the foreground and going on.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,15 +55,15 @@ bool HasProgressLine(const std::string& screen) {
   return std::any_of(lines.begin(), lines.end(), IsProgressLine);
 }
 
-// Skips unless the Linux program, tmux and the C.UTF-8 locale are all here; then opens a pane.
+// Skips unless the Linux program, tmux and the ja_JP.UTF-8 locale are all here; then opens a pane.
 class TerminalTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (HasRunner()) GTEST_SKIP() << "the terminal display is the Linux program's own";
     ASSERT_NE(nullptr, std::getenv("QUOVREL_PROGRAM")) << "QUOVREL_PROGRAM names no program";
     if (!HasTmux()) GTEST_SKIP() << "tmux is not installed";
-    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
-    if (utf8 == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+    locale_t utf8 = newlocale(LC_CTYPE_MASK, "ja_JP.UTF-8", nullptr);
+    if (utf8 == nullptr) GTEST_SKIP() << "no ja_JP.UTF-8 locale";
     freelocale(utf8);
     session_ = std::make_unique<TmuxSession>(kColumns, kRows);
     ASSERT_TRUE(session_->IsReady());
@@ -151,11 +151,15 @@ TEST_F(TerminalTest, ChartShowsAsUtf8OnTheScreen) {
   }
 }
 
-TEST_F(TerminalTest, PipesAndFilesStillGetCodePage932) {
+// The Linux mode (LANG=ja_JP.UTF-8) gives a pipe and a file the screen's UTF-8 chart, LF-ended.
+TEST_F(TerminalTest, PipesAndFilesGetTheSameUtf8Chart) {
   TempTree files;
   MakeSmallTree(files);
-  std::string expected;
-  for (const std::string& line : SmallChart(files)) expected += Cp932(line) + "\r\n";
+  const std::string expected = files.Path("tree") +
+                               "（1 ファイル 10 バイト）\n│   a.txt\n"
+                               "├── docs（1 ファイル 2,000 バイト）\n│       設計書.txt\n"
+                               "└── src（1 ファイル 1,234 バイト）\n    │   main.cc\n"
+                               "    └── util（0 ファイル 0 バイト）\n";
   const std::string in_tree = "cd " + Quoted(files.Path("tree")) + " && ";
   ASSERT_TRUE(
       session_->Run(in_tree + Program() + " /F /Sum | cat > ../piped.bin", kTimeoutSeconds));
@@ -163,12 +167,12 @@ TEST_F(TerminalTest, PipesAndFilesStillGetCodePage932) {
   EXPECT_EQ(expected, ReadFileBytes(files.Path("piped.bin")));
   EXPECT_EQ(expected, ReadFileBytes(files.Path("file.bin")));
   EXPECT_EQ("", ReadFileBytes(files.Path("err.bin")));
-  // As a user would look at them: "├─" is 84 A5 84 9F in code page 932.
+  // As a user would look at them: "├── " is E2 94 9C E2 94 80 E2 94 80 20 in UTF-8.
   session_->Clear();
   ASSERT_TRUE(session_->Run(Program() + " /F /Sum | od -An -tx1", kTimeoutSeconds));
   std::string dump;
   for (const std::string& line : TextLines(session_->Screen())) dump += line;
-  EXPECT_NE(std::string::npos, dump.find(" 84 a5 84 9f 64 6f 63 73")) << dump;
+  EXPECT_NE(std::string::npos, dump.find(" e2 94 9c e2 94 80 e2 94 80 20 64 6f 63 73")) << dump;
 }
 
 // Names holding a joined emoji family, U+0378 (drawn as nothing), a line separator and a bidi

@@ -17,8 +17,9 @@ namespace {
 constexpr int kToolTimeoutSeconds = 10;
 const char kSession[] = "quovrel";
 
-// The test's environment for the server and the pane's shell: the locale is LANG=C.UTF-8 alone,
-// and nothing of the user's shell set-up or of a tmux the test may itself run in is kept.
+// The test's environment for the server and the pane's shell: the locale is LANG=ja_JP.UTF-8
+// alone (the Linux mode, in Japanese), and nothing of the user's shell set-up or of a tmux the
+// test may itself run in is kept.
 std::vector<std::string> SessionEnvironment() {
   std::vector<std::string> env;
   for (char** entry = environ; *entry; ++entry) {
@@ -30,7 +31,7 @@ std::vector<std::string> SessionEnvironment() {
     }
     env.emplace_back(text);
   }
-  env.emplace_back("LANG=C.UTF-8");
+  env.emplace_back("LANG=ja_JP.UTF-8");
   env.emplace_back("PS1=$ ");
   return env;
 }

@@ -1,7 +1,7 @@
 // A real terminal for the tests: a detached tmux session on a server of the test's own.
 //
-// The server gets its own socket name, a fixed pane size, a plain shell and LANG=C.UTF-8, so the
-// program sees a UTF-8 terminal on both standard output and standard error. Commands are typed
+// The server gets its own socket name, a fixed pane size, a plain shell and LANG=ja_JP.UTF-8, so
+// the program sees a UTF-8 terminal on both standard output and standard error. Commands are typed
 // with send-keys and the screen is read back with capture-pane, as a user would see it.
 #pragma once
 

@@ -20,8 +20,9 @@ const char* const kLinuxProgram = QUOVREL_NATIVE_PROGRAM;
 const char* const kLinuxProgram = nullptr;
 #endif
 
-// Both programs run in the same Japanese setting; the Windows one gets it from its runner.
-const std::vector<std::string> kLinuxEnvironment = {"LC_ALL=", "LANG=ja_JP.UTF-8"};
+// Both programs run in the same Japanese setting; the Windows one gets it from its runner, the
+// Linux one is in its classic mode (the harness's locale) with the same language.
+const std::vector<std::string> kLinuxEnvironment = {"LANG=ja_JP.UTF-8"};
 
 // Runs the Linux program through the same harness, by naming it for the length of the run.
 RunResult RunLinuxProgram(const std::vector<std::string>& arguments, RunSettings settings) {

@@ -2,6 +2,8 @@
 # Installs the build into a temporary prefix, then runs the installed program and reads its
 # manual page there. Arguments: the cmake program and the build folder.
 set -eu
+# The classic mode, whose bytes are compared.
+export LC_ALL=ja_JP.SJIS
 cmake=$1
 build=$2
 work=$(mktemp -d "${TMPDIR:-/tmp}/quovrel-install-XXXXXX")

@@ -126,8 +126,14 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildSettings& 
   return result;
 }
 
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra) {
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& given) {
   const auto name_of = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
+  // The program's classic mode, unless the test names a locale of its own.
+  std::vector<std::string> extra = {std::string("LC_ALL=") + kClassicLocale};
+  for (const std::string& e : given) {
+    if (name_of(e) == "LC_ALL") extra.clear();
+  }
+  extra.insert(extra.end(), given.begin(), given.end());
   std::vector<std::string> env;
   for (char** entry = environ; *entry; ++entry) {
     bool replaced = false;

@@ -5,6 +5,11 @@
 #include <string>
 #include <vector>
 
+// The locale of the program's classic mode, in which it runs for every test of the classic
+// behaviour: child processes get it by default (EnvironmentWith), and so do the platforms a test
+// makes in its own process (NewClassicSystemPlatform).
+inline constexpr char kClassicLocale[] = "ja_JP.SJIS";
+
 // What a child left behind. `status` is its exit status, 128 plus the signal that ended it, or -1
 // when it could not be started or was stopped for taking too long.
 struct ChildResult {
@@ -29,5 +34,5 @@ struct ChildSettings {
 ChildResult RunChild(const std::vector<std::string>& argv, const ChildSettings& settings);
 
 // The test's own environment with each of `extra` ("NAME=value") in place of the entry of its
-// name, or added.
+// name, or added; LC_ALL is the classic mode's locale (kClassicLocale) unless `extra` sets it.
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra);

@@ -58,6 +58,7 @@ class FakePlatform : public Platform {
   // and an empty one cannot be read.
   std::string current_directory = "C:\\Work";
   bool slash_paths = false;  // "/" begins absolute paths too, as on POSIX
+  bool classic_mode = true;  // false: the Linux mode
   // Standard output shows UTF-8, so the chart is UTF-8 unless the command line says otherwise.
   bool utf8_default = false;
   bool color_screen = false;                       // standard output shows colour
@@ -69,6 +70,7 @@ class FakePlatform : public Platform {
   bool IsUtf8Texts() const { return is_utf8_set_ ? is_utf8_ : utf8_default; }
 
   // Platform
+  bool IsClassicMode() override { return classic_mode; }
   bool IsUtf8ByDefault() override { return utf8_default; }
   void SetUtf8Texts(bool is_utf8) override;
   // A native text shows as itself in either encoding, and loses nothing.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "classic_platform.h"
 #include "platform/platform.h"
 #include "platform/posix/text.h"
 #include "platform/posix/walker.h"
@@ -98,7 +99,7 @@ TEST(PosixDeepWalk, WalksPathsFarBeyondPathMaxWithSixteenDescriptors) {
   const std::string root = folder.path();
   EXPECT_EQ("", RunInChild([&]() -> std::string {
               if (!LimitDescriptors(16)) return "cannot lower RLIMIT_NOFILE";
-              std::unique_ptr<Platform> platform = NewSystemPlatform();
+              std::unique_ptr<Platform> platform = NewClassicSystemPlatform();
               std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
               return WalkChain(*walker, root, name, 300);
             }));
@@ -116,7 +117,7 @@ rlim_t LimitLeavingFree(int free) {
 // Walks a chain of `depth` levels whose "next" links each lead to the following one: down the
 // links, then back up, entering "z" at every level.
 std::string WalkLinkChain(const std::string& root, int depth) {
-  std::unique_ptr<Platform> platform = NewSystemPlatform();
+  std::unique_ptr<Platform> platform = NewClassicSystemPlatform();
   std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
   // "next" sorts before "z" and after "f": the chain's names are f, next, z.
   if (!walker->EnterRoot(SameText(root)) || !walker->ListFolder(false)) return "root not listed";
@@ -169,7 +170,7 @@ TEST(PosixDeepWalk, ALinkLoopEndsTheWalk) {
   ASSERT_TRUE(folder.MakeFolder("a"));
   ASSERT_TRUE(folder.MakeFolder("a/b"));
   ASSERT_TRUE(folder.MakeLink("../../a", "a/b/back"));
-  std::unique_ptr<Platform> platform = NewSystemPlatform();
+  std::unique_ptr<Platform> platform = NewClassicSystemPlatform();
   std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
   ASSERT_TRUE(walker->EnterRoot(SameText(folder.path())));
   ASSERT_TRUE(walker->ListFolder(false));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/fixed_texts.h"
+#include "classic_platform.h"
 #include "platform/platform.h"
 #include "posix_test_folder.h"
 
@@ -38,7 +39,7 @@ class PosixPlatformTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(folder_.ok());
     ASSERT_NE(nullptr, getcwd(start_, sizeof start_));
-    platform_ = NewSystemPlatform();
+    platform_ = NewClassicSystemPlatform();
   }
   void TearDown() override { EXPECT_EQ(0, chdir(start_)); }
 
@@ -146,7 +147,7 @@ TEST_F(PosixPlatformTest, AFifoWithoutReaderDoesNotHoldUpTheTotalFile) {
   EXPECT_EQ("", RunInChild(
                     [&]() -> std::string {
                       const auto start = std::chrono::steady_clock::now();
-                      NewSystemPlatform()->AppendTotalFile(SameText(fifo), "12\r\n");
+                      NewClassicSystemPlatform()->AppendTotalFile(SameText(fifo), "12\r\n");
                       const auto waited = std::chrono::steady_clock::now() - start;
                       return waited < std::chrono::seconds(2) ? "" : "waited for a reader";
                     },
@@ -158,7 +159,7 @@ TEST_F(PosixPlatformTest, WritesEachLineWholeToStandardOutput) {
   EXPECT_EQ("", RunInChild([&]() -> std::string {
               const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
               if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) return "cannot redirect";
-              std::unique_ptr<Platform> platform = NewSystemPlatform();
+              std::unique_ptr<Platform> platform = NewClassicSystemPlatform();
               platform->WriteLine(std::string(kNihongo) + "\r\n");
               platform->WriteLine(std::string(100000, 'x') + "\r\n");
               return "";
@@ -172,7 +173,7 @@ TEST_F(PosixPlatformTest, AClosedPipeDoesNotEndTheProgram) {
               if (pipe(ends) != 0) return "no pipe";
               close(ends[0]);
               if (dup2(ends[1], STDOUT_FILENO) < 0) return "cannot redirect";
-              std::unique_ptr<Platform> platform = NewSystemPlatform();
+              std::unique_ptr<Platform> platform = NewClassicSystemPlatform();
               platform->WriteLine("lost\r\n");
               platform->WriteLine("lost too\r\n");
               return "";  // reaching this means SIGPIPE did not kill the process
@@ -262,7 +263,7 @@ TEST_F(PosixPlatformTest, SeparatorsFallBackWhenTheLocaleHasNone) {
   EXPECT_EQ("", RunInChild([]() -> std::string {
               setenv("LC_ALL", "ja_JP.UTF-8", 1);  // its formats put 年 and 時 between fields
               std::string date, time;
-              NewSystemPlatform()->GetDateTimeSeparators(date, time);
+              NewClassicSystemPlatform()->GetDateTimeSeparators(date, time);
               return date == "/" && time == ":" ? "" : "got " + date + " and " + time;
             }));
 }

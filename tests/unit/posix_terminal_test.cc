@@ -25,6 +25,13 @@ TEST(IsUtf8CodesetName, KnowsTheSpellingsOfUtf8) {
   EXPECT_FALSE(IsUtf8CodesetName(""));
 }
 
+TEST(IsCp932CodesetName, KnowsShiftJisAndCodePage932) {
+  for (const char* name : {"SHIFT_JIS", "sjis", "CP932", "WINDOWS-31J"}) {
+    EXPECT_TRUE(IsCp932CodesetName(name)) << name;
+  }
+  EXPECT_FALSE(IsCp932CodesetName("EUC-JP"));
+}
+
 TEST(IsUtf8LocaleName, ReadsTheCharsetBetweenTheDotAndTheModifier) {
   EXPECT_TRUE(IsUtf8LocaleName("ja_JP.UTF-8"));
   EXPECT_TRUE(IsUtf8LocaleName("en_US.utf8"));

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "classic_platform.h"
 #include "platform/platform.h"
 #include "posix_test_folder.h"
 
@@ -21,7 +22,7 @@ class PosixWalkerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder_.ok());
-    platform_ = NewSystemPlatform();
+    platform_ = NewClassicSystemPlatform();
     ASSERT_NE(nullptr, platform_);
     walker_ = platform_->NewFolderWalker();
   }
@@ -241,7 +242,7 @@ TEST_F(PosixWalkerTest, GivesTimesAsLocalFileTimesAtTheRunsOffset) {
   const std::string saved = old_zone ? old_zone : "";
   setenv("TZ", "JST-9", 1);
   tzset();
-  platform_ = NewSystemPlatform();  // takes the offset in force now
+  platform_ = NewClassicSystemPlatform();  // takes the offset in force now
   old_zone ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
   tzset();
   walker_ = platform_->NewFolderWalker();
@@ -280,7 +281,7 @@ TEST_F(PosixWalkerTest, CannotEnterAFolderWithoutPermission) {
         (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
       return "SKIP: cannot give up root here";
     }
-    std::unique_ptr<Platform> platform = NewSystemPlatform();
+    std::unique_ptr<Platform> platform = NewClassicSystemPlatform();
     std::unique_ptr<FolderWalker> walker = platform->NewFolderWalker();
     if (!walker->EnterRoot(SameText(root)))
       return "SKIP: the temporary folder is out of reach for nobody";

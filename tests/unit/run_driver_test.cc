@@ -84,6 +84,29 @@ TEST(RunQuovrel, FailedParseEndsWithStatusOneAndTheMessageOnly) {
   });
 }
 
+// The Linux mode's refusals: on standard error in the style of the GNU tools, status 1.
+TEST(RunQuovrel, LinuxModeReportsOnStandardError) {
+  const std::string try_help = "Try 'quovrel --help' for more information.\r\n";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string error;
+  } rows[] = {
+      {{"/X"}, "quovrel: invalid option '/X'\r\n" + try_help},
+      {{"/OutputTotal"}, "quovrel: option '/OUTPUTTOTAL' needs a file name\r\n" + try_help},
+      {{"C:\\Nowhere"}, "quovrel: cannot chart 'C:\\Nowhere': no such folder\r\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.arguments));
+    FakePlatform platform;
+    platform.classic_mode = false;
+    platform.AddFolder("C:\\Work");
+    std::vector<PathText> arguments = RunArguments(row.arguments);
+    EXPECT_EQ(1, RunQuovrel(platform, arguments));
+    EXPECT_EQ("", platform.output);
+    EXPECT_EQ(row.error, platform.error_output);
+  }
+}
+
 TEST(RunQuovrel, VersionAloneShowsTheBannerOnly) {
   CheckOutcomes({
       {{"/V"}, 0, Banner()},

@@ -45,7 +45,7 @@ bool Iconv::Convert(std::string_view in, std::span<char> out, ReplacementRule ru
       is_whole = false;
       break;
     }
-    std::memset(next_out, '?', replacement.marks);
+    std::memset(next_out, replacement.mark, replacement.marks);
     next_out += replacement.marks;
     out_left -= replacement.marks;
     next_in += replacement.skipped;

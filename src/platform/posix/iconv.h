@@ -14,10 +14,12 @@ class Iconv {
  public:
   // What stands for a sequence at the start of `rest` that iconv refused (a character the
   // target charset lacks, or bytes the source charset does not read): `skipped` bytes of the
-  // input become `marks` question marks. No bytes skipped: the conversion fails there.
+  // input become `marks` question marks (or `marks` of another ASCII `mark`). No bytes skipped:
+  // the conversion fails there.
   struct Replacement {
     size_t skipped = 0;
     size_t marks = 0;
+    char mark = '?';
   };
   using ReplacementRule = Replacement (*)(std::string_view rest);
 

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 #include "common/fixed_texts.h"
@@ -29,15 +30,18 @@ void CutOffFragment(int fd, size_t written) {
 
 }  // namespace
 
-void AppendLineToFile(const std::string& native_name, std::string_view line) {
-  if (native_name.empty()) return;
+int AppendLineToFile(const std::string& native_name, std::string_view line) {
+  if (native_name.empty()) return ENOENT;
   // O_NONBLOCK: opening a FIFO that has no reader fails at once (ENXIO) instead of waiting.
   const int fd = open(native_name.c_str(),
                       O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0) return;  // a total file that cannot be opened is not written
+  if (fd < 0) return errno;  // a total file that cannot be opened is not written
+  errno = 0;
   const size_t written = WriteAllBytes(fd, line);
+  const int failure = written < line.size() ? (errno != 0 ? errno : EIO) : 0;
   if (written > 0 && written < line.size()) CutOffFragment(fd, written);
   close(fd);
+  return failure;
 }
 
 Console::Console() {
@@ -80,12 +84,19 @@ void Console::SetOutOfMemoryErrorLine() {
   }
 }
 
+void Console::ConvertUtf8LinesTo(const std::string& codeset) {
+  locale_ = std::make_unique<ChartCharsetConverter>(codeset);
+}
+
 std::string_view Console::Shown(std::string_view line, bool converted) {
   if (!is_utf8_texts_) return converted ? terminal_->ToUtf8(line) : line;
-  if (line.size() < 2 || line.substr(line.size() - 2) != "\r\n") return line;
-  buffer_.assign(line.substr(0, line.size() - 2));
-  buffer_ += '\n';
-  return buffer_;
+  std::string_view shown = line;
+  if (line.ends_with("\r\n")) {
+    buffer_.assign(line.substr(0, line.size() - 2));
+    buffer_ += '\n';
+    shown = buffer_;
+  }
+  return locale_ ? locale_->FromUtf8(shown) : shown;
 }
 
 void Console::WriteLine(std::string_view line) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/posix/locale_charset.h"
 #include "platform/posix/progress_screen.h"
 #include "platform/posix/terminal.h"
 
@@ -14,10 +15,10 @@
 // stays as it was.
 void IgnoreWriteSignals();
 
-// Appends `line` to the file `native_name`, creating it. Silent when it cannot be opened; a FIFO
-// without a reader refuses at once instead of hanging the run. The line arrives whole or not at
-// all: a part that a full disk cut short is taken off the file again.
-void AppendLineToFile(const std::string& native_name, std::string_view line);
+// Appends `line` to the file `native_name`, creating it; a FIFO without a reader refuses at once
+// instead of hanging the run. The line arrives whole or not at all: a part that a full disk cut
+// short is taken off the file again. Returns 0, or the errno of the failure.
+int AppendLineToFile(const std::string& native_name, std::string_view line);
 
 // Standard output and error as the run found them. A pipe or a file gets the code page 932 bytes
 // unchanged; a terminal whose locale is UTF-8 gets each line in UTF-8. A UTF-8 chart is written
@@ -43,17 +44,21 @@ class Console {
   bool IsOutputUtf8Terminal() const { return is_output_utf8_terminal_; }
   // Lines from now on are UTF-8 (written as they are, CR LF made LF) or code page 932.
   void SetUtf8Texts(bool is_utf8);
+  // From now on UTF-8 lines are written in `codeset` (ChartCharsetConverter), the charset of a
+  // locale that is neither UTF-8 nor code page 932.
+  void ConvertUtf8LinesTo(const std::string& codeset);
 
  private:
   // Sets the line written when memory runs out, as standard error shows it now.
   void SetOutOfMemoryErrorLine();
   // `line` as this console writes it: converted for a UTF-8 terminal when `converted`, or with
-  // LF alone in a UTF-8 chart.
+  // LF alone in a UTF-8 chart (and in the locale's charset where ConvertUtf8LinesTo set one).
   std::string_view Shown(std::string_view line, bool converted);
 
   bool is_output_utf8_terminal_ = false;
   bool is_utf8_texts_ = false;
   std::string buffer_;  // a UTF-8 line without its CR
+  std::unique_ptr<ChartCharsetConverter> locale_;  // null: UTF-8 lines are written as they are
   std::unique_ptr<TerminalConverter> terminal_;  // null unless a terminal takes UTF-8
   bool is_output_converted_ = false;
   bool is_error_converted_ = false;

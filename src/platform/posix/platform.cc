@@ -1,4 +1,5 @@
-// The POSIX platform: a Japanese Windows as the program sees it, on a Linux file system.
+// The POSIX platform: a Japanese Windows as the program sees it, on a Linux file system, in the
+// classic mode; the locale's encoding in the Linux mode.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,10 +10,12 @@
 
 #include "platform/posix/lower_case.h"
 #include "platform/platform.h"
+#include "platform/posix/catalogs.h"
 #include "platform/posix/file_time.h"
 #include "platform/posix/memory_end.h"
 #include "platform/posix/output.h"
 #include "platform/posix/separators.h"
+#include "platform/posix/terminal.h"
 #include "platform/posix/text.h"
 #include "platform/posix/utf8_text.h"
 #include "platform/posix/walker.h"
@@ -21,13 +24,24 @@ namespace {
 
 class PosixPlatform : public Platform {
  public:
-  PosixPlatform() : utc_offset_seconds_(CurrentUtcOffsetSeconds()) {
+  explicit PosixPlatform(const std::string& codeset)
+      : utc_offset_seconds_(CurrentUtcOffsetSeconds()), is_classic_(IsCp932CodesetName(codeset)) {
     IgnoreWriteSignals();
+    if (!is_classic_) OpenMessageCatalogs();
+    if (!is_classic_ && NeedsChartConversion(codeset)) console_.ConvertUtf8LinesTo(codeset);
     SetUtf8Texts(IsUtf8ByDefault());
   }
 
-  // Only a terminal is asked: a pipe or a file gets the same bytes whatever the environment.
-  bool IsUtf8ByDefault() override { return console_.IsOutputUtf8Terminal(); }
+  bool IsClassicMode() override { return is_classic_; }
+
+  std::string Translate(std::string_view english) override {
+    return FromUtf8(TranslateText(english));
+  }
+
+  // The classic mode asks only a terminal: a pipe or a file gets the same bytes whatever the
+  // environment. The Linux mode's chart is UTF-8 everywhere, converted to the locale's charset
+  // where that is another (Console::ConvertUtf8LinesTo).
+  bool IsUtf8ByDefault() override { return !is_classic_ || console_.IsOutputUtf8Terminal(); }
 
   void SetUtf8Texts(bool is_utf8) override {
     converter_.SetUtf8(is_utf8);
@@ -113,15 +127,28 @@ class PosixPlatform : public Platform {
   void WriteLine(std::string_view line) override { console_.WriteLine(line); }
 
   void AppendTotalFile(const PathText& name, std::string_view line) override {
-    AppendLineToFile(name.Native, line);
+    // The Linux mode ends the total file's lines as its chart's, with LF alone.
+    const bool is_lf = !is_classic_ && line.ends_with("\r\n");
+    const int failure =
+        is_lf ? AppendLineToFile(name.Native, std::string(line.substr(0, line.size() - 2)) + "\n")
+              : AppendLineToFile(name.Native, line);
+    total_file_failure_ = failure != 0 ? std::strerror(failure) : "";
   }
+
+  std::string TotalFileFailure() override { return total_file_failure_; }
 
  private:
   TextConverter converter_;
   const int64_t utc_offset_seconds_;  // taken once, as FileTimeToLocalFileTime does
+  const bool is_classic_;             // the locale's charset is code page 932 (Shift_JIS)
   Console console_;
+  std::string total_file_failure_;  // why the last total file was not written
 };
 
 }  // namespace
 
-std::unique_ptr<Platform> NewSystemPlatform() { return std::make_unique<PosixPlatform>(); }
+// The mode is the locale's: classic where its charset is code page 932 (Shift_JIS), Linux for
+// every other.
+std::unique_ptr<Platform> NewSystemPlatform() {
+  return std::make_unique<PosixPlatform>(UserCodeset());
+}

@@ -30,36 +30,55 @@ std::string_view UserCharsetLocaleName() {
 
 }  // namespace
 
-bool IsUtf8CodesetName(std::string_view codeset) {
+namespace {
+
+// The letters of a charset's name, lower-cased, without "-" and "_": "Shift_JIS" is "shiftjis".
+std::string CodesetLetters(std::string_view codeset) {
   std::string letters;
   for (char c : codeset) {
     if (c == '-' || c == '_') continue;
     letters += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   }
-  return letters == "utf8";
+  return letters;
+}
+
+}  // namespace
+
+bool IsUtf8CodesetName(std::string_view codeset) { return CodesetLetters(codeset) == "utf8"; }
+
+bool IsCp932CodesetName(std::string_view codeset) {
+  const std::string letters = CodesetLetters(codeset);
+  return letters == "shiftjis" || letters == "sjis" || letters == "cp932" ||
+         letters == "windows31j";
 }
 
 bool IsUtf8LocaleName(std::string_view locale) {
-  const size_t dot = locale.find('.');
-  if (dot == std::string_view::npos) return false;
-  const std::string_view charset = locale.substr(dot + 1);
-  return IsUtf8CodesetName(charset.substr(0, charset.find('@')));
+  return IsUtf8CodesetName(CodesetOfLocaleName(locale));
 }
 
-bool IsUtf8Locale() {
+std::string_view CodesetOfLocaleName(std::string_view locale) {
+  const size_t dot = locale.find('.');
+  if (dot == std::string_view::npos) return {};
+  const std::string_view charset = locale.substr(dot + 1);
+  return charset.substr(0, charset.find('@'));
+}
+
+std::string UserCodeset() {
   // Only the charset is wanted. Every category goes back to what it was at once: the date and
   // time separators read LC_TIME on their own, and nothing may start to depend on LC_NUMERIC,
-  // LC_COLLATE or LC_CTYPE because a terminal is attached.
+  // LC_COLLATE or LC_CTYPE because of the user's locale.
   const char* current = setlocale(LC_ALL, nullptr);
   const std::string saved = current != nullptr ? current : "C";
   // One category the system lacks makes the whole of LC_ALL fail; the charset is LC_CTYPE's.
-  // When that locale is not installed either, its name still says what the terminal shows.
+  // When that locale is not installed either, its name still says what the user's text is.
   const bool is_known = setlocale(LC_ALL, "") != nullptr || setlocale(LC_CTYPE, "") != nullptr;
-  const bool is_utf8 = is_known ? IsUtf8CodesetName(nl_langinfo(CODESET))
-                                : IsUtf8LocaleName(UserCharsetLocaleName());
+  const std::string codeset =
+      is_known ? nl_langinfo(CODESET) : std::string(CodesetOfLocaleName(UserCharsetLocaleName()));
   setlocale(LC_ALL, saved.c_str());
-  return is_utf8;
+  return codeset;
 }
+
+bool IsUtf8Locale() { return IsUtf8CodesetName(UserCodeset()); }
 
 int TerminalColumns(int fd) {
   struct winsize size {};

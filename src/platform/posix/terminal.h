@@ -7,16 +7,26 @@
 
 #include "platform/posix/iconv.h"
 
-// True when the user's locale (from LC_ALL, LC_CTYPE or LANG) has UTF-8 as its charset. The
-// program's own locale is put back as it was found, so nothing else the program does changes.
-// A locale that is not installed is judged by its name.
+// The charset of the user's locale (from LC_ALL, LC_CTYPE or LANG), as nl_langinfo(CODESET)
+// names it. The program's own locale is put back as it was found, so nothing else the program
+// does changes. A locale that is not installed is judged by its name ("" when that names none).
+std::string UserCodeset();
+
+// True when the user's locale has UTF-8 as its charset (UserCodeset).
 bool IsUtf8Locale();
 
 // True for the names nl_langinfo(CODESET) gives UTF-8 under ("UTF-8", "utf8", ...).
 bool IsUtf8CodesetName(std::string_view codeset);
 
-// True when the locale name `locale` ("ja_JP.UTF-8", "de_DE.utf8@euro") names UTF-8 as its
-// charset: the text between its "." and an "@".
+// True for the names of Shift_JIS and code page 932 ("SHIFT_JIS", "SJIS", "CP932",
+// "WINDOWS-31J"): the charsets of the classic mode.
+bool IsCp932CodesetName(std::string_view codeset);
+
+// The charset that the locale name `locale` ("ja_JP.UTF-8", "de_DE.utf8@euro") names: the text
+// between its "." and an "@"; empty when it has no ".".
+std::string_view CodesetOfLocaleName(std::string_view locale);
+
+// True when the locale name `locale` names UTF-8 as its charset (CodesetOfLocaleName).
 bool IsUtf8LocaleName(std::string_view locale);
 
 // The columns of the terminal on `fd`; 0 when it is no terminal or does not say.

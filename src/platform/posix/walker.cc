@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/posix/folder_identity.h"
 
 namespace {
@@ -45,9 +48,13 @@ bool PosixFolderWalker::EnterRoot(const PathText& path) {
   while (Depth() > 0) LeaveFolder();
   loops_.Restart();
   root_entry_ = FolderEntry{};
+  failure_.clear();
   if (path.Native.empty()) return false;
   const int fd = descriptors_.OpenRoot(path.Native);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    failure_ = std::strerror(errno);
+    return false;
+  }
   struct stat status {};
   if (fstat(fd, &status) == 0) {
     root_entry_.IsFolder = true;
@@ -61,6 +68,7 @@ bool PosixFolderWalker::EnterRoot(const PathText& path) {
 }
 
 bool PosixFolderWalker::EnterSubfolder(size_t index) {
+  failure_.clear();
   if (Depth() == 0) return false;
   const size_t depth = Depth() - 1;
   const FolderListing& listing = levels_[depth]->listing;
@@ -79,7 +87,10 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   const int no_follow = is_known || !rules_.FollowLinks ? O_NOFOLLOW : 0;
   const char* name = listing.NativeName(index);
   const int fd = descriptors_.OpenAt(parent_fd, name, depth, no_follow);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    failure_ = std::strerror(errno);
+    return false;
+  }
   return PushLevel(fd, name, through_link, is_known ? &known : nullptr);
 }
 
@@ -91,7 +102,13 @@ bool PosixFolderWalker::ListFolder(bool with_info) {
   const int fd = descriptors_.Descriptor(depth);
   if (fd < 0) return false;
   const bool rewind = descriptors_.MarkRead(depth);
-  return reader_.Read(fd, rewind, with_info, rules_.FilesWanted, rules_.KindsWanted, listing);
+  failure_.clear();
+  errno = 0;
+  if (reader_.Read(fd, rewind, with_info, rules_.FilesWanted, rules_.KindsWanted, listing)) {
+    return true;
+  }
+  failure_ = std::strerror(errno != 0 ? errno : EIO);
+  return false;
 }
 
 const std::vector<FolderEntry>& PosixFolderWalker::Entries() const {

@@ -36,6 +36,7 @@ class PosixFolderWalker : public FolderWalker {
   const std::vector<FolderEntry>& Entries() const override;
   void LeaveFolder() override;
   size_t LeftOutFiles() const override;
+  std::string FailureText() const override { return failure_; }
 
   // For tests: descriptors held now, never more than max_open.
   size_t OpenDescriptors() const { return descriptors_.OpenCount(); }
@@ -58,4 +59,5 @@ class PosixFolderWalker : public FolderWalker {
   std::vector<std::unique_ptr<Level>> levels_;
   WalkRules rules_;
   FolderEntry root_entry_;
+  std::string failure_;  // strerror of the last failure to open or read a folder
 };
