@@ -122,8 +122,8 @@ inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
     "/Color+ (/Color), /Color-, --color=<auto|always|never>",
     "　ファイル名とフォルダ名を種類に応じて色付けします(/Color+, --color=always)／色付けしません(/Color-, --color=never)。既定の --color=auto では、UTF-8 で端末に出力するときだけ色付けします。ただし環境変数 NO_COLOR が設定されているときと TERM が dumb のときは色付けしません。色は環境変数 LS_COLORS に従い、設定されていなければ既定の色を使います。",
     "",
-    "--files, --size, --time, --sum, --total, --ascii, --reverse, --files-first, --folders-first, --human-readable, --dot-folders, --one-file-system, --links, --no-links",
-    "　それぞれ /F+、/Size+、/Time+、/Sum+、/Total+、/A+、/Descend、/FileFirst、/FolderFirst、/Human+、/DotFolders+、/OneFileSystem+、/Links+、/Links- と同じです。長いオプションは、ほかと区別できる範囲で省略できます（--hu など）。",
+    "--files, --size, --time, --sum, --total, --ascii, --reverse, --files-first, --folders-first, --human-readable, --dot-folders, --one-file-system, --links, --no-links, --disk-usage, --apparent-size",
+    "　それぞれ /F+、/Size+、/Time+、/Sum+、/Total+、/A+、/Descend、/FileFirst、/FolderFirst、/Human+、/DotFolders+、/OneFileSystem+、/Links+、/Links-、/DiskUsage+、/Apparent+ と同じです。長いオプションは、ほかと区別できる範囲で省略できます（--hu など）。",
     "",
     "--sort=<name|extension|size|time|none>, --depth=<深さ> (--max-depth=<深さ>), --exclude=<パターン>, --output-total=<ファイル>, --charset=<utf-8|cp932>",
     "　それぞれ /SN、/SE、/SS、/ST、/NoSort、/Depth=<深さ>、/Exclude=<パターン>、/OutputTotal=<ファイル>、/UTF8+、/UTF8- と同じです。値は --depth 2 のように次の引数で指定することもできます。",
@@ -203,6 +203,12 @@ inline constexpr std::string_view kExtensionHelpText =
     "/Human+ (/Human), /Human-\n"
     "  Show sizes and sums in units of 1,024 (K, M, G and so on) (/Human+) or in bytes (/Human-).\n"
     "\n"
+    "/DiskUsage+ (/DiskUsage, /DU), /DiskUsage-\n"
+    "  Count the space the files take on the disk (/DiskUsage+) or each name's file size (/DiskUsage-). /DiskUsage+ counts a file with several hard links once, at its first place in the chart, and the space of the folders and links themselves; it counts the folders whose names begin with a full stop and does not follow links to folders (a later /Links+ follows each folder once).\n"
+    "\n"
+    "/Apparent+ (/Apparent), /Apparent-\n"
+    "  With /DiskUsage+, count the files' apparent sizes instead of their space on the disk (/Apparent+), or their space (/Apparent-).\n"
+    "\n"
     "/UTF8+ (/UTF8), /UTF8-\n"
     "  Write UTF-8 (/UTF8+) or code page 932 (/UTF8-). /UTF8+ is the default on a terminal whose charset is UTF-8.\n"
     "\n"
@@ -215,8 +221,8 @@ inline constexpr std::string_view kExtensionHelpText =
     "/Color+ (/Color), /Color-, --color=<auto|always|never>\n"
     "  Colour the names of files and folders by their kind (/Color+, --color=always) or not (/Color-, --color=never). The default, --color=auto, colours only a UTF-8 chart on a terminal, and not when the environment variable NO_COLOR is set or TERM is dumb. The colours follow the environment variable LS_COLORS, and default colours where it is not set.\n"
     "\n"
-    "--files, --size, --time, --sum, --total, --ascii, --reverse, --files-first, --folders-first, --human-readable, --dot-folders, --one-file-system, --links, --no-links\n"
-    "  The same as /F+, /Size+, /Time+, /Sum+, /Total+, /A+, /Descend, /FileFirst, /FolderFirst, /Human+, /DotFolders+, /OneFileSystem+, /Links+ and /Links-. A long option may be shortened as long as it stays unambiguous (--hu, say).\n"
+    "--files, --size, --time, --sum, --total, --ascii, --reverse, --files-first, --folders-first, --human-readable, --dot-folders, --one-file-system, --links, --no-links, --disk-usage, --apparent-size\n"
+    "  The same as /F+, /Size+, /Time+, /Sum+, /Total+, /A+, /Descend, /FileFirst, /FolderFirst, /Human+, /DotFolders+, /OneFileSystem+, /Links+, /Links-, /DiskUsage+ and /Apparent+. A long option may be shortened as long as it stays unambiguous (--hu, say).\n"
     "\n"
     "--sort=<name|extension|size|time|none>, --depth=<depth> (--max-depth=<depth>), --exclude=<pattern>, --output-total=<file>, --charset=<utf-8|cp932>\n"
     "  The same as /SN, /SE, /SS, /ST, /NoSort, /Depth=<depth>, /Exclude=<pattern>, /OutputTotal=<file>, /UTF8+ and /UTF8-. The value may also come as the next argument, as in --depth 2.\n"
