@@ -53,6 +53,7 @@ struct AppOptions {
   // kept here, in order. The classic mode charts the later folder alone.
   std::vector<PathText> EarlierFolders;
   bool HasFolderArgument = false;  // a folder was named: RootPath is no longer the default
+  bool HasMissingFolder = false;   // one of several folders named is not there (the Linux mode)
   int32_t SortKey = NoSort;
   // How the walk treats links to folders and folders on other file systems.
   bool FollowLinks = true;     // "/Links+": a folder reached through a link is entered

@@ -308,6 +308,22 @@ void TakeFolder(Platform& platform, AppOptions& options, const PathText& folder)
   options.HasFolderArgument = true;
 }
 
+// The Linux mode's folders named before the last that are not there: each is reported and left
+// out, and the others are still charted, as a missing one among several is no reason to chart
+// none; the run's status tells of it.
+void DropMissingEarlierFolders(Platform& platform, AppOptions& options) {
+  std::vector<PathText> found;
+  for (const PathText& folder : options.EarlierFolders) {
+    if (platform.DirectoryExists(folder)) {
+      found.push_back(folder);
+    } else {
+      ReportInvalidFolder(platform, folder.Shown);
+      options.HasMissingFolder = true;
+    }
+  }
+  options.EarlierFolders = std::move(found);
+}
+
 // Where "/" also begins absolute paths, an argument that begins with "/" and is no keyword is a
 // path when a second "/" comes before any "=" (no option key holds one) or when it names an
 // existing folder, such as /tmp.
@@ -393,16 +409,15 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
       TakeFolder(platform, options, argument);
     }
   }
-  for (const PathText& folder : options.EarlierFolders) {
-    if (!platform.DirectoryExists(folder)) {
-      ReportInvalidFolder(platform, folder.Shown);
-      return -1;
-    }
-  }
+  DropMissingEarlierFolders(platform, options);
   if (ApplyDriveRelativeRule(platform, options) != 0) return -1;
   if (!platform.DirectoryExists(options.RootPath)) {
     ReportInvalidFolder(platform, options.RootPath.Shown);
-    return -1;
+    if (options.EarlierFolders.empty()) return -1;
+    // The others are still charted: the last of them takes the missing one's place.
+    options.HasMissingFolder = true;
+    options.RootPath = options.EarlierFolders.back();
+    options.EarlierFolders.pop_back();
   }
   DeriveSettings(options);
   options.ShowColor = IsColorShown(platform, options);

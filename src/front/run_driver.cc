@@ -83,7 +83,7 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   } else if (PrintHelp(platform, options) == 0) {
     // The help ends the run.
   } else {
-    status = ChartEarlierFolders(platform, options);
+    status = ChartEarlierFolders(platform, options) != 0 || options.HasMissingFolder ? 1 : 0;
     if (ChartTree(platform, options, options.RootPath, store, root) != 0) status = 1;
   }
   ReleaseTree(root, store);
