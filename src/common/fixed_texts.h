@@ -258,6 +258,7 @@ inline constexpr std::string_view kSummaryOpenText = " (";
 inline constexpr std::string_view kSummaryFilesText = " files ";
 inline constexpr std::string_view kSummaryOneFileText = " file ";  // after a count of 1
 inline constexpr std::string_view kSummaryBytesText = " bytes";
+inline constexpr std::string_view kSummaryOneByteText = " byte";  // after a sum of 1
 inline constexpr std::string_view kSummaryBetweenText = ", ";
 inline constexpr std::string_view kSummaryTotalText = "total ";
 inline constexpr std::string_view kSummaryCloseText = ")";

@@ -25,6 +25,7 @@ struct LineTexts {
   std::string Files;      // " ファイル "
   std::string OneFile;    // the same after a count of 1 (" file " in English)
   std::string Bytes;      // " バイト"
+  std::string OneByte;    // the same after a sum of 1 (" byte" in English)
   std::string Between;    // "、"
   std::string TotalHead;  // "累計 "
   std::string Close;      // "）"
@@ -49,6 +50,7 @@ LineTexts MakeLineTexts(Platform& platform, const AppOptions& options) {
   texts.Files = platform.ModeText(kSummaryFiles, kSummaryFilesText);
   texts.OneFile = platform.ModeText(kSummaryFiles, kSummaryOneFileText);
   texts.Bytes = platform.ModeText(kSummaryBytes, kSummaryBytesText);
+  texts.OneByte = platform.ModeText(kSummaryBytes, kSummaryOneByteText);
   texts.Between = platform.ModeText(kSummaryBetween, kSummaryBetweenText);
   texts.TotalHead = platform.ModeText(kSummaryTotal, kSummaryTotalText);
   texts.Close = platform.ModeText(kSummaryClose, kSummaryCloseText);
@@ -67,7 +69,7 @@ void AppendCountAndBytes(const LineTexts& texts, uint32_t count, ByteSum bytes, 
   } else {
     AppendByteSum(line, bytes);
   }
-  line += texts.Bytes;
+  line += bytes == 1 && !texts.Options->ShowHumanSizes ? texts.OneByte : texts.Bytes;
 }
 
 void AppendFolderSummary(const LineTexts& texts, const TreeItem& folder, std::string& line) {

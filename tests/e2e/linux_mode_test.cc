@@ -15,7 +15,7 @@ namespace {
 TEST(LinuxMode, TheLocaleChoosesTheEncoding) {
   if (HasRunner()) GTEST_SKIP() << "the Windows program is always classic";
   TempTree tree;
-  ASSERT_TRUE(tree.MakeFile("r/設計/a", 5));
+  ASSERT_TRUE(tree.MakeFile("r/設計/a", 1));
   const struct {
     std::string locale;
     std::vector<std::string> options;
@@ -25,26 +25,26 @@ TEST(LinuxMode, TheLocaleChoosesTheEncoding) {
   } rows[] = {
       // English texts out of a Japanese locale; C and POSIX charts are UTF-8 too, as the terminals
       // that use them show it.
-      {"C.UTF-8", {}, "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n", "5\n"},
-      {"C", {}, "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n", "5\n"},
-      {"ja_JP.UTF-8", {}, "r（0 ファイル 0 バイト）\n└── 設計（1 ファイル 5 バイト）\n", "5\n"},
+      {"C.UTF-8", {}, "r (0 files 0 bytes)\n└── 設計 (1 file 1 byte)\n", "1\n"},
+      {"C", {}, "r (0 files 0 bytes)\n└── 設計 (1 file 1 byte)\n", "1\n"},
+      {"ja_JP.UTF-8", {}, "r（0 ファイル 0 バイト）\n└── 設計（1 ファイル 1 バイト）\n", "1\n"},
       // Several folders: each charted in turn, an empty line between, a total line for each.
       {"C.UTF-8",
        {"r"},
-       "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n\n"
-       "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n",
-       "5\n5\n"},
+       "r (0 files 0 bytes)\n└── 設計 (1 file 1 byte)\n\n"
+       "r (0 files 0 bytes)\n└── 設計 (1 file 1 byte)\n",
+       "1\n1\n"},
       // A folder that is not there among several: reported (on stderr), the others charted.
-      {"C.UTF-8", {"gone"}, "r (0 files 0 bytes)\n└── 設計 (1 file 5 bytes)\n", "5\n", 1},
+      {"C.UTF-8", {"gone"}, "r (0 files 0 bytes)\n└── 設計 (1 file 1 byte)\n", "1\n", 1},
       // "-L N": the depth as the next argument.
-      {"C.UTF-8", {"-L", "0"}, "r (0 files 0 bytes)\n", "5\n"},
+      {"C.UTF-8", {"-L", "0"}, "r (0 files 0 bytes)\n", "1\n"},
       // A charset without the characters: "?" for each, and the connectors drawn in ASCII.
-      {"en_US.ISO-8859-1", {}, "r (0 files 0 bytes)\n`-- ?? (1 file 5 bytes)\n", "5\n"},
+      {"en_US.ISO-8859-1", {}, "r (0 files 0 bytes)\n`-- ?? (1 file 1 byte)\n", "1\n"},
       // /UTF8- chooses code page 932 over the locale: the bytes of the Windows program.
       {"C.UTF-8",
        {"/UTF8-"},
-       "r (0 files 0 bytes)\r\n" + Cp932("└─設計") + " (1 file 5 bytes)\r\n",
-       "5\n"},
+       "r (0 files 0 bytes)\r\n" + Cp932("└─設計") + " (1 file 1 byte)\r\n",
+       "1\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.locale + " " + ::testing::PrintToString(row.options));
