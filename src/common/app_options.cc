@@ -50,6 +50,10 @@ int32_t WalkDepthLimit(const AppOptions& options) {
 
 void DeriveSettings(AppOptions& options) {
   if (options.ShowHelp || options.ShowVersionAlone) options.ShowVersion = true;
+  // The banner would stand before the JSON document and spoil it.
+  if (options.ShowJson && !options.ShowHelp && !options.ShowVersionAlone) {
+    options.ShowVersion = false;
+  }
   options.NeedTotalFile = !options.TotalFileName.Shown.empty();
   options.NeedItemDetails = options.ShowSize || options.ShowTime;
   options.NeedTimeTexts = options.ShowFiles && options.ShowTime;
@@ -66,6 +70,8 @@ void DeriveSettings(AppOptions& options) {
   // chart is the same without its entry, and a large tree takes far less memory.
   options.NeedFileEntries = options.ShowFiles || options.NeedFileInfo;
   options.ScanDepthLimit = WalkDepthLimit(options);
+  // A JSON document is UTF-8 whatever the chart's encoding would be.
+  if (options.ShowJson) options.Utf8 = Utf8On;
   options.IsUtf8Chart = options.Utf8 == Utf8On;
   // The code page 932 chart stays as the classic program draws it: no marker for a link.
   options.ShowLinkTargets = options.IsUtf8Chart;

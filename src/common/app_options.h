@@ -67,6 +67,7 @@ struct AppOptions {
   int32_t MaxDepth = kNoDepthLimit;  // "/Depth=N": entries deeper than N are not drawn
   bool ShowDotFolders = false;       // "/DotFolders+": folders named ".name" are charted
   bool ShowHumanSizes = false;       // "/Human+": sizes and byte sums in units of 1,024
+  bool ShowJson = false;             // "/Json+": the chart as one UTF-8 JSON document
   int32_t Utf8 = Utf8Unsettled;      // "/UTF8+": every text in UTF-8, not code page 932
   // "/Exclude=PATTERN": entries whose names match are left out with all below them. Code page
   // 932 texts as typed; every one applies.

@@ -88,7 +88,7 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 // The block that "--help" adds after the help text: the options beyond the classic ones, in the
 // help text's own style. Like the help text, it ends without an empty line.
 // clang-format off
-inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
+inline constexpr std::array<std::string_view, 50> kExtensionHelpLines = {
     "",
     "=== 拡張オプションの説明 ===",
     "",
@@ -109,6 +109,9 @@ inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
     "",
     "/Apparent+ (/Apparent), /Apparent-",
     "　/DiskUsage+ で、使用量の代わりに見かけのサイズで集計します(/Apparent+)／使用量で集計します(/Apparent-)。",
+    "",
+    "/Json+ (/Json, --json), /Json-",
+    "　ツリーを UTF-8 の JSON 文書として出力します(/Json+)／行で出力します(/Json-)。内容はほかのオプションに従います。UTF-8 として正しくない名前は、そのバイト列を \"name_bytes\" に残します。キーの説明はマニュアルページにあります。",
     "",
     "/UTF8+ (/UTF8), /UTF8-",
     "　UTF-8 で出力します(/UTF8+)／コードページ 932 で出力します(/UTF8-)。標準出力が UTF-8 の端末のときは /UTF8+ が既定です。",
@@ -208,6 +211,9 @@ inline constexpr std::string_view kExtensionHelpText =
     "\n"
     "/Apparent+ (/Apparent), /Apparent-\n"
     "  With /DiskUsage+, count the files' apparent sizes instead of their space on the disk (/Apparent+), or their space (/Apparent-).\n"
+    "\n"
+    "/Json+ (/Json, --json), /Json-\n"
+    "  Write the chart as one JSON document in UTF-8 (/Json+) or as lines (/Json-). The other options choose what it holds; a name that is not valid UTF-8 keeps its bytes in \"name_bytes\". The manual page describes its keys.\n"
     "\n"
     "/UTF8+ (/UTF8), /UTF8-\n"
     "  Write UTF-8 (/UTF8+) or code page 932 (/UTF8-). /UTF8+ is the default on a terminal whose charset is UTF-8.\n"

@@ -23,6 +23,9 @@ constexpr int kOptionsEnded = 1;
 constexpr int kEndOfOptionsAction = 41;  // "--"
 constexpr int kUtf8OnAction = 42;
 constexpr int kUtf8OffAction = 43;
+// "/Json+" and "/Json-": a JSON document is UTF-8, so these choose the encoding too.
+constexpr int kJsonOnAction = 51;
+constexpr int kJsonOffAction = 52;
 constexpr int kLongHelpAction = 39;     // "--help"
 constexpr int kLongVersionAction = 40;  // "--version"
 
@@ -84,6 +87,8 @@ constexpr KeywordRow kKeywords[] = {
     {"DISKUSAGE-", 48},
     {"APPARENT+", 49}, {"APPARENT", 49},
     {"APPARENT-", 50},
+    {"JSON+", 51}, {"JSON", 51},
+    {"JSON-", 52},
 };
 // clang-format on
 
@@ -147,6 +152,7 @@ int32_t SettleEncoding(Platform& platform, const OptionGrammar& grammar,
                        std::vector<PathText>& arguments) {
   const int32_t by_default = platform.IsUtf8ByDefault() ? Utf8On : Utf8Off;
   int32_t utf8 = by_default;
+  bool is_json = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& text = arguments[i].Shown;
     if (text.empty() || (text[0] != '/' && text[0] != '-')) continue;
@@ -155,8 +161,10 @@ int32_t SettleEncoding(Platform& platform, const OptionGrammar& grammar,
     i += read.TakesNext;
     if (action == kUtf8OnAction) utf8 = Utf8On;
     if (action == kUtf8OffAction) utf8 = Utf8Off;
+    if (action == kJsonOnAction || action == kJsonOffAction) is_json = action == kJsonOnAction;
     if (action == kEndOfOptionsAction) break;  // what follows are folders
   }
+  if (is_json) utf8 = Utf8On;
   if (utf8 == by_default) return utf8;
   platform.SetUtf8Texts(utf8 == Utf8On);
   for (PathText& argument : arguments) argument = platform.TextFromNative(argument.Native);
@@ -271,6 +279,8 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
     case 48: o.CountDiskUsage = false; break;
     case 49: o.CountApparentSizes = true; break;
     case 50: o.CountApparentSizes = false; break;
+    case kJsonOnAction: o.ShowJson = true; break;
+    case kJsonOffAction: o.ShowJson = false; break;
     default: return RefuseOption(platform, argument);
   }
   // clang-format on
@@ -375,6 +385,7 @@ int ApplyDriveRelativeRule(Platform& platform, AppOptions& options) {
 // chart keeps its bytes unless colour is asked for. The user's wish for none (NO_COLOR set to
 // anything, or a terminal of type "dumb") is heeded before the screen is looked at.
 bool IsColorShown(Platform& platform, const AppOptions& options) {
+  if (options.ShowJson) return false;  // a colour sequence would break the document's texts
   if (options.ColorWhen == ColorNever) return false;
   if (options.ColorWhen == ColorAlways) {
     platform.IsColorScreen();

@@ -16,6 +16,7 @@
 #include "front/messages.h"
 #include "order/sort_tree.h"
 #include "output/column_widths.h"
+#include "output/json_tree.h"
 #include "output/print_tree.h"
 #include "output/progress_walker.h"
 #include "output/total_file.h"
@@ -29,22 +30,31 @@ constexpr int kOutOfMemoryStatus = 2;
 
 // Returns the run's status: 1 when a folder could not be read or the total file could not be
 // written, which only the Linux mode tells (the classic mode is silent, and its status 0).
+// A JSON document gathers every folder charted into `report`.
 int ChartTree(Platform& platform, const AppOptions& options, const PathText& folder,
-              TreeStore& store, TreeItem& root) {
+              TreeStore& store, TreeItem& root, JsonReport& report) {
   const bool is_classic = platform.IsClassicMode();
   std::vector<UnreadFolder> unread;
   // The walker, and the memory of its listings, lasts the scan alone.
   std::vector<SharedFile> shared_files;  // files with other names, to count each once
+  // The classic mode is silent about unread folders, but its JSON document still tells them.
+  const bool need_unread = !is_classic || options.ShowJson;
   ScanFolder(*NewScanWalker(platform, options.IsUtf8Chart), platform, options, store, folder, root,
-             &shared_files, is_classic ? nullptr : &unread);
+             &shared_files, need_unread ? &unread : nullptr);
   // The warnings come before the chart, as the walk met them.
-  for (const UnreadFolder& folder : unread) WarnUnreadFolder(platform, folder.Path, folder.Reason);
+  for (const UnreadFolder& folder : unread) {
+    if (!is_classic) WarnUnreadFolder(platform, folder.Path, folder.Reason);
+  }
   AggregateTree(options, root, shared_files);
   SortAndMarkTree(options, root);
   SetItemName(store, root, folder.Shown);
-  SetColumnWidths(platform, options, root);
-  PrintTree(platform, options, root);
-  int status = unread.empty() ? 0 : 1;
+  if (options.ShowJson) {
+    PrintJsonTree(platform, options, root, unread, report);
+  } else {
+    SetColumnWidths(platform, options, root);
+    PrintTree(platform, options, root);
+  }
+  int status = unread.empty() || is_classic ? 0 : 1;
   if (WriteTotalFile(platform, options, root) != 0 && !is_classic) {
     WarnUnwrittenTotalFile(platform, options.TotalFileName.Shown, platform.TotalFileFailure());
     status = 1;
@@ -54,14 +64,15 @@ int ChartTree(Platform& platform, const AppOptions& options, const PathText& fol
 
 // The Linux mode's folders named before the last, each in its own tree, each chart followed by
 // an empty line. Returns 1 when one of them could not be read whole.
-int ChartEarlierFolders(Platform& platform, const AppOptions& options) {
+int ChartEarlierFolders(Platform& platform, const AppOptions& options, JsonReport& report) {
   int status = 0;
   for (const PathText& folder : options.EarlierFolders) {
     TreeStore store;
     TreeItem root = store.MakeRoot();
-    if (ChartTree(platform, options, folder, store, root) != 0) status = 1;
+    if (ChartTree(platform, options, folder, store, root, report) != 0) status = 1;
     ReleaseTree(root, store);
-    platform.WriteLine("\r\n");
+    // The JSON document holds every folder's object in its one array.
+    if (!options.ShowJson) platform.WriteLine("\r\n");
   }
   return status;
 }
@@ -83,8 +94,15 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   } else if (PrintHelp(platform, options) == 0) {
     // The help ends the run.
   } else {
-    status = ChartEarlierFolders(platform, options) != 0 || options.HasMissingFolder ? 1 : 0;
-    if (ChartTree(platform, options, options.RootPath, store, root) != 0) status = 1;
+    JsonReport report;
+    if (options.ShowJson) {
+      platform.KeepNativeNames();
+      BeginJsonDocument(platform);
+    }
+    status =
+        ChartEarlierFolders(platform, options, report) != 0 || options.HasMissingFolder ? 1 : 0;
+    if (ChartTree(platform, options, options.RootPath, store, root, report) != 0) status = 1;
+    if (options.ShowJson) EndJsonDocument(platform, options, report);
   }
   ReleaseTree(root, store);
   return status;

@@ -40,12 +40,17 @@ void ProgressWalker::LeaveFolder() {
   if (!names_.empty()) names_.pop_back();
 }
 
-// The current folder's path as its names are shown in the chart.
+// The current folder's path as its names are shown in the chart, control bytes as "?".
 std::string ProgressWalker::ShownPath() const {
   std::string path = root_shown_;
   for (std::string_view name : names_) {
     if (path.empty() || path.back() != separator_) path += separator_;
     path += name;
+  }
+  // Names kept as the system's bytes (for a JSON document) may hold control bytes, which must
+  // not reach the terminal; every other chart has shown them as "?" already.
+  for (char& c : path) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
   }
   return path;
 }

@@ -140,6 +140,11 @@ class Platform {
   // "?", and both a control character as "?". HasLostCharacters is set when such a "?" stands in
   // the shown form.
   virtual PathText TextFromNative(std::string_view native) = 0;
+  // From now on the names of folder entries and link targets are the system's bytes unchanged,
+  // where those are bytes (POSIX): no "?" for a control character, no U+FFFD for a byte that is
+  // no UTF-8, for an output that writes every byte in a form of its own (the JSON document).
+  // Where names are UTF-16 (Windows), their UTF-8 shown form already keeps every character.
+  virtual void KeepNativeNames() {}
   // Turns a fixed UTF-8 text of the program into the encoding set (code page 932 bytes, or
   // itself).
   virtual std::string FromUtf8(std::string_view utf8) = 0;

@@ -11,6 +11,9 @@ namespace {
 // NameLength is 16 bits wide; no file system gives a name anywhere near this long.
 constexpr size_t kMaxNameLength = UINT16_MAX;
 constexpr std::string_view kLinkArrow = " -> ";
+// The JSON document writes the name and the target apart: a zero byte, which neither holds,
+// parts them (output/json_tree).
+constexpr std::string_view kJsonLinkJoin("\0", 1);
 
 // Names the entry with its sort keys. Lower-casing keeps the length, so one lower-cased copy
 // serves both keys, and a name that is already lower case serves as its own key.
@@ -55,7 +58,8 @@ void ReadEntryInfo(EntryInfoContext& context, const FolderEntry& entry, TreeItem
   const size_t own_length = name.size();
   std::string linked_name;
   if (context.options.ShowLinkTargets && !entry.LinkTarget.empty()) {
-    linked_name.append(name).append(kLinkArrow).append(entry.LinkTarget);
+    const std::string_view join = context.options.ShowJson ? kJsonLinkJoin : kLinkArrow;
+    linked_name.append(name).append(join).append(entry.LinkTarget);
     name = std::string_view(linked_name).substr(0, kMaxNameLength);
   }
   if (context.options.NeedSortKeys) {

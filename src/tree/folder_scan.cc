@@ -43,10 +43,12 @@ struct ScanState {
 
 // Notes the folder at `path` as unread when the walker says why it failed; a folder the rules
 // kept out on purpose has no reason and is no failure.
-void NoteUnread(ScanState& state, std::string_view path) {
+void NoteUnread(ScanState& state, std::string_view path, const TreeItem& folder) {
   if (state.unread == nullptr) return;
   std::string reason = state.walker.FailureText();
-  if (!reason.empty()) state.unread->push_back(UnreadFolder{std::string(path), std::move(reason)});
+  if (!reason.empty()) {
+    state.unread->push_back(UnreadFolder{std::string(path), std::move(reason), &folder});
+  }
 }
 
 // The shown path of the top folder's entry `name`.
@@ -92,7 +94,9 @@ TreeItem* AddChild(ScanState& state, ScanFrame& frame, const FolderEntry& entry)
 // Lists the folder just entered and makes it the top of the walk. A folder that cannot be
 // listed has no entries and so stands as an empty folder (and is noted as unread).
 void BeginFolder(ScanState& state, TreeItem& folder) {
-  if (!state.walker.ListFolder(state.info.options.NeedFileInfo)) NoteUnread(state, state.path);
+  if (!state.walker.ListFolder(state.info.options.NeedFileInfo)) {
+    NoteUnread(state, state.path, folder);
+  }
   state.frames.push_back(ScanFrame{&folder, nullptr, 0});
 }
 
@@ -135,7 +139,7 @@ bool StepIntoNextSubfolder(ScanState& state) {
   } else {
     // Refused, a link loop, or deeper than the chart needs: shown as an empty folder.
     if (is_walked && state.unread != nullptr)
-      NoteUnread(state, ChildPath(state, entries[index].Name));
+      NoteUnread(state, ChildPath(state, entries[index].Name), *subfolder);
     subfolder->IsFolder = true;
   }
   return true;
@@ -160,7 +164,7 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   rules.FilesWanted = options.NeedFileEntries;  // file entries that nothing reads are not made
   rules.FollowLinks = options.FollowLinks;
   rules.OneFileSystem = options.OneFileSystem;
-  rules.KindsWanted = options.ShowColor;
+  rules.KindsWanted = options.ShowColor || options.ShowJson;  // the document tells links apart
   rules.EnterEachFolderOnce = options.CountDiskUsage;
   rules.NeedLinkTargets = options.ShowLinkTargets;
   rules.CountLinksThemselves = options.CountDiskUsage;
@@ -176,7 +180,7 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
     return;
   }
   if (!walker.EnterRoot(path)) {
-    NoteUnread(state, path.Shown);
+    NoteUnread(state, path.Shown, root);
     root.IsFolder = true;
     return;
   }

@@ -30,6 +30,7 @@ struct SharedFile {
 struct UnreadFolder {
   std::string Path;    // shown, the charted folder's path and the names below it
   std::string Reason;  // the system's words (FolderWalker::FailureText)
+  const TreeItem* Folder = nullptr;  // its entry, which stands empty in the tree
 };
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,

@@ -63,7 +63,8 @@ inline std::string Describe(const AppOptions& o) {
     << Describe(o.RootPath) << "] sortKey=" << o.SortKey << " links=" << o.FollowLinks
     << " oneFileSystem=" << o.OneFileSystem << " depth=" << o.MaxDepth
     << " dotFolders=" << o.ShowDotFolders << " human=" << o.ShowHumanSizes
-    << " diskUsage=" << o.CountDiskUsage << " apparent=" << o.CountApparentSizes << " exclude=[";
+    << " diskUsage=" << o.CountDiskUsage << " apparent=" << o.CountApparentSizes
+    << " json=" << o.ShowJson << " exclude=[";
   for (const std::string& pattern : o.ExcludePatterns) s << pattern << "|";
   s << "] extensionHelp=" << o.ShowExtensionHelp << " versionAlone=" << o.ShowVersionAlone
     << " needs=[" << DescribeNeeds(o) << "] scanDepth=" << o.ScanDepthLimit << " glyphs=["

@@ -24,6 +24,7 @@ TEST_F(ParseCommandLineTest, LongOptionsSetWhatTheirKeywordsSet) {
       {{"--fo", "--hu", "--max=3", "--col=auto", "--so=t"}, {"/OF", "/Human", "/L=3", "/ST"}},
       {{"--exclude", "--help", "--color=always"}, {"/X=--help", "/Color"}},
       {{"--disk-usage", "--apparent-size", "--links"}, {"/DU", "/Apparent", "/Links+"}},
+      {{"--json", "--charset=cp932"}, {"/Json", "/UTF8-"}},  // the document is UTF-8 all the same
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.long_form));

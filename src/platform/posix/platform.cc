@@ -43,6 +43,7 @@ class PosixPlatform : public Platform {
   // where that is another (Console::ConvertUtf8LinesTo).
   bool IsUtf8ByDefault() override { return !is_classic_ || console_.IsOutputUtf8Terminal(); }
 
+  void KeepNativeNames() override { converter_.KeepNative(); }
   void SetUtf8Texts(bool is_utf8) override {
     converter_.SetUtf8(is_utf8);
     console_.SetUtf8Texts(is_utf8);

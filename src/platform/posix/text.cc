@@ -100,7 +100,7 @@ size_t TextConverter::KeepCp932Characters(std::string_view text, std::span<char>
 
 size_t TextConverter::WriteDisplayName(std::string_view native, std::span<char> out) {
   if (native.empty() || out.size() < native.size()) return 0;
-  if (IsPrintableAscii(native)) {
+  if (is_native_kept_ || IsPrintableAscii(native)) {
     std::memcpy(out.data(), native.data(), native.size());
     return native.size();
   }

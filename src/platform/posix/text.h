@@ -30,6 +30,8 @@ class TextConverter {
   // From now on every shown form is UTF-8 (WriteUtf8ShownName) and a fixed text is itself.
   void SetUtf8(bool is_utf8) { is_utf8_ = is_utf8; }
   bool IsUtf8() const { return is_utf8_; }
+  // From now on WriteDisplayName writes the native bytes unchanged (Platform::KeepNativeNames).
+  void KeepNative() { is_native_kept_ = true; }
   // The room the shown form of a native text of `native_length` bytes may need: as many bytes in
   // code page 932, three times as many in UTF-8 (a byte that is no UTF-8 becomes U+FFFD).
   size_t MaxShownLength(size_t native_length) const {
@@ -66,4 +68,5 @@ class TextConverter {
   Iconv to_cp932_;
   Iconv from_cp932_;  // only to tell code page 932 characters from other bytes
   bool is_utf8_ = false;
+  bool is_native_kept_ = false;
 };
