@@ -10,6 +10,8 @@
 inline constexpr std::string_view kNoOutputFileMessage = "出力先を指定して下さい：";
 inline constexpr std::string_view kInvalidOptionMessage = "無効なオプションです：";
 inline constexpr std::string_view kInvalidFolderMessage = "無効なフォルダです：";
+// A saved scan that cannot be charted; the file's name, then what is wrong with it, follow.
+inline constexpr std::string_view kInvalidImportMessage = "保存したスキャンを読めません：";
 // The one line ever written on standard error: memory ran out and the run stopped.
 inline constexpr std::string_view kOutOfMemoryMessage = "メモリが不足しています";
 // The same in code page 932 bytes, the one text kept so: memory can run out before any converter
@@ -27,6 +29,7 @@ inline constexpr std::string_view kInvalidFolderText = "cannot chart '%s': no su
 inline constexpr std::string_view kTryHelpText = "Try 'quovrel --help' for more information.";
 inline constexpr std::string_view kUnreadFolderText = "cannot read folder '%s': %s";
 inline constexpr std::string_view kUnwrittenTotalFileText = "cannot write total file '%s': %s";
+inline constexpr std::string_view kInvalidImportText = "cannot import '%s': %s";
 
 // The version banner: title, four blanks and version; then the notice; then an empty line.
 inline constexpr std::string_view kProductTitle = "Quovrelant";

@@ -84,6 +84,8 @@ constexpr KeywordRow kKeywords[] = {
     {"DISKUSAGE-", 48},
     {"APPARENT+", 49}, {"APPARENT", 49},
     {"APPARENT-", 50},
+    {"IMPORT", 55},
+    {"IMPORT-", 56},
 };
 // clang-format on
 
@@ -172,6 +174,17 @@ int SetTotalFileName(Platform& platform, AppOptions& options, const PathText& ar
     return -1;
   }
   options.TotalFileName = value;
+  return 0;
+}
+
+// Action 55: the saved scan to chart, named as the total file is.
+int SetImportFileName(Platform& platform, AppOptions& options, const PathText& argument,
+                      const PathText& value) {
+  if (value.Shown.empty()) {
+    ReportMissingTotalFileName(platform, argument.Shown);
+    return -1;
+  }
+  options.ImportFileName = value;
   return 0;
 }
 
@@ -271,6 +284,8 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
     case 48: o.CountDiskUsage = false; break;
     case 49: o.CountApparentSizes = true; break;
     case 50: o.CountApparentSizes = false; break;
+    case 55: return SetImportFileName(platform, o, argument, value);
+    case 56: o.ImportFileName = PathText{}; break;
     default: return RefuseOption(platform, argument);
   }
   // clang-format on
@@ -409,9 +424,14 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
       TakeFolder(platform, options, argument);
     }
   }
-  DropMissingEarlierFolders(platform, options);
+  // A saved scan is charted instead of any folder, which is then not looked for.
+  if (!options.ImportFileName.Shown.empty()) {
+    options.EarlierFolders.clear();
+  } else {
+    DropMissingEarlierFolders(platform, options);
+  }
   if (ApplyDriveRelativeRule(platform, options) != 0) return -1;
-  if (!platform.DirectoryExists(options.RootPath)) {
+  if (options.ImportFileName.Shown.empty() && !platform.DirectoryExists(options.RootPath)) {
     ReportInvalidFolder(platform, options.RootPath.Shown);
     if (options.EarlierFolders.empty()) return -1;
     // The others are still charted: the last of them takes the missing one's place.
