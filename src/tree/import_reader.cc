@@ -3,6 +3,7 @@
 // itself is never held: only the items, so that a large file costs what its tree costs.
 #include "tree/import_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <limits>
@@ -71,28 +72,42 @@ struct ByteIterator {
 using Json = nlohmann::json;
 
 enum Place {
-  kOuterArray,   // the document's array
-  kMajor,        // its version numbers
+  kOuterArray,  // the document's array
+  kMajor,       // its version numbers
   kMinor,
-  kMetadata,     // the object about the scan
-  kRoot,         // the root folder's array
-  kOuterEnd,     // the end of the document's array
-  kFolderInfo,   // a folder's array, before its info object
-  kItems,        // a folder's array, after it: items or its end
-  kInfoKey,      // an info object: a key or its end
-  kInfoValue,    // the value of a key
+  kMetadata,    // the object about the scan
+  kRoot,        // the root folder's array
+  kOuterEnd,    // the end of the document's array
+  kFolderInfo,  // a folder's array, before its info object
+  kItems,       // a folder's array, after it: items or its end
+  kInfoKey,     // an info object: a key or its end
+  kInfoValue,   // the value of a key
   kDone,
 };
 
-enum Key { kKeyUnknown, kKeyName, kKeyApparent, kKeyDisk, kKeyDevice, kKeyInode, kKeyLinks,
-           kKeyHardLink, kKeyReadError, kKeyExcluded, kKeyNotRegular, kKeyTime };
+enum Key {
+  kKeyUnknown,
+  kKeyName,
+  kKeyApparent,
+  kKeyDisk,
+  kKeyDevice,
+  kKeyInode,
+  kKeyLinks,
+  kKeyHardLink,
+  kKeyReadError,
+  kKeyExcluded,
+  kKeyNotRegular,
+  kKeyTime
+};
 
 Key FindKey(std::string_view name) {
   static constexpr std::pair<std::string_view, Key> kKeys[] = {
-      {"name", kKeyName},        {"asize", kKeyApparent},       {"dsize", kKeyDisk},
-      {"dev", kKeyDevice},       {"ino", kKeyInode},            {"nlink", kKeyLinks},
-      {"hlnkc", kKeyHardLink},   {"read_error", kKeyReadError}, {"excluded", kKeyExcluded},
-      {"notreg", kKeyNotRegular}, {"mtime", kKeyTime}};
+      {"name", kKeyName},         {"asize", kKeyApparent},
+      {"dsize", kKeyDisk},        {"dev", kKeyDevice},
+      {"ino", kKeyInode},         {"nlink", kKeyLinks},
+      {"hlnkc", kKeyHardLink},    {"read_error", kKeyReadError},
+      {"excluded", kKeyExcluded}, {"notreg", kKeyNotRegular},
+      {"mtime", kKeyTime}};
   for (const auto& [text, key] : kKeys) {
     if (text == name) return key;
   }
@@ -120,8 +135,8 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
   bool null() override { return TakeScalar(Scalar(Scalar::kNull)); }
   bool boolean(bool value) override { return TakeScalar(Scalar(Scalar::kBool, 0, value)); }
   bool number_integer(number_integer_t value) override {
-    return TakeScalar(Scalar(value < 0 ? Scalar::kNegative : Scalar::kUnsigned,
-                             static_cast<uint64_t>(value)));
+    return TakeScalar(
+        Scalar(value < 0 ? Scalar::kNegative : Scalar::kUnsigned, static_cast<uint64_t>(value)));
   }
   bool number_unsigned(number_unsigned_t value) override {
     return TakeScalar(Scalar(Scalar::kUnsigned, value));
@@ -129,7 +144,9 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
   bool number_float(number_float_t, const string_t&) override {
     return TakeScalar(Scalar(Scalar::kFraction));
   }
-  bool string(string_t& value) override { return TakeScalar(Scalar(Scalar::kString, 0, false, value)); }
+  bool string(string_t& value) override {
+    return TakeScalar(Scalar(Scalar::kString, 0, false, value));
+  }
   bool binary(binary_t&) override { return TakeScalar(Scalar(Scalar::kNull)); }
   bool start_object(std::size_t) override;
   bool key(string_t& key) override;
@@ -143,7 +160,8 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
     const size_t tag_end = what.find("] ");
     if (tag_end != std::string::npos) what.erase(0, tag_end + 2);
     if (source_.HasReadFailed()) what = "the file could not be read";
-    return Fail("not a saved scan: " + what, position);
+    // The bytes handed over, which the reader's position passes by one at the end of the input.
+    return Fail("not a saved scan: " + what, std::min<uint64_t>(position, source_.Offset()));
   }
 
  private:
@@ -158,9 +176,7 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
   bool FinishInfo();
   bool Fail(std::string_view what) { return Fail(what, source_.Offset()); }
   bool Fail(std::string_view what, uint64_t offset);
-  bool FailKey(std::string_view what) {
-    return Fail("\"" + key_text_ + "\" " + std::string(what));
-  }
+  bool FailKey(std::string_view what) { return Fail("\"" + key_text_ + "\" " + std::string(what)); }
   bool TakeNumber(const Scalar& value, uint64_t most, uint64_t& out);
   bool TakeTruth(const Scalar& value, bool& out);
   std::string ItemPath() const;
@@ -184,7 +200,8 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
 };
 
 bool ScanBuilder::Fail(std::string_view what, uint64_t offset) {
-  error_ = std::string(what) + " at byte " + std::to_string(offset);
+  // The reader tells of a value once it has read past it, so the offset is where it stopped.
+  error_ = std::string(what) + " near byte " + std::to_string(offset);
   if (!scan_.Items.empty() && place_ != kOuterEnd && place_ != kDone) {
     error_ += " (item '" + ItemPath() + "')";
   }
@@ -263,13 +280,20 @@ bool ScanBuilder::TakeInfoValue(const Scalar& value) {
   place_ = kInfoKey;
   uint64_t number = 0;
   switch (key_) {
-    case kKeyUnknown: return true;
-    case kKeyApparent: return TakeNumber(value, kMaxSize, item.ApparentBytes);
-    case kKeyDisk: return TakeNumber(value, kMaxSize, item.DiskBytes);
-    case kKeyDevice: return TakeNumber(value, UINT64_MAX, item.Device);
-    case kKeyInode: return TakeNumber(value, UINT64_MAX, item.Inode);
-    case kKeyHardLink: return TakeTruth(value, item.HasOtherNames);
-    case kKeyReadError: return TakeTruth(value, item.HasReadError);
+    case kKeyUnknown:
+      return true;
+    case kKeyApparent:
+      return TakeNumber(value, kMaxSize, item.ApparentBytes);
+    case kKeyDisk:
+      return TakeNumber(value, kMaxSize, item.DiskBytes);
+    case kKeyDevice:
+      return TakeNumber(value, UINT64_MAX, item.Device);
+    case kKeyInode:
+      return TakeNumber(value, UINT64_MAX, item.Inode);
+    case kKeyHardLink:
+      return TakeTruth(value, item.HasOtherNames);
+    case kKeyReadError:
+      return TakeTruth(value, item.HasReadError);
     case kKeyNotRegular: {
       bool is_not_regular = false;
       return TakeTruth(value, is_not_regular);
@@ -315,25 +339,35 @@ bool ScanBuilder::TakeScalar(const Scalar& value) {
       }
       place_ = kMetadata;
       return true;
-    case kInfoValue: return TakeInfoValue(value);
-    case kOuterArray: return Fail("not a saved scan: no array");
-    case kMetadata: return Fail("not a saved scan: no object about the scan");
-    case kRoot: return Fail("not a saved scan: the root is not a folder");
-    default: return Fail("not a saved scan: a value where an item belongs");
+    case kInfoValue:
+      return TakeInfoValue(value);
+    case kOuterArray:
+      return Fail("not a saved scan: no array");
+    case kMetadata:
+      return Fail("not a saved scan: no object about the scan");
+    case kRoot:
+      return Fail("not a saved scan: the root is not a folder");
+    default:
+      return Fail("not a saved scan: a value where an item belongs");
   }
 }
 
 bool ScanBuilder::start_object(std::size_t) {
   if (skip_depth_ > 0) return ++skip_depth_, true;
   switch (place_) {
-    case kMetadata: return Skip(kRoot);
-    case kFolderInfo: return StartItem(true);
-    case kItems: return StartItem(false);
+    case kMetadata:
+      return Skip(kRoot);
+    case kFolderInfo:
+      return StartItem(true);
+    case kItems:
+      return StartItem(false);
     case kInfoValue:
       if (key_ == kKeyUnknown) return Skip(kInfoKey);
       return FailKey("is an object");
-    case kRoot: return Fail("not a saved scan: the root is not a folder");
-    default: return Fail("not a saved scan: an object out of place");
+    case kRoot:
+      return Fail("not a saved scan: the root is not a folder");
+    default:
+      return Fail("not a saved scan: an object out of place");
   }
 }
 
@@ -353,14 +387,20 @@ bool ScanBuilder::end_object() {
 bool ScanBuilder::start_array(std::size_t) {
   if (skip_depth_ > 0) return ++skip_depth_, true;
   switch (place_) {
-    case kOuterArray: place_ = kMajor; return true;
+    case kOuterArray:
+      place_ = kMajor;
+      return true;
     case kRoot:
-    case kItems: place_ = kFolderInfo; return true;
+    case kItems:
+      place_ = kFolderInfo;
+      return true;
     case kInfoValue:
       if (key_ == kKeyUnknown) return Skip(kInfoKey);
       return FailKey("is an array");
-    case kMetadata: return Fail("not a saved scan: no object about the scan");
-    default: return Fail("not a saved scan: an array out of place");
+    case kMetadata:
+      return Fail("not a saved scan: no object about the scan");
+    default:
+      return Fail("not a saved scan: an array out of place");
   }
 }
 
@@ -371,9 +411,13 @@ bool ScanBuilder::end_array() {
       folders_.pop_back();
       place_ = folders_.empty() ? kOuterEnd : kItems;
       return true;
-    case kOuterEnd: place_ = kDone; return true;
-    case kFolderInfo: return Fail("a folder's array does not begin with its info object");
-    default: return Fail("not a saved scan: no tree in it");
+    case kOuterEnd:
+      place_ = kDone;
+      return true;
+    case kFolderInfo:
+      return Fail("a folder's array does not begin with its info object");
+    default:
+      return Fail("not a saved scan: no tree in it");
   }
 }
 

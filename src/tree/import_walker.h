@@ -31,10 +31,10 @@ class ImportWalker : public FolderWalker {
 
  private:
   struct Level {
-    uint32_t Folder = 0;            // the item entered
+    uint32_t Folder = 0;  // the item entered
     std::vector<FolderEntry> Entries;
-    std::vector<uint32_t> Items;    // beside Entries: which item each is
-    std::string ShownNames;         // the entries' names, one after the other
+    std::vector<uint32_t> Items;  // beside Entries: which item each is
+    std::string ShownNames;       // the entries' names, one after the other
     size_t LeftOutFiles = 0;
   };
 
