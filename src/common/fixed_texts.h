@@ -91,7 +91,7 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 // The block that "--help" adds after the help text: the options beyond the classic ones, in the
 // help text's own style. Like the help text, it ends without an empty line.
 // clang-format off
-inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
+inline constexpr std::array<std::string_view, 50> kExtensionHelpLines = {
     "",
     "=== 拡張オプションの説明 ===",
     "",
@@ -112,6 +112,9 @@ inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
     "",
     "/Apparent+ (/Apparent), /Apparent-",
     "　/DiskUsage+ で、使用量の代わりに見かけのサイズで集計します(/Apparent+)／使用量で集計します(/Apparent-)。",
+    "",
+    "/Import=<ファイル>, --import=<ファイル>, /Import-",
+    "　フォルダの代わりに、<ファイル> に保存したスキャン（JSON エクスポート形式のバージョン 1.0 から 1.2。- は標準入力）を、ほかのオプションのとおりに表示します(/Import=<ファイル>)／フォルダを表示します(/Import-)。ルートの行にはスキャンしたフォルダを表示し、ファイルにない時刻は空欄にします。保存したスキャンでないファイルは、何がどこで違うかを示して、何も表示しません。",
     "",
     "/UTF8+ (/UTF8), /UTF8-",
     "　UTF-8 で出力します(/UTF8+)／コードページ 932 で出力します(/UTF8-)。標準出力が UTF-8 の端末のときは /UTF8+ が既定です。",
@@ -211,6 +214,9 @@ inline constexpr std::string_view kExtensionHelpText =
     "\n"
     "/Apparent+ (/Apparent), /Apparent-\n"
     "  With /DiskUsage+, count the files' apparent sizes instead of their space on the disk (/Apparent+), or their space (/Apparent-).\n"
+    "\n"
+    "/Import=<file>, --import=<file>, /Import-\n"
+    "  Chart the saved scan in <file> (the JSON export format, versions 1.0 to 1.2, as another program or /Export wrote it; - reads standard input) instead of a folder, with every other option (/Import=<file>), or chart a folder (/Import-). The root line names the folder the scan was made of; times the file lacks are left blank. A file that is no such scan is refused whole, saying what is wrong and where.\n"
     "\n"
     "/UTF8+ (/UTF8), /UTF8-\n"
     "  Write UTF-8 (/UTF8+) or code page 932 (/UTF8-). /UTF8+ is the default on a terminal whose charset is UTF-8.\n"
