@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -31,7 +32,8 @@ struct ImportedItem {
 
 // The whole saved scan: its items in the order of the file, the root first.
 struct ImportedScan {
-  std::vector<ImportedItem> Items;
+  // A deque: a million items grow it without moving the ones before.
+  std::deque<ImportedItem> Items;
   std::string Names;  // every item's name, UTF-8, one after the other
 
   std::string_view NameOf(const ImportedItem& item) const {
