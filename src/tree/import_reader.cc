@@ -9,6 +9,8 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "tree/scan_input.h"
+
 namespace {
 
 constexpr uint64_t kMaxSize = std::numeric_limits<int64_t>::max();
@@ -18,56 +20,6 @@ constexpr uint64_t kMaxLinkCount = std::numeric_limits<uint32_t>::max();
 constexpr uint64_t kMaxSeconds = 253402300799;
 constexpr uint64_t kMaxItems = std::numeric_limits<uint32_t>::max() - 1;
 constexpr uint64_t kMaxMinorVersion = 2;
-
-// The input, read in blocks, and how many bytes of it were handed to the JSON reader.
-class ByteSource {
- public:
-  ByteSource(std::FILE* file, std::string_view text) : file_(file), block_(text) {}
-
-  bool IsAtEnd() { return position_ == block_.size() && !Refill(); }
-  char Current() const { return block_[position_]; }
-  void Advance() {
-    ++position_;
-    ++offset_;
-  }
-  uint64_t Offset() const { return offset_; }
-  bool HasReadFailed() const { return file_ != nullptr && std::ferror(file_) != 0; }
-
- private:
-  bool Refill() {
-    if (file_ == nullptr) return false;
-    const size_t length = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-    block_ = std::string_view(buffer_.data(), length);
-    position_ = 0;
-    return length > 0;
-  }
-
-  std::FILE* file_;
-  std::string_view block_;
-  size_t position_ = 0;
-  uint64_t offset_ = 0;
-  std::vector<char> buffer_ = std::vector<char>(1 << 16);
-};
-
-// An input iterator over a ByteSource, which is how the JSON reader takes its input.
-struct ByteIterator {
-  using iterator_category = std::input_iterator_tag;
-  using value_type = char;
-  using difference_type = std::ptrdiff_t;
-  using pointer = const char*;
-  using reference = const char&;
-
-  ByteSource* source = nullptr;  // null: the end
-
-  char operator*() const { return source->Current(); }
-  ByteIterator& operator++() {
-    source->Advance();
-    return *this;
-  }
-  bool operator==(const ByteIterator& other) const { return IsEnd() == other.IsEnd(); }
-  bool operator!=(const ByteIterator& other) const { return !(*this == other); }
-  bool IsEnd() const { return source == nullptr || source->IsAtEnd(); }
-};
 
 using Json = nlohmann::json;
 
@@ -127,7 +79,7 @@ struct Scalar {
 
 class ScanBuilder : public nlohmann::json_sax<Json> {
  public:
-  ScanBuilder(ByteSource& source, ImportedScan& scan) : source_(source), scan_(scan) {}
+  ScanBuilder(ScanInput& source, ImportedScan& scan) : source_(source), scan_(scan) {}
 
   const std::string& Error() const { return error_; }
   bool IsComplete() const { return place_ == kDone; }
@@ -188,7 +140,7 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
     return true;
   }
 
-  ByteSource& source_;
+  ScanInput& source_;
   ImportedScan& scan_;
   Place place_ = kOuterArray;
   uint64_t skip_depth_ = 0;
@@ -426,9 +378,9 @@ bool ScanBuilder::end_array() {
 int ReadImportedScan(std::FILE* file, std::string_view text, ImportedScan& scan,
                      std::string& error) {
   scan = ImportedScan{};
-  ByteSource source(file, text);
+  ScanInput source(file, text);
   ScanBuilder builder(source, scan);
-  const bool is_read = Json::sax_parse(ByteIterator{&source}, ByteIterator{}, &builder);
+  const bool is_read = Json::sax_parse(ScanInputIterator{&source}, ScanInputIterator{}, &builder);
   if (is_read && builder.IsComplete()) return 0;
   error = builder.Error().empty() ? "not a saved scan" : builder.Error();
   scan = ImportedScan{};

@@ -86,6 +86,33 @@ TEST(ReadImportedScan, ReadsNestingOfAnyDepthInOneStack) {
   EXPECT_EQ("f", scan.NameOf(scan.Items[kDepth]));
 }
 
+// A Linux name's bytes that are no UTF-8 read as U+FFFD each; UTF-8 stays, in a file read in
+// blocks too (the character cut off at the end of the first block of 65,536 bytes).
+TEST(ReadImportedScan, ReadsBytesThatAreNoUtf8AsReplacementCharacters) {
+  const struct {
+    std::string name;
+    std::string read;
+  } rows[] = {
+      {"a\xFF\xC3", "a\\uFFFD\\uFFFD"},  // the expected names in JSON's escapes
+      {"\xE3\x81\x82\xED\xA0\x80", "\\u3042\\uFFFD\\uFFFD\\uFFFD"},
+      {"q\\\"\xF0\x9F\x98\x80", "q\\\"\\uD83D\\uDE00"},
+  };
+  for (const auto& row : rows) {
+    ImportedScan scan, expected;
+    std::string error;
+    const std::string padding(65516, ' ');  // the name begins 2 bytes before the block's end
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(nullptr, file);
+    std::fputs(("[1,2,{}," + padding + "[{\"name\":\"" + row.name + "\"}]]").c_str(), file);
+    std::rewind(file);
+    ASSERT_EQ(0, ReadImportedScan(file, {}, scan, error)) << error;
+    std::fclose(file);
+    ASSERT_EQ(0, ReadImportedScan(nullptr, "[1,2,{},[{\"name\":\"" + row.read + "\"}]]", expected,
+                                  error));
+    EXPECT_EQ(expected.Names, scan.Names) << row.name;
+  }
+}
+
 // The file's order is not the chart's: the listings are in the folder's own order. The entry
 // left out by a pattern is not charted; the file without "mtime" has blank times.
 TEST(ImportSavedScan, ChartsTheSavedTreeWithEveryOption) {
