@@ -177,21 +177,23 @@ int SetTotalFileName(Platform& platform, AppOptions& options, const PathText& ar
   return 0;
 }
 
-// Action 55: the saved scan to chart, named as the total file is.
+// Writes the message of an unknown option, which is also that of a value an option refuses.
+int RefuseOption(Platform& platform, const PathText& argument) {
+  ReportInvalidOption(platform, argument.Shown);
+  return -1;
+}
+
+// Action 55: the saved scan to chart, kept whole in both its forms.
 int SetImportFileName(Platform& platform, AppOptions& options, const PathText& argument,
                       const PathText& value) {
   if (value.Shown.empty()) {
+    // The classic text of a missing name asks for an output file, which this is not.
+    if (platform.IsClassicMode()) return RefuseOption(platform, argument);
     ReportMissingTotalFileName(platform, argument.Shown);
     return -1;
   }
   options.ImportFileName = value;
   return 0;
-}
-
-// Writes the message of an unknown option, which is also that of a value an option refuses.
-int RefuseOption(Platform& platform, const PathText& argument) {
-  ReportInvalidOption(platform, argument.Shown);
-  return -1;
 }
 
 // Action 31: the depth, a whole number from 0 up in decimal digits alone. A number past any

@@ -37,9 +37,9 @@ int ChartTree(Platform& platform, const AppOptions& options, const PathText& fol
   const bool is_classic = platform.IsClassicMode();
   std::vector<UnreadFolder> unread;
   // The walker, and the memory of its listings, lasts the scan alone.
-  std::unique_ptr<FolderWalker> walker =
-      saved_scan != nullptr ? std::make_unique<ImportWalker>(*saved_scan, platform)
-                            : NewScanWalker(platform, options.IsUtf8Chart);
+  std::unique_ptr<FolderWalker> walker = saved_scan != nullptr
+                                             ? std::make_unique<ImportWalker>(*saved_scan, platform)
+                                             : NewScanWalker(platform, options.IsUtf8Chart);
   std::vector<SharedFile> shared_files;  // files with other names, to count each once
   ScanFolder(*walker, platform, options, store, folder, root, &shared_files,
              is_classic ? nullptr : &unread);
@@ -71,6 +71,8 @@ int ChartEarlierFolders(Platform& platform, const AppOptions& options) {
   }
   return status;
 }
+
+bool IsImport(const AppOptions& options) { return !options.ImportFileName.Shown.empty(); }
 
 // Reads the saved scan named by /Import whole, before anything is written: a file that is
 // wrong anywhere charts nothing. Returns 0, or -1 after the message.
@@ -108,7 +110,7 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   // "-L N" takes the next argument in the Linux mode alone: the classic "-L" stays as it was.
   if (ParseCommandLine(platform, arguments, parsed, !platform.IsClassicMode()) != 0) {
     status = 1;
-  } else if (!options.ImportFileName.Shown.empty() && !options.ShowHelp && !options.ShowVersionAlone &&
+  } else if (IsImport(options) && !options.ShowHelp && !options.ShowVersionAlone &&
              ReadSavedScan(platform, options.ImportFileName, saved_scan) != 0) {
     status = 1;
   } else if (PrintVersionBanner(platform, options) == 0 && !options.ShowHelp &&
@@ -118,8 +120,9 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
     // The help ends the run.
   } else {
     status = ChartEarlierFolders(platform, options) != 0 || options.HasMissingFolder ? 1 : 0;
-    const int charted = !options.ImportFileName.Shown.empty() ? ChartSavedScan(platform, options, saved_scan, store, root)
-                                  : ChartTree(platform, options, options.RootPath, store, root);
+    const int charted = IsImport(options)
+                            ? ChartSavedScan(platform, options, saved_scan, store, root)
+                            : ChartTree(platform, options, options.RootPath, store, root);
     if (charted != 0) status = 1;
   }
   ReleaseTree(root, store);
