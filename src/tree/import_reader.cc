@@ -148,6 +148,7 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
   Key key_ = kKeyUnknown;
   std::string key_text_;
   bool has_name_ = false;
+  bool is_array_item_ = false;  // the item being read opened an array: a folder's
   std::string error_;
 };
 
@@ -193,6 +194,7 @@ bool ScanBuilder::StartItem(bool is_folder) {
   }
   scan_.Items.push_back(item);
   has_name_ = false;
+  is_array_item_ = is_folder;
   place_ = kInfoKey;
   return true;
 }
@@ -204,7 +206,7 @@ bool ScanBuilder::FinishInfo() {
   if (!folders_.empty() && (name.empty() || name.find('/') != std::string_view::npos)) {
     return Fail("an item's name is empty or holds \"/\"");
   }
-  if (item.IsFolder) {
+  if (is_array_item_) {
     folders_.push_back({static_cast<uint32_t>(scan_.Items.size() - 1), 0});
   }
   place_ = kItems;
@@ -263,6 +265,8 @@ bool ScanBuilder::TakeInfoValue(const Scalar& value) {
       if (value.kind != Scalar::kString) return FailKey("is not a text");
       item.IsExcluded = value.text == "pattern";
       item.IsNotEntered = !item.IsExcluded;
+      // Only a folder is left unentered (another file system, a kernel's): saved as an object.
+      item.IsFolder = item.IsFolder || item.IsNotEntered;
       return true;
     case kKeyName:
       if (value.kind != Scalar::kString) return FailKey("is not a text");

@@ -114,7 +114,8 @@ TEST(ReadImportedScan, ReadsBytesThatAreNoUtf8AsReplacementCharacters) {
 }
 
 // The file's order is not the chart's: the listings are in the folder's own order. The entry
-// left out by a pattern is not charted; the file without "mtime" has blank times.
+// left out by a pattern is not charted, the one on another file system is an empty folder; the file
+// without "mtime" has blank times.
 TEST(ImportSavedScan, ChartsTheSavedTreeWithEveryOption) {
   const std::string path = ::testing::TempDir() + "quovrel_import_test.json";
   std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -123,7 +124,7 @@ TEST(ImportSavedScan, ChartsTheSavedTreeWithEveryOption) {
     {"name":"z.txt","asize":1500,"dsize":4096,"mtime":1262304000},
     [{"name":"sub","asize":4096,"dsize":4096},{"name":"new","asize":7,"dsize":4096}],
     {"name":"a.log","asize":3,"dsize":4096,"mtime":1262347200,"ino":9,"hlnkc":true,"nlink":2},
-    {"name":"skip","excluded":"pattern"},
+    {"name":"skip","excluded":"pattern"},{"name":"mnt","excluded":"otherfs"},
     {"name":"b.log","asize":3,"dsize":4096,"mtime":1262347200,"ino":9,"hlnkc":true,"nlink":2}]])",
              file);
   std::fclose(file);
@@ -138,6 +139,7 @@ TEST(ImportSavedScan, ChartsTheSavedTreeWithEveryOption) {
       "│   a.log             3 2010/01/01 12:00\r\n"
       "│   b.log             0 2010/01/01 12:00\r\n"
       "│   z.txt         1,500 2010/01/01 00:00\r\n"
+      "├── mnt（0 ファイル 0 バイト）\r\n"
       "└── sub（1 ファイル 4,103 バイト）\r\n"
       "        new             7                 \r\n",
       platform.output);
