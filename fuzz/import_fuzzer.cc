@@ -38,6 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   CheckTree(scan);
   FakePlatform platform;
+  // The fake converts only its table of fixed texts to code page 932: names stay UTF-8.
+  platform.SetUtf8Texts(true);
   AppOptions options;
   options.ShowFiles = options.ShowSum = options.CountDiskUsage = true;
   DeriveSettings(options);
