@@ -52,6 +52,9 @@ struct AppOptions {
   // The Linux mode charts every folder named, in turn: those named before RootPath (the last) are
   // kept here, in order. The classic mode charts the later folder alone.
   std::vector<PathText> EarlierFolders;
+  // "/Import=FILE": the saved scan charted instead of a folder; "-" is standard input. None
+  // when empty.
+  PathText ImportFileName;
   bool HasFolderArgument = false;  // a folder was named: RootPath is no longer the default
   bool HasMissingFolder = false;   // one of several folders named is not there (the Linux mode)
   int32_t SortKey = NoSort;

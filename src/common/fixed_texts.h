@@ -10,6 +10,8 @@
 inline constexpr std::string_view kNoOutputFileMessage = "出力先を指定して下さい：";
 inline constexpr std::string_view kInvalidOptionMessage = "無効なオプションです：";
 inline constexpr std::string_view kInvalidFolderMessage = "無効なフォルダです：";
+// A saved scan that cannot be charted; the file's name, then what is wrong with it, follow.
+inline constexpr std::string_view kInvalidImportMessage = "保存したスキャンを読めません：";
 // The one line ever written on standard error: memory ran out and the run stopped.
 inline constexpr std::string_view kOutOfMemoryMessage = "メモリが不足しています";
 // The same in code page 932 bytes, the one text kept so: memory can run out before any converter
@@ -27,6 +29,7 @@ inline constexpr std::string_view kInvalidFolderText = "cannot chart '%s': no su
 inline constexpr std::string_view kTryHelpText = "Try 'quovrel --help' for more information.";
 inline constexpr std::string_view kUnreadFolderText = "cannot read folder '%s': %s";
 inline constexpr std::string_view kUnwrittenTotalFileText = "cannot write total file '%s': %s";
+inline constexpr std::string_view kInvalidImportText = "cannot import '%s': %s";
 
 // The version banner: title, four blanks and version; then the notice; then an empty line.
 inline constexpr std::string_view kProductTitle = "Quovrelant";
@@ -112,6 +115,8 @@ inline constexpr std::array<std::string_view, 50> kExtensionHelpLines = {
     "",
     "/Json+ (/Json, --json), /Json-",
     "　ツリーを UTF-8 の JSON 文書として出力します(/Json+)／行で出力します(/Json-)。内容はほかのオプションに従います。UTF-8 として正しくない名前は、そのバイト列を \"name_bytes\" に残します。キーの説明はマニュアルページにあります。",
+    "/Import=<ファイル>, --import=<ファイル>, /Import-",
+    "　フォルダの代わりに、<ファイル> に保存したスキャン（JSON エクスポート形式のバージョン 1.0 から 1.2。- は標準入力）を、ほかのオプションのとおりに表示します(/Import=<ファイル>)／フォルダを表示します(/Import-)。ルートの行にはスキャンしたフォルダを表示し、ファイルにない時刻は空欄にします。保存したスキャンでないファイルは、何がどこで違うかを示して、何も表示しません。",
     "",
     "/UTF8+ (/UTF8), /UTF8-",
     "　UTF-8 で出力します(/UTF8+)／コードページ 932 で出力します(/UTF8-)。標準出力が UTF-8 の端末のときは /UTF8+ が既定です。",
@@ -214,6 +219,8 @@ inline constexpr std::string_view kExtensionHelpText =
     "\n"
     "/Json+ (/Json, --json), /Json-\n"
     "  Write the chart as one JSON document in UTF-8 (/Json+) or as lines (/Json-). The other options choose what it holds; a name that is not valid UTF-8 keeps its bytes in \"name_bytes\". The manual page describes its keys.\n"
+    "/Import=<file>, --import=<file>, /Import-\n"
+    "  Chart the saved scan in <file> (the JSON export format, versions 1.0 to 1.2, as another program or /Export wrote it; - reads standard input) instead of a folder, with every other option (/Import=<file>), or chart a folder (/Import-). The root line names the folder the scan was made of; times the file lacks are left blank. A file that is no such scan is refused whole, saying what is wrong and where.\n"
     "\n"
     "/UTF8+ (/UTF8), /UTF8-\n"
     "  Write UTF-8 (/UTF8+) or code page 932 (/UTF8-). /UTF8+ is the default on a terminal whose charset is UTF-8.\n"

@@ -89,6 +89,8 @@ constexpr KeywordRow kKeywords[] = {
     {"APPARENT-", 50},
     {"JSON+", 51}, {"JSON", 51},
     {"JSON-", 52},
+    {"IMPORT", 55},
+    {"IMPORT-", 56},
 };
 // clang-format on
 
@@ -189,6 +191,19 @@ int RefuseOption(Platform& platform, const PathText& argument) {
   return -1;
 }
 
+// Action 55: the saved scan to chart, kept whole in both its forms.
+int SetImportFileName(Platform& platform, AppOptions& options, const PathText& argument,
+                      const PathText& value) {
+  if (value.Shown.empty()) {
+    // The classic text of a missing name asks for an output file, which this is not.
+    if (platform.IsClassicMode()) return RefuseOption(platform, argument);
+    ReportMissingTotalFileName(platform, argument.Shown);
+    return -1;
+  }
+  options.ImportFileName = value;
+  return 0;
+}
+
 // Action 31: the depth, a whole number from 0 up in decimal digits alone. A number past any
 // real depth means no limit.
 int SetMaxDepth(Platform& platform, AppOptions& options, const PathText& argument,
@@ -281,6 +296,8 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
     case 50: o.CountApparentSizes = false; break;
     case kJsonOnAction: o.ShowJson = true; break;
     case kJsonOffAction: o.ShowJson = false; break;
+    case 55: return SetImportFileName(platform, o, argument, value);
+    case 56: o.ImportFileName = PathText{}; break;
     default: return RefuseOption(platform, argument);
   }
   // clang-format on
@@ -420,9 +437,14 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
       TakeFolder(platform, options, argument);
     }
   }
-  DropMissingEarlierFolders(platform, options);
+  // A saved scan is charted instead of any folder, which is then not looked for.
+  if (!options.ImportFileName.Shown.empty()) {
+    options.EarlierFolders.clear();
+  } else {
+    DropMissingEarlierFolders(platform, options);
+  }
   if (ApplyDriveRelativeRule(platform, options) != 0) return -1;
-  if (!platform.DirectoryExists(options.RootPath)) {
+  if (options.ImportFileName.Shown.empty() && !platform.DirectoryExists(options.RootPath)) {
     ReportInvalidFolder(platform, options.RootPath.Shown);
     if (options.EarlierFolders.empty()) return -1;
     // The others are still charted: the last of them takes the missing one's place.

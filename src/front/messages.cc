@@ -57,6 +57,14 @@ void ReportInvalidFolder(Platform& platform, std::string_view path) {
   WriteProgramMessage(platform, kInvalidFolderText, {path});
 }
 
+void ReportInvalidImport(Platform& platform, std::string_view name, std::string_view what) {
+  if (platform.IsClassicMode()) {
+    WriteFixedLine(platform, kInvalidImportMessage, std::string(name) + ": " + std::string(what));
+    return;
+  }
+  WriteProgramMessage(platform, kInvalidImportText, {name, what});
+}
+
 void WarnUnreadFolder(Platform& platform, std::string_view path, std::string_view reason) {
   if (!platform.IsClassicMode()) WriteProgramMessage(platform, kUnreadFolderText, {path, reason});
 }

@@ -14,6 +14,10 @@ void ReportMissingTotalFileName(Platform& platform, std::string_view argument);
 // A folder to chart that is no folder.
 void ReportInvalidFolder(Platform& platform, std::string_view path);
 
+// A saved scan that cannot be opened or is no saved scan; `what` says why and where, in English
+// in both modes (the reader's words, as the system's reasons are).
+void ReportInvalidImport(Platform& platform, std::string_view name, std::string_view what);
+
 // A difficulty that the run goes on after: a folder that could not be read, a total file that
 // could not be written; `reason` in the system's words. Written in the Linux mode only: the
 // classic mode is silent about them, as the classic program is.

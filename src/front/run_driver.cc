@@ -23,6 +23,8 @@
 #include "platform/platform.h"
 #include "tree/aggregate.h"
 #include "tree/folder_scan.h"
+#include "tree/import_reader.h"
+#include "tree/import_walker.h"
 
 namespace {
 
@@ -30,17 +32,22 @@ constexpr int kOutOfMemoryStatus = 2;
 
 // Returns the run's status: 1 when a folder could not be read or the total file could not be
 // written, which only the Linux mode tells (the classic mode is silent, and its status 0).
-// A JSON document gathers every folder charted into `report`.
+// A JSON document gathers every folder charted into `report`. `saved_scan`, when given, is walked
+// instead of the disk; `folder` then only names the root.
 int ChartTree(Platform& platform, const AppOptions& options, const PathText& folder,
-              TreeStore& store, TreeItem& root, JsonReport& report) {
+              TreeStore& store, TreeItem& root, JsonReport& report,
+              const ImportedScan* saved_scan = nullptr) {
   const bool is_classic = platform.IsClassicMode();
   std::vector<UnreadFolder> unread;
   // The walker, and the memory of its listings, lasts the scan alone.
+  std::unique_ptr<FolderWalker> walker = saved_scan != nullptr
+                                             ? std::make_unique<ImportWalker>(*saved_scan, platform)
+                                             : NewScanWalker(platform, options.IsUtf8Chart);
   std::vector<SharedFile> shared_files;  // files with other names, to count each once
   // The classic mode is silent about unread folders, but its JSON document still tells them.
   const bool need_unread = !is_classic || options.ShowJson;
-  ScanFolder(*NewScanWalker(platform, options.IsUtf8Chart), platform, options, store, folder, root,
-             &shared_files, need_unread ? &unread : nullptr);
+  ScanFolder(*walker, platform, options, store, folder, root, &shared_files,
+             need_unread ? &unread : nullptr);
   // The warnings come before the chart, as the walk met them.
   for (const UnreadFolder& folder : unread) {
     if (!is_classic) WarnUnreadFolder(platform, folder.Path, folder.Reason);
@@ -77,6 +84,32 @@ int ChartEarlierFolders(Platform& platform, const AppOptions& options, JsonRepor
   return status;
 }
 
+bool IsImport(const AppOptions& options) { return !options.ImportFileName.Shown.empty(); }
+
+// Reads the saved scan named by /Import whole, before anything is written: a file that is
+// wrong anywhere charts nothing. Returns 0, or -1 after the message.
+int ReadSavedScan(Platform& platform, const PathText& name, ImportedScan& scan) {
+  std::FILE* file = platform.OpenInputFile(name);
+  std::string error;
+  int status = -1;
+  if (file == nullptr) {
+    error = "the file cannot be opened";
+  } else {
+    status = ReadImportedScan(file, {}, scan, error);
+    if (file != stdin) std::fclose(file);
+  }
+  if (status != 0) ReportInvalidImport(platform, name.Shown, platform.FromUtf8(error));
+  return status;
+}
+
+// The root line names the folder the saved scan was made of, as the file gives it.
+int ChartSavedScan(Platform& platform, const AppOptions& options, const ImportedScan& scan,
+                   TreeStore& store, TreeItem& root, JsonReport& report) {
+  PathText folder;
+  folder.Shown = platform.FromUtf8(scan.NameOf(scan.Items[0]));
+  return ChartTree(platform, options, folder, store, root, report, &scan);
+}
+
 int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   TreeStore store;
   // The root is the first entry of the run, so it takes the first sequence number.
@@ -85,8 +118,12 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   int status = 0;
   // The parser writes the settings once; from here on they are read only.
   const AppOptions& options = parsed;
+  ImportedScan saved_scan;
   // "-L N" takes the next argument in the Linux mode alone: the classic "-L" stays as it was.
   if (ParseCommandLine(platform, arguments, parsed, !platform.IsClassicMode()) != 0) {
+    status = 1;
+  } else if (IsImport(options) && !options.ShowHelp && !options.ShowVersionAlone &&
+             ReadSavedScan(platform, options.ImportFileName, saved_scan) != 0) {
     status = 1;
   } else if (PrintVersionBanner(platform, options) == 0 && !options.ShowHelp &&
              (arguments.size() == 2 || options.ShowVersionAlone)) {
@@ -101,7 +138,11 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
     }
     status =
         ChartEarlierFolders(platform, options, report) != 0 || options.HasMissingFolder ? 1 : 0;
-    if (ChartTree(platform, options, options.RootPath, store, root, report) != 0) status = 1;
+    const int charted =
+        IsImport(options)
+            ? ChartSavedScan(platform, options, saved_scan, store, root, report)
+            : ChartTree(platform, options, options.RootPath, store, root, report);
+    if (charted != 0) status = 1;
     if (options.ShowJson) EndJsonDocument(platform, options, report);
   }
   ReleaseTree(root, store);

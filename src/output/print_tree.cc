@@ -113,7 +113,14 @@ void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeIte
   }
   if (options.NeedTimeTexts) {
     line += ' ';
-    AppendTimeText(platform, file.WriteTime, texts.Separators, line);
+    // A saved scan's times are from 1970 on, so a time of 0 there is one the file lacks.
+    const bool has_no_time =
+        !options.ImportFileName.Shown.empty() && FileTimeValue(file.WriteTime) == 0;
+    if (has_no_time) {
+      line.append(kTimeTextLength, ' ');
+    } else {
+      AppendTimeText(platform, file.WriteTime, texts.Separators, line);
+    }
   }
 }
 

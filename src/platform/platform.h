@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -181,7 +182,15 @@ class Platform {
   // What a shown path puts between its names: "\" on Windows, "/" on POSIX.
   virtual char PathSeparator() { return '\\'; }
 
+  // --- Saved scans
+  // Opens the file `name` for reading in binary, standard input for "-"; null when it cannot be
+  // opened. The caller closes what is not standard input.
+  virtual std::FILE* OpenInputFile(const PathText& name);
+
   // --- Times
+  // The local file time of `seconds` since 1970-01-01 UTC, as a listing gives a file's write
+  // time. The default takes local time for UTC.
+  virtual FileTime LocalFileTimeFromUnix(int64_t seconds);
   // The DOS date and time words of a local file time; -1 outside 1980 to 2107.
   virtual int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) = 0;
   // The user's date and time separators ("/" and ":" where the settings give none).

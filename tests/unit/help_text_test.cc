@@ -133,7 +133,7 @@ TEST_F(HelpTextTest, ExtensionsBlockFollowsTheHelpTextOnRequest) {
   }
   EXPECT_EQ(
       "/Depth=<深さ> /DotFolders+ /Exclude=<パターン> "
-      "/Human+ /DiskUsage+ /Apparent+ /Json+ /UTF8+ /OneFileSystem+ /Links+ /Color+ --files, --sort=<name|extension|size|time|none>, "
+      "/Human+ /DiskUsage+ /Apparent+ /Json+ /Import=<ファイル>, /UTF8+ /OneFileSystem+ /Links+ /Color+ --files, --sort=<name|extension|size|time|none>, "
       "--help\r\n --version\r\n --\r\n ",
       syntax);
 }

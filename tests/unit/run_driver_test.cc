@@ -81,6 +81,9 @@ TEST(RunQuovrel, FailedParseEndsWithStatusOneAndTheMessageOnly) {
       {{"/V", "C:\\Nowhere"}, 1, folder + "C:\\Nowhere\r\n"},
       {{"/OutputTotal"}, 1, "出力先を指定して下さい：/OUTPUTTOTAL\r\n"},
       {{""}, 1, folder + "\r\n"},
+      {{"/Import"}, 1, option + "/IMPORT\r\n"},
+      {{"/Import=none.json", "/V"}, 1,
+       "保存したスキャンを読めません：none.json: the file cannot be opened\r\n"},
   });
 }
 

@@ -97,6 +97,10 @@ class PosixPlatform : public Platform {
 
   bool SlashStartsPath() override { return true; }
 
+  FileTime LocalFileTimeFromUnix(int64_t seconds) override {
+    return LocalFileTimeFromPosix(seconds, 0, utc_offset_seconds_);
+  }
+
   std::unique_ptr<FolderWalker> NewFolderWalker() override {
     // Before the walk, which may hold the last free descriptor, and after the command line has
     // settled the chart's encoding, in which the run ends when they cannot be had.

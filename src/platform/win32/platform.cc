@@ -140,6 +140,23 @@ class Win32Platform : public Platform {
     return NewWin32FolderWalker(is_shown_utf8_);
   }
 
+  std::FILE* OpenInputFile(const PathText& name) override {
+    if (name.Shown == "-") {
+      _setmode(_fileno(stdin), _O_BINARY);
+      return stdin;
+    }
+    const std::wstring long_path = LongPath(WideFromNative(name.Native));
+    return long_path.empty() ? nullptr : _wfopen(long_path.c_str(), L"rb");
+  }
+
+  FileTime LocalFileTimeFromUnix(int64_t seconds) override {
+    const FileTime utc = Platform::LocalFileTimeFromUnix(seconds);
+    FILETIME written{utc.Low, utc.High};
+    FILETIME local;
+    if (!FileTimeToLocalFileTime(&written, &local)) return utc;
+    return FileTime{local.dwLowDateTime, local.dwHighDateTime};
+  }
+
   ProgressScreen* GetProgressScreen() override { return screen_.get(); }
 
   int FileTimeToDosDateTime(FileTime local, uint16_t& dos_date, uint16_t& dos_time) override {
