@@ -91,7 +91,7 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 // The block that "--help" adds after the help text: the options beyond the classic ones, in the
 // help text's own style. Like the help text, it ends without an empty line.
 // clang-format off
-inline constexpr std::array<std::string_view, 50> kExtensionHelpLines = {
+inline constexpr std::array<std::string_view, 53> kExtensionHelpLines = {
     "",
     "=== 拡張オプションの説明 ===",
     "",
