@@ -91,7 +91,7 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 // The block that "--help" adds after the help text: the options beyond the classic ones, in the
 // help text's own style. Like the help text, it ends without an empty line.
 // clang-format off
-inline constexpr std::array<std::string_view, 53> kExtensionHelpLines = {
+inline constexpr std::array<std::string_view, 54> kExtensionHelpLines = {
     "",
     "=== 拡張オプションの説明 ===",
     "",
@@ -115,6 +115,7 @@ inline constexpr std::array<std::string_view, 53> kExtensionHelpLines = {
     "",
     "/Json+ (/Json, --json), /Json-",
     "　ツリーを UTF-8 の JSON 文書として出力します(/Json+)／行で出力します(/Json-)。内容はほかのオプションに従います。UTF-8 として正しくない名前は、そのバイト列を \"name_bytes\" に残します。キーの説明はマニュアルページにあります。",
+    "",
     "/Import=<ファイル>, --import=<ファイル>, /Import-",
     "　フォルダの代わりに、<ファイル> に保存したスキャン（JSON エクスポート形式のバージョン 1.0 から 1.2。- は標準入力）を、ほかのオプションのとおりに表示します(/Import=<ファイル>)／フォルダを表示します(/Import-)。ルートの行にはスキャンしたフォルダを表示し、ファイルにない時刻は空欄にします。保存したスキャンでないファイルは、何がどこで違うかを示して、何も表示しません。",
     "",
@@ -219,6 +220,7 @@ inline constexpr std::string_view kExtensionHelpText =
     "\n"
     "/Json+ (/Json, --json), /Json-\n"
     "  Write the chart as one JSON document in UTF-8 (/Json+) or as lines (/Json-). The other options choose what it holds; a name that is not valid UTF-8 keeps its bytes in \"name_bytes\". The manual page describes its keys.\n"
+    "\n"
     "/Import=<file>, --import=<file>, /Import-\n"
     "  Chart the saved scan in <file> (the JSON export format, versions 1.0 to 1.2, as another program or /Export wrote it; - reads standard input) instead of a folder, with every other option (/Import=<file>), or chart a folder (/Import-). The root line names the folder the scan was made of; times the file lacks are left blank. A file that is no such scan is refused whole, saying what is wrong and where.\n"
     "\n"

@@ -119,7 +119,7 @@ TEST_F(HelpTextTest, ExtensionsBlockFollowsTheHelpTextOnRequest) {
   EXPECT_TRUE(platform.lines.empty());
   options.ShowHelp = true;
   ASSERT_EQ(0, PrintHelp(platform, options));
-  ASSERT_EQ(43u + 53u, platform.lines.size());
+  ASSERT_EQ(43u + 54u, platform.lines.size());
   for (size_t i = 0; i < 43; ++i) {
     EXPECT_EQ(std::string(kExpectedHelp[i]) + "\r\n", platform.lines[i]) << "line " << i + 1;
   }
