@@ -65,7 +65,10 @@ void DeriveSettings(AppOptions& options) {
   // With files hidden and nothing read from them, a file is neither drawn nor counted, so the
   // chart is the same without its entry, and a large tree takes far less memory.
   options.NeedFileEntries = options.ShowFiles || options.NeedFileInfo;
-  options.ScanDepthLimit = WalkDepthLimit(options);
+  options.NeedExport = !options.ExportFileName.Shown.empty();
+  options.IsExportOnOutput = options.ExportFileName.Shown == "-";
+  // An export holds the whole scan, whatever depth the chart shows.
+  options.ScanDepthLimit = options.NeedExport ? kNoDepthLimit : WalkDepthLimit(options);
   options.IsUtf8Chart = options.Utf8 == Utf8On;
   // The code page 932 chart stays as the classic program draws it: no marker for a link.
   options.ShowLinkTargets = options.IsUtf8Chart;

@@ -27,6 +27,9 @@ inline constexpr std::string_view kInvalidFolderText = "cannot chart '%s': no su
 inline constexpr std::string_view kTryHelpText = "Try 'quovrel --help' for more information.";
 inline constexpr std::string_view kUnreadFolderText = "cannot read folder '%s': %s";
 inline constexpr std::string_view kUnwrittenTotalFileText = "cannot write total file '%s': %s";
+inline constexpr std::string_view kUnwrittenExportText = "cannot write export file '%s': %s";
+// The classic mode's line for the same, the file's name after it.
+inline constexpr std::string_view kUnwrittenExportMessage = "エクスポート先ファイルに書けません：";
 
 // The version banner: title, four blanks and version; then the notice; then an empty line.
 inline constexpr std::string_view kProductTitle = "Quovrelant";

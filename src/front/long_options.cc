@@ -65,6 +65,7 @@ constexpr LongOptionRow kLongOptions[] = {
     {"human-readable", LongValue::kNone, 37},           // /Human+
     {"disk-usage", LongValue::kNone, 47},               // /DiskUsage+
     {"apparent-size", LongValue::kNone, 49},            // /Apparent+
+    {"export", LongValue::kNeeded, 53},                 // /Export=FILE
     {"help", LongValue::kNone, 39},
     {"version", LongValue::kNone, 40},
     {"charset", LongValue::kNeeded, 0, kCharsetChoices},  // /UTF8+, /UTF8-
