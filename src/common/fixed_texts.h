@@ -91,7 +91,7 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 // The block that "--help" adds after the help text: the options beyond the classic ones, in the
 // help text's own style. Like the help text, it ends without an empty line.
 // clang-format off
-inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
+inline constexpr std::array<std::string_view, 50> kExtensionHelpLines = {
     "",
     "=== 拡張オプションの説明 ===",
     "",
@@ -113,6 +113,9 @@ inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
     "/Apparent+ (/Apparent), /Apparent-",
     "　/DiskUsage+ で、使用量の代わりに見かけのサイズで集計します(/Apparent+)／使用量で集計します(/Apparent-)。",
     "",
+    "/Export=<ファイル>, /Export-",
+    "　走査結果をディスク使用量ツールの JSON エクスポート形式（バージョン 1.2）でファイルにも書き出します(/Export=<ファイル>)／書き出しません(/Export-)。- を指定すると、図式の代わりに標準出力へ書き出します。図式の表示にかかわらず、フォルダ以下のすべての項目をそれぞれのサイズとともに含めます。/Exclude と /DotFolders- で除く項目は除外として記し、リンクはリンクとして書きます。複数のフォルダを指定したときは、最後のフォルダの走査結果です。",
+    "",
     "/UTF8+ (/UTF8), /UTF8-",
     "　UTF-8 で出力します(/UTF8+)／コードページ 932 で出力します(/UTF8-)。標準出力が UTF-8 の端末のときは /UTF8+ が既定です。",
     "",
@@ -128,8 +131,8 @@ inline constexpr std::array<std::string_view, 47> kExtensionHelpLines = {
     "--files, --size, --time, --sum, --total, --ascii, --reverse, --files-first, --folders-first, --human-readable, --dot-folders, --one-file-system, --links, --no-links, --disk-usage, --apparent-size",
     "　それぞれ /F+、/Size+、/Time+、/Sum+、/Total+、/A+、/Descend、/FileFirst、/FolderFirst、/Human+、/DotFolders+、/OneFileSystem+、/Links+、/Links-、/DiskUsage+、/Apparent+ と同じです。長いオプションは、ほかと区別できる範囲で省略できます（--hu など）。",
     "",
-    "--sort=<name|extension|size|time|none>, --depth=<深さ> (--max-depth=<深さ>), --exclude=<パターン>, --output-total=<ファイル>, --charset=<utf-8|cp932>",
-    "　それぞれ /SN、/SE、/SS、/ST、/NoSort、/Depth=<深さ>、/Exclude=<パターン>、/OutputTotal=<ファイル>、/UTF8+、/UTF8- と同じです。値は --depth 2 のように次の引数で指定することもできます。",
+    "--sort=<name|extension|size|time|none>, --depth=<深さ> (--max-depth=<深さ>), --exclude=<パターン>, --output-total=<ファイル>, --export=<ファイル>, --charset=<utf-8|cp932>",
+    "　それぞれ /SN、/SE、/SS、/ST、/NoSort、/Depth=<深さ>、/Exclude=<パターン>、/OutputTotal=<ファイル>、/Export=<ファイル>、/UTF8+、/UTF8- と同じです。値は --depth 2 のように次の引数で指定することもできます。",
     "",
     "--help",
     "　このヘルプと拡張オプションの説明を表示します。",
