@@ -98,13 +98,16 @@ void ExportWriter::WriteItem(const FolderEntry& entry, ScanMark mark, bool is_fo
   if (buffer_.back() != '[') buffer_.append(",\n");
   buffer_.append("{\"name\":");
   AppendJsonBytes(buffer_, own.NativeName);
-  const bool has_other_device = !devices_.empty() && own.FileId.Volume != devices_.back();
+  // An identity of 0 is one the system did not give (a Windows link): no device, no inode.
+  const bool has_identity = own.FileId.File != 0;
+  const bool has_other_device =
+      has_identity && !devices_.empty() && own.FileId.Volume != devices_.back();
   const bool is_described = own.HasInfo && (mark == ScanMark::kRead || mark == ScanMark::kUnread);
   if (is_described) {
     if (own.Size != 0) AppendNumberField(buffer_, "asize", own.Size);
     if (own.AllocatedBytes != 0) AppendNumberField(buffer_, "dsize", own.AllocatedBytes);
     if (devices_.empty() || has_other_device) AppendNumberField(buffer_, "dev", own.FileId.Volume);
-    AppendNumberField(buffer_, "ino", own.FileId.File);
+    if (has_identity) AppendNumberField(buffer_, "ino", own.FileId.File);
     if (!is_folder && own.LinkCount > 1) {
       buffer_.append(",\"hlnkc\":true");
       AppendNumberField(buffer_, "nlink", own.LinkCount);
