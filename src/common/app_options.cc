@@ -14,9 +14,9 @@ constexpr char kAsciiContinue[] = "|   ";
 
 // UTF-8 connectors: each character takes one column, so three of them and a blank make the four
 // columns of a segment, and every vertical line stays straight.
-constexpr char kUtf8BoxLast[] = "\xE2\x94\x94\xE2\x94\x80\xE2\x94\x80 ";  // "└── "
+constexpr char kUtf8BoxLast[] = "\xE2\x94\x94\xE2\x94\x80\xE2\x94\x80 ";    // "└── "
 constexpr char kUtf8BoxMiddle[] = "\xE2\x94\x9C\xE2\x94\x80\xE2\x94\x80 ";  // "├── "
-constexpr char kUtf8BoxContinue[] = "\xE2\x94\x82   ";  // "│   "
+constexpr char kUtf8BoxContinue[] = "\xE2\x94\x82   ";                      // "│   "
 constexpr char kUtf8AsciiLast[] = "`-- ";
 constexpr char kUtf8AsciiMiddle[] = "+-- ";
 constexpr char kUtf8AsciiContinue[] = "|   ";
@@ -69,7 +69,12 @@ void DeriveSettings(AppOptions& options) {
   // With files hidden and nothing read from them, a file is neither drawn nor counted, so the
   // chart is the same without its entry, and a large tree takes far less memory.
   options.NeedFileEntries = options.ShowFiles || options.NeedFileInfo;
-  options.ScanDepthLimit = WalkDepthLimit(options);
+  options.NeedExport = !options.ExportFileName.Shown.empty();
+  options.IsExportOnOutput = options.ExportFileName.Shown == "-";
+  // An export on standard output has it to itself: no chart, no JSON document.
+  if (options.IsExportOnOutput) options.ShowJson = false;
+  // An export holds the whole scan, whatever depth the chart shows.
+  options.ScanDepthLimit = options.NeedExport ? kNoDepthLimit : WalkDepthLimit(options);
   // A JSON document is UTF-8 whatever the chart's encoding would be.
   if (options.ShowJson) options.Utf8 = Utf8On;
   options.IsUtf8Chart = options.Utf8 == Utf8On;

@@ -75,6 +75,8 @@ struct AppOptions {
   // "/Exclude=PATTERN": entries whose names match are left out with all below them. Code page
   // 932 texts as typed; every one applies.
   std::vector<std::string> ExcludePatterns;
+  // "/Export=FILE": the scan written in the JSON export format to FILE, "-" for standard output.
+  PathText ExportFileName;
   bool ShowExtensionHelp = false;  // "--help": the help text is followed by the extensions'
   bool ShowVersionAlone = false;   // "--version": the banner, then the run ends
   int32_t ColorWhen = ColorAuto;
@@ -84,6 +86,8 @@ struct AppOptions {
   // Derived by DeriveSettings, valid only after a successful parse: each question that several
   // passes would otherwise answer for themselves, answered once for the run.
   bool NeedTotalFile = false;         // a total file is named
+  bool NeedExport = false;            // an export file is named: the walk enters every level
+  bool IsExportOnOutput = false;      // the export goes to standard output, the chart nowhere
   bool NeedFileInfo = false;          // the scan reads each entry's size and last-write time
   bool NeedFileEntries = false;       // the scan makes file entries: files are shown or counted
   bool NeedSortKeys = false;          // the scan makes each entry's name and extension keys

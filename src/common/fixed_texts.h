@@ -30,6 +30,9 @@ inline constexpr std::string_view kTryHelpText = "Try 'quovrel --help' for more 
 inline constexpr std::string_view kUnreadFolderText = "cannot read folder '%s': %s";
 inline constexpr std::string_view kUnwrittenTotalFileText = "cannot write total file '%s': %s";
 inline constexpr std::string_view kInvalidImportText = "cannot import '%s': %s";
+inline constexpr std::string_view kUnwrittenExportText = "cannot write export file '%s': %s";
+// The classic mode's line for the same, the file's name after it.
+inline constexpr std::string_view kUnwrittenExportMessage = "エクスポート先ファイルに書けません：";
 
 // The version banner: title, four blanks and version; then the notice; then an empty line.
 inline constexpr std::string_view kProductTitle = "Quovrelant";
@@ -91,7 +94,7 @@ inline constexpr std::array<std::string_view, 43> kHelpLines = {
 // The block that "--help" adds after the help text: the options beyond the classic ones, in the
 // help text's own style. Like the help text, it ends without an empty line.
 // clang-format off
-inline constexpr std::array<std::string_view, 54> kExtensionHelpLines = {
+inline constexpr std::array<std::string_view, 57> kExtensionHelpLines = {
     "",
     "=== 拡張オプションの説明 ===",
     "",
@@ -119,6 +122,9 @@ inline constexpr std::array<std::string_view, 54> kExtensionHelpLines = {
     "/Import=<ファイル>, --import=<ファイル>, /Import-",
     "　フォルダの代わりに、<ファイル> に保存したスキャン（JSON エクスポート形式のバージョン 1.0 から 1.2。- は標準入力）を、ほかのオプションのとおりに表示します(/Import=<ファイル>)／フォルダを表示します(/Import-)。ルートの行にはスキャンしたフォルダを表示し、ファイルにない時刻は空欄にします。保存したスキャンでないファイルは、何がどこで違うかを示して、何も表示しません。",
     "",
+    "/Export=<ファイル>, /Export-",
+    "　走査結果をディスク使用量ツールの JSON エクスポート形式（バージョン 1.2）でファイルにも書き出します(/Export=<ファイル>)／書き出しません(/Export-)。- を指定すると、図式の代わりに標準出力へ書き出します。図式の表示にかかわらず、フォルダ以下のすべての項目をそれぞれのサイズとともに含めます。/Exclude と /DotFolders- で除く項目は除外として記し、リンクはリンクとして書きます。複数のフォルダを指定したときは、最後のフォルダの走査結果です。",
+    "",
     "/UTF8+ (/UTF8), /UTF8-",
     "　UTF-8 で出力します(/UTF8+)／コードページ 932 で出力します(/UTF8-)。標準出力が UTF-8 の端末のときは /UTF8+ が既定です。",
     "",
@@ -134,8 +140,8 @@ inline constexpr std::array<std::string_view, 54> kExtensionHelpLines = {
     "--files, --size, --time, --sum, --total, --ascii, --reverse, --files-first, --folders-first, --human-readable, --dot-folders, --one-file-system, --links, --no-links, --disk-usage, --apparent-size",
     "　それぞれ /F+、/Size+、/Time+、/Sum+、/Total+、/A+、/Descend、/FileFirst、/FolderFirst、/Human+、/DotFolders+、/OneFileSystem+、/Links+、/Links-、/DiskUsage+、/Apparent+ と同じです。長いオプションは、ほかと区別できる範囲で省略できます（--hu など）。",
     "",
-    "--sort=<name|extension|size|time|none>, --depth=<深さ> (--max-depth=<深さ>), --exclude=<パターン>, --output-total=<ファイル>, --charset=<utf-8|cp932>",
-    "　それぞれ /SN、/SE、/SS、/ST、/NoSort、/Depth=<深さ>、/Exclude=<パターン>、/OutputTotal=<ファイル>、/UTF8+、/UTF8- と同じです。値は --depth 2 のように次の引数で指定することもできます。",
+    "--sort=<name|extension|size|time|none>, --depth=<深さ> (--max-depth=<深さ>), --exclude=<パターン>, --output-total=<ファイル>, --export=<ファイル>, --charset=<utf-8|cp932>",
+    "　それぞれ /SN、/SE、/SS、/ST、/NoSort、/Depth=<深さ>、/Exclude=<パターン>、/OutputTotal=<ファイル>、/Export=<ファイル>、/UTF8+、/UTF8- と同じです。値は --depth 2 のように次の引数で指定することもできます。",
     "",
     "--help",
     "　このヘルプと拡張オプションの説明を表示します。",
@@ -224,6 +230,9 @@ inline constexpr std::string_view kExtensionHelpText =
     "/Import=<file>, --import=<file>, /Import-\n"
     "  Chart the saved scan in <file> (the JSON export format, versions 1.0 to 1.2, as another program or /Export wrote it; - reads standard input) instead of a folder, with every other option (/Import=<file>), or chart a folder (/Import-). The root line names the folder the scan was made of; times the file lacks are left blank. A file that is no such scan is refused whole, saying what is wrong and where.\n"
     "\n"
+    "/Export=<file>, /Export-\n"
+    "  Also write the scan to <file> in the JSON export format of disk-usage tools, version 1.2 (/Export=<file>), or write none (/Export-). With - it goes to standard output, in place of the chart. It holds every entry below the folder with its own sizes, whatever the chart shows: the entries that /Exclude and /DotFolders- leave out are marked as excluded, and links are written as links. With several folders, the last one's scan.\n"
+    "\n"
     "/UTF8+ (/UTF8), /UTF8-\n"
     "  Write UTF-8 (/UTF8+) or code page 932 (/UTF8-). /UTF8+ is the default on a terminal whose charset is UTF-8.\n"
     "\n"
@@ -239,8 +248,8 @@ inline constexpr std::string_view kExtensionHelpText =
     "--files, --size, --time, --sum, --total, --ascii, --reverse, --files-first, --folders-first, --human-readable, --dot-folders, --one-file-system, --links, --no-links, --disk-usage, --apparent-size\n"
     "  The same as /F+, /Size+, /Time+, /Sum+, /Total+, /A+, /Descend, /FileFirst, /FolderFirst, /Human+, /DotFolders+, /OneFileSystem+, /Links+, /Links-, /DiskUsage+ and /Apparent+. A long option may be shortened as long as it stays unambiguous (--hu, say).\n"
     "\n"
-    "--sort=<name|extension|size|time|none>, --depth=<depth> (--max-depth=<depth>), --exclude=<pattern>, --output-total=<file>, --charset=<utf-8|cp932>\n"
-    "  The same as /SN, /SE, /SS, /ST, /NoSort, /Depth=<depth>, /Exclude=<pattern>, /OutputTotal=<file>, /UTF8+ and /UTF8-. The value may also come as the next argument, as in --depth 2.\n"
+    "--sort=<name|extension|size|time|none>, --depth=<depth> (--max-depth=<depth>), --exclude=<pattern>, --output-total=<file>, --export=<file>, --charset=<utf-8|cp932>\n"
+    "  The same as /SN, /SE, /SS, /ST, /NoSort, /Depth=<depth>, /Exclude=<pattern>, /OutputTotal=<file>, /Export=<file>, /UTF8+ and /UTF8-. The value may also come as the next argument, as in --depth 2.\n"
     "\n"
     "--help\n"
     "  Show this help and the extended options.\n"

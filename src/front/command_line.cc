@@ -91,6 +91,8 @@ constexpr KeywordRow kKeywords[] = {
     {"JSON-", 52},
     {"IMPORT", 55},
     {"IMPORT-", 56},
+    {"EXPORT", 53},
+    {"EXPORT-", 54},
 };
 // clang-format on
 
@@ -232,6 +234,14 @@ int AddExcludePattern(Platform& platform, AppOptions& options, const PathText& a
   return 0;
 }
 
+// Action 53: the export's file, "-" for standard output; an empty name is refused.
+int SetExportFileName(Platform& platform, AppOptions& options, const PathText& argument,
+                      const PathText& value) {
+  if (value.Shown.empty()) return RefuseOption(platform, argument);
+  options.ExportFileName = value;
+  return 0;
+}
+
 // du's accounting counts every byte below the folder once: the folders named ".name" too, and no
 // folder twice through a link. A later /DotFolders- or /Links+ still says otherwise.
 void SetDiskUsage(AppOptions& o) {
@@ -298,6 +308,8 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
     case kJsonOffAction: o.ShowJson = false; break;
     case 55: return SetImportFileName(platform, o, argument, value);
     case 56: o.ImportFileName = PathText{}; break;
+    case 53: return SetExportFileName(platform, o, argument, value);
+    case 54: o.ExportFileName = PathText{}; break;
     default: return RefuseOption(platform, argument);
   }
   // clang-format on

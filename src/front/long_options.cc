@@ -67,6 +67,7 @@ constexpr LongOptionRow kLongOptions[] = {
     {"apparent-size", LongValue::kNone, 49},            // /Apparent+
     {"json", LongValue::kNone, 51},                     // /Json+
     {"import", LongValue::kNeeded, 55},                 // /Import=FILE
+    {"export", LongValue::kNeeded, 53},                 // /Export=FILE
     {"help", LongValue::kNone, 39},
     {"version", LongValue::kNone, 40},
     {"charset", LongValue::kNeeded, 0, kCharsetChoices},  // /UTF8+, /UTF8-

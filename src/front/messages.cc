@@ -74,3 +74,11 @@ void WarnUnwrittenTotalFile(Platform& platform, std::string_view name, std::stri
     WriteProgramMessage(platform, kUnwrittenTotalFileText, {name, reason});
   }
 }
+
+void ReportUnwrittenExport(Platform& platform, std::string_view name, std::string_view reason) {
+  if (platform.IsClassicMode()) {
+    WriteFixedLine(platform, kUnwrittenExportMessage, name);
+    return;
+  }
+  WriteProgramMessage(platform, kUnwrittenExportText, {name, reason});
+}

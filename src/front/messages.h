@@ -23,3 +23,6 @@ void ReportInvalidImport(Platform& platform, std::string_view name, std::string_
 // classic mode is silent about them, as the classic program is.
 void WarnUnreadFolder(Platform& platform, std::string_view path, std::string_view reason);
 void WarnUnwrittenTotalFile(Platform& platform, std::string_view name, std::string_view reason);
+// An export file that could not be made or written whole. Told in both modes: the export is no
+// part of the classic program, whose silence it need not keep.
+void ReportUnwrittenExport(Platform& platform, std::string_view name, std::string_view reason);

@@ -4,6 +4,7 @@
 // them.
 #include "front/run_driver.h"
 
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "front/messages.h"
 #include "order/sort_tree.h"
 #include "output/column_widths.h"
+#include "output/export_writer.h"
 #include "output/json_tree.h"
 #include "output/print_tree.h"
 #include "output/progress_walker.h"
@@ -30,24 +32,51 @@ namespace {
 
 constexpr int kOutOfMemoryStatus = 2;
 
+// Scans `folder` into `root`, written to the export file as the walk goes with `is_exported`.
+// -1 when the export file could not be made or written whole, which is reported.
+// `saved_scan`, when given, is walked instead of the disk.
+int ScanTree(Platform& platform, const AppOptions& options, const PathText& folder,
+             const ImportedScan* saved_scan, TreeStore& store, TreeItem& root,
+             std::vector<SharedFile>& shared_files, std::vector<UnreadFolder>* unread,
+             bool is_exported) {
+  // The walker, and the memory of its listings, lasts the scan alone.
+  const std::unique_ptr<FolderWalker> walker =
+      saved_scan != nullptr ? std::make_unique<ImportWalker>(*saved_scan, platform)
+                            : NewScanWalker(platform, options.IsUtf8Chart);
+  if (!is_exported) {
+    ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread);
+    return 0;
+  }
+  const PathText& name = options.ExportFileName;
+  const std::unique_ptr<OutputFile> file = platform.CreateOutputFile(name);
+  if (!file) {
+    ReportUnwrittenExport(platform, name.Shown, platform.OutputFileFailure());
+    ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread);
+    return -1;
+  }
+  ExportWriter writer(*file, options.OneFileSystem);
+  writer.WriteHeader(platform.NowUnixSeconds());
+  ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread, &writer);
+  if (writer.Finish() == 0) return 0;
+  ReportUnwrittenExport(platform, name.Shown, file->FailureText());
+  return -1;
+}
+
 // Returns the run's status: 1 when a folder could not be read or the total file could not be
-// written, which only the Linux mode tells (the classic mode is silent, and its status 0).
+// written, which only the Linux mode tells (the classic mode is silent, and its status 0), or
+// when the export (of this folder, with `is_exported`) could not be written, in either mode.
 // A JSON document gathers every folder charted into `report`. `saved_scan`, when given, is walked
 // instead of the disk; `folder` then only names the root.
 int ChartTree(Platform& platform, const AppOptions& options, const PathText& folder,
-              TreeStore& store, TreeItem& root, JsonReport& report,
+              TreeStore& store, TreeItem& root, JsonReport& report, bool is_exported,
               const ImportedScan* saved_scan = nullptr) {
   const bool is_classic = platform.IsClassicMode();
   std::vector<UnreadFolder> unread;
-  // The walker, and the memory of its listings, lasts the scan alone.
-  std::unique_ptr<FolderWalker> walker = saved_scan != nullptr
-                                             ? std::make_unique<ImportWalker>(*saved_scan, platform)
-                                             : NewScanWalker(platform, options.IsUtf8Chart);
   std::vector<SharedFile> shared_files;  // files with other names, to count each once
   // The classic mode is silent about unread folders, but its JSON document still tells them.
   const bool need_unread = !is_classic || options.ShowJson;
-  ScanFolder(*walker, platform, options, store, folder, root, &shared_files,
-             need_unread ? &unread : nullptr);
+  const int export_status = ScanTree(platform, options, folder, saved_scan, store, root,
+                                     shared_files, need_unread ? &unread : nullptr, is_exported);
   // The warnings come before the chart, as the walk met them.
   for (const UnreadFolder& folder : unread) {
     if (!is_classic) WarnUnreadFolder(platform, folder.Path, folder.Reason);
@@ -57,11 +86,11 @@ int ChartTree(Platform& platform, const AppOptions& options, const PathText& fol
   SetItemName(store, root, folder.Shown);
   if (options.ShowJson) {
     PrintJsonTree(platform, options, root, unread, report);
-  } else {
+  } else if (!options.IsExportOnOutput) {  // an export on standard output has it to itself
     SetColumnWidths(platform, options, root);
     PrintTree(platform, options, root);
   }
-  int status = unread.empty() || is_classic ? 0 : 1;
+  int status = (unread.empty() || is_classic) && export_status == 0 ? 0 : 1;
   if (WriteTotalFile(platform, options, root) != 0 && !is_classic) {
     WarnUnwrittenTotalFile(platform, options.TotalFileName.Shown, platform.TotalFileFailure());
     status = 1;
@@ -70,16 +99,17 @@ int ChartTree(Platform& platform, const AppOptions& options, const PathText& fol
 }
 
 // The Linux mode's folders named before the last, each in its own tree, each chart followed by
-// an empty line. Returns 1 when one of them could not be read whole.
+// an empty line. Returns 1 when one of them could not be read whole. The export, which holds one
+// folder, is the last folder's.
 int ChartEarlierFolders(Platform& platform, const AppOptions& options, JsonReport& report) {
   int status = 0;
   for (const PathText& folder : options.EarlierFolders) {
     TreeStore store;
     TreeItem root = store.MakeRoot();
-    if (ChartTree(platform, options, folder, store, root, report) != 0) status = 1;
+    if (ChartTree(platform, options, folder, store, root, report, false) != 0) status = 1;
     ReleaseTree(root, store);
     // The JSON document holds every folder's object in its one array.
-    if (!options.ShowJson) platform.WriteLine("\r\n");
+    if (!options.ShowJson && !options.IsExportOnOutput) platform.WriteLine("\r\n");
   }
   return status;
 }
@@ -107,7 +137,7 @@ int ChartSavedScan(Platform& platform, const AppOptions& options, const Imported
                    TreeStore& store, TreeItem& root, JsonReport& report) {
   PathText folder;
   folder.Shown = platform.FromUtf8(scan.NameOf(scan.Items[0]));
-  return ChartTree(platform, options, folder, store, root, report, &scan);
+  return ChartTree(platform, options, folder, store, root, report, options.NeedExport, &scan);
 }
 
 int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
@@ -138,10 +168,10 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
     }
     status =
         ChartEarlierFolders(platform, options, report) != 0 || options.HasMissingFolder ? 1 : 0;
-    const int charted =
-        IsImport(options)
-            ? ChartSavedScan(platform, options, saved_scan, store, root, report)
-            : ChartTree(platform, options, options.RootPath, store, root, report);
+    const int charted = IsImport(options)
+                            ? ChartSavedScan(platform, options, saved_scan, store, root, report)
+                            : ChartTree(platform, options, options.RootPath, store, root, report,
+                                        options.NeedExport);
     if (charted != 0) status = 1;
     if (options.ShowJson) EndJsonDocument(platform, options, report);
   }

@@ -17,6 +17,19 @@
 #include "common/tree_item.h"
 #include "platform/walk_rules.h"
 
+// What an export of the scan tells of an entry: the entry itself as the system keeps it.
+struct EntryOwnInfo {
+  // The name's bytes as the system keeps them (UTF-8 on Windows); the charted path for the root.
+  std::string_view NativeName;
+  bool HasInfo = false;    // the fields below were read
+  bool IsRegular = false;  // a regular file (not a link, device, fifo or socket)
+  uint64_t Size = 0;
+  uint64_t AllocatedBytes = 0;
+  FolderIdentity FileId;     // device and inode (volume and file index); 0 where unknown
+  uint64_t LinkCount = 0;    // hard links; 0 where unknown
+  int64_t WriteSeconds = 0;  // last write, seconds since 1970-01-01 UTC
+};
+
 // One entry of a folder as the enumeration returned it.
 struct FolderEntry {
   std::string_view Name;  // as shown, in the chart's encoding; never holds a separator
@@ -33,6 +46,8 @@ struct FolderEntry {
   // WalkRules::NeedLinkTargets.
   std::string_view LinkTarget;
   EntryKind Kind = KindPlain;  // read when WalkRules::KindsWanted, else KindPlain
+  // Read only with WalkRules::OwnInfoWanted: the entry itself, never a link's target.
+  EntryOwnInfo Own;
 };
 
 // Walks a folder hierarchy one level at a time. The walk is a stack of entered folders;
@@ -108,6 +123,17 @@ class ProgressScreen {
   // Takes a drawn line off the screen, if it is there. In the background it is only forgotten:
   // whatever the terminal shows there now is no longer the program's.
   virtual void Erase() = 0;
+};
+
+// A file being written whole, in parts, as the platform's CreateOutputFile made it.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  // Appends `bytes`; a failure is kept for Finish.
+  virtual void Write(std::string_view bytes) = 0;
+  // Ends the file: 0 when every byte was written, -1 otherwise, with FailureText telling why.
+  virtual int Finish() = 0;
+  virtual std::string FailureText() const = 0;
 };
 
 class Platform {
@@ -197,6 +223,14 @@ class Platform {
   virtual void GetDateTimeSeparators(std::string& date, std::string& time) = 0;
 
   // --- Output
+  // A new file named `name` (standard output for "-"), emptied, for output written in parts
+  // with Write and ended with Finish; null, with OutputFileFailure telling why, when it cannot
+  // be made.
+  virtual std::unique_ptr<OutputFile> CreateOutputFile(const PathText& name) = 0;
+  // Why the last CreateOutputFile returned null, in the system's words.
+  virtual std::string OutputFileFailure() { return {}; }
+  // Seconds since 1970-01-01 UTC now: when an export was made.
+  virtual int64_t NowUnixSeconds() { return 0; }
   // Writes one whole line, its CR LF included, to standard error at once, shown as standard
   // output shows its lines. Kept for the one failure the run reports there (memory ran out).
   virtual void WriteErrorLine(std::string_view line) = 0;

@@ -30,6 +30,8 @@ struct WalkRules {
   // Each entry's kind is read (FolderEntry::Kind), which costs a look at every entry: only a
   // coloured chart asks for it.
   bool KindsWanted = false;
+  // Each entry's own information is read (FolderEntry::Own), the root's too: for an export.
+  bool OwnInfoWanted = false;
 };
 
 // True when `rules` keep a folder out of the walk: it is reached through a link and links are

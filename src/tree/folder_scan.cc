@@ -15,6 +15,7 @@
 #include "common/wildcard_match.h"
 #include "platform/platform.h"
 #include "tree/entry_info.h"
+#include "tree/scan_listener.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ struct ScanState {
   char separator;
   std::string path;
   std::vector<size_t> path_ends;
+  ScanListener* listener;
 };
 
 // Notes the folder at `path` as unread when the walker says why it failed; a folder the rules
@@ -91,19 +93,34 @@ TreeItem* AddChild(ScanState& state, ScanFrame& frame, const FolderEntry& entry)
   return child;
 }
 
-// Lists the folder just entered and makes it the top of the walk. A folder that cannot be
-// listed has no entries and so stands as an empty folder (and is noted as unread).
-void BeginFolder(ScanState& state, TreeItem& folder) {
-  if (!state.walker.ListFolder(state.info.options.NeedFileInfo)) {
-    NoteUnread(state, state.path, folder);
+// Lists the folder just entered, whose entry is `entry`, and makes it the top of the walk. A
+// folder that cannot be listed has no entries and so stands as an empty folder (and is noted as
+// unread).
+void BeginFolder(ScanState& state, TreeItem& folder, const FolderEntry& entry) {
+  const bool with_info = state.info.options.NeedFileInfo || state.listener != nullptr;
+  const bool is_listed = state.walker.ListFolder(with_info);
+  if (!is_listed) NoteUnread(state, state.path, folder);
+  if (state.listener) {
+    state.listener->BeginFolder(entry, is_listed ? ScanMark::kRead : ScanMark::kUnread);
   }
   state.frames.push_back(ScanFrame{&folder, nullptr, 0});
+}
+
+// Tells the listener of the top folder's files, the excluded ones too, and of its end.
+void TellFiles(ScanState& state) {
+  for (const FolderEntry& entry : state.walker.Entries()) {
+    if (entry.IsFolder) continue;
+    const bool is_excluded = IsExcluded(state, entry.Name);
+    state.listener->AddEntry(entry, is_excluded ? ScanMark::kExcluded : ScanMark::kRead);
+  }
+  state.listener->EndFolder();
 }
 
 // Ends the top folder: its files, after all its subfolders' subtrees, then the mark.
 void FinishFolder(ScanState& state) {
   ScanFrame& frame = state.frames.back();
   TreeItem& folder = *frame.folder;
+  if (state.listener) TellFiles(state);
   if (state.info.options.NeedFileEntries) {
     for (const FolderEntry& entry : state.walker.Entries()) {
       if (!entry.IsFolder && !IsExcluded(state, entry.Name)) AddChild(state, frame, entry);
@@ -118,28 +135,41 @@ void FinishFolder(ScanState& state) {
   }
 }
 
+// A subfolder the walk did not enter: unread when the walker says why, else kept out by the
+// rules. (Deeper than the chart needs is never met here: a listener's scan walks every level.)
+void TellNotEntered(ScanState& state, const FolderEntry& entry) {
+  const bool is_failure = !state.walker.FailureText().empty();
+  state.listener->AddEntry(entry, is_failure ? ScanMark::kUnread : ScanMark::kKeptOut);
+}
+
 // Adds the next charted subfolder of the top folder and enters it. False when none is left.
 bool StepIntoNextSubfolder(ScanState& state) {
   ScanFrame& frame = state.frames.back();
   const std::vector<FolderEntry>& entries = state.walker.Entries();
   while (frame.next_index < entries.size() && !IsChartedFolder(state, entries[frame.next_index])) {
-    ++frame.next_index;
+    const FolderEntry& entry = entries[frame.next_index++];
+    if (state.listener && entry.IsFolder) state.listener->AddEntry(entry, ScanMark::kExcluded);
   }
   if (frame.next_index == entries.size()) return false;
   size_t index = frame.next_index++;
+  // The entry itself stays put until its folder is left; the list that holds it may not, once a
+  // subfolder is entered, so the entry is held, not the list.
+  const FolderEntry& entry = entries[index];
   // The entry is numbered now, before its subtree, as the creation order requires.
-  TreeItem* subfolder = AddChild(state, frame, entries[index]);
+  TreeItem* subfolder = AddChild(state, frame, entry);
   const bool is_walked = subfolder->Level < state.info.options.ScanDepthLimit;
   if (is_walked && state.walker.EnterSubfolder(index)) {
     if (state.unread != nullptr) {
       state.path_ends.push_back(state.path.size());
-      state.path = ChildPath(state, entries[index].Name);
+      state.path = ChildPath(state, entry.Name);
     }
-    BeginFolder(state, *subfolder);
+    BeginFolder(state, *subfolder, entry);
   } else {
     // Refused, a link loop, or deeper than the chart needs: shown as an empty folder.
-    if (is_walked && state.unread != nullptr)
-      NoteUnread(state, ChildPath(state, entries[index].Name), *subfolder);
+    if (is_walked && state.unread != nullptr) {
+      NoteUnread(state, ChildPath(state, entry.Name), *subfolder);
+    }
+    if (state.listener) TellNotEntered(state, entry);
     subfolder->IsFolder = true;
   }
   return true;
@@ -149,25 +179,24 @@ bool StepIntoNextSubfolder(ScanState& state) {
 
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,
-                std::vector<SharedFile>* shared_files, std::vector<UnreadFolder>* unread) {
-  ScanState state{walker,
-                  EntryInfoContext{platform, options, store, {}},
-                  {},
-                  {},
-                  {},
-                  shared_files,
-                  unread,
-                  platform.PathSeparator(),
-                  path.Shown,
-                  {}};
+                std::vector<SharedFile>* shared_files, std::vector<UnreadFolder>* unread,
+                ScanListener* listener) {
+  ScanState state{walker,     EntryInfoContext{platform, options, store, {}},
+                  {},         {},
+                  {},         shared_files,
+                  unread,     platform.PathSeparator(),
+                  path.Shown, {},
+                  listener};
   WalkRules rules;
-  rules.FilesWanted = options.NeedFileEntries;  // file entries that nothing reads are not made
+  // File entries that nothing reads are not made.
+  rules.FilesWanted = options.NeedFileEntries || listener != nullptr;
   rules.FollowLinks = options.FollowLinks;
   rules.OneFileSystem = options.OneFileSystem;
   rules.KindsWanted = options.ShowColor || options.ShowJson;  // the document tells links apart
   rules.EnterEachFolderOnce = options.CountDiskUsage;
   rules.NeedLinkTargets = options.ShowLinkTargets;
   rules.CountLinksThemselves = options.CountDiskUsage;
+  rules.OwnInfoWanted = listener != nullptr;
   walker.SetWalkRules(rules);
   for (const std::string& pattern : options.ExcludePatterns) {
     state.exclude_patterns.push_back(pattern);
@@ -181,12 +210,14 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   }
   if (!walker.EnterRoot(path)) {
     NoteUnread(state, path.Shown, root);
+    if (listener) listener->BeginFolder(walker.RootEntry(), ScanMark::kUnread);
+    if (listener) listener->EndFolder();
     root.IsFolder = true;
     return;
   }
   const FolderEntry& root_entry = walker.RootEntry();
   if (options.CountDiskUsage && root_entry.HasInfo) root.Size = AccountedSize(options, root_entry);
-  BeginFolder(state, root);
+  BeginFolder(state, root, root_entry);
   while (!state.frames.empty()) {
     if (!StepIntoNextSubfolder(state)) FinishFolder(state);
   }

@@ -9,6 +9,7 @@
 #include "platform/walk_rules.h"
 
 class FolderWalker;
+class ScanListener;
 class Platform;
 struct AppOptions;
 
@@ -26,7 +27,9 @@ struct SharedFile {
 // folders at ScanDepthLimit are made but not entered. A folder that cannot be opened or listed
 // stays empty; with `unread` it is also added there, in the order the walk met it. Counting the
 // disk's space (CountDiskUsage), each folder's own space is its Size, the root's included, and
-// `shared_files` (when given) gets every file entry that has other names.
+// `shared_files` (when given) gets every file entry that has other names. A `listener` is told
+// of every entry listed, with each file's and the root's own information (an export); the
+// listings then hold every file.
 struct UnreadFolder {
   std::string Path;    // shown, the charted folder's path and the names below it
   std::string Reason;  // the system's words (FolderWalker::FailureText)
@@ -35,4 +38,4 @@ struct UnreadFolder {
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,
                 std::vector<SharedFile>* shared_files = nullptr,
-                std::vector<UnreadFolder>* unread = nullptr);
+                std::vector<UnreadFolder>* unread = nullptr, ScanListener* listener = nullptr);

@@ -50,6 +50,9 @@ class FakeWalker : public FolderWalker {
   bool EnterRoot(const PathText& path) override {
     levels_.clear();
     loops_.Restart();
+    root_native_ = path.Native;
+    root_entry_ = FolderEntry{};
+    root_entry_.Own.NativeName = root_native_;
     FakePlatform::Node* node = platform_.Find(path.Native);
     const std::vector<std::string> parts = SplitPath(path.Native);
     std::string key = JoinPath(parts, parts.size());
@@ -60,8 +63,11 @@ class FakeWalker : public FolderWalker {
     }
     loops_.NoteEntered(IdentityOf(*node), false);
     levels_.push_back(Level{node, key, platform_.DeviceOf(key), false, {}, {}});
+    if (rules_.OwnInfoWanted) root_entry_.Own = OwnInfo(*node, root_native_, levels_[0].device);
     return true;
   }
+
+  const FolderEntry& RootEntry() const override { return root_entry_; }
 
   bool EnterSubfolder(size_t index) override {
     Level& level = levels_.back();
@@ -106,6 +112,9 @@ class FakeWalker : public FolderWalker {
         entry.HasOtherNames = read.file_id != 0;
         entry.FileId = FolderIdentity{1, static_cast<uint64_t>(read.file_id)};
       }
+      if (rules_.OwnInfoWanted) {
+        entry.Own = OwnInfo(*child, child->name, child->device ? child->device : level.device);
+      }
       level.entries.push_back(entry);
       level.listed.push_back(child.get());
     }
@@ -130,7 +139,25 @@ class FakeWalker : public FolderWalker {
     std::vector<FolderEntry> entries;
     std::vector<FakePlatform::Node*> listed;
   };
+  // The fake's own information: the node number is its inode (or its file_id when it has other
+  // names), the time in seconds since 1970.
+  EntryOwnInfo OwnInfo(const FakePlatform::Node& node, std::string_view name, int device) {
+    EntryOwnInfo own;
+    own.NativeName = name;
+    own.HasInfo = true;
+    own.IsRegular = !node.is_folder && node.link_target.empty();
+    own.Size = node.size;
+    own.AllocatedBytes = node.allocated;
+    const int inode = node.file_id ? node.file_id : node.node_no;
+    own.FileId = FolderIdentity{static_cast<uint64_t>(device), static_cast<uint64_t>(inode)};
+    own.LinkCount = node.file_id ? 2 : 1;
+    own.WriteSeconds = static_cast<int64_t>(FileTimeValue(node.time) / 10000000) - 11644473600;
+    return own;
+  }
+
   FakePlatform& platform_;
+  std::string root_native_;
+  FolderEntry root_entry_;
   WalkRules rules_;
   LoopRules loops_;
   std::vector<Level> levels_;
@@ -201,6 +228,7 @@ FakePlatform::Node& FakePlatform::Make(std::string_view path, bool is_folder) {
       node->children.push_back(std::make_unique<Node>());
       next = node->children.back().get();
       next->name = parts[i];
+      next->node_no = ++nodes_made_;
       next->is_folder = !last || is_folder;
     }
     node = next;
@@ -338,4 +366,30 @@ void FakePlatform::WriteLine(std::string_view line) { output.append(line); }
 void FakePlatform::AppendTotalFile(const PathText& name, std::string_view line) {
   if (refuse_total_file.count(name.Native)) return;
   total_files[name.Native].append(line);
+}
+
+namespace {
+
+class FakeOutputFile : public OutputFile {
+ public:
+  explicit FakeOutputFile(std::string& target) : target_(target) {}
+  void Write(std::string_view bytes) override { bytes_.append(bytes); }
+  int Finish() override {
+    target_.append(bytes_);
+    return 0;
+  }
+  std::string FailureText() const override { return {}; }
+
+ private:
+  std::string& target_;
+  std::string bytes_;
+};
+
+}  // namespace
+
+std::unique_ptr<OutputFile> FakePlatform::CreateOutputFile(const PathText& name) {
+  if (refuse_output_file.count(name.Native)) return nullptr;
+  if (name.Native == "-") return std::make_unique<FakeOutputFile>(output);
+  output_files[name.Native].clear();
+  return std::make_unique<FakeOutputFile>(output_files[name.Native]);
 }

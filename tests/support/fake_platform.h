@@ -24,6 +24,7 @@ class FakePlatform : public Platform {
     std::string link_target;  // a link to the entry at this path, when not empty
     int device = 0;           // the file system a folder is mounted from; 0: its parent's
     int file_id = 0;          // a file with hard links: the same number in each name's node
+    int node_no = 0;          // the order of its making, from 1 (root names too): its inode
   };
 
   FakePlatform();
@@ -49,6 +50,8 @@ class FakePlatform : public Platform {
   std::string output;                                  // every byte written
   std::string error_output;                            // every byte written to standard error
   std::map<std::string, std::string> total_files;      // native name -> bytes appended
+  std::map<std::string, std::string> output_files;     // native name -> bytes of a whole file
+  std::set<std::string> refuse_output_file;            // cannot be made
   int info_reads = 0;                                  // entries whose info was read
   int listings = 0;                                    // folders listed
   int walkers_alive = 0;
@@ -96,11 +99,15 @@ class FakePlatform : public Platform {
   void WriteErrorLine(std::string_view line) override;
   void WriteLine(std::string_view line) override;
   void AppendTotalFile(const PathText& name, std::string_view line) override;
+  // An output file's bytes reach output_files at Finish; "-" is standard output.
+  std::unique_ptr<OutputFile> CreateOutputFile(const PathText& name) override;
+  int64_t NowUnixSeconds() override { return 1700000000; }
 
  private:
   Node& Make(std::string_view path, bool is_folder);
   bool FolderExists(const std::string& path);
   Node root_;  // holds the top-level names, such as "C:"
+  int nodes_made_ = 0;
   bool is_utf8_set_ = false;
   bool is_utf8_ = false;
 };

@@ -67,6 +67,7 @@ inline std::string Describe(const AppOptions& o) {
     << " json=" << o.ShowJson << " exclude=[";
   for (const std::string& pattern : o.ExcludePatterns) s << pattern << "|";
   s << "] extensionHelp=" << o.ShowExtensionHelp << " versionAlone=" << o.ShowVersionAlone
+    << " export=[" << Describe(o.ExportFileName) << "] exportOnOutput=" << o.IsExportOnOutput
     << " needs=[" << DescribeNeeds(o) << "] scanDepth=" << o.ScanDepthLimit << " glyphs=["
     << o.GlyphLast << "|" << o.GlyphMiddle << "|" << o.GlyphContinue << "]";
   return s.str();

@@ -223,6 +223,7 @@ TEST_F(ParseCommandLineTest, InvalidOptionsAreEchoedUpperCasedBeforeTheEqualsSig
       {"/x=", "/X="},  // a pattern: not empty, no "/"
       {"/Exclude", "/EXCLUDE"},
       {"/X=src/*.o", "/X=src/*.o"},
+      {"/export=", "/EXPORT="},  // an export needs a file name
       {"/utf8x", "/UTF8X"},
       {"/UTF-8", "/UTF-8"},
   };
@@ -238,7 +239,7 @@ TEST_F(ParseCommandLineTest, InvalidOptionsAreEchoedUpperCasedBeforeTheEqualsSig
 
 // The options that take a value read the text after the first "=": a depth, or one more
 // pattern, which every later one joins until "/Exclude-" clears them.
-TEST_F(ParseCommandLineTest, DepthAndExcludeTakeTheirValues) {
+TEST_F(ParseCommandLineTest, DepthExcludeAndExportTakeTheirValues) {
   const struct {
     std::vector<std::string> arguments;
     std::string shown;
@@ -256,6 +257,10 @@ TEST_F(ParseCommandLineTest, DepthAndExcludeTakeTheirValues) {
       {{"/X=a=b", "/X=[!x]"}, "exclude=[a=b|[!x]|]"},
       {{"/X=a", "/Exclude-", "/exclude=b"}, "exclude=[b|]"},
       {{"/X=a", "/Exclude-=b"}, "exclude=[]"},
+      {{"/Export=e.json", "/L=1"}, "export=[e.json] exportOnOutput=0"},
+      {{"/Export=-", "/L=1"}, "scanDepth=2147483647"},  // an export holds every level
+      {{"--export", "-"}, "export=[-] exportOnOutput=1"},
+      {{"/Export=a", "/Export-"}, "export=[] exportOnOutput=0"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));

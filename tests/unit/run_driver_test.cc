@@ -166,3 +166,41 @@ TEST_F(RunDriverTest, ChartShowsTheRootPathAsTheParserSettledIt) {
 }
 
 }  // namespace
+
+// One item per line, each with its own figures: hard links marked, a link as itself (its target
+// not walked again), the excluded and the unread told so, sizes of 0 left out.
+TEST_F(RunDriverTest, ExportWritesEveryEntryWithItsOwnFigures) {
+  platform.AddFile("C:\\Work\\a\\one", 5, MakeFileTime(116444736000000000 + 20000000)).file_id = 7;
+  platform.AddFile("C:\\Work\\two", 3).file_id = 7;
+  platform.Find("C:\\Work\\a")->allocated = 4096;
+  platform.AddLink("C:\\Work\\to_a", "C:\\Work\\a");
+  platform.AddFile("C:\\Work\\s\"\x01.tmp", 9);
+  platform.AddFolder("C:\\Work\\.dot");
+  platform.AddFolder("C:\\Work\\shut");
+  platform.refuse_listing.insert("C:\\Work\\shut");
+  EXPECT_EQ(0, Run({"/Export=e.json", "/X=*.tmp"}));
+  EXPECT_EQ(
+      "[1,2,{\"progname\":\"quovrel\",\"progver\":\"2.03\",\"timestamp\":1700000000},\n"
+      "[{\"name\":\"C:\\\\Work\",\"dev\":0,\"ino\":2,\"mtime\":-11644473600},\n"
+      "[{\"name\":\"a\",\"dsize\":4096,\"ino\":3,\"mtime\":-11644473600},\n"
+      "{\"name\":\"one\",\"asize\":5,\"ino\":7,\"hlnkc\":true,\"nlink\":2,\"mtime\":2}],\n"
+      "{\"name\":\"to_a\",\"asize\":9,\"ino\":6,\"notreg\":true,\"mtime\":-11644473600},\n"
+      "[{\"name\":\".dot\",\"excluded\":\"pattern\"}],\n"
+      "[{\"name\":\"shut\",\"ino\":9,\"read_error\":true,\"mtime\":-11644473600}],\n"
+      "{\"name\":\"two\",\"asize\":3,\"ino\":7,\"hlnkc\":true,\"nlink\":2,\"mtime\":-11644473600},"
+      "\n"
+      "{\"name\":\"s\\\"\\u0001.tmp\",\"excluded\":\"pattern\"}]]\n",
+      platform.output_files["e.json"]);
+  EXPECT_EQ("C:\\Work\r\n├── a\r\n├── to_a -> C:\\Work\\a\r\n└── shut\r\n", platform.output);
+}
+
+// "-" is standard output, which then holds the export alone; a file that cannot be made is told.
+TEST_F(RunDriverTest, ExportGoesToOutputOrFailsWithStatusOne) {
+  EXPECT_EQ(0, Run({"/Export=-", "/F"}));
+  EXPECT_EQ(0u, platform.output.find("[1,2,{\"progname\":\"quovrel\""));
+  EXPECT_EQ(std::string::npos, platform.output.find("\r\n"));
+  platform.output.clear();
+  platform.refuse_output_file.insert("e.json");
+  EXPECT_EQ(1, Run({"--export=e.json"}));
+  EXPECT_EQ("エクスポート先ファイルに書けません：e.json\r\nC:\\Work\r\n", platform.output);
+}

@@ -207,14 +207,21 @@ void FolderReader::ReadEntryStatus(int fd, size_t index, bool with_info, bool wi
   FolderEntry& entry = listing.entries_[index];
   const bool type_known = span.type != DT_LNK && span.type != DT_UNKNOWN;
   if (type_known) entry.IsFolder = span.type == DT_DIR;
-  if (type_known && !with_info && !with_kinds) return;  // nothing to ask the system
+  if (with_own_) entry.Own.NativeName = std::string_view(name, span.length);
+  // Nothing to ask the system.
+  if (type_known && !with_info && !with_kinds && !with_own_) return;
 
   // fstatat never opens the entry, so FIFOs, sockets and devices are safe to look at.
   struct stat own {};
   bool is_link = span.type == DT_LNK;
-  const bool has_own = (with_info || with_kinds || !type_known) &&
+  const bool has_own = (with_info || with_kinds || with_own_ || !type_known) &&
                        fstatat(fd, name, &own, AT_SYMLINK_NOFOLLOW) == 0;
   if (has_own) is_link = S_ISLNK(own.st_mode);
+  if (has_own && with_own_) {
+    const std::string_view native_name = entry.Own.NativeName;
+    entry.Own = OwnInfoFromStatus(own);
+    entry.Own.NativeName = native_name;
+  }
   if (has_own && !type_known && !is_link) entry.IsFolder = S_ISDIR(own.st_mode);
   struct stat target {};
   const bool is_followed = is_link && fstatat(fd, name, &target, 0) == 0;
@@ -263,4 +270,16 @@ void FolderReader::SetTargets(FolderListing& listing) {
     listing.entries_[span.index].LinkTarget =
         std::string_view(listing.target_bytes_.data() + span.offset, span.length);
   }
+}
+
+EntryOwnInfo OwnInfoFromStatus(const struct stat& status) {
+  EntryOwnInfo info;
+  info.HasInfo = true;
+  info.IsRegular = S_ISREG(status.st_mode);
+  info.Size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
+  info.AllocatedBytes = static_cast<uint64_t>(status.st_blocks) * 512;
+  info.FileId = FolderIdentity{status.st_dev, status.st_ino};
+  info.LinkCount = status.st_nlink;
+  info.WriteSeconds = status.st_mtim.tv_sec;
+  return info;
 }

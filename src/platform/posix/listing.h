@@ -2,6 +2,7 @@
 // shown names in code page 932, folder flags and, on request, sizes and times.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -85,6 +86,8 @@ class FolderReader {
     with_targets_ = with_targets;
     links_themselves_ = links_themselves;
   }
+  // Whether entries are read with their own information (FolderEntry::Own) from the next Read on.
+  void SetOwnReading(bool with_own) { with_own_ = with_own; }
 
  private:
   bool ReadNames(int fd, bool with_files, FolderListing& listing);
@@ -109,4 +112,8 @@ class FolderReader {
   std::vector<char> block_;
   bool with_targets_ = false;
   bool links_themselves_ = false;
+  bool with_own_ = false;
 };
+
+// The entry's own information from its lstat.
+EntryOwnInfo OwnInfoFromStatus(const struct stat& status);

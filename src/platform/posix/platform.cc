@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform/posix/lower_case.h"
 #include "platform/platform.h"
@@ -14,6 +15,7 @@
 #include "platform/posix/file_time.h"
 #include "platform/posix/memory_end.h"
 #include "platform/posix/output.h"
+#include "platform/posix/output_file.h"
 #include "platform/posix/separators.h"
 #include "platform/posix/terminal.h"
 #include "platform/posix/text.h"
@@ -142,12 +144,24 @@ class PosixPlatform : public Platform {
 
   std::string TotalFileFailure() override { return total_file_failure_; }
 
+  std::unique_ptr<OutputFile> CreateOutputFile(const PathText& name) override {
+    int error = 0;
+    std::unique_ptr<OutputFile> file = OpenPosixOutputFile(name.Native, error);
+    output_file_failure_ = file ? "" : std::strerror(error);
+    return file;
+  }
+
+  std::string OutputFileFailure() override { return output_file_failure_; }
+
+  int64_t NowUnixSeconds() override { return static_cast<int64_t>(std::time(nullptr)); }
+
  private:
   TextConverter converter_;
   const int64_t utc_offset_seconds_;  // taken once, as FileTimeToLocalFileTime does
   const bool is_classic_;             // the locale's charset is code page 932 (Shift_JIS)
   Console console_;
   std::string total_file_failure_;  // why the last total file was not written
+  std::string output_file_failure_;  // why the last output file could not be made
 };
 
 }  // namespace

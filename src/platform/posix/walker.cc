@@ -41,6 +41,7 @@ PosixFolderWalker::PosixFolderWalker(TextConverter& converter, int64_t utc_offse
 void PosixFolderWalker::SetWalkRules(const WalkRules& rules) {
   rules_ = rules;
   reader_.SetLinkReading(rules.NeedLinkTargets, rules.CountLinksThemselves);
+  reader_.SetOwnReading(rules.OwnInfoWanted);
   loops_.SetEnterOnce(rules.EnterEachFolderOnce);
 }
 
@@ -48,6 +49,8 @@ bool PosixFolderWalker::EnterRoot(const PathText& path) {
   while (Depth() > 0) LeaveFolder();
   loops_.Restart();
   root_entry_ = FolderEntry{};
+  root_native_ = path.Native;
+  root_entry_.Own.NativeName = root_native_;
   failure_.clear();
   if (path.Native.empty()) return false;
   const int fd = descriptors_.OpenRoot(path.Native);
@@ -61,7 +64,9 @@ bool PosixFolderWalker::EnterRoot(const PathText& path) {
     root_entry_.HasInfo = true;
     root_entry_.Size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
     root_entry_.AllocatedBytes = static_cast<uint64_t>(status.st_blocks) * 512;
+    if (rules_.OwnInfoWanted) root_entry_.Own = OwnInfoFromStatus(status);
   }
+  root_entry_.Own.NativeName = root_native_;
   if (!PushLevel(fd, nullptr, false, nullptr)) return false;
   RecordOuterFolders();
   return true;

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -59,5 +60,6 @@ class PosixFolderWalker : public FolderWalker {
   std::vector<std::unique_ptr<Level>> levels_;
   WalkRules rules_;
   FolderEntry root_entry_;
+  std::string root_native_;  // the charted path, which the root entry's own name shows
   std::string failure_;  // strerror of the last failure to open or read a folder
 };

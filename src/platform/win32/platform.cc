@@ -13,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/console.h"
+#include "platform/win32/output_file.h"
 #include "platform/win32/text.h"
 #include "platform/win32/walker.h"
 
@@ -218,11 +219,27 @@ class Win32Platform : public Platform {
     CloseHandle(file);
   }
 
+  std::unique_ptr<OutputFile> CreateOutputFile(const PathText& name) override {
+    output_file_failure_.clear();
+    return OpenWin32OutputFile(name.Native, output_file_failure_);
+  }
+
+  std::string OutputFileFailure() override { return output_file_failure_; }
+
+  int64_t NowUnixSeconds() override {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t value = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+    return static_cast<int64_t>(value / 10000000) - kSecondsFrom1601To1970;
+  }
+
  private:
   PathText TextFromWide(std::wstring_view wide) { return PathTextFromWide(wide, is_shown_utf8_); }
 
   bool is_output_console_ = false;
   bool is_shown_utf8_ = false;  // the encoding of every shown text (SetUtf8Texts)
+  std::string output_file_failure_;        // why the last output file could not be made
   std::unique_ptr<ConsoleScreen> screen_;  // null unless standard error is a console
 };
 

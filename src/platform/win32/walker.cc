@@ -62,6 +62,8 @@ struct WalkLevel {
   std::vector<EntryNames> names;  // beside `entries`
   std::wstring wide_names;        // the system's names, for every call on an entry
   std::string shown_names;        // the names in code page 932, as FolderEntry::Name shows them
+  std::string own_names;          // the names in UTF-8, as FolderEntry::Own shows them
+  std::vector<size_t> own_offsets;  // into own_names, one per entry
   size_t left_out_files = 0;      // listed but not made entries: no files were wanted
 };
 
@@ -75,13 +77,35 @@ bool ReadLocalTime(const FILETIME& written, FileTime& time) {
   return true;
 }
 
+// Seconds since 1970 UTC of a system file time (100 ns units since 1601 UTC).
+int64_t UnixSecondsOf(const FILETIME& time) {
+  const uint64_t value = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+  return static_cast<int64_t>(value / 10000000) - kSecondsFrom1601To1970;
+}
+
+// An entry's own information from what was read of it. Windows has no other kinds of files:
+// anything not a link or a folder is a regular file.
+EntryOwnInfo OwnInfoOf(const EntryFacts& facts, bool is_regular) {
+  EntryOwnInfo own;
+  own.HasInfo = true;
+  own.IsRegular = is_regular;
+  own.Size = facts.size;
+  own.AllocatedBytes = facts.allocated;
+  own.FileId = facts.identity;
+  own.LinkCount = facts.names;
+  own.WriteSeconds = UnixSecondsOf(facts.write_time);
+  return own;
+}
+
 // Size, space and local write time of one entry, and its identity where it has other names; a
-// failure leaves HasInfo false, silently.
-void ReadEntryInfo(HANDLE folder, std::wstring_view name, FolderEntry& entry) {
+// failure leaves HasInfo false, silently. With `with_own` its own information too.
+void ReadEntryInfo(HANDLE folder, std::wstring_view name, bool with_own, FolderEntry& entry) {
   EntryFacts facts;
   if (!ReadEntryFactsIn(folder, name, facts) || !ReadLocalTime(facts.write_time, entry.WriteTime)) {
     return;
   }
+  if (with_own) entry.Own = OwnInfoOf(facts, !entry.IsFolder);
   entry.Size = facts.size;
   entry.AllocatedBytes = facts.allocated;
   entry.HasOtherNames = !entry.IsFolder && facts.names > 1;
@@ -95,6 +119,17 @@ void TakeListedInfo(const ListedFacts& listed, FolderEntry& entry) {
   entry.Size = listed.size;
   entry.AllocatedBytes = listed.allocated;
   entry.HasInfo = true;
+}
+
+// A link's own information, as the listing reports it (no identity: 0, which the export leaves
+// out).
+EntryOwnInfo ListedOwnInfo(const ListedFacts& listed) {
+  EntryFacts facts;
+  facts.size = listed.size;
+  facts.allocated = listed.allocated;
+  facts.write_time = listed.write_time;
+  facts.names = 0;
+  return OwnInfoOf(facts, false);
 }
 
 // Appends the shown form of `wide` to `shown`: in code page 932 one call, as no UTF-16 unit
@@ -159,6 +194,7 @@ class Win32FolderWalker : public FolderWalker {
   bool outer_known_ = false;  // the charted folder's ancestors are noted with the loop rules
   const bool is_shown_utf8_;
   FolderEntry root_entry_;
+  std::string root_own_name_;  // the charted path in UTF-8, the root entry's own name
 };
 
 // The charted folder is opened by its long path; a root that is no folder, or that the system
@@ -168,6 +204,9 @@ bool Win32FolderWalker::EnterRoot(const PathText& path) {
   loops_.Restart();
   outer_known_ = false;
   root_path_ = LongPath(WideFromNative(path.Native));
+  root_entry_ = FolderEntry{};
+  root_own_name_ = ShownFromWide(WideFromNative(path.Native), true);
+  root_entry_.Own.NativeName = root_own_name_;
   if (root_path_.empty()) return false;
   const HANDLE handle = OpenFolderByPath(root_path_);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -179,13 +218,16 @@ bool Win32FolderWalker::EnterRoot(const PathText& path) {
   }
   root->identity = IdentityOf(info);
   root->is_identified = true;
-  root_entry_ = FolderEntry{};
   root_entry_.IsFolder = true;
   FILE_STANDARD_INFO standard;
   if (GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard)) {
     root_entry_.HasInfo = true;
     root_entry_.Size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     root_entry_.AllocatedBytes = static_cast<uint64_t>(standard.AllocationSize.QuadPart);
+    const EntryFacts facts{root_entry_.Size, root_entry_.AllocatedBytes, info.ftLastWriteTime,
+                           info.nNumberOfLinks, root->identity};
+    if (rules_.OwnInfoWanted) root_entry_.Own = OwnInfoOf(facts, false);
+    root_entry_.Own.NativeName = root_own_name_;
   }
   loops_.NoteEntered(root->identity, false);
   levels_.push_back(std::move(root));
@@ -275,6 +317,8 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
   level.names.clear();
   level.wide_names.clear();
   level.shown_names.clear();
+  level.own_names.clear();
+  level.own_offsets.clear();
   level.left_out_files = 0;
   const bool is_read = reader_.Read(level.handle, [&](const ListedName& listed) {
     const bool is_folder = (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -298,6 +342,10 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
     level.wide_names.append(listed.name);
     level.wide_names.push_back(L'\0');
     AppendShownName(listed.name, is_shown_utf8_, level.shown_names);
+    if (rules_.OwnInfoWanted) {
+      level.own_offsets.push_back(level.own_names.size());
+      AppendShownName(listed.name, true, level.own_names);
+    }
   });
   if (!is_read) return false;
   for (size_t i = 0; i < level.entries.size(); ++i) {
@@ -310,7 +358,16 @@ bool Win32FolderWalker::ListFolder(bool with_info) {
     // link as its folder, unless links count themselves.
     const bool is_own = entry.IsLink && (!entry.IsFolder || rules_.CountLinksThemselves);
     if (with_info && is_own) TakeListedInfo(level.names[i].listed, entry);
-    if (with_info && !is_own) ReadEntryInfo(level.handle, level.WideName(i), entry);
+    if (with_info && !is_own) {
+      ReadEntryInfo(level.handle, level.WideName(i), rules_.OwnInfoWanted, entry);
+    }
+    if (!rules_.OwnInfoWanted) continue;
+    // A link is told as itself, even where its target's figures were read.
+    if (entry.IsLink) entry.Own = ListedOwnInfo(level.names[i].listed);
+    const size_t own_end =
+        i + 1 < level.own_offsets.size() ? level.own_offsets[i + 1] : level.own_names.size();
+    entry.Own.NativeName = std::string_view(level.own_names)
+                               .substr(level.own_offsets[i], own_end - level.own_offsets[i]);
   }
   return true;
 }
