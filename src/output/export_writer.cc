@@ -25,7 +25,7 @@ std::string_view ProgramVersion() {
 
 }  // namespace
 
-void AppendJsonBytes(std::string& out, std::string_view bytes) {
+void AppendRawJsonString(std::string& out, std::string_view bytes) {
   static constexpr char kHex[] = "0123456789abcdef";
   out.push_back('"');
   for (char c : bytes) {
@@ -48,7 +48,7 @@ ExportWriter::ExportWriter(OutputFile& file, bool one_file_system)
 
 void ExportWriter::WriteHeader(int64_t timestamp) {
   buffer_.append("[1,2,{\"progname\":\"quovrel\",\"progver\":");
-  AppendJsonBytes(buffer_, ProgramVersion());
+  AppendRawJsonString(buffer_, ProgramVersion());
   buffer_.append(",\"timestamp\":").append(std::to_string(timestamp)).append("}");
 }
 
@@ -97,7 +97,7 @@ void ExportWriter::WriteItem(const FolderEntry& entry, ScanMark mark, bool is_fo
   const EntryOwnInfo& own = entry.Own;
   if (buffer_.back() != '[') buffer_.append(",\n");
   buffer_.append("{\"name\":");
-  AppendJsonBytes(buffer_, own.NativeName);
+  AppendRawJsonString(buffer_, own.NativeName);
   // An identity of 0 is one the system did not give (a Windows link): no device, no inode.
   const bool has_identity = own.FileId.File != 0;
   const bool has_other_device =

@@ -13,7 +13,7 @@
 // Appends `bytes` as a JSON string, quotes included: a quote and a backslash escaped, every
 // control byte as "\u00XX", every other byte as it is (a name that is no UTF-8 keeps its bytes,
 // as the format's readers expect).
-void AppendJsonBytes(std::string& out, std::string_view bytes);
+void AppendRawJsonString(std::string& out, std::string_view bytes);
 
 // Writes one export to `file` as a scan tells it (ScanFolder's listener). Each item is written
 // with its own sizes, never a sum. A link is written as what it is (never the folder it leads
