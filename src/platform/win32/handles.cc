@@ -62,24 +62,31 @@ bool ReadEntryFactsIn(HANDLE folder, std::wstring_view name, EntryFacts& facts) 
   const HANDLE handle =
       OpenIn(folder, name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ, FILE_OPEN_FOR_BACKUP_INTENT);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
+  FILE_BASIC_INFO basic;
   FILE_STANDARD_INFO standard;
   const bool is_read =
-      GetFileInformationByHandle(handle, &info) &&
+      GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) &&
       GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard);
+  // The identity needs the volume's serial number, which a system may fail to give where the
+  // size and time are still there (wine, past the length of a Linux path): the file then stands
+  // as one of a single name, counted under each.
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool is_identified = is_read && GetFileInformationByHandle(handle, &info);
   FILE_COMPRESSION_INFO compression;
   const bool is_compressed =
-      is_read && (info.dwFileAttributes & FILE_ATTRIBUTE_COMPRESSED) != 0 &&
+      is_read && (basic.FileAttributes & FILE_ATTRIBUTE_COMPRESSED) != 0 &&
       GetFileInformationByHandleEx(handle, FileCompressionInfo, &compression, sizeof compression);
   CloseHandle(handle);
   if (!is_read) return false;
-  facts.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  facts.size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
   facts.allocated = static_cast<uint64_t>(standard.AllocationSize.QuadPart);
-  if (is_compressed)
+  if (is_compressed) {
     facts.allocated = static_cast<uint64_t>(compression.CompressedFileSize.QuadPart);
-  facts.write_time = info.ftLastWriteTime;
-  facts.names = info.nNumberOfLinks;
-  facts.identity = IdentityOf(info);
+  }
+  facts.write_time.dwLowDateTime = basic.LastWriteTime.LowPart;
+  facts.write_time.dwHighDateTime = static_cast<DWORD>(basic.LastWriteTime.HighPart);
+  facts.names = is_identified ? standard.NumberOfLinks : 1;
+  facts.identity = is_identified ? IdentityOf(info) : FolderIdentity{};
   return true;
 }
 
