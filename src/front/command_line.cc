@@ -449,6 +449,12 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
       TakeFolder(platform, options, argument);
     }
   }
+  // A saved scan holds too little to be exported again (no link counts, no kinds, nothing of what
+  // it left out): the two are refused together rather than an export of empty items.
+  if (!options.ImportFileName.Shown.empty() && !options.ExportFileName.Shown.empty()) {
+    ReportInvalidOption(platform, "/EXPORT");
+    return -1;
+  }
   // A saved scan is charted instead of any folder, which is then not looked for.
   if (!options.ImportFileName.Shown.empty()) {
     options.EarlierFolders.clear();

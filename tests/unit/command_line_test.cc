@@ -237,6 +237,16 @@ TEST_F(ParseCommandLineTest, InvalidOptionsAreEchoedUpperCasedBeforeTheEqualsSig
   }
 }
 
+// A saved scan is not exported again, whichever comes first.
+TEST_F(ParseCommandLineTest, ExportOfASavedScanIsRefused) {
+  for (const auto& order : {std::pair{"/Import=s.json", "/Export=e"}, {"/Export=e", "/Import=s"}}) {
+    platform.lines.clear();
+    EXPECT_EQ(-1, Parse({order.first, order.second}));
+    ASSERT_EQ(1u, platform.lines.size());
+    EXPECT_EQ(kInvalidOption + "/EXPORT\r\n", platform.lines[0]);
+  }
+}
+
 // The options that take a value read the text after the first "=": a depth, or one more
 // pattern, which every later one joins until "/Exclude-" clears them.
 TEST_F(ParseCommandLineTest, DepthExcludeAndExportTakeTheirValues) {
