@@ -123,6 +123,7 @@ int ReadSavedScan(Platform& platform, const AppOptions& options, ImportedScan& s
   const PathText& name = options.ImportFileName;
   ImportFilter filter;
   filter.FilesWanted = options.NeedFileEntries;
+  filter.InfoWanted = options.NeedFileInfo;
   filter.DotFoldersWanted = options.ShowDotFolders;
   filter.DepthLimit = options.ScanDepthLimit;
   std::FILE* file = platform.OpenInputFile(name);

@@ -227,7 +227,19 @@ bool ScanBuilder::FinishInfo() {
   }
   if (folders_.empty()) scan_.RootName = name_;
   const bool is_kept = IsKept();
-  const uint64_t position = is_kept ? AppendImportedRecord(scan_, item_, name_) : 0;
+  const uint64_t folder_device = folders_.empty() ? 0 : folders_.back().Device;
+  if (!filter_.InfoWanted && !folders_.empty()) {
+    // Only the root's own figures are read then: every other item is kept as name and kind.
+    const ImportedItem kind = item_;
+    item_ = ImportedItem{};
+    item_.Device = kind.Device;
+    item_.IsFolder = kind.IsFolder;
+    item_.HasReadError = kind.HasReadError;
+    item_.IsExcluded = kind.IsExcluded;
+    item_.IsNotEntered = kind.IsNotEntered;
+  }
+  const uint64_t position =
+      is_kept ? AppendImportedRecord(scan_, item_, name_, folder_device) : 0;
   // A file left out by a pattern is no file of the folder's: only the others are counted.
   if (!is_kept && !item_.IsFolder && !item_.IsExcluded && folders_.back().IsChildrenKept) {
     ++folders_.back().LeftOutFiles;

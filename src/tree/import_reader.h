@@ -13,6 +13,7 @@
 // What the chart will read of a saved scan: the rest is checked but not kept.
 struct ImportFilter {
   bool FilesWanted = true;       // else only a count of each folder's files is kept
+  bool InfoWanted = true;        // sizes, times and file identities below the root
   bool DotFoldersWanted = true;  // else what lies below a folder ".name" is not kept
   // Items deeper than this level are not kept: the walk enters no folder at it. The root's
   // items, at level 1, always are.

@@ -92,7 +92,7 @@ bool ImportWalker::EnterSubfolder(size_t index) {
 void ImportWalker::FindChildren(const ListedItem& folder, Level& level) {
   listed_.clear();
   for (uint64_t position = folder.FirstChild; position < folder.SubtreeEnd;) {
-    const ImportedRecord record = ReadImportedRecord(scan_, position);
+    const ImportedRecord record = ReadImportedRecord(scan_, position, folder.Device);
     position = record.Item.IsFolder ? record.Tail.SubtreeEnd : record.Next;
     if (record.Item.IsExcluded) continue;
     if (!record.Item.IsFolder && !rules_.FilesWanted) {
@@ -108,7 +108,7 @@ void ImportWalker::FindChildren(const ListedItem& folder, Level& level) {
 // Releases the records of the folder's items, each listed or left out: a folder is listed once.
 void ImportWalker::ReleaseChildren(const ListedItem& folder) {
   for (uint64_t position = folder.FirstChild; position < folder.SubtreeEnd;) {
-    const ImportedRecord record = ReadImportedRecord(scan_, position);
+    const ImportedRecord record = ReadImportedRecord(scan_, position, folder.Device);
     position = record.Item.IsFolder ? record.Tail.SubtreeEnd : record.Next;
     ReleaseImportedRecord(scan_, record);
   }
@@ -133,7 +133,7 @@ bool ImportWalker::ListFolder(bool with_info) {
   std::vector<size_t> name_ends;
   name_ends.reserve(listed_.size());
   for (const auto& [name, position] : listed_) {
-    const ImportedRecord record = ReadImportedRecord(scan_, position);
+    const ImportedRecord record = ReadImportedRecord(scan_, position, folder.Device);
     level.ShownNames += ShownName(platform_, name);
     name_ends.push_back(level.ShownNames.size());
     level.Entries.push_back(MakeEntry(record.Item, with_info));

@@ -8,16 +8,17 @@
 #include <string_view>
 #include <vector>
 
-// One file or folder of a saved scan, as its info object gave it. 48 bytes: a million files
-// cost 48 MB besides their names, less than their chart entries, which the walk makes as it
-// frees these (ReleaseImportedRecord).
+// One file or folder of a saved scan, as its info object gave it. Kept as a record of a few
+// bytes besides its name (its numbers as variable-length integers, those that are 0 or its
+// folder's device left out): a million files cost less than their chart entries, which the walk
+// makes as it frees these (ReleaseImportedRecord).
 struct ImportedItem {
   uint64_t ApparentBytes = 0;  // "asize"
   uint64_t DiskBytes = 0;      // "dsize"
   uint64_t Device = 0;         // "dev", or its folder's where it gives none
   uint64_t Inode = 0;          // "ino"
   int64_t WriteSeconds = 0;    // "mtime", seconds since 1970-01-01 UTC, when HasTime
-  uint32_t NameLength = 0;     // the name's bytes follow the record
+  uint32_t NameLength = 0;     // the name's bytes end the record
   bool IsFolder : 1 = false;
   bool HasChildren : 1 = false;  // the file held items, kept or not
   bool HasTime : 1 = false;
@@ -62,13 +63,16 @@ struct ImportedScan {
   uint64_t ItemCount = 0;  // items read, kept or not
 };
 
-// The record at `position` (0: the root), which must not be released.
-ImportedRecord ReadImportedRecord(const ImportedScan& scan, uint64_t position);
+// The record at `position` (0: the root), which must not be released, of an item in a folder on
+// `folder_device` (the root's: 0).
+ImportedRecord ReadImportedRecord(const ImportedScan& scan, uint64_t position,
+                                  uint64_t folder_device = 0);
 // Marks `record` walked: its block is freed once all of its records are.
 void ReleaseImportedRecord(ImportedScan& scan, const ImportedRecord& record);
-// Appends a record of `item` named `name`; a folder's tail says it ends right after it. Returns
-// its position.
-uint64_t AppendImportedRecord(ImportedScan& scan, const ImportedItem& item, std::string_view name);
+// Appends a record of `item` named `name`, in a folder on `folder_device`; a folder's tail says
+// it ends right after it. Returns its position.
+uint64_t AppendImportedRecord(ImportedScan& scan, const ImportedItem& item, std::string_view name,
+                              uint64_t folder_device);
 // The position right after the last record appended.
 uint64_t ImportedScanEnd(const ImportedScan& scan);
 // Completes the folder at `position` once its items are read.
