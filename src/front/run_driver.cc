@@ -41,7 +41,7 @@ int ScanTree(Platform& platform, const AppOptions& options, const PathText& fold
              bool is_exported) {
   // The walker, and the memory of its listings, lasts the scan alone.
   const std::unique_ptr<FolderWalker> walker =
-      saved_scan != nullptr ? std::make_unique<ImportWalker>(*saved_scan, platform)
+      saved_scan != nullptr ? std::make_unique<ImportWalker>(*saved_scan, platform, &store)
                             : NewScanWalker(platform, options.IsUtf8Chart);
   if (!is_exported) {
     ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread);

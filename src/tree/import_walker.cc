@@ -24,8 +24,8 @@ std::string ShownName(Platform& platform, std::string_view utf8) {
 
 }  // namespace
 
-ImportWalker::ImportWalker(ImportedScan& scan, Platform& platform)
-    : scan_(scan), platform_(platform) {}
+ImportWalker::ImportWalker(ImportedScan& scan, Platform& platform, TreeStore* reuse)
+    : scan_(scan), reuse_(reuse), platform_(platform) {}
 
 ImportWalker::ListedItem ImportWalker::MakeListedItem(const ImportedRecord& record) {
   ListedItem listed;
@@ -73,7 +73,7 @@ bool ImportWalker::EnterRoot(const PathText&) {
   const ImportedRecord root = ReadImportedRecord(scan_, 0);
   root_entry_ = MakeEntry(root.Item, true);
   root_device_ = root.Item.Device;
-  ReleaseImportedRecord(scan_, root);
+  ReleaseImportedRecord(scan_, root, reuse_);
   return PushLevel(MakeListedItem(root));
 }
 
@@ -110,7 +110,7 @@ void ImportWalker::ReleaseChildren(const ListedItem& folder) {
   for (uint64_t position = folder.FirstChild; position < folder.SubtreeEnd;) {
     const ImportedRecord record = ReadImportedRecord(scan_, position, folder.Device);
     position = record.Item.IsFolder ? record.Tail.SubtreeEnd : record.Next;
-    ReleaseImportedRecord(scan_, record);
+    ReleaseImportedRecord(scan_, record, reuse_);
   }
 }
 

@@ -20,7 +20,8 @@
 // cannot be listed.
 class ImportWalker : public FolderWalker {
  public:
-  ImportWalker(ImportedScan& scan, Platform& platform);
+  // The records' blocks go to `reuse`, when given, as they are freed: the chart's store.
+  ImportWalker(ImportedScan& scan, Platform& platform, TreeStore* reuse = nullptr);
 
   bool EnterRoot(const PathText& path) override;
   bool EnterSubfolder(size_t index) override;
@@ -59,6 +60,7 @@ class ImportWalker : public FolderWalker {
   void ReleaseChildren(const ListedItem& folder);
 
   ImportedScan& scan_;
+  TreeStore* reuse_;
   Platform& platform_;
   WalkRules rules_;
   FolderEntry root_entry_;

@@ -8,9 +8,9 @@
 
 namespace {
 
-// As large as the tree store's blocks, so that a block freed by the walk is one the chart's
-// entries can take.
-constexpr uint32_t kBlockSize = 256 * 1024;
+// Small, so that few records hold a block back while the walk is elsewhere; the chart's store
+// takes the freed ones (ReleaseImportedRecord), whatever their size.
+constexpr uint32_t kBlockSize = 4 * 1024;
 constexpr size_t kTailBytes = 12;
 // The longest record apart from its name: two bytes, a tail, five 64-bit numbers, a length.
 constexpr size_t kMostFixedBytes = 2 + kTailBytes + 5 * 10 + 5;
@@ -179,8 +179,13 @@ ImportedRecord ReadImportedRecord(const ImportedScan& scan, uint64_t position,
   return record;
 }
 
-void ReleaseImportedRecord(ImportedScan& scan, const ImportedRecord& record) {
+void ReleaseImportedRecord(ImportedScan& scan, const ImportedRecord& record, TreeStore* reuse) {
   ImportedBlock& block = scan.Blocks[BlockOf(record.Position)];
   block.LiveBytes -= record.Length;
-  if (block.LiveBytes == 0) block.Bytes.reset();
+  if (block.LiveBytes != 0) return;
+  if (reuse != nullptr) {
+    reuse->AdoptBlock(std::move(block.Bytes), block.Size);
+  } else {
+    block.Bytes.reset();
+  }
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/tree_item.h"
+
 // One file or folder of a saved scan, as its info object gave it. Kept as a record of a few
 // bytes besides its name (its numbers as variable-length integers, those that are 0 or its
 // folder's device left out): a million files cost less than their chart entries, which the walk
@@ -47,7 +49,8 @@ struct ImportedRecord {
 };
 
 // Records are kept in the order of the file, the root first, each folder's items right after
-// it: a run of blocks, each freed once every record in it has been walked.
+// it: a run of blocks, each freed (or handed to the chart's store) once every record in it has
+// been walked.
 struct ImportedBlock {
   std::unique_ptr<char[]> Bytes;
   uint32_t Size = 0;
@@ -67,8 +70,10 @@ struct ImportedScan {
 // `folder_device` (the root's: 0).
 ImportedRecord ReadImportedRecord(const ImportedScan& scan, uint64_t position,
                                   uint64_t folder_device = 0);
-// Marks `record` walked: its block is freed once all of its records are.
-void ReleaseImportedRecord(ImportedScan& scan, const ImportedRecord& record);
+// Marks `record` walked: its block is freed once all of its records are, or given to `reuse`
+// when there is one.
+void ReleaseImportedRecord(ImportedScan& scan, const ImportedRecord& record,
+                           TreeStore* reuse = nullptr);
 // Appends a record of `item` named `name`, in a folder on `folder_device`; a folder's tail says
 // it ends right after it. Returns its position.
 uint64_t AppendImportedRecord(ImportedScan& scan, const ImportedItem& item, std::string_view name,
