@@ -33,7 +33,6 @@ ImportWalker::ListedItem ImportWalker::MakeListedItem(const ImportedRecord& reco
   listed.SubtreeEnd = record.Item.IsFolder ? record.Tail.SubtreeEnd : record.Next;
   listed.Device = record.Item.Device;
   listed.LeftOutFiles = record.Tail.LeftOutFiles;
-  listed.IsFolder = record.Item.IsFolder;
   listed.IsNotEntered = record.Item.IsNotEntered;
   listed.HasChildren = record.Item.HasChildren;
   listed.HasReadError = record.Item.HasReadError;
@@ -60,7 +59,7 @@ bool ImportWalker::PushLevel(const ListedItem& folder) {
   Level& level = *levels_[depth_++];
   level.Folder = folder;
   level.Entries.clear();
-  level.Items.clear();
+  level.Folders.clear();
   level.ShownNames.clear();
   level.LeftOutFiles = 0;
   return true;
@@ -80,9 +79,12 @@ bool ImportWalker::EnterRoot(const PathText&) {
 bool ImportWalker::EnterSubfolder(size_t index) {
   failure_.clear();
   const Level& level = *levels_[depth_ - 1];
-  if (index >= level.Items.size()) return false;
-  const ListedItem& item = level.Items[index];
-  if (!item.IsFolder || item.IsNotEntered) return false;
+  const auto found =
+      std::lower_bound(level.Folders.begin(), level.Folders.end(), index,
+                       [](const ListedItem& folder, size_t i) { return folder.EntryIndex < i; });
+  if (found == level.Folders.end() || found->EntryIndex != index) return false;  // a file
+  const ListedItem& item = *found;
+  if (item.IsNotEntered) return false;
   const bool is_other_device = item.Device != root_device_;
   if (IsKeptOutByRules(rules_, false, is_other_device)) return false;
   return PushLevel(item);
@@ -118,7 +120,7 @@ bool ImportWalker::ListFolder(bool with_info) {
   failure_.clear();
   Level& level = *levels_[depth_ - 1];
   level.Entries.clear();
-  level.Items.clear();
+  level.Folders.clear();
   level.ShownNames.clear();
   const ListedItem& folder = level.Folder;
   level.LeftOutFiles = folder.LeftOutFiles;
@@ -129,7 +131,6 @@ bool ImportWalker::ListFolder(bool with_info) {
   FindChildren(folder, level);
   // Sized once: a listing grown by doubling would hold up to twice the room it needs.
   level.Entries.reserve(listed_.size());
-  level.Items.reserve(listed_.size());
   std::vector<size_t> name_ends;
   name_ends.reserve(listed_.size());
   for (const auto& [name, position] : listed_) {
@@ -137,7 +138,10 @@ bool ImportWalker::ListFolder(bool with_info) {
     level.ShownNames += ShownName(platform_, name);
     name_ends.push_back(level.ShownNames.size());
     level.Entries.push_back(MakeEntry(record.Item, with_info));
-    level.Items.push_back(MakeListedItem(record));
+    if (record.Item.IsFolder) {
+      level.Folders.push_back(MakeListedItem(record));
+      level.Folders.back().EntryIndex = static_cast<uint32_t>(level.Entries.size() - 1);
+    }
   }
   listed_.clear();
   ReleaseChildren(folder);
@@ -161,7 +165,7 @@ void ImportWalker::LeaveFolder() {
   Level& level = *levels_[--depth_];
   if (level.Entries.capacity() > kKeptEntries) {
     std::vector<FolderEntry>().swap(level.Entries);
-    std::vector<ListedItem>().swap(level.Items);
+    std::vector<ListedItem>().swap(level.Folders);
     std::string().swap(level.ShownNames);
   }
 }

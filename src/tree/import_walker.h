@@ -34,13 +34,14 @@ class ImportWalker : public FolderWalker {
   size_t LeftOutFiles() const override;
 
  private:
-  // What entering and listing a folder needs of its record, which is released by then.
+  // What entering and listing a folder needs of its record, which is released by then. Kept
+  // for the listing's folders alone: a file is never entered.
   struct ListedItem {
     uint64_t FirstChild = 0;  // the position of its items
     uint64_t SubtreeEnd = 0;
     uint64_t Device = 0;
     uint32_t LeftOutFiles = 0;
-    bool IsFolder = false;
+    uint32_t EntryIndex = 0;  // in its folder's listing
     bool IsNotEntered = false;
     bool HasChildren = false;
     bool HasReadError = false;
@@ -48,7 +49,7 @@ class ImportWalker : public FolderWalker {
   struct Level {
     ListedItem Folder;  // the folder entered
     std::vector<FolderEntry> Entries;
-    std::vector<ListedItem> Items;  // beside Entries: what each is
+    std::vector<ListedItem> Folders;  // the listing's folders, in its order
     std::string ShownNames;         // the entries' names, one after the other
     size_t LeftOutFiles = 0;
   };
