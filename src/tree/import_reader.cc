@@ -238,8 +238,7 @@ bool ScanBuilder::FinishInfo() {
     item_.IsExcluded = kind.IsExcluded;
     item_.IsNotEntered = kind.IsNotEntered;
   }
-  const uint64_t position =
-      is_kept ? AppendImportedRecord(scan_, item_, name_, folder_device) : 0;
+  const uint64_t position = is_kept ? AppendImportedRecord(scan_, item_, name_, folder_device) : 0;
   // A file left out by a pattern is no file of the folder's: only the others are counted.
   if (!is_kept && !item_.IsFolder && !item_.IsExcluded && folders_.back().IsChildrenKept) {
     ++folders_.back().LeftOutFiles;
@@ -248,8 +247,8 @@ bool ScanBuilder::FinishInfo() {
     const size_t path_start = path_.size();
     if (!path_.empty() && path_.back() != '/') path_ += '/';
     path_ += name_;
-    folders_.push_back({position, item_.Device, path_start, is_kept, IsChildrenKept(is_kept),
-                        false, 0});
+    folders_.push_back(
+        {position, item_.Device, path_start, is_kept, IsChildrenKept(is_kept), false, 0});
   }
   place_ = kItems;
   return true;
@@ -432,8 +431,8 @@ bool ScanBuilder::end_array() {
 
 }  // namespace
 
-int ReadImportedScan(std::FILE* file, std::string_view text, ImportedScan& scan,
-                     std::string& error, const ImportFilter& filter) {
+int ReadImportedScan(std::FILE* file, std::string_view text, ImportedScan& scan, std::string& error,
+                     const ImportFilter& filter) {
   scan = ImportedScan{};
   ScanInput source(file, text);
   ScanBuilder builder(source, scan, filter);

@@ -25,5 +25,5 @@ struct ImportFilter {
 // version 1.0 to 1.2; otherwise -1 with `error` telling what is wrong and where (a byte offset,
 // and the item's path where one is known), in English, and `scan` empty. Never recursive: any
 // depth of nesting reads in the same stack.
-int ReadImportedScan(std::FILE* file, std::string_view text, ImportedScan& scan,
-                     std::string& error, const ImportFilter& filter = {});
+int ReadImportedScan(std::FILE* file, std::string_view text, ImportedScan& scan, std::string& error,
+                     const ImportFilter& filter = {});

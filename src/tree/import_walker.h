@@ -13,11 +13,11 @@
 #include "tree/import_reader.h"
 
 // Walks `scan` once, which must outlive it, releasing each folder's records once it is listed:
-// the chart's entries take the memory the saved scan gives up. Names are shown in the chart's encoding (control
-// characters as "?", as a listing shows them); an item the saved scan left out by a pattern is
-// not listed; a folder it did not enter ("otherfs", "kernfs") is shown but not entered, and so
-// is one on another device with OneFileSystem; a folder it could not read and holds nothing of
-// cannot be listed.
+// the chart's entries take the memory the saved scan gives up. Names are shown in the chart's
+// encoding (control characters as "?", as a listing shows them); an item the saved scan left out by
+// a pattern is not listed; a folder it did not enter ("otherfs", "kernfs") is shown but not
+// entered, and so is one on another device with OneFileSystem; a folder it could not read and holds
+// nothing of cannot be listed.
 class ImportWalker : public FolderWalker {
  public:
   // The records' blocks go to `reuse`, when given, as they are freed: the chart's store.
@@ -50,7 +50,7 @@ class ImportWalker : public FolderWalker {
     ListedItem Folder;  // the folder entered
     std::vector<FolderEntry> Entries;
     std::vector<ListedItem> Folders;  // the listing's folders, in its order
-    std::string ShownNames;         // the entries' names, one after the other
+    std::string ShownNames;           // the entries' names, one after the other
     size_t LeftOutFiles = 0;
   };
 
