@@ -210,14 +210,17 @@ bool ScanBuilder::IsKept() const {
   return folders_.back().IsChildrenKept && (item_.IsFolder || filter_.FilesWanted);
 }
 
-// Whether the items of the folder just read are kept: not when the walk will never list them,
-// below a folder it does not enter or at a level deeper than the chart's.
+// Whether the items of the folder just read are kept: the root's always, others' not when the
+// walk will never list them, below a folder it does not enter or at a level deeper than the
+// chart's.
 bool ScanBuilder::IsChildrenKept(bool is_kept) const {
+  // The root is listed whatever its info object says.
+  if (folders_.empty()) return true;
   if (!is_kept || item_.IsExcluded || item_.IsNotEntered) return false;
-  const bool is_dot_folder = !folders_.empty() && name_[0] == '.';
+  const bool is_dot_folder = name_[0] == '.';
   if (is_dot_folder && !filter_.DotFoldersWanted) return false;
   const int64_t child_level = static_cast<int64_t>(folders_.size()) + 1;
-  return child_level == 1 || child_level <= filter_.DepthLimit;
+  return child_level <= filter_.DepthLimit;
 }
 
 bool ScanBuilder::FinishInfo() {
