@@ -50,6 +50,12 @@ TEST(ChartJson, Python3AndJqReadTheFixtureAndTheDeepTree) {
   if (HasRunner()) GTEST_SKIP() << "the fixture's names are Linux names";
   if (!HasCommand("jq")) GTEST_SKIP() << "jq is not installed";
   TempTree tree;
+  // The tree's own removal holds a descriptor per level; rm needs none. Done first, however the
+  // test ends.
+  struct DeepRemoval {
+    std::string path;
+    ~DeepRemoval() { RunChild({"rm", "-rf", path}, {EnvironmentWith({})}); }
+  } deep_removal{tree.Path("d")};
   MakeFixtureTree(tree);
   const std::string make_deep = "import os, sys\nos.chdir(sys.argv[1])\nfor i in range(" +
                                 std::to_string(kDeepLevels) +
@@ -81,8 +87,6 @@ TEST(ChartJson, Python3AndJqReadTheFixtureAndTheDeepTree) {
       EXPECT_EQ(0, RunChild({"jq", "empty", document}, settings).status);
     }
   }
-  // The tree's own removal holds a descriptor per level; rm needs none.
-  RunChild({"rm", "-rf", tree.Path("d")}, {EnvironmentWith({})});
 }
 
 }  // namespace
