@@ -22,7 +22,7 @@ struct ImportedItem {
   int64_t WriteSeconds = 0;    // "mtime", seconds since 1970-01-01 UTC, when HasTime
   uint32_t NameLength = 0;     // the name's bytes end the record
   bool IsFolder : 1 = false;
-  bool HasChildren : 1 = false;  // the file held items, kept or not
+  bool HasChildren : 1 = false;  // the saved scan held items in it, kept or not
   bool HasTime : 1 = false;
   bool HasOtherNames : 1 = false;  // "hlnkc", or "nlink" above 1: a file with hard links
   bool HasReadError : 1 = false;   // "read_error"
