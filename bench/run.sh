@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times quovrel against the system-call floor and its peers on generated trees; prints markdown.
 #
-#   bench/run.sh [--small] [--entries N] [--runs N]
+#   bench/run.sh [--small] [--entries N] [--runs N] [--export]
 #
 # Builds quovrel (Release) and the bench tools in build-bench/ (or $QUOVREL_BENCH_BUILD), makes
 # the trees when missing (under $QUOVREL_BENCH_TREES, default /work/bench-trees), then runs
@@ -15,16 +15,18 @@ set -euo pipefail
 runs=5
 entries=1100000
 small_only=0
+export_only=0
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUOVREL_BENCH_BUILD:-$repo/build-bench}
 trees=${QUOVREL_BENCH_TREES:-/work/bench-trees}
 export LC_ALL=C.UTF-8
 
 usage() {
-  echo "usage: bench/run.sh [--small] [--entries N] [--runs N]"
+  echo "usage: bench/run.sh [--small] [--entries N] [--runs N] [--export]"
   echo "  --small      only the small tree (a tenth of the entries), for a quick check"
   echo "  --entries N  entries of the large tree (default 1100000: a tenth folders)"
   echo "  --runs N     timed runs of each command after one warm-up (default 5)"
+  echo "  --export     the saved scans instead: /Export beside ncdu -o and gdu -o, and /Import"
 }
 
 log() { echo "run.sh: $*" >&2; }
@@ -35,6 +37,7 @@ parse_arguments() {
       --small) small_only=1 ;;
       --entries) entries=${2:?}; shift ;;
       --runs) runs=${2:?}; shift ;;
+      --export) export_only=1 ;;
       -h|--help) usage; exit 0 ;;
       *) usage >&2; exit 2 ;;
     esac
@@ -48,6 +51,10 @@ install_missing() {
   [ -x /usr/bin/time ] || need+=(time)
   command -v cmake >/dev/null || need+=(cmake)
   command -v ninja >/dev/null || need+=(ninja-build)
+  if [ "$export_only" = 1 ]; then
+    command -v ncdu >/dev/null || need+=(ncdu)
+    command -v gdu >/dev/null || need+=(gdu)
+  fi
   [ ${#need[@]} -eq 0 ] && return
   log "installing ${need[*]}"
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >&2
@@ -96,7 +103,20 @@ make_tree_if_missing() {  # seed entries
 command_keys=(q_start q_dirs floor_enum tree_d q_files tree_a q_full floor_stat floor_write
   tree_full du find q_depth1 q_depth1_total du_depth1 q_du du_s)
 
+# With --export: each export, then the imports of the files the round's exports just wrote, and
+# the scans whose memory an import of the same chart must not pass.
+export_keys=(q_export q_export_dot ncdu_export gdu_export q_dirs q_import_q q_import_ncdu q_full
+  q_import_q_full q_import_ncdu_full)
+
 declare -A labels=(
+  [q_export]='`quovrel /Export=FILE DIR`'
+  [q_export_dot]='`quovrel /Export=FILE /DotFolders+ DIR` (every entry, as the peers)'
+  [ncdu_export]='`ncdu -0 -o FILE DIR`'
+  [gdu_export]='`gdu -n -o FILE DIR > /dev/null`'
+  [q_import_q]="\`quovrel /Import=FILE > /dev/null\` (quovrel's export with \`/DotFolders+\`)"
+  [q_import_ncdu]="\`quovrel /Import=FILE > /dev/null\` (ncdu's export)"
+  [q_import_q_full]="\`quovrel /Import=FILE /F /Size /Time /Sum /Total /SS > file\` (quovrel's export)"
+  [q_import_ncdu_full]="\`quovrel /Import=FILE /F /Size /Time /Sum /Total /SS > file\` (ncdu's export)"
   [q_start]='`quovrel /? > /dev/null` (start-up alone)'
   [q_dirs]='`quovrel DIR > /dev/null`'
   [q_files]='`quovrel /F DIR > file`'
@@ -140,6 +160,16 @@ set_command() {  # key dir lines
     du_depth1) cmd=(du --max-depth=1 "$2") ;;
     q_du) cmd=("$quovrel" /F /Size /Time /Sum /Total /SS /DiskUsage "$2"); target=$out/q-du.txt ;;
     du_s) cmd=(du -sB1 "$2") ;;
+    q_export) cmd=("$quovrel" "/Export=$out/q.json" "$2") ;;
+    q_export_dot) cmd=("$quovrel" "/Export=$out/q-dot.json" /DotFolders+ "$2") ;;
+    ncdu_export) cmd=(ncdu -0 -o "$out/ncdu.json" "$2") ;;
+    gdu_export) cmd=(gdu -n -o "$out/gdu.json" "$2") ;;
+    q_import_q) cmd=("$quovrel" "/Import=$out/q-dot.json") ;;
+    q_import_ncdu) cmd=("$quovrel" "/Import=$out/ncdu.json") ;;
+    q_import_q_full | q_import_ncdu_full)
+      local saved=$out/q-dot.json
+      [ "$1" = q_import_q_full ] || saved=$out/ncdu.json
+      cmd=("$quovrel" "/Import=$saved" /F /Size /Time /Sum /Total /SS); target=$out/q-import.txt ;;
   esac
 }
 
@@ -303,7 +333,9 @@ print_report() {
       "outside dot-folders (which a chart leaves out; the peers walk them too)," \
       "${lines_of[$name]} chart lines"
   done
-  echo; print_commands; echo; print_ratios
+  echo; print_commands
+  [ "$export_only" = 0 ] || return 0
+  echo; print_ratios
   if any_run_failed; then
     echo; echo "**Some runs failed (exit status in the table): the ratios that use them mean nothing.**"
   fi
@@ -321,6 +353,7 @@ main() {
   out=$(mktemp -d /tmp/quovrel-bench.XXXXXX)
   trap 'rm -rf "$out"' EXIT
   load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+  [ "$export_only" = 0 ] || command_keys=("${export_keys[@]}")
   measured=(small)
   tree_of[small]=$(tree_path 2 "$small")
   measure_tree small "${tree_of[small]}"

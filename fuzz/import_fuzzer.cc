@@ -1,6 +1,6 @@
 // Fuzzes the saved scans' reader: any bytes are read as a saved scan. Rules: a refusal says what
 // and where, and leaves nothing read; a scan read whole is a well-formed tree (every link points
-// forward and inside it, every name inside the names), which the scan then walks and charts.
+// forward and inside it, every record inside its block), which the scan then walks and charts.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,13 +16,16 @@
 namespace {
 
 void CheckTree(const ImportedScan& scan) {
-  Require(!scan.Items.empty() && scan.Items[0].IsFolder);
-  for (size_t i = 0; i < scan.Items.size(); ++i) {
-    const ImportedItem& item = scan.Items[i];
-    Require(item.NextSibling == 0 ||
-            (item.NextSibling > i && item.NextSibling < scan.Items.size()));
-    Require(!item.HasChildren || (item.IsFolder && i + 1 < scan.Items.size()));
-    Require(uint64_t{item.NameStart} + item.NameLength <= scan.Names.size());
+  Require(scan.ItemCount > 0 && !scan.Blocks.empty() && ReadImportedRecord(scan, 0).Item.IsFolder);
+  const uint64_t end = ImportedScanEnd(scan);
+  for (uint64_t position = 0; position < end;) {
+    const ImportedRecord record = ReadImportedRecord(scan, position);
+    const ImportedBlock& block = scan.Blocks[record.Position >> 32];
+    Require(static_cast<uint32_t>(record.Position) + record.Length <= block.Used);
+    Require(!record.Item.IsFolder ||
+            (record.Tail.SubtreeEnd >= record.Next && record.Tail.SubtreeEnd <= end));
+    Require(!record.Item.HasChildren || record.Item.IsFolder);
+    position = record.Next;
   }
 }
 
@@ -33,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ImportedScan scan;
   std::string error;
   if (ReadImportedScan(nullptr, text, scan, error) != 0) {
-    Require(scan.Items.empty() && error.find(" near byte ") != std::string::npos);
+    Require(scan.Blocks.empty() && error.find(" near byte ") != std::string::npos);
     return 0;
   }
   CheckTree(scan);

@@ -38,7 +38,13 @@ void* TreeStore::Allocate(Arena& arena, size_t size, size_t alignment) {
   if (padding) padding = alignment - padding;
   if (arena.left < size + padding) {
     size_t block_size = size + alignment > kBlockSize ? size + alignment : kBlockSize;
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size));  // no zero fill
+    if (!spare_blocks_.empty() && spare_blocks_.back().Size >= size + alignment) {
+      block_size = spare_blocks_.back().Size;
+      blocks_.push_back(std::move(spare_blocks_.back().Bytes));
+      spare_blocks_.pop_back();
+    } else {
+      blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size));  // no zero fill
+    }
     arena.next = blocks_.back().get();
     arena.left = block_size;
     padding = reinterpret_cast<uintptr_t>(arena.next) % alignment;
@@ -68,9 +74,14 @@ const char* TreeStore::SaveTextPair(std::string_view first, std::string_view sec
   return copy;
 }
 
+void TreeStore::AdoptBlock(std::unique_ptr<char[]> block, size_t size) {
+  spare_blocks_.push_back(SpareBlock{std::move(block), size});
+}
+
 void TreeStore::Clear() {
   // TreeItem holds nothing that needs a destructor, so the blocks are simply freed.
   blocks_.clear();
+  spare_blocks_.clear();
   items_ = Arena{};
   texts_ = Arena{};
 }

@@ -155,6 +155,9 @@ class TreeStore {
   const char* SaveText(std::string_view text);
   // Keeps `first` and `second` one after the other; returns the first copy.
   const char* SaveTextPair(std::string_view first, std::string_view second);
+  // Takes `block`, of `size` bytes, to fill before making a new one: memory another part of the
+  // run no longer needs (a saved scan's records once walked), so that the tree grows into it.
+  void AdoptBlock(std::unique_ptr<char[]> block, size_t size);
   // Frees every entry and text.
   void Clear();
 
@@ -166,7 +169,13 @@ class TreeStore {
   };
   void* Allocate(Arena& arena, size_t size, size_t alignment);
 
+  struct SpareBlock {
+    std::unique_ptr<char[]> Bytes;
+    size_t Size;
+  };
+
   std::vector<std::unique_ptr<char[]>> blocks_;
+  std::vector<SpareBlock> spare_blocks_;
   Arena items_;
   Arena texts_;
   int32_t next_sequence_no_ = kFirstSequenceNo;

@@ -36,12 +36,12 @@ constexpr int kOutOfMemoryStatus = 2;
 // -1 when the export file could not be made or written whole, which is reported.
 // `saved_scan`, when given, is walked instead of the disk.
 int ScanTree(Platform& platform, const AppOptions& options, const PathText& folder,
-             const ImportedScan* saved_scan, TreeStore& store, TreeItem& root,
+             ImportedScan* saved_scan, TreeStore& store, TreeItem& root,
              std::vector<SharedFile>& shared_files, std::vector<UnreadFolder>* unread,
              bool is_exported) {
   // The walker, and the memory of its listings, lasts the scan alone.
   const std::unique_ptr<FolderWalker> walker =
-      saved_scan != nullptr ? std::make_unique<ImportWalker>(*saved_scan, platform)
+      saved_scan != nullptr ? std::make_unique<ImportWalker>(*saved_scan, platform, &store)
                             : NewScanWalker(platform, options.IsUtf8Chart);
   if (!is_exported) {
     ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread);
@@ -69,7 +69,7 @@ int ScanTree(Platform& platform, const AppOptions& options, const PathText& fold
 // instead of the disk; `folder` then only names the root.
 int ChartTree(Platform& platform, const AppOptions& options, const PathText& folder,
               TreeStore& store, TreeItem& root, JsonReport& report, bool is_exported,
-              const ImportedScan* saved_scan = nullptr) {
+              ImportedScan* saved_scan = nullptr) {
   const bool is_classic = platform.IsClassicMode();
   std::vector<UnreadFolder> unread;
   std::vector<SharedFile> shared_files;  // files with other names, to count each once
@@ -117,15 +117,22 @@ int ChartEarlierFolders(Platform& platform, const AppOptions& options, JsonRepor
 bool IsImport(const AppOptions& options) { return !options.ImportFileName.Shown.empty(); }
 
 // Reads the saved scan named by /Import whole, before anything is written: a file that is
-// wrong anywhere charts nothing. Returns 0, or -1 after the message.
-int ReadSavedScan(Platform& platform, const PathText& name, ImportedScan& scan) {
+// wrong anywhere charts nothing. Only what the chart will read is kept, so that the saved scan
+// costs no more than the walk of the folder would. Returns 0, or -1 after the message.
+int ReadSavedScan(Platform& platform, const AppOptions& options, ImportedScan& scan) {
+  const PathText& name = options.ImportFileName;
+  ImportFilter filter;
+  filter.FilesWanted = options.NeedFileEntries;
+  filter.InfoWanted = options.NeedFileInfo;
+  filter.DotFoldersWanted = options.ShowDotFolders;
+  filter.DepthLimit = options.ScanDepthLimit;
   std::FILE* file = platform.OpenInputFile(name);
   std::string error;
   int status = -1;
   if (file == nullptr) {
     error = "the file cannot be opened";
   } else {
-    status = ReadImportedScan(file, {}, scan, error);
+    status = ReadImportedScan(file, {}, scan, error, filter);
     if (file != stdin) std::fclose(file);
   }
   if (status != 0) ReportInvalidImport(platform, name.Shown, platform.FromUtf8(error));
@@ -133,10 +140,10 @@ int ReadSavedScan(Platform& platform, const PathText& name, ImportedScan& scan) 
 }
 
 // The root line names the folder the saved scan was made of, as the file gives it.
-int ChartSavedScan(Platform& platform, const AppOptions& options, const ImportedScan& scan,
+int ChartSavedScan(Platform& platform, const AppOptions& options, ImportedScan& scan,
                    TreeStore& store, TreeItem& root, JsonReport& report) {
   PathText folder;
-  folder.Shown = platform.FromUtf8(scan.NameOf(scan.Items[0]));
+  folder.Shown = platform.FromUtf8(scan.RootName);
   return ChartTree(platform, options, folder, store, root, report, options.NeedExport, &scan);
 }
 
@@ -153,7 +160,7 @@ int RunSteps(Platform& platform, std::vector<PathText>& arguments) {
   if (ParseCommandLine(platform, arguments, parsed, !platform.IsClassicMode()) != 0) {
     status = 1;
   } else if (IsImport(options) && !options.ShowHelp && !options.ShowVersionAlone &&
-             ReadSavedScan(platform, options.ImportFileName, saved_scan) != 0) {
+             ReadSavedScan(platform, options, saved_scan) != 0) {
     status = 1;
   } else if (PrintVersionBanner(platform, options) == 0 && !options.ShowHelp &&
              (arguments.size() == 2 || options.ShowVersionAlone)) {

@@ -1,6 +1,7 @@
 // Reading a saved scan: a streaming JSON reader's events checked against the export format,
 // one state per place in the document, the open folders on an explicit stack. The document
-// itself is never held: only the items, so that a large file costs what its tree costs.
+// itself is never held: only the items the chart will read, so that a large file costs what
+// its chart costs.
 #include "tree/import_reader.h"
 
 #include <algorithm>
@@ -20,6 +21,8 @@ constexpr uint64_t kMaxLinkCount = std::numeric_limits<uint32_t>::max();
 constexpr uint64_t kMaxSeconds = 253402300799;
 constexpr uint64_t kMaxItems = std::numeric_limits<uint32_t>::max() - 1;
 constexpr uint64_t kMaxMinorVersion = 2;
+// A record, its name included, fits a block's 32-bit offsets.
+constexpr size_t kMaxNameLength = std::numeric_limits<uint32_t>::max() / 2;
 
 using Json = nlohmann::json;
 
@@ -79,7 +82,8 @@ struct Scalar {
 
 class ScanBuilder : public nlohmann::json_sax<Json> {
  public:
-  ScanBuilder(ScanInput& source, ImportedScan& scan) : source_(source), scan_(scan) {}
+  ScanBuilder(ScanInput& source, ImportedScan& scan, const ImportFilter& filter)
+      : source_(source), scan_(scan), filter_(filter) {}
 
   const std::string& Error() const { return error_; }
   bool IsComplete() const { return place_ == kDone; }
@@ -118,21 +122,28 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
 
  private:
   struct OpenFolder {
-    uint32_t Item;
-    uint32_t LastChild;  // 0 before its first child
+    uint64_t Position;  // of its record, when it is kept
+    uint64_t Device;
+    size_t PathStart;  // where its name begins in path_
+    bool IsKept;
+    bool IsChildrenKept;
+    bool HasChildren;
+    uint32_t LeftOutFiles;
   };
 
   bool TakeScalar(const Scalar& value);
   bool TakeInfoValue(const Scalar& value);
   bool StartItem(bool is_folder);
   bool FinishInfo();
+  bool IsKept() const;
+  bool IsChildrenKept(bool is_kept) const;
+  void FinishFolder();
   bool Fail(std::string_view what) { return Fail(what, source_.Offset()); }
   bool Fail(std::string_view what, uint64_t offset);
   bool FailKey(std::string_view what) { return Fail("\"" + key_text_ + "\" " + std::string(what)); }
   bool TakeNumber(const Scalar& value, uint64_t most, uint64_t& out);
   bool TakeTruth(const Scalar& value, bool& out);
   std::string ItemPath() const;
-  ImportedItem& Current() { return scan_.Items.back(); }
   // Skips the value just begun, an array or object, and goes on at `next` after it.
   bool Skip(Place next) {
     place_ = next;
@@ -142,6 +153,10 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
 
   ScanInput& source_;
   ImportedScan& scan_;
+  const ImportFilter& filter_;
+  ImportedItem item_;  // the item being read
+  std::string name_;
+  std::string path_;  // the open folders' names
   Place place_ = kOuterArray;
   uint64_t skip_depth_ = 0;
   std::vector<OpenFolder> folders_;
@@ -155,7 +170,7 @@ class ScanBuilder : public nlohmann::json_sax<Json> {
 bool ScanBuilder::Fail(std::string_view what, uint64_t offset) {
   // The reader tells of a value once it has read past it, so the offset is where it stopped.
   error_ = std::string(what) + " near byte " + std::to_string(offset);
-  if (!scan_.Items.empty() && place_ != kOuterEnd && place_ != kDone) {
+  if (scan_.ItemCount > 0 && place_ != kOuterEnd && place_ != kDone) {
     error_ += " (item '" + ItemPath() + "')";
   }
   return false;
@@ -163,54 +178,93 @@ bool ScanBuilder::Fail(std::string_view what, uint64_t offset) {
 
 // The path of the item being read: its open folders' names and its own, as far as known.
 std::string ScanBuilder::ItemPath() const {
-  std::string path;
-  for (const OpenFolder& folder : folders_) {
-    if (!path.empty() && path.back() != '/') path += '/';
-    path += scan_.NameOf(scan_.Items[folder.Item]);
-  }
+  std::string path = path_;
   const bool is_in_info = place_ == kInfoKey || place_ == kInfoValue;
   if (is_in_info) {
     if (!path.empty() && path.back() != '/') path += '/';
-    path += has_name_ ? std::string(scan_.NameOf(scan_.Items.back())) : "?";
+    path += has_name_ ? name_ : "?";
   }
   return path;
 }
 
 bool ScanBuilder::StartItem(bool is_folder) {
-  if (scan_.Items.size() >= kMaxItems) return Fail("too many items");
-  ImportedItem item;
-  item.IsFolder = is_folder;
-  const uint32_t index = static_cast<uint32_t>(scan_.Items.size());
+  if (scan_.ItemCount >= kMaxItems) return Fail("too many items");
+  ++scan_.ItemCount;
+  item_ = ImportedItem{};
+  item_.IsFolder = is_folder;
   if (!folders_.empty()) {
-    OpenFolder& parent = folders_.back();
-    ImportedItem& parent_item = scan_.Items[parent.Item];
-    item.Device = parent_item.Device;
-    if (parent.LastChild == 0) {
-      parent_item.HasChildren = true;
-    } else {
-      scan_.Items[parent.LastChild].NextSibling = index;
-    }
-    parent.LastChild = index;
+    folders_.back().HasChildren = true;
+    item_.Device = folders_.back().Device;
   }
-  scan_.Items.push_back(item);
+  name_.clear();
   has_name_ = false;
   is_array_item_ = is_folder;
   place_ = kInfoKey;
   return true;
 }
 
+// Whether the item just read is kept: the root always is; an item of a folder whose items are
+// kept is unless it is a file and files are not wanted.
+bool ScanBuilder::IsKept() const {
+  if (folders_.empty()) return true;
+  return folders_.back().IsChildrenKept && (item_.IsFolder || filter_.FilesWanted);
+}
+
+// Whether the items of the folder just read are kept: the root's always, others' not when the
+// walk will never list them, below a folder it does not enter or at a level deeper than the
+// chart's.
+bool ScanBuilder::IsChildrenKept(bool is_kept) const {
+  // The root is listed whatever its info object says.
+  if (folders_.empty()) return true;
+  if (!is_kept || item_.IsExcluded || item_.IsNotEntered) return false;
+  const bool is_dot_folder = name_[0] == '.';
+  if (is_dot_folder && !filter_.DotFoldersWanted) return false;
+  const int64_t child_level = static_cast<int64_t>(folders_.size()) + 1;
+  return child_level <= filter_.DepthLimit;
+}
+
 bool ScanBuilder::FinishInfo() {
   if (!has_name_) return Fail("an item has no \"name\"");
-  const ImportedItem& item = Current();
-  const std::string_view name = scan_.NameOf(item);
-  if (!folders_.empty() && (name.empty() || name.find('/') != std::string_view::npos)) {
+  if (!folders_.empty() && (name_.empty() || name_.find('/') != std::string::npos)) {
     return Fail("an item's name is empty or holds \"/\"");
   }
+  if (folders_.empty()) scan_.RootName = name_;
+  const bool is_kept = IsKept();
+  const uint64_t folder_device = folders_.empty() ? 0 : folders_.back().Device;
+  if (!filter_.InfoWanted && !folders_.empty()) {
+    // Only the root's own figures are read then: every other item is kept as name and kind.
+    const ImportedItem kind = item_;
+    item_ = ImportedItem{};
+    item_.Device = kind.Device;
+    item_.IsFolder = kind.IsFolder;
+    item_.HasReadError = kind.HasReadError;
+    item_.IsExcluded = kind.IsExcluded;
+    item_.IsNotEntered = kind.IsNotEntered;
+  }
+  const uint64_t position = is_kept ? AppendImportedRecord(scan_, item_, name_, folder_device) : 0;
+  // A file left out by a pattern is no file of the folder's: only the others are counted.
+  if (!is_kept && !item_.IsFolder && !item_.IsExcluded && folders_.back().IsChildrenKept) {
+    ++folders_.back().LeftOutFiles;
+  }
   if (is_array_item_) {
-    folders_.push_back({static_cast<uint32_t>(scan_.Items.size() - 1), 0});
+    const size_t path_start = path_.size();
+    if (!path_.empty() && path_.back() != '/') path_ += '/';
+    path_ += name_;
+    folders_.push_back(
+        {position, item_.Device, path_start, is_kept, IsChildrenKept(is_kept), false, 0});
   }
   place_ = kItems;
   return true;
+}
+
+void ScanBuilder::FinishFolder() {
+  const OpenFolder& folder = folders_.back();
+  if (folder.IsKept) {
+    FinishImportedFolder(scan_, folder.Position, folder.HasChildren,
+                         ImportedFolderTail{ImportedScanEnd(scan_), folder.LeftOutFiles});
+  }
+  path_.resize(folder.PathStart);
+  folders_.pop_back();
 }
 
 bool ScanBuilder::TakeNumber(const Scalar& value, uint64_t most, uint64_t& out) {
@@ -230,9 +284,10 @@ bool ScanBuilder::TakeTruth(const Scalar& value, bool& out) {
 }
 
 bool ScanBuilder::TakeInfoValue(const Scalar& value) {
-  ImportedItem& item = Current();
+  ImportedItem& item = item_;
   place_ = kInfoKey;
   uint64_t number = 0;
+  bool truth = false;  // the record's flags are bits, which take no reference
   switch (key_) {
     case kKeyUnknown:
       return true;
@@ -245,13 +300,15 @@ bool ScanBuilder::TakeInfoValue(const Scalar& value) {
     case kKeyInode:
       return TakeNumber(value, UINT64_MAX, item.Inode);
     case kKeyHardLink:
-      return TakeTruth(value, item.HasOtherNames);
+      if (!TakeTruth(value, truth)) return false;
+      item.HasOtherNames = truth;
+      return true;
     case kKeyReadError:
-      return TakeTruth(value, item.HasReadError);
-    case kKeyNotRegular: {
-      bool is_not_regular = false;
-      return TakeTruth(value, is_not_regular);
-    }
+      if (!TakeTruth(value, truth)) return false;
+      item.HasReadError = truth;
+      return true;
+    case kKeyNotRegular:
+      return TakeTruth(value, truth);
     case kKeyLinks:
       if (!TakeNumber(value, kMaxLinkCount, number)) return false;
       item.HasOtherNames = item.HasOtherNames || (!item.IsFolder && number > 1);
@@ -270,10 +327,8 @@ bool ScanBuilder::TakeInfoValue(const Scalar& value) {
       return true;
     case kKeyName:
       if (value.kind != Scalar::kString) return FailKey("is not a text");
-      if (scan_.Names.size() + value.text.size() > UINT32_MAX) return Fail("names too long");
-      item.NameStart = static_cast<uint32_t>(scan_.Names.size());
-      item.NameLength = static_cast<uint32_t>(value.text.size());
-      scan_.Names.append(value.text);
+      if (value.text.size() > kMaxNameLength) return Fail("a name is too long");
+      name_.assign(value.text);
       has_name_ = true;
       return true;
   }
@@ -364,7 +419,7 @@ bool ScanBuilder::end_array() {
   if (skip_depth_ > 0) return --skip_depth_, true;
   switch (place_) {
     case kItems:
-      folders_.pop_back();
+      FinishFolder();
       place_ = folders_.empty() ? kOuterEnd : kItems;
       return true;
     case kOuterEnd:
@@ -379,11 +434,11 @@ bool ScanBuilder::end_array() {
 
 }  // namespace
 
-int ReadImportedScan(std::FILE* file, std::string_view text, ImportedScan& scan,
-                     std::string& error) {
+int ReadImportedScan(std::FILE* file, std::string_view text, ImportedScan& scan, std::string& error,
+                     const ImportFilter& filter) {
   scan = ImportedScan{};
   ScanInput source(file, text);
-  ScanBuilder builder(source, scan);
+  ScanBuilder builder(source, scan, filter);
   const bool is_read = Json::sax_parse(ScanInputIterator{&source}, ScanInputIterator{}, &builder);
   if (is_read && builder.IsComplete()) return 0;
   error = builder.Error().empty() ? "not a saved scan" : builder.Error();

@@ -11,6 +11,7 @@
 namespace {
 
 const std::vector<FolderEntry> kNoEntries;
+constexpr size_t kKeptEntries = 256;
 
 // A name as a listing shows it: a control character, which would break the chart's line, as "?".
 std::string ShownName(Platform& platform, std::string_view utf8) {
@@ -23,8 +24,20 @@ std::string ShownName(Platform& platform, std::string_view utf8) {
 
 }  // namespace
 
-ImportWalker::ImportWalker(const ImportedScan& scan, Platform& platform)
-    : scan_(scan), platform_(platform) {}
+ImportWalker::ImportWalker(ImportedScan& scan, Platform& platform, TreeStore* reuse)
+    : scan_(scan), reuse_(reuse), platform_(platform) {}
+
+ImportWalker::ListedItem ImportWalker::MakeListedItem(const ImportedRecord& record) {
+  ListedItem listed;
+  listed.FirstChild = record.Next;
+  listed.SubtreeEnd = record.Item.IsFolder ? record.Tail.SubtreeEnd : record.Next;
+  listed.Device = record.Item.Device;
+  listed.LeftOutFiles = record.Tail.LeftOutFiles;
+  listed.IsNotEntered = record.Item.IsNotEntered;
+  listed.HasChildren = record.Item.HasChildren;
+  listed.HasReadError = record.Item.HasReadError;
+  return listed;
+}
 
 FolderEntry ImportWalker::MakeEntry(const ImportedItem& item, bool with_info) const {
   FolderEntry entry;
@@ -41,12 +54,12 @@ FolderEntry ImportWalker::MakeEntry(const ImportedItem& item, bool with_info) co
   return entry;
 }
 
-bool ImportWalker::PushLevel(uint32_t folder) {
+bool ImportWalker::PushLevel(const ListedItem& folder) {
   if (depth_ == levels_.size()) levels_.push_back(std::make_unique<Level>());
   Level& level = *levels_[depth_++];
   level.Folder = folder;
   level.Entries.clear();
-  level.Items.clear();
+  level.Folders.clear();
   level.ShownNames.clear();
   level.LeftOutFiles = 0;
   return true;
@@ -55,54 +68,83 @@ bool ImportWalker::PushLevel(uint32_t folder) {
 bool ImportWalker::EnterRoot(const PathText&) {
   depth_ = 0;
   failure_.clear();
-  if (scan_.Items.empty()) return false;
-  root_entry_ = MakeEntry(scan_.Items[0], true);
-  return PushLevel(0);
+  if (scan_.Blocks.empty()) return false;
+  const ImportedRecord root = ReadImportedRecord(scan_, 0);
+  root_entry_ = MakeEntry(root.Item, true);
+  root_device_ = root.Item.Device;
+  ReleaseImportedRecord(scan_, root, reuse_);
+  return PushLevel(MakeListedItem(root));
 }
 
 bool ImportWalker::EnterSubfolder(size_t index) {
   failure_.clear();
   const Level& level = *levels_[depth_ - 1];
-  if (index >= level.Items.size()) return false;
-  const ImportedItem& item = scan_.Items[level.Items[index]];
-  if (!item.IsFolder || item.IsNotEntered) return false;
-  const bool is_other_device = item.Device != scan_.Items[0].Device;
+  const auto found =
+      std::lower_bound(level.Folders.begin(), level.Folders.end(), index,
+                       [](const ListedItem& folder, size_t i) { return folder.EntryIndex < i; });
+  if (found == level.Folders.end() || found->EntryIndex != index) return false;  // a file
+  const ListedItem& item = *found;
+  if (item.IsNotEntered) return false;
+  const bool is_other_device = item.Device != root_device_;
   if (IsKeptOutByRules(rules_, false, is_other_device)) return false;
-  return PushLevel(level.Items[index]);
+  return PushLevel(item);
+}
+
+// Finds the folder's items to list, in the listing's order, and counts the files left out.
+void ImportWalker::FindChildren(const ListedItem& folder, Level& level) {
+  listed_.clear();
+  for (uint64_t position = folder.FirstChild; position < folder.SubtreeEnd;) {
+    const ImportedRecord record = ReadImportedRecord(scan_, position, folder.Device);
+    position = record.Item.IsFolder ? record.Tail.SubtreeEnd : record.Next;
+    if (record.Item.IsExcluded) continue;
+    if (!record.Item.IsFolder && !rules_.FilesWanted) {
+      ++level.LeftOutFiles;
+      continue;
+    }
+    listed_.emplace_back(record.Name, record.Position);
+  }
+  std::stable_sort(listed_.begin(), listed_.end(),
+                   [](const auto& a, const auto& b) { return NativeNameLess(a.first, b.first); });
+}
+
+// Releases the records of the folder's items, each listed or left out: a folder is listed once.
+void ImportWalker::ReleaseChildren(const ListedItem& folder) {
+  for (uint64_t position = folder.FirstChild; position < folder.SubtreeEnd;) {
+    const ImportedRecord record = ReadImportedRecord(scan_, position, folder.Device);
+    position = record.Item.IsFolder ? record.Tail.SubtreeEnd : record.Next;
+    ReleaseImportedRecord(scan_, record, reuse_);
+  }
 }
 
 bool ImportWalker::ListFolder(bool with_info) {
   failure_.clear();
   Level& level = *levels_[depth_ - 1];
   level.Entries.clear();
-  level.Items.clear();
+  level.Folders.clear();
   level.ShownNames.clear();
-  level.LeftOutFiles = 0;
-  const ImportedItem& folder = scan_.Items[level.Folder];
+  const ListedItem& folder = level.Folder;
+  level.LeftOutFiles = folder.LeftOutFiles;
   if (folder.HasReadError && !folder.HasChildren) {
     failure_ = "read error in the saved scan";
     return false;
   }
-  if (!folder.HasChildren) return true;
-  for (uint32_t index = level.Folder + 1; index != 0; index = scan_.Items[index].NextSibling) {
-    const ImportedItem& item = scan_.Items[index];
-    if (item.IsExcluded) continue;
-    if (!item.IsFolder && !rules_.FilesWanted) {
-      ++level.LeftOutFiles;
-      continue;
-    }
-    level.Items.push_back(index);
-  }
-  std::stable_sort(level.Items.begin(), level.Items.end(), [this](uint32_t a, uint32_t b) {
-    return NativeNameLess(scan_.NameOf(scan_.Items[a]), scan_.NameOf(scan_.Items[b]));
-  });
+  FindChildren(folder, level);
+  // Sized once: a listing grown by doubling would hold up to twice the room it needs.
+  level.Entries.reserve(listed_.size());
   std::vector<size_t> name_ends;
-  for (uint32_t index : level.Items) {
-    const ImportedItem& item = scan_.Items[index];
-    level.ShownNames += ShownName(platform_, scan_.NameOf(item));
+  name_ends.reserve(listed_.size());
+  for (const auto& [name, position] : listed_) {
+    const ImportedRecord record = ReadImportedRecord(scan_, position, folder.Device);
+    level.ShownNames += ShownName(platform_, name);
     name_ends.push_back(level.ShownNames.size());
-    level.Entries.push_back(MakeEntry(item, with_info));
+    level.Entries.push_back(MakeEntry(record.Item, with_info));
+    if (record.Item.IsFolder) {
+      level.Folders.push_back(MakeListedItem(record));
+      level.Folders.back().EntryIndex = static_cast<uint32_t>(level.Entries.size() - 1);
+    }
   }
+  listed_.clear();
+  ReleaseChildren(folder);
   // The names are viewed only now that their text no longer moves.
   size_t start = 0;
   for (size_t i = 0; i < level.Entries.size(); ++i) {
@@ -117,7 +159,15 @@ const std::vector<FolderEntry>& ImportWalker::Entries() const {
 }
 
 void ImportWalker::LeaveFolder() {
-  if (depth_ > 0) --depth_;
+  if (depth_ == 0) return;
+  // A large folder's listing is freed, so that it does not pin its memory for the rest of the
+  // walk; a small one keeps its room for the next folder at its level.
+  Level& level = *levels_[--depth_];
+  if (level.Entries.capacity() > kKeptEntries) {
+    std::vector<FolderEntry>().swap(level.Entries);
+    std::vector<ListedItem>().swap(level.Folders);
+    std::string().swap(level.ShownNames);
+  }
 }
 
 size_t ImportWalker::LeftOutFiles() const {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "chart_diff.h"
+#include "chart_fixture_tree.h"
 #include "classic_platform.h"
 #include "chart_store.h"
 #include "e2e_support.h"
@@ -103,9 +104,9 @@ struct Entry {
   std::time_t time;
 };
 
-// Makes folder "t" with about 300 folders and 2,700 files, up to 7 levels below it; dot-folders
-// and dot-files; a link to a folder and a dangling link. Every time is set at the end, deepest
-// entries first, so no later change moves a folder's time.
+}  // namespace
+
+// Every time is set at the end, deepest entries first, so no later change moves a folder's time.
 void MakeFixtureTree(TempTree& tree) {
   Sequence random;
   std::vector<std::string> folders{"t"};
@@ -152,6 +153,8 @@ void MakeFixtureTree(TempTree& tree) {
   for (const Entry& entry : entries)
     ASSERT_TRUE(tree.SetTime(entry.path, entry.time)) << entry.path;
 }
+
+namespace {
 
 // One option combination: the sort key, the direction and the grouping, then seven switches
 // ("." where off), as its key, e.g. "SE-o F.M.T.A".

@@ -45,6 +45,8 @@ TEST(ChartImport, SavedScanOfAnotherProgramChartsAsTheFolderDoes) {
                        {"/F", "/Size", "/Sum", "/Total", "/DU", "/Apparent", "/SS", "/Descend"},
                        {"/F", "/Sum", "/Total", "/DU", "/Human", "/Depth=1", "/X=deep", "/UTF8"},
                        {"/F", "/Size", "/Sum", "/Total", "/SE", "/DotFolders"},
+                       {},  // no file kept, only counted
+                       {"/F", "/Depth=1", "/DotFolders"},
                    });
 }
 

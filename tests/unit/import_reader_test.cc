@@ -17,7 +17,7 @@ std::string ReadError(const std::string& text) {
   ImportedScan scan;
   std::string error;
   if (ReadImportedScan(nullptr, text, scan, error) == 0) return "(read)";
-  EXPECT_TRUE(scan.Items.empty());
+  EXPECT_TRUE(scan.Blocks.empty());
   return error;
 }
 
@@ -81,9 +81,11 @@ TEST(ReadImportedScan, ReadsNestingOfAnyDepthInOneStack) {
   ImportedScan scan;
   std::string error;
   ASSERT_EQ(0, ReadImportedScan(nullptr, text, scan, error)) << error;
-  EXPECT_EQ(kDepth + 1u, scan.Items.size());
-  EXPECT_TRUE(scan.Items[kDepth - 1].HasChildren);
-  EXPECT_EQ("f", scan.NameOf(scan.Items[kDepth]));
+  EXPECT_EQ(kDepth + 1u, scan.ItemCount);
+  ImportedRecord record = ReadImportedRecord(scan, 0);
+  for (int i = 1; i < kDepth; ++i) record = ReadImportedRecord(scan, record.Next);
+  EXPECT_TRUE(record.Item.HasChildren);
+  EXPECT_EQ("f", ReadImportedRecord(scan, record.Next).Name);
 }
 
 // A Linux name's bytes that are no UTF-8 read as U+FFFD each; UTF-8 stays, in a file read in
@@ -109,7 +111,7 @@ TEST(ReadImportedScan, ReadsBytesThatAreNoUtf8AsReplacementCharacters) {
     std::fclose(file);
     ASSERT_EQ(0, ReadImportedScan(nullptr, "[1,2,{},[{\"name\":\"" + row.read + "\"}]]", expected,
                                   error));
-    EXPECT_EQ(expected.Names, scan.Names) << row.name;
+    EXPECT_EQ(expected.RootName, scan.RootName) << row.name;
   }
 }
 

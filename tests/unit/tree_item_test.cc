@@ -90,3 +90,15 @@ TEST(TreeItem, AppendAfterTheLastChildKeepsOrder) {
   EXPECT_EQ("abc", names);
   EXPECT_EQ(last, LastChild(root));
 }
+
+// A block handed over is filled before any new one: the walk of a saved scan gives its memory to
+// the chart this way.
+TEST(TreeItem, AdoptedBlockTakesTheNextEntries) {
+  TreeStore store;
+  constexpr size_t kSize = 4096;
+  auto block = std::make_unique<char[]>(kSize);
+  const char* start = block.get();
+  store.AdoptBlock(std::move(block), kSize);
+  const char* item = reinterpret_cast<const char*>(store.NewItem(1));
+  EXPECT_TRUE(item >= start && item + sizeof(TreeItem) <= start + kSize);
+}

@@ -1,4 +1,5 @@
-// A file written in parts through a buffer (an export), or standard output for "-".
+// A file written in parts (an export), or standard output for "-": the system's calls under the
+// shared buffering.
 #include "platform/posix/output_file.h"
 
 #include <fcntl.h>
@@ -8,55 +9,34 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/buffered_output_file.h"
 #include "platform/posix/fd_write.h"
 
 namespace {
 
-// Large writes are few writes: an export of a million entries is some hundred megabytes.
-constexpr size_t kBufferBytes = 1 << 16;
-
-class PosixOutputFile : public OutputFile {
+class PosixOutputFile : public BufferedOutputFile {
  public:
-  PosixOutputFile(int fd, bool is_owned) : fd_(fd), is_owned_(is_owned) {
-    buffer_.reserve(kBufferBytes);
-  }
+  PosixOutputFile(int fd, bool is_owned) : fd_(fd), is_owned_(is_owned) {}
   ~PosixOutputFile() override {
     if (is_owned_ && fd_ >= 0) close(fd_);
-  }
-
-  void Write(std::string_view bytes) override {
-    if (buffer_.size() + bytes.size() > kBufferBytes) Flush();
-    if (bytes.size() >= kBufferBytes) {
-      Send(bytes);
-    } else {
-      buffer_.append(bytes);
-    }
-  }
-
-  int Finish() override {
-    Flush();
-    if (is_owned_ && fd_ >= 0 && close(fd_) != 0 && error_ == 0) error_ = errno;
-    fd_ = -1;
-    return error_ == 0 ? 0 : -1;
   }
 
   std::string FailureText() const override { return error_ ? std::strerror(error_) : ""; }
 
  private:
-  void Flush() {
-    Send(buffer_);
-    buffer_.clear();
-  }
-  void Send(std::string_view bytes) {
-    if (error_ != 0 || bytes.empty()) return;
+  void WriteBytes(std::string_view bytes) override {
     errno = 0;
     if (WriteAllBytes(fd_, bytes) != bytes.size()) error_ = errno != 0 ? errno : EIO;
   }
+  void CloseFile() override {
+    if (is_owned_ && fd_ >= 0 && close(fd_) != 0 && error_ == 0) error_ = errno;
+    fd_ = -1;
+  }
+  bool HasFailed() const override { return error_ != 0; }
 
   int fd_;
   const bool is_owned_;
   int error_ = 0;
-  std::string buffer_;
 };
 
 }  // namespace

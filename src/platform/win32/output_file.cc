@@ -1,4 +1,5 @@
-// A file written in parts through a buffer (an export), or standard output for "-".
+// A file written in parts (an export), or standard output for "-": the system's calls under the
+// shared buffering.
 #include "platform/win32/output_file.h"
 
 #include <windows.h>
@@ -6,12 +7,10 @@
 #include <algorithm>
 #include <string_view>
 
+#include "platform/buffered_output_file.h"
 #include "platform/win32/text.h"
 
 namespace {
-
-// Large writes are few writes: an export of a million entries is some hundred megabytes.
-constexpr size_t kBufferBytes = 1 << 16;
 
 // The system's words for `error`, without the line end it adds.
 std::string ErrorText(DWORD error) {
@@ -22,41 +21,17 @@ std::string ErrorText(DWORD error) {
   return std::string(buffer, length);
 }
 
-class Win32OutputFile : public OutputFile {
+class Win32OutputFile : public BufferedOutputFile {
  public:
-  Win32OutputFile(HANDLE handle, bool is_owned) : handle_(handle), is_owned_(is_owned) {
-    buffer_.reserve(kBufferBytes);
-  }
+  Win32OutputFile(HANDLE handle, bool is_owned) : handle_(handle), is_owned_(is_owned) {}
   ~Win32OutputFile() override {
     if (is_owned_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-
-  void Write(std::string_view bytes) override {
-    if (buffer_.size() + bytes.size() > kBufferBytes) Flush();
-    if (bytes.size() >= kBufferBytes) {
-      Send(bytes);
-    } else {
-      buffer_.append(bytes);
-    }
-  }
-
-  int Finish() override {
-    Flush();
-    if (is_owned_ && handle_ != INVALID_HANDLE_VALUE && !CloseHandle(handle_) && error_ == 0) {
-      error_ = GetLastError();
-    }
-    handle_ = INVALID_HANDLE_VALUE;
-    return error_ == 0 ? 0 : -1;
   }
 
   std::string FailureText() const override { return error_ ? ErrorText(error_) : ""; }
 
  private:
-  void Flush() {
-    Send(buffer_);
-    buffer_.clear();
-  }
-  void Send(std::string_view bytes) {
+  void WriteBytes(std::string_view bytes) override {
     while (error_ == 0 && !bytes.empty()) {
       DWORD written = 0;
       const DWORD part = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
@@ -67,11 +42,17 @@ class Win32OutputFile : public OutputFile {
       bytes.remove_prefix(written);
     }
   }
+  void CloseFile() override {
+    if (is_owned_ && handle_ != INVALID_HANDLE_VALUE && !CloseHandle(handle_) && error_ == 0) {
+      error_ = GetLastError();
+    }
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+  bool HasFailed() const override { return error_ != 0; }
 
   HANDLE handle_;
   const bool is_owned_;
   DWORD error_ = 0;
-  std::string buffer_;
 };
 
 }  // namespace
