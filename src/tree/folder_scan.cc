@@ -35,6 +35,7 @@ struct ScanFrame {
   size_t next_index;
   std::vector<MadeSubfolder> subfolders;
   size_t next_subfolder;
+  bool is_below_link;  // reached through a link, or below a folder that was
 };
 
 struct ScanState {
@@ -117,6 +118,17 @@ void FollowChildOrder(ScanFrame& frame) {
   }
 }
 
+// Whether the walk may take the frame's subfolders in another order than the listing's. Below a
+// link, which way into a folder a web of links takes is decided in the order the walk meets the
+// links (LoopRules), so there, and among subfolders that are links, the walk keeps listing order.
+bool MayReorderWalk(const ScanFrame& frame, const std::vector<FolderEntry>& entries) {
+  if (frame.is_below_link) return false;
+  for (const MadeSubfolder& subfolder : frame.subfolders) {
+    if (entries[subfolder.index].IsLink) return false;
+  }
+  return true;
+}
+
 // With a feed: makes all the folder's children at once, in the order the walk without one makes
 // them one by one (charted subfolders, then files, each in listing order), so that the feed can
 // order and write them before the walk goes below.
@@ -136,7 +148,7 @@ void MakeChildren(ScanState& state, ScanFrame& frame) {
     }
   }
   state.feed->ChildrenMade(*frame.folder);
-  if (state.feed->IsWalkInChildOrder()) FollowChildOrder(frame);
+  if (state.feed->IsWalkInChildOrder() && MayReorderWalk(frame, entries)) FollowChildOrder(frame);
 }
 
 // Lists the folder just entered, whose entry is `entry`, and makes it the top of the walk. A
@@ -149,7 +161,9 @@ void BeginFolder(ScanState& state, TreeItem& folder, const FolderEntry& entry) {
   if (state.listener) {
     state.listener->BeginFolder(entry, is_listed ? ScanMark::kRead : ScanMark::kUnread);
   }
-  state.frames.push_back(ScanFrame{&folder, nullptr, 0, {}, 0});
+  const bool is_below_link =
+      entry.IsLink || (!state.frames.empty() && state.frames.back().is_below_link);
+  state.frames.push_back(ScanFrame{&folder, nullptr, 0, {}, 0, is_below_link});
   if (state.feed) MakeChildren(state, state.frames.back());
 }
 

@@ -30,6 +30,11 @@ void AddTree(FakePlatform& fake) {
   fake.AddFile("C:/Work/root.TXT", 100, FileTime{3, 3}).file_id = 1;
   fake.AddFile("C:/Work/Root.b", 10, FileTime{4, 3});
   fake.refuse_listing.insert("C:/Work/beta/locked");
+  // A web below a link: "B" is listed before "_A", which the order by name puts first.
+  fake.AddLink("C:/Work/web", "C:/Web");
+  fake.AddLink("C:/Web/B/x", "C:/Target");
+  fake.AddLink("C:/Web/_A/y", "C:/Target");
+  fake.AddFile("C:/Target/t.txt", 1);
 }
 
 class StreamChartTest : public ::testing::Test {
