@@ -1,8 +1,8 @@
 // The chart written as the walk goes. Two orders meet here: the walk's and the chart's (the sort
 // key's). The walk follows the chart's order, so that each folder is written as it is walked and
-// released right after, except where counting the disk's space: there which name of a file
-// counts, and which way into a folder is taken, are decided in listing order, as in the chart of
-// the whole tree, so the walk keeps that order and the chart waits for a folder the walk has not
+// released right after, except where the order decides what the walk enters (below a link, and
+// counting the disk's space, where the chart has no other order): there the walk keeps listing
+// order, as in the chart of the whole tree, and the chart waits for a folder the walk has not
 // listed yet, and holds a folder listed before its turn.
 #include "output/stream_chart.h"
 

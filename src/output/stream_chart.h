@@ -24,8 +24,8 @@ struct AppOptions;
 // and given their columns as soon as they are made: every one of those steps looks at one
 // folder's children alone. The walk goes in the chart's order, so each folder's children are
 // released once written and walked and the memory held is that of the folders still open;
-// counting the disk's space, it goes in listing order (stream_chart.cc), and a subfolder walked
-// before its turn is held until it is written.
+// where the walk keeps listing order (stream_chart.cc), a subfolder walked before its turn is
+// held until it is written.
 class StreamedChart final : public TreeFeed {
  public:
   // `root` is named already; `shared_files` is the list the scan adds files with other names

@@ -97,7 +97,7 @@ TEST_F(StreamChartTest, WritesTheStoredChartsBytes) {
       {"/F", "/Size", "/Time", "/Sum", "/SN", "C:\\Work"},
       {"/F", "/Size", "/SE", "/DESCEND", "/OF", "C:\\Work"},
       {"/F", "/Time", "/ST", "/Sum", "/Human", "C:\\Work"},
-      {"/F", "/Sum", "/Size", "/DiskUsage", "/SN", "/L=2", "C:\\Work"},
+      {"/F", "/Sum", "/Size", "/DiskUsage", "/L=2", "C:\\Work"},
       {"/F", "/Sum", "/DotFolders", "/Links-", "/X=b*", "/A", "C:\\Work"},
       {"/F", "/Sum", "/L=1", "/UTF8", "/Color", "C:\\Work"},
       {"/Sum", "/L=0", "C:\\Work"},
