@@ -1,9 +1,10 @@
 // The chart written as the walk goes. Two orders meet here: the walk's and the chart's (the sort
 // key's). The walk follows the chart's order, so that each folder is written as it is walked and
-// released right after, except where the order decides what the walk enters (below a link, and
-// counting the disk's space, where the chart has no other order): there the walk keeps listing
-// order, as in the chart of the whole tree, and the chart waits for a folder the walk has not
-// listed yet, and holds a folder listed before its turn.
+// released right after, except below a link, where the order decides what the walk enters: there
+// it keeps listing order, as in the chart of the whole tree, and the chart waits for a folder the
+// walk has not listed yet, and holds a folder listed before its turn. (Counting the disk's space,
+// which decides by the order too, the chart is streamed only without a sort key, whose order is
+// the listing's.)
 #include "output/stream_chart.h"
 
 #include <utility>
@@ -58,8 +59,6 @@ void StreamedChart::ChildrenMade(TreeItem& folder) {
   held_[&folder].is_listed = true;
   WriteReadyLines();
 }
-
-bool StreamedChart::IsWalkInChildOrder() const { return !options_.CountDiskUsage; }
 
 void StreamedChart::FolderWalked(TreeItem& folder) {
   held_[&folder].is_walked = true;

@@ -37,7 +37,6 @@ class StreamedChart final : public TreeFeed {
 
   TreeStore& ChildStore(const TreeItem& folder) override;
   void ChildrenMade(TreeItem& folder) override;
-  bool IsWalkInChildOrder() const override;
   void FolderWalked(TreeItem& folder) override;
 
   // The folders whose children are held now, and the most held at once.

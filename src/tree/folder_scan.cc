@@ -121,6 +121,8 @@ void FollowChildOrder(ScanFrame& frame) {
 // Whether the walk may take the frame's subfolders in another order than the listing's. Below a
 // link, which way into a folder a web of links takes is decided in the order the walk meets the
 // links (LoopRules), so there, and among subfolders that are links, the walk keeps listing order.
+// (Counting the disk's space, which decides by the walk's order too, a chart is fed only without a
+// sort key, whose order is the listing's: AppOptions::IsChartStreamed.)
 bool MayReorderWalk(const ScanFrame& frame, const std::vector<FolderEntry>& entries) {
   if (frame.is_below_link) return false;
   for (const MadeSubfolder& subfolder : frame.subfolders) {
@@ -148,7 +150,7 @@ void MakeChildren(ScanState& state, ScanFrame& frame) {
     }
   }
   state.feed->ChildrenMade(*frame.folder);
-  if (state.feed->IsWalkInChildOrder() && MayReorderWalk(frame, entries)) FollowChildOrder(frame);
+  if (MayReorderWalk(frame, entries)) FollowChildOrder(frame);
 }
 
 // Lists the folder just entered, whose entry is `entry`, and makes it the top of the walk. A

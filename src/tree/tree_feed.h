@@ -7,8 +7,9 @@
 // folder's children (its charted subfolders, then its files, each in listing order) all at once,
 // right after the folder is listed, in the store the feed hands it, and walks the subfolders
 // from its own list of them: the feed may reorder the children's list, and keeps their store
-// for as long as it needs them. The subfolders are walked in listing order, or in the order the
-// feed gave the list where it asks for that.
+// for as long as it needs them. The subfolders are walked in the order the feed gives the list,
+// except where the walk keeps listing order to decide what it enters as the walk without a feed
+// does (folder_scan.cc).
 class TreeFeed {
  public:
   virtual ~TreeFeed() = default;
@@ -17,8 +18,6 @@ class TreeFeed {
   // `folder` is listed and its children made: subfolders marked IsFolder, their own children
   // not made yet. Folders below it are walked after this.
   virtual void ChildrenMade(TreeItem& folder) = 0;
-  // True when the subfolders are walked in the order ChildrenMade leaves the list in.
-  virtual bool IsWalkInChildOrder() const = 0;
   // `folder` and everything below it is walked; a subfolder that was not entered (refused, a link
   // loop, or deeper than the walk goes) has no children and is told here alone.
   virtual void FolderWalked(TreeItem& folder) = 0;
