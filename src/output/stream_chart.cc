@@ -15,7 +15,7 @@
 
 namespace {
 // A folder's children start in a block this small: most folders hold a few entries.
-constexpr size_t kFirstChildBlock = 512;
+constexpr size_t kFirstChildBlock = 128;
 }  // namespace
 
 StreamedChart::StreamedChart(Platform& platform, const AppOptions& options, TreeItem& root,
