@@ -64,7 +64,7 @@ build_tools() {
   log "building quovrel and the bench tools in $build"
   cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQUOVREL_BUILD_BENCH=ON -DQUOVREL_BUILD_TESTS=OFF >&2
-  cmake --build "$build" --target quovrel make_tree floor >&2
+  cmake --build "$build" --target quovrel make_tree floor first_line >&2
 }
 
 # The tree's folder name tells how it was made, so a changed setting makes a new tree. Raise
@@ -213,6 +213,36 @@ measure_tree() {  # name path
   done
 }
 
+# The streaming row: the chart written as the walk goes, timed to its first line. Appends
+# "first-line-ms end-ms peak-kilobytes" to $out/TREE.stream, once per timed round.
+measure_stream() {  # name path
+  local round
+  cd "$(dirname "$2")"
+  for ((round = 0; round <= runs; round++)); do
+    read -r first end peak _ < <("$build/bench/first_line" "$build/quovrel" /F /Size /Time /Sum /SN \
+      "$(basename "$2")")
+    [ "$round" -eq 0 ] || echo "$first $end $peak" >> "$out/$1.stream"
+  done
+}
+
+median_column() {  # file column
+  sort -n -k"$2" "$1" | awk -v c="$2" '{ t[NR] = $c } END {
+    printf "%.1f", (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2 }'
+}
+
+print_stream() {
+  local name first peak
+  echo "| \`quovrel /F /Size /Time /Sum /SN DIR\` (written as the walk goes) | first line: median ms | end: median ms | peak MB | targets |"
+  echo "|---|---:|---:|---:|---|"
+  for name in "${measured[@]}"; do
+    first=$(median_column "$out/$name.stream" 1)
+    peak=$(awk '$3 > m { m = $3 } END { printf "%.1f", m / 1024 }' "$out/$name.stream")
+    echo "| $name tree | $first | $(median_column "$out/$name.stream" 2) | $peak |" \
+      "$(awk -v f="$first" -v p="$peak" 'BEGIN { printf "first line <= 50 ms %s, peak < 16 MB %s",
+        f <= 50 ? "(met)" : "(**not met**)", p < 16 ? "(met)" : "(**not met**)" }') |"
+  done
+}
+
 # --- Reporting: medians of the timed runs, the highest peak, the ratios of the issue's targets.
 median_seconds() {  # tree key
   sort -n "$out/$1.$2" | awk '{ t[NR] = $1 } END {
@@ -335,7 +365,7 @@ print_report() {
   done
   echo; print_commands
   [ "$export_only" = 0 ] || return 0
-  echo; print_ratios
+  echo; print_ratios; echo; print_stream
   if any_run_failed; then
     echo; echo "**Some runs failed (exit status in the table): the ratios that use them mean nothing.**"
   fi
@@ -357,10 +387,12 @@ main() {
   measured=(small)
   tree_of[small]=$(tree_path 2 "$small")
   measure_tree small "${tree_of[small]}"
+  measure_stream small "${tree_of[small]}"
   if [ "$small_only" != 1 ]; then
     measured+=(large)
     tree_of[large]=$(tree_path 1 "$entries")
     measure_tree large "${tree_of[large]}"
+    measure_stream large "${tree_of[large]}"
   fi
   print_report
 }

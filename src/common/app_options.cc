@@ -75,6 +75,16 @@ void DeriveSettings(AppOptions& options) {
   if (options.IsExportOnOutput) options.ShowJson = false;
   // An export holds the whole scan, whatever depth the chart shows.
   options.ScanDepthLimit = options.NeedExport ? kNoDepthLimit : WalkDepthLimit(options);
+  // Totals and the size order wait for the subtree, and so does the total file; a JSON document
+  // tells its totals before its items. An export and a saved scan keep the whole tree anyway.
+  // Counting the disk's space, a file with other names counts where the chart without a sort
+  // key meets it first, and a folder reached twice is entered where the listing meets it first:
+  // with files after subfolders that is known only once the subfolders are walked, and in
+  // another order than the listing's, only once the folder is walked whole.
+  options.IsChartStreamed =
+      !options.NeedCumulativeTotals && !options.ShowJson && !options.NeedExport &&
+      options.ImportFileName.Shown.empty() &&
+      (!options.CountDiskUsage || (options.FilesFirst && options.SortKey == NoSort));
   // A JSON document is UTF-8 whatever the chart's encoding would be.
   if (options.ShowJson) options.Utf8 = Utf8On;
   options.IsUtf8Chart = options.Utf8 == Utf8On;

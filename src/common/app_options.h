@@ -100,6 +100,9 @@ struct AppOptions {
   // where a sum, a total or the size order counts it.
   int32_t ScanDepthLimit = kNoDepthLimit;
   bool IsUtf8Chart = false;  // Utf8 is Utf8On: names, texts and connectors are UTF-8
+  // The chart is written as the walk goes (output/stream_chart.h): no line needs a folder's
+  // whole subtree before it, and nothing else needs the whole tree.
+  bool IsChartStreamed = false;
   bool ShowLinkTargets = false;  // a link's line shows where it points: "name -> target"
   std::string GlyphLast;
   std::string GlyphMiddle;

@@ -5,8 +5,6 @@
 #include <new>
 
 namespace {
-// Large enough that a million entries take a few hundred blocks.
-constexpr size_t kBlockSize = 256 * 1024;
 // Entries lie back to back: at 80 bytes, aligning each to a cache line would cost 48 bytes of
 // padding per entry, and the passes read the entries in the order they lie anyway.
 constexpr size_t kItemAlignment = alignof(TreeItem);
@@ -37,7 +35,8 @@ void* TreeStore::Allocate(Arena& arena, size_t size, size_t alignment) {
   size_t padding = reinterpret_cast<uintptr_t>(arena.next) % alignment;
   if (padding) padding = alignment - padding;
   if (arena.left < size + padding) {
-    size_t block_size = size + alignment > kBlockSize ? size + alignment : kBlockSize;
+    size_t block_size = size + alignment > next_block_size_ ? size + alignment : next_block_size_;
+    if (next_block_size_ < kBlockSize) next_block_size_ *= 2;
     if (!spare_blocks_.empty() && spare_blocks_.back().Size >= size + alignment) {
       block_size = spare_blocks_.back().Size;
       blocks_.push_back(std::move(spare_blocks_.back().Bytes));

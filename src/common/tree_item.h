@@ -139,7 +139,14 @@ class TreeStore {
   // The first sequence number of a tree, its root's.
   static constexpr int32_t kFirstSequenceNo = 100;
 
+  // The size of the blocks entries and texts fill; a large tree takes a few hundred of them.
+  static constexpr size_t kBlockSize = 256 * 1024;
+
   TreeStore() = default;
+  // A store for a few entries, such as one folder's children in a chart written as the walk
+  // goes: its blocks start at `first_block_size` bytes and double up to kBlockSize, so a folder
+  // of three entries does not take two whole blocks.
+  explicit TreeStore(size_t first_block_size) : next_block_size_(first_block_size) {}
   TreeStore(const TreeStore&) = delete;
   TreeStore& operator=(const TreeStore&) = delete;
 
@@ -178,6 +185,7 @@ class TreeStore {
   std::vector<SpareBlock> spare_blocks_;
   Arena items_;
   Arena texts_;
+  size_t next_block_size_ = kBlockSize;
   int32_t next_sequence_no_ = kFirstSequenceNo;
 };
 

@@ -1,7 +1,8 @@
 // The run driver. The order of the tree steps matters: the ordering needs the aggregation's
 // folder totals, the marking needs the final order, and nothing may reorder after the marking.
 // The column widths depend on no order; they are set once, right before the printing that reads
-// them.
+// them. A chart written as the walk goes takes each of these steps folder by folder instead
+// (output/stream_chart.h).
 #include "front/run_driver.h"
 
 #include <memory>
@@ -21,6 +22,7 @@
 #include "output/json_tree.h"
 #include "output/print_tree.h"
 #include "output/progress_walker.h"
+#include "output/stream_chart.h"
 #include "output/total_file.h"
 #include "platform/platform.h"
 #include "tree/aggregate.h"
@@ -62,6 +64,33 @@ int ScanTree(Platform& platform, const AppOptions& options, const PathText& fold
   return -1;
 }
 
+// The chart of `folder` written as the walk goes (IsChartStreamed), each unread folder told as
+// the walk meets it, before the lines that follow. Returns the run's status as ChartTree does.
+int StreamTree(Platform& platform, const AppOptions& options, const PathText& folder,
+               TreeStore& store, TreeItem& root) {
+  const bool is_classic = platform.IsClassicMode();
+  std::vector<UnreadFolder> unread;
+  std::vector<SharedFile> shared_files;
+  bool has_unread = false;
+  auto tell_unread = [&] {
+    for (const UnreadFolder& folder : unread) {
+      WarnUnreadFolder(platform, folder.Path, folder.Reason);
+    }
+    has_unread = has_unread || !unread.empty();
+    unread.clear();
+  };
+  SetItemName(store, root, folder.Shown);
+  {
+    StreamedChart chart(platform, options, root, shared_files, tell_unread);
+    const std::unique_ptr<FolderWalker> walker = NewScanWalker(platform, options.IsUtf8Chart);
+    ScanFolder(*walker, platform, options, store, folder, root, &shared_files,
+               is_classic ? nullptr : &unread, nullptr, &chart);
+  }
+  // The root's children were the chart's, released with it.
+  root.Children = ChildList{};
+  return has_unread ? 1 : 0;
+}
+
 // Returns the run's status: 1 when a folder could not be read or the total file could not be
 // written, which only the Linux mode tells (the classic mode is silent, and its status 0), or
 // when the export (of this folder, with `is_exported`) could not be written, in either mode.
@@ -70,6 +99,7 @@ int ScanTree(Platform& platform, const AppOptions& options, const PathText& fold
 int ChartTree(Platform& platform, const AppOptions& options, const PathText& folder,
               TreeStore& store, TreeItem& root, JsonReport& report, bool is_exported,
               ImportedScan* saved_scan = nullptr) {
+  if (options.IsChartStreamed) return StreamTree(platform, options, folder, store, root);
   const bool is_classic = platform.IsClassicMode();
   std::vector<UnreadFolder> unread;
   std::vector<SharedFile> shared_files;  // files with other names, to count each once

@@ -56,6 +56,12 @@ void SortChildren(TreeItem& folder, const AppOptions& options, std::vector<TreeI
 
 }  // namespace
 
+void SortAndMarkChildren(const AppOptions& options, TreeItem& folder,
+                         std::vector<TreeItem*>& items) {
+  SortChildren(folder, options, items);
+  MarkLastChildren(folder);
+}
+
 void SortAndMarkTree(const AppOptions& options, TreeItem& root) {
   std::vector<TreeItem*> items;    // reused for every folder
   std::vector<TreeItem*> pending;  // folders still to sort; an explicit stack for deep trees
@@ -63,8 +69,7 @@ void SortAndMarkTree(const AppOptions& options, TreeItem& root) {
   while (!pending.empty()) {
     TreeItem* folder = pending.back();
     pending.pop_back();
-    SortChildren(*folder, options, items);
-    MarkLastChildren(*folder);
+    SortAndMarkChildren(options, *folder, items);
     for (TreeItem* child = folder->Children.First; child; child = child->NextSibling) {
       if (child->IsFolder) pending.push_back(child);
     }

@@ -1,6 +1,8 @@
 // Puts every folder's children in display order and marks where each vertical line ends.
 #pragma once
 
+#include <vector>
+
 #include "common/tree_item.h"
 
 struct AppOptions;
@@ -10,3 +12,8 @@ struct AppOptions;
 // Each folder's children are marked right after their sort, while they are still in the cache,
 // rather than in a second walk that meets a large tree's entries in their new, scattered order.
 void SortAndMarkTree(const AppOptions& options, TreeItem& root);
+
+// The same for `folder`'s children alone, whose order compares only siblings: for a chart
+// written as the walk goes. `items` is room the caller reuses for every folder.
+void SortAndMarkChildren(const AppOptions& options, TreeItem& folder,
+                         std::vector<TreeItem*>& items);

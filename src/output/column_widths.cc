@@ -19,17 +19,12 @@ namespace {
 // columns as bytes; a UTF-8 one is measured by the platform, and only then, so the usual chart
 // costs nothing more. The size column is 13 bytes, or as long as the text of the folder's
 // largest file size where that is longer (10,000,000,000 bytes and up), so it stays straight
-// within the folder; sizes in units of 1,024 always fit the 13 bytes. Adds to `folders_left`
-// the subfolders whose files are drawn: those less deep than the depth shown.
-void SetFolderColumnWidths(Platform& platform, const AppOptions& options, TreeItem& folder,
-                           std::vector<TreeItem*>& folders_left) {
+// within the folder; sizes in units of 1,024 always fit the 13 bytes.
+void SetFileColumnWidths(Platform& platform, const AppOptions& options, TreeItem& folder) {
   size_t widest = 0;
   uint64_t largest = 0;
   for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
-    if (child->IsFolder) {
-      if (child->Level < options.MaxDepth) folders_left.push_back(child);
-      continue;
-    }
+    if (child->IsFolder) continue;
     const size_t width =
         options.IsUtf8Chart ? platform.DisplayWidth(child->Name()) : child->NameLength;
     child->NameFill = static_cast<uint16_t>(width);  // the name's own width until widest is known
@@ -45,7 +40,23 @@ void SetFolderColumnWidths(Platform& platform, const AppOptions& options, TreeIt
   }
 }
 
+// Sets `folder`'s file columns and adds to `folders_left` the subfolders whose files are drawn:
+// those less deep than the depth shown.
+void SetFolderColumnWidths(Platform& platform, const AppOptions& options, TreeItem& folder,
+                           std::vector<TreeItem*>& folders_left) {
+  SetFileColumnWidths(platform, options, folder);
+  for (TreeItem* child = folder.Children.First; child; child = child->NextSibling) {
+    if (child->IsFolder && child->Level < options.MaxDepth) folders_left.push_back(child);
+  }
+}
+
 }  // namespace
+
+void SetFolderFileColumns(Platform& platform, const AppOptions& options, TreeItem& folder) {
+  if (options.ShowFiles && options.NeedItemDetails && folder.Level < options.MaxDepth) {
+    SetFileColumnWidths(platform, options, folder);
+  }
+}
 
 void SetColumnWidths(Platform& platform, const AppOptions& options, TreeItem& root) {
   if (!options.ShowFiles || !options.NeedItemDetails) return;

@@ -14,3 +14,6 @@ constexpr size_t kSizeColumnWidth = 13;
 // Runs once, after the sums and before printing; the order of the children does not matter.
 // The platform measures names in a UTF-8 chart.
 void SetColumnWidths(Platform& platform, const AppOptions& options, TreeItem& root);
+// The same for the files of `folder` alone, where they are drawn, once its children are all
+// made: for a chart written as the walk goes, whose columns are per folder as well.
+void SetFolderFileColumns(Platform& platform, const AppOptions& options, TreeItem& folder);

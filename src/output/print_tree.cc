@@ -2,6 +2,7 @@
 // depth shown.
 #include "output/print_tree.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,10 +14,6 @@
 #include "output/name_colors.h"
 #include "output/time_text.h"
 #include "platform/platform.h"
-
-namespace {
-
-constexpr std::string_view kBlankSegment = "    ";
 
 // Everything a line needs that stays the same for the whole run, fetched once.
 struct LineTexts {
@@ -32,6 +29,10 @@ struct LineTexts {
   TimeSeparators Separators;
   NameColors Colors;  // read only where names are coloured
 };
+
+namespace {
+
+constexpr std::string_view kBlankSegment = "    ";
 
 // The user's colours, else the build's default ones; none at all where the user's cannot be
 // read, as ls does.
@@ -149,6 +150,22 @@ void BuildLine(Platform& platform, const LineTexts& texts, const TreeItem& item,
 
 }  // namespace
 
+void AppendChildPrefix(const AppOptions& options, const TreeItem& folder, size_t depth,
+                       std::string& prefix) {
+  if (depth >= 1) prefix += folder.IsLast ? kBlankSegment : std::string_view(options.GlyphContinue);
+}
+
+ChartLineWriter::ChartLineWriter(Platform& platform, const AppOptions& options)
+    : platform_(platform), texts_(std::make_unique<LineTexts>(MakeLineTexts(platform, options))) {}
+
+ChartLineWriter::~ChartLineWriter() = default;
+
+void ChartLineWriter::WriteLine(const TreeItem& item, size_t depth, std::string_view prefix) {
+  if (!item.IsFolder && !texts_->Options->ShowFiles) return;
+  BuildLine(platform_, *texts_, item, depth, prefix, line_);
+  platform_.WriteLine(line_);
+}
+
 void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& root) {
   const LineTexts texts = MakeLineTexts(platform, options);
   std::string line;  // reused for every line
@@ -170,9 +187,7 @@ void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& ro
     // Nothing deeper than MaxDepth is drawn, whatever the walk made for the sums.
     if (item->Children.First && depth < static_cast<size_t>(options.MaxDepth)) {
       prefix_lengths.push_back(prefix.size());
-      if (depth >= 1) {
-        prefix += item->IsLast ? kBlankSegment : std::string_view(options.GlyphContinue);
-      }
+      AppendChildPrefix(options, *item, depth, prefix);
       pending.push_back(item->Children.First);
     }
     // The next entry in pre-order: the first child just pushed, else the next sibling of the

@@ -118,3 +118,14 @@ void AggregateTree(const AppOptions& options, TreeItem& root,
     SumFolders(root, options.NeedCumulativeTotals, options.CountDiskUsage);
   }
 }
+
+void SumOwnFiles(const AppOptions& options, TreeItem& folder) {
+  SumFolder(folder, false, options.CountDiskUsage);
+}
+
+void CountNewSharedFilesOnce(std::vector<SharedFile>& new_files, SeenFiles& seen) {
+  for (const SharedFile& file : new_files) {
+    if (!seen.insert(file.FileId).second) file.Item->Size = 0;
+  }
+  new_files.clear();
+}

@@ -1,6 +1,7 @@
 // The pass that completes the tree: per-folder counts and byte sums.
 #pragma once
 
+#include <unordered_set>
 #include <vector>
 
 #include "common/tree_item.h"
@@ -15,3 +16,15 @@ struct AppOptions;
 // order); its other names count 0, in their size column too.
 void AggregateTree(const AppOptions& options, TreeItem& root,
                    const std::vector<SharedFile>& shared_files = {});
+
+// The steps of the pass for one folder at a time, for a chart written as the walk goes, which
+// shows no totals (their subtree is not walked yet when the folder's line is written).
+// Counts and sums `folder`'s own files as the pass does; a folder without children keeps its own
+// space where that is counted, and 0 otherwise.
+void SumOwnFiles(const AppOptions& options, TreeItem& folder);
+// The files met once already, by identity.
+using SeenFiles = std::unordered_set<FolderIdentity, FolderIdentityHash>;
+// Counts each file of `new_files` (the shared files of one folder, in listing order) once: a file
+// in `seen` keeps the size 0. Files first, one folder's files at its listing is the order
+// AggregateTree counts them in. Empties `new_files`.
+void CountNewSharedFilesOnce(std::vector<SharedFile>& new_files, SeenFiles& seen);

@@ -6,8 +6,10 @@
 #include "tree/folder_scan.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/app_options.h"
@@ -16,15 +18,24 @@
 #include "platform/platform.h"
 #include "tree/entry_info.h"
 #include "tree/scan_listener.h"
+#include "tree/tree_feed.h"
 
 namespace {
 
 // One entered folder: its entry, its last child so far (the list keeps no tail) and the listing
-// position of the next subfolder to look at.
+// position of the next subfolder to look at. With a feed, the subfolders made at the listing in
+// the order they are walked, each with its listing position, and the next one to walk.
+struct MadeSubfolder {
+  TreeItem* item;
+  size_t index;
+};
 struct ScanFrame {
   TreeItem* folder;
   TreeItem* last_child;
   size_t next_index;
+  std::vector<MadeSubfolder> subfolders;
+  size_t next_subfolder;
+  bool is_below_link;  // reached through a link, or below a folder that was
 };
 
 struct ScanState {
@@ -41,6 +52,7 @@ struct ScanState {
   std::string path;
   std::vector<size_t> path_ends;
   ScanListener* listener;
+  TreeFeed* feed;
 };
 
 // Notes the folder at `path` as unread when the walker says why it failed; a folder the rules
@@ -82,15 +94,63 @@ bool IsChartedFolder(ScanState& state, const FolderEntry& entry) {
   return !IsExcluded(state, entry.Name);
 }
 
-TreeItem* AddChild(ScanState& state, ScanFrame& frame, const FolderEntry& entry) {
-  TreeItem* child = state.info.store.NewItem(frame.folder->Level + 1);
-  ReadEntryInfo(state.info, entry, *child);
+TreeItem* AddChild(ScanState& state, EntryInfoContext& info, ScanFrame& frame,
+                   const FolderEntry& entry) {
+  TreeItem* child = info.store.NewItem(frame.folder->Level + 1);
+  ReadEntryInfo(info, entry, *child);
   if (entry.HasOtherNames && state.shared_files && state.info.options.CountDiskUsage) {
     state.shared_files->push_back(SharedFile{child, entry.FileId});
   }
   AppendChildAfter(*frame.folder, frame.last_child, child);
   frame.last_child = child;
   return child;
+}
+
+// Puts the frame's subfolders in the order of its folder's list, which the feed has ordered. The
+// subfolders were numbered one after the other in listing order, which finds each one's place.
+void FollowChildOrder(ScanFrame& frame) {
+  if (frame.subfolders.size() < 2) return;
+  const int32_t first_no = frame.subfolders.front().item->SequenceNo;
+  std::vector<MadeSubfolder> listed = std::move(frame.subfolders);
+  frame.subfolders.clear();
+  for (TreeItem* child = frame.folder->Children.First; child; child = child->NextSibling) {
+    if (child->IsFolder) frame.subfolders.push_back(listed[child->SequenceNo - first_no]);
+  }
+}
+
+// Whether the walk may take the frame's subfolders in another order than the listing's. Below a
+// link, which way into a folder a web of links takes is decided in the order the walk meets the
+// links (LoopRules), so there, and among subfolders that are links, the walk keeps listing order.
+// (Counting the disk's space, which decides by the walk's order too, a chart is fed only without a
+// sort key, whose order is the listing's: AppOptions::IsChartStreamed.)
+bool MayReorderWalk(const ScanFrame& frame, const std::vector<FolderEntry>& entries) {
+  if (frame.is_below_link) return false;
+  for (const MadeSubfolder& subfolder : frame.subfolders) {
+    if (entries[subfolder.index].IsLink) return false;
+  }
+  return true;
+}
+
+// With a feed: makes all the folder's children at once, in the order the walk without one makes
+// them one by one (charted subfolders, then files, each in listing order), so that the feed can
+// order and write them before the walk goes below.
+void MakeChildren(ScanState& state, ScanFrame& frame) {
+  EntryInfoContext info{
+      state.info.platform, state.info.options, state.feed->ChildStore(*frame.folder), {}};
+  const std::vector<FolderEntry>& entries = state.walker.Entries();
+  for (size_t index = 0; index < entries.size(); ++index) {
+    if (!IsChartedFolder(state, entries[index])) continue;
+    TreeItem* subfolder = AddChild(state, info, frame, entries[index]);
+    subfolder->IsFolder = true;
+    frame.subfolders.push_back(MadeSubfolder{subfolder, index});
+  }
+  if (state.info.options.NeedFileEntries) {
+    for (const FolderEntry& entry : entries) {
+      if (!entry.IsFolder && !IsExcluded(state, entry.Name)) AddChild(state, info, frame, entry);
+    }
+  }
+  state.feed->ChildrenMade(*frame.folder);
+  if (MayReorderWalk(frame, entries)) FollowChildOrder(frame);
 }
 
 // Lists the folder just entered, whose entry is `entry`, and makes it the top of the walk. A
@@ -103,7 +163,10 @@ void BeginFolder(ScanState& state, TreeItem& folder, const FolderEntry& entry) {
   if (state.listener) {
     state.listener->BeginFolder(entry, is_listed ? ScanMark::kRead : ScanMark::kUnread);
   }
-  state.frames.push_back(ScanFrame{&folder, nullptr, 0});
+  const bool is_below_link =
+      entry.IsLink || (!state.frames.empty() && state.frames.back().is_below_link);
+  state.frames.push_back(ScanFrame{&folder, nullptr, 0, {}, 0, is_below_link});
+  if (state.feed) MakeChildren(state, state.frames.back());
 }
 
 // Tells the listener of the top folder's files, the excluded ones too, and of its end.
@@ -121,9 +184,11 @@ void FinishFolder(ScanState& state) {
   ScanFrame& frame = state.frames.back();
   TreeItem& folder = *frame.folder;
   if (state.listener) TellFiles(state);
-  if (state.info.options.NeedFileEntries) {
+  if (state.info.options.NeedFileEntries && !state.feed) {
     for (const FolderEntry& entry : state.walker.Entries()) {
-      if (!entry.IsFolder && !IsExcluded(state, entry.Name)) AddChild(state, frame, entry);
+      if (!entry.IsFolder && !IsExcluded(state, entry.Name)) {
+        AddChild(state, state.info, frame, entry);
+      }
     }
   }
   folder.IsFolder = true;
@@ -133,6 +198,7 @@ void FinishFolder(ScanState& state) {
     state.path.resize(state.path_ends.back());
     state.path_ends.pop_back();
   }
+  if (state.feed) state.feed->FolderWalked(folder);
 }
 
 // A subfolder the walk did not enter: unread when the walker says why, else kept out by the
@@ -142,9 +208,42 @@ void TellNotEntered(ScanState& state, const FolderEntry& entry) {
   state.listener->AddEntry(entry, is_failure ? ScanMark::kUnread : ScanMark::kKeptOut);
 }
 
+// Enters `subfolder`, made of the top folder's entry `index`, where the walk goes below it;
+// else it stands as an empty folder.
+void EnterSubfolder(ScanState& state, TreeItem& subfolder, size_t index) {
+  // The entry itself stays put until its folder is left; the list that holds it may not, once a
+  // subfolder is entered, so the entry is held, not the list.
+  const FolderEntry& entry = state.walker.Entries()[index];
+  const bool is_walked = subfolder.Level < state.info.options.ScanDepthLimit;
+  if (is_walked && state.walker.EnterSubfolder(index)) {
+    if (state.unread != nullptr) {
+      state.path_ends.push_back(state.path.size());
+      state.path = ChildPath(state, entry.Name);
+    }
+    BeginFolder(state, subfolder, entry);
+  } else {
+    // Refused, a link loop, or deeper than the chart needs: shown as an empty folder.
+    if (is_walked && state.unread != nullptr) {
+      NoteUnread(state, ChildPath(state, entry.Name), subfolder);
+    }
+    if (state.listener) TellNotEntered(state, entry);
+    subfolder.IsFolder = true;
+    if (state.feed) state.feed->FolderWalked(subfolder);
+  }
+}
+
+// With a feed: enters the next of the subfolders made at the listing. False when none is left.
+bool StepIntoMadeSubfolder(ScanState& state, ScanFrame& frame) {
+  if (frame.next_subfolder == frame.subfolders.size()) return false;
+  const MadeSubfolder next = frame.subfolders[frame.next_subfolder++];
+  EnterSubfolder(state, *next.item, next.index);
+  return true;
+}
+
 // Adds the next charted subfolder of the top folder and enters it. False when none is left.
 bool StepIntoNextSubfolder(ScanState& state) {
   ScanFrame& frame = state.frames.back();
+  if (state.feed) return StepIntoMadeSubfolder(state, frame);
   const std::vector<FolderEntry>& entries = state.walker.Entries();
   while (frame.next_index < entries.size() && !IsChartedFolder(state, entries[frame.next_index])) {
     const FolderEntry& entry = entries[frame.next_index++];
@@ -152,26 +251,9 @@ bool StepIntoNextSubfolder(ScanState& state) {
   }
   if (frame.next_index == entries.size()) return false;
   size_t index = frame.next_index++;
-  // The entry itself stays put until its folder is left; the list that holds it may not, once a
-  // subfolder is entered, so the entry is held, not the list.
-  const FolderEntry& entry = entries[index];
   // The entry is numbered now, before its subtree, as the creation order requires.
-  TreeItem* subfolder = AddChild(state, frame, entry);
-  const bool is_walked = subfolder->Level < state.info.options.ScanDepthLimit;
-  if (is_walked && state.walker.EnterSubfolder(index)) {
-    if (state.unread != nullptr) {
-      state.path_ends.push_back(state.path.size());
-      state.path = ChildPath(state, entry.Name);
-    }
-    BeginFolder(state, *subfolder, entry);
-  } else {
-    // Refused, a link loop, or deeper than the chart needs: shown as an empty folder.
-    if (is_walked && state.unread != nullptr) {
-      NoteUnread(state, ChildPath(state, entry.Name), *subfolder);
-    }
-    if (state.listener) TellNotEntered(state, entry);
-    subfolder->IsFolder = true;
-  }
+  TreeItem* subfolder = AddChild(state, state.info, frame, entries[index]);
+  EnterSubfolder(state, *subfolder, index);
   return true;
 }
 
@@ -180,13 +262,13 @@ bool StepIntoNextSubfolder(ScanState& state) {
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,
                 std::vector<SharedFile>* shared_files, std::vector<UnreadFolder>* unread,
-                ScanListener* listener) {
+                ScanListener* listener, TreeFeed* feed) {
   ScanState state{walker,     EntryInfoContext{platform, options, store, {}},
                   {},         {},
                   {},         shared_files,
                   unread,     platform.PathSeparator(),
                   path.Shown, {},
-                  listener};
+                  listener,   feed};
   WalkRules rules;
   // File entries that nothing reads are not made.
   rules.FilesWanted = options.NeedFileEntries || listener != nullptr;
@@ -206,6 +288,7 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   // nothing of (the depth shown is 0 and nothing below is counted).
   if (options.ScanDepthLimit == 0) {
     root.IsFolder = true;
+    if (feed) feed->FolderWalked(root);
     return;
   }
   if (!walker.EnterRoot(path)) {
@@ -213,6 +296,7 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
     if (listener) listener->BeginFolder(walker.RootEntry(), ScanMark::kUnread);
     if (listener) listener->EndFolder();
     root.IsFolder = true;
+    if (feed) feed->FolderWalked(root);
     return;
   }
   const FolderEntry& root_entry = walker.RootEntry();

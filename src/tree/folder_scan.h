@@ -10,6 +10,7 @@
 
 class FolderWalker;
 class ScanListener;
+class TreeFeed;
 class Platform;
 struct AppOptions;
 
@@ -29,7 +30,8 @@ struct SharedFile {
 // disk's space (CountDiskUsage), each folder's own space is its Size, the root's included, and
 // `shared_files` (when given) gets every file entry that has other names. A `listener` is told
 // of every entry listed, with each file's and the root's own information (an export); the
-// listings then hold every file.
+// listings then hold every file. A `feed` is told of each folder's children as soon as they are
+// made, in stores of its own (tree/tree_feed.h), for a chart written as the walk goes.
 struct UnreadFolder {
   std::string Path;    // shown, the charted folder's path and the names below it
   std::string Reason;  // the system's words (FolderWalker::FailureText)
@@ -38,4 +40,5 @@ struct UnreadFolder {
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,
                 std::vector<SharedFile>* shared_files = nullptr,
-                std::vector<UnreadFolder>* unread = nullptr, ScanListener* listener = nullptr);
+                std::vector<UnreadFolder>* unread = nullptr, ScanListener* listener = nullptr,
+                TreeFeed* feed = nullptr);

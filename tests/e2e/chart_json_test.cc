@@ -24,7 +24,7 @@ TEST(ChartJson, Python3ReadsTheDocument) {
   const std::string document = tree.Path("document.json");
   std::ofstream(document, std::ios::binary) << run.out;
   const char kLoad[] = "import json,sys; json.load(open(sys.argv[1], 'rb'))";
-  EXPECT_EQ(0, RunChild({"python3", "-c", kLoad, document}, {EnvironmentWith({})}).status);
+  EXPECT_EQ(0, RunChild({"python3", "-c", kLoad, document}, {EnvironmentWith({}), {}}).status);
 }
 
 // Python's json reads nesting only as deep as its recursion limit and the stack allow: raised
@@ -40,7 +40,7 @@ sys.exit(0 if read else 1))";
 constexpr int kDeepLevels = 10000;
 
 bool HasCommand(const std::string& name) {
-  return RunChild({"sh", "-c", "command -v " + name}, {EnvironmentWith({})}).status == 0;
+  return RunChild({"sh", "-c", "command -v " + name}, {EnvironmentWith({}), {}}).status == 0;
 }
 
 // Each document once through python3's json.tool and once through jq, a process each. jq 1.6
@@ -54,13 +54,13 @@ TEST(ChartJson, Python3AndJqReadTheFixtureAndTheDeepTree) {
   // test ends.
   struct DeepRemoval {
     std::string path;
-    ~DeepRemoval() { RunChild({"rm", "-rf", path}, {EnvironmentWith({})}); }
+    ~DeepRemoval() { RunChild({"rm", "-rf", path}, {EnvironmentWith({}), {}}); }
   } deep_removal{tree.Path("d")};
   MakeFixtureTree(tree);
   const std::string make_deep = "import os, sys\nos.chdir(sys.argv[1])\nfor i in range(" +
                                 std::to_string(kDeepLevels) +
                                 "):\n  os.mkdir('d'); os.chdir('d')\nopen('f', 'w').write('x')";
-  ASSERT_EQ(0, RunChild({"python3", "-c", make_deep, tree.Path()}, {EnvironmentWith({})}).status);
+  ASSERT_EQ(0, RunChild({"python3", "-c", make_deep, tree.Path()}, {EnvironmentWith({}), {}}).status);
   const struct {
     std::string folder;
     std::vector<std::string> options;
@@ -79,7 +79,7 @@ TEST(ChartJson, Python3AndJqReadTheFixtureAndTheDeepTree) {
     ASSERT_EQ(0, run.status) << run.err;
     const std::string document = tree.Path("document.json");
     std::ofstream(document, std::ios::binary) << run.out;
-    const ChildSettings settings{EnvironmentWith({})};
+    const ChildSettings settings{EnvironmentWith({}), {}};
     if (row.folder == "d") {
       EXPECT_EQ(0, RunChild({"python3", "-c", kLoadDeep, document}, settings).status);
     } else {
