@@ -197,6 +197,8 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   rules.NeedLinkTargets = options.ShowLinkTargets;
   rules.CountLinksThemselves = options.CountDiskUsage;
   rules.OwnInfoWanted = listener != nullptr;
+  rules.Threads = options.WalkThreads;
+  rules.DotFoldersWanted = options.ShowDotFolders;
   walker.SetWalkRules(rules);
   for (const std::string& pattern : options.ExcludePatterns) {
     state.exclude_patterns.push_back(pattern);
