@@ -39,6 +39,8 @@ struct WalkRules {
   // Folders whose names start with "." are charted; when not, a walker that reads ahead spares
   // itself reading them.
   bool DotFoldersWanted = true;
+  // The walk enters no folder this deep (the root is 0): a walker that reads ahead stops above.
+  size_t DepthLimit = SIZE_MAX;
 };
 
 // True when `rules` keep a folder out of the walk: it is reached through a link and links are

@@ -5,6 +5,7 @@
 // listing serves the subfolder pass and, after every subfolder's subtree, the file pass.
 #include "tree/folder_scan.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -199,6 +200,7 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   rules.OwnInfoWanted = listener != nullptr;
   rules.Threads = options.WalkThreads;
   rules.DotFoldersWanted = options.ShowDotFolders;
+  rules.DepthLimit = static_cast<size_t>(std::max(options.ScanDepthLimit, 0));
   walker.SetWalkRules(rules);
   for (const std::string& pattern : options.ExcludePatterns) {
     state.exclude_patterns.push_back(pattern);

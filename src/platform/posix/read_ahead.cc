@@ -33,6 +33,7 @@ struct AheadFolder {
   std::atomic<size_t>& live_count;
   State state = kTaken;
   size_t index = 0;             // in its parent's listing
+  size_t depth = 0;             // the root's is 0
   std::string name;             // native, in its parent
   uint64_t parent_volume = 0;   // a folder on another device is left to the walk
   std::shared_ptr<AheadDescriptor> base;  // the parent's, until this one is opened
@@ -73,8 +74,10 @@ void ReadAhead::SetReading(const AheadReading& reading) {
   reading_ = reading;
 }
 
-std::shared_ptr<AheadFolder> ReadAhead::NewEntered() {
-  return std::make_shared<AheadFolder>(live_folders_);
+std::shared_ptr<AheadFolder> ReadAhead::NewEntered(size_t depth) {
+  auto folder = std::make_shared<AheadFolder>(live_folders_);
+  folder->depth = depth;
+  return folder;
 }
 
 std::shared_ptr<AheadFolder> ReadAhead::FindSubfolder(const AheadFolder& parent,
@@ -117,13 +120,13 @@ void ReadAhead::OfferSubfolders(AheadFolder& folder, const FolderListing& listin
     ReleaseDescriptor();
     return;
   }
-  bool dot_folders_wanted = true;
+  AheadReading reading;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    dot_folders_wanted = reading_.dot_folders_wanted;
+    reading = reading_;
   }
   const auto base = std::make_shared<AheadDescriptor>(copy, *this);
-  auto subfolders = MakeSubfolders(listing, base, volume, dot_folders_wanted);
+  auto subfolders = MakeSubfolders(folder, listing, base, volume, reading);
   std::lock_guard<std::mutex> lock(mutex_);
   PublishLocked(folder, std::move(subfolders));
 }
@@ -206,22 +209,24 @@ bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFold
   NoteListed(folder.listing);
   if (live_folders_.load() >= kMostAhead) return true;  // the walk offers them when it gets there
   folder.has_offered = true;
-  subfolders = MakeSubfolders(folder.listing, own, status.st_dev, reading.dot_folders_wanted);
+  subfolders = MakeSubfolders(folder, folder.listing, own, status.st_dev, reading);
   return true;
 }
 
 std::vector<std::shared_ptr<AheadFolder>> ReadAhead::MakeSubfolders(
-    const FolderListing& listing, const std::shared_ptr<AheadDescriptor>& base, uint64_t volume,
-    bool dot_folders_wanted) {
+    const AheadFolder& parent, const FolderListing& listing,
+    const std::shared_ptr<AheadDescriptor>& base, uint64_t volume, const AheadReading& reading) {
   std::vector<std::shared_ptr<AheadFolder>> subfolders;
+  if (parent.depth + 1 >= reading.depth_limit) return subfolders;
   const std::vector<FolderEntry>& entries = listing.Entries();
   for (size_t i = 0; i < entries.size() && live_folders_.load() < kMostAhead; ++i) {
     if (!entries[i].IsFolder || entries[i].IsLink) continue;
     const char* name = listing.NativeName(i);
-    if (!dot_folders_wanted && name[0] == '.') continue;
+    if (!reading.dot_folders_wanted && name[0] == '.') continue;
     auto folder = std::make_shared<AheadFolder>(live_folders_);
     folder->state = AheadFolder::kOffered;
     folder->index = i;
+    folder->depth = parent.depth + 1;
     folder->name = name;
     folder->parent_volume = volume;
     folder->base = base;

@@ -41,6 +41,7 @@ struct AheadReading {
   bool is_utf8 = false;
   bool is_native_kept = false;
   bool dot_folders_wanted = true;  // else a subfolder whose name starts with "." is not offered
+  size_t depth_limit = SIZE_MAX;   // no subfolder this deep is offered (the root is 0)
 };
 
 struct AheadFolder;
@@ -60,8 +61,9 @@ class ReadAhead {
 
   // How folders are read from now on.
   void SetReading(const AheadReading& reading);
-  // A node for a folder the walk entered with none prepared, to offer its subfolders from.
-  std::shared_ptr<AheadFolder> NewEntered();
+  // A node for a folder the walk entered at `depth` with none prepared, to offer its subfolders
+  // from.
+  std::shared_ptr<AheadFolder> NewEntered(size_t depth);
   // The node of subfolder `index` of the folder of `parent`; null when none was offered.
   std::shared_ptr<AheadFolder> FindSubfolder(const AheadFolder& parent, size_t index) const;
   // Takes the listing a worker read of `folder` into `listing`, waiting while one reads it, when
@@ -88,8 +90,8 @@ class ReadAhead {
   bool ListAhead(Worker& worker, const AheadReading& reading, AheadFolder& folder,
                  std::vector<std::shared_ptr<AheadFolder>>& subfolders);
   std::vector<std::shared_ptr<AheadFolder>> MakeSubfolders(
-      const FolderListing& listing, const std::shared_ptr<AheadDescriptor>& base,
-      uint64_t volume, bool dot_folders_wanted);
+      const AheadFolder& parent, const FolderListing& listing,
+      const std::shared_ptr<AheadDescriptor>& base, uint64_t volume, const AheadReading& reading);
   void PublishLocked(AheadFolder& folder, std::vector<std::shared_ptr<AheadFolder>> subfolders);
   void DropSubfolders(AheadFolder& folder);
   bool AcquireDescriptor();

@@ -77,6 +77,7 @@ void PosixFolderWalker::StartThreads() {
   reading.is_utf8 = converter_.IsUtf8();
   reading.is_native_kept = converter_.IsNativeKept();
   reading.dot_folders_wanted = rules_.DotFoldersWanted;
+  reading.depth_limit = rules_.DepthLimit;
   // The listing's information follows the walk's first ListFolder; until then, a guess.
   reading.with_info = with_info_;
   ahead_->SetReading(reading);
@@ -219,7 +220,7 @@ bool PosixFolderWalker::PushLevel(int fd, const char* name, size_t index, bool t
   if (ahead_) {
     std::shared_ptr<AheadFolder> prepared;
     if (Depth() > 0) prepared = ahead_->FindSubfolder(*levels_[Depth() - 1]->ahead, index);
-    level.ahead = prepared ? std::move(prepared) : ahead_->NewEntered();
+    level.ahead = prepared ? std::move(prepared) : ahead_->NewEntered(Depth());
   }
   descriptors_.Push(fd, identity, known == nullptr, name);
   return true;
