@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <random>
 #include <string>
@@ -242,23 +243,27 @@ std::string WalkEverything(FolderWalker& walker, const std::string& root) {
   return seen;
 }
 
-// Eight threads that each pause at random before every folder they read ahead: the walk takes
-// listings ready, half read or not yet started, and sees what one thread sees, 10,000 levels down.
+// Eight threads that each pause at random before a folder they read ahead: the walk takes
+// listings ready, half read or not yet started, and sees what one thread sees, 10,000 levels down
+// (each level's chain folder last, so the workers' descriptors are given back as they go down).
 TEST(PosixDeepWalk, EightDelayedThreadsWalkTenThousandLevelsAsOneDoes) {
   TempFolder folder;
-  ASSERT_TRUE(MakeChain(folder.path(), "d", 10000));
+  ASSERT_TRUE(MakeChain(folder.path(), "zz", 10000));
   TextConverter converter;
   PosixFolderWalker alone(converter, 0, MaxOpenFolders());
   const std::string expected = WalkEverything(alone, folder.path());
   ASSERT_EQ(30002, std::count(expected.begin(), expected.end(), '\n'));
-  PosixFolderWalker delayed(converter, 0, MaxOpenFolders(), [] {
+  std::atomic<int> pauses{0};
+  PosixFolderWalker delayed(converter, 0, MaxOpenFolders(), [&pauses] {
     thread_local std::minstd_rand random(std::hash<std::thread::id>()(std::this_thread::get_id()));
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % 50));
+    ++pauses;
+    if (random() % 4 == 0) std::this_thread::sleep_for(std::chrono::microseconds(random() % 50));
   });
   WalkRules rules;
   rules.Threads = 8;
   delayed.SetWalkRules(rules);
   EXPECT_EQ(expected, WalkEverything(delayed, folder.path()));
+  EXPECT_GT(pauses.load(), 10000) << "the workers read too few folders to test the hand-over";
   uint64_t folders = 0;
   uint64_t files = 0;
   ASSERT_TRUE(delayed.CountListed(folders, files));

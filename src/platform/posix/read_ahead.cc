@@ -27,11 +27,18 @@ struct AheadDescriptor {
 struct AheadFolder {
   enum State { kOffered, kListing, kReady, kFailed, kTaken };
 
-  explicit AheadFolder(std::atomic<size_t>& live) : live_count(live) { ++live_count; }
-  ~AheadFolder() { --live_count; }
+  // Counted in `live` while offered and not yet taken: what the workers run ahead with.
+  AheadFolder(std::atomic<size_t>& live, State first) : live_count(live), state(first) {
+    if (state != kTaken) ++live_count;
+  }
+  ~AheadFolder() { MarkTaken(); }
+  void MarkTaken() {
+    if (state != kTaken) --live_count;
+    state = kTaken;
+  }
 
   std::atomic<size_t>& live_count;
-  State state = kTaken;
+  State state;
   size_t index = 0;             // in its parent's listing
   size_t depth = 0;             // the root's is 0
   std::string name;             // native, in its parent
@@ -75,7 +82,7 @@ void ReadAhead::SetReading(const AheadReading& reading) {
 }
 
 std::shared_ptr<AheadFolder> ReadAhead::NewEntered(size_t depth) {
-  auto folder = std::make_shared<AheadFolder>(live_folders_);
+  auto folder = std::make_shared<AheadFolder>(live_folders_, AheadFolder::kTaken);
   folder->depth = depth;
   return folder;
 }
@@ -97,7 +104,7 @@ bool ReadAhead::TakeListing(AheadFolder& folder, const FolderIdentity& identity,
   std::unique_lock<std::mutex> lock(mutex_);
   folder_done_.wait(lock, [&folder] { return folder.state != AheadFolder::kListing; });
   const bool is_ready = folder.state == AheadFolder::kReady;
-  folder.state = AheadFolder::kTaken;
+  folder.MarkTaken();
   lock.unlock();
   if (!is_ready) return false;
   // Another folder than the walk's (replaced in between), or read otherwise: read again.
@@ -223,8 +230,7 @@ std::vector<std::shared_ptr<AheadFolder>> ReadAhead::MakeSubfolders(
     if (!entries[i].IsFolder || entries[i].IsLink) continue;
     const char* name = listing.NativeName(i);
     if (!reading.dot_folders_wanted && name[0] == '.') continue;
-    auto folder = std::make_shared<AheadFolder>(live_folders_);
-    folder->state = AheadFolder::kOffered;
+    auto folder = std::make_shared<AheadFolder>(live_folders_, AheadFolder::kOffered);
     folder->index = i;
     folder->depth = parent.depth + 1;
     folder->name = name;
