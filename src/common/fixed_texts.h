@@ -135,7 +135,7 @@ inline constexpr std::array<std::string_view, 60> kExtensionHelpLines = {
     "　フォルダへのリンクをたどります(/Links+)／たどりません(/Links-)。",
     "",
     "/Threads=<数> (/J=<数>, --threads=<数>), /Threads-",
-    "　フォルダを <数> 個のスレッドで並行して読みます(/Threads=<数>)／CPU のコア数に応じて読みます(/Threads-)。どの数でも結果は同じです。Windows 版は 1 個のスレッドで読みます。",
+    "　フォルダを <数> 個のスレッドで並行して読みます(/Threads=<数>)／CPU のコア数に応じて読みます(/Threads-)。どの数でも結果は同じです。Linux モードでは -j <数> も使えます。Windows 版は 1 個のスレッドで読みます。",
     "",
     "/Color+ (/Color), /Color-, --color=<auto|always|never>",
     "　ファイル名とフォルダ名を種類に応じて色付けします(/Color+, --color=always)／色付けしません(/Color-, --color=never)。既定の --color=auto では、UTF-8 で端末に出力するときだけ色付けします。ただし環境変数 NO_COLOR が設定されているときと TERM が dumb のときは色付けしません。色は環境変数 LS_COLORS に従い、設定されていなければ既定の色を使います。",
