@@ -243,9 +243,10 @@ std::string WalkEverything(FolderWalker& walker, const std::string& root) {
   return seen;
 }
 
-// Eight threads that each pause at random before a folder they read ahead: the walk takes
-// listings ready, half read or not yet started, and sees what one thread sees, 10,000 levels down
-// (each level's chain folder last, so the workers' descriptors are given back as they go down).
+// Eight threads, the walk's own and seven that each pause at random before a folder they read
+// ahead: the walk takes listings ready, half read or not yet started, and sees what one thread
+// sees, 10,000 levels down (each level's chain folder last, so the workers' descriptors are given
+// back as they go down).
 TEST(PosixDeepWalk, EightDelayedThreadsWalkTenThousandLevelsAsOneDoes) {
   TempFolder folder;
   ASSERT_TRUE(MakeChain(folder.path(), "zz", 10000));

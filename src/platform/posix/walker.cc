@@ -63,9 +63,10 @@ void PosixFolderWalker::StartThreads() {
     ahead_.reset();
     return;
   }
-  // The workers hold at most half as many descriptors as the walk may, beside its own.
+  // The walk's own thread is one of them: it reads what no worker has started. The workers
+  // hold at most half as many descriptors as the walk may, beside its own.
   if (!ahead_) {
-    ahead_ = std::make_unique<ReadAhead>(threads, utc_offset_seconds_, max_open_ / 2,
+    ahead_ = std::make_unique<ReadAhead>(threads - 1, utc_offset_seconds_, max_open_ / 2,
                                          worker_pause_);
   }
   AheadReading reading;
