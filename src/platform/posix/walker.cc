@@ -21,6 +21,10 @@ constexpr size_t kMostOuterFolders = 4096;
 
 const std::vector<FolderEntry> kNoEntries;
 
+// The descriptors a walk must be allowed (MaxOpenFolders) before it starts workers: a quarter
+// of a limit of 64.
+constexpr size_t kLeastOpenForThreads = 16;
+
 // The threads of a walk that leaves the choice to the walker: one per core, measured the best
 // on a warm cache; more only burden the walk's own thread with waking them.
 size_t DefaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
@@ -59,7 +63,9 @@ void PosixFolderWalker::SetWalkRules(const WalkRules& rules) {
 // The workers start with the first walk that asks for them; one thread is the walk's own.
 void PosixFolderWalker::StartThreads() {
   const size_t threads = rules_.Threads == 0 ? DefaultThreads() : rules_.Threads;
-  if (threads <= 1) {
+  // Where descriptors are scarce the walk keeps every one it may need: a worker's would be
+  // missing when the walk opens a folder, and the folder would go unread.
+  if (threads <= 1 || max_open_ < kLeastOpenForThreads) {
     ahead_.reset();
     return;
   }
