@@ -22,8 +22,9 @@ struct AheadDescriptor {
   ReadAhead& owner;
 };
 
-// One folder offered to the workers. The mutex of its ReadAhead guards `state` and `subfolders`;
-// the rest belongs to whoever set the state to kListing (a worker) or kTaken (the walk).
+// One folder offered to the workers. The mutex of its ReadAhead guards every change of `state`
+// (atomic only so that the walk may watch it without the lock) and `subfolders`; the rest
+// belongs to whoever set the state to kListing (a worker) or kTaken (the walk).
 struct AheadFolder {
   enum State { kOffered, kListing, kReady, kFailed, kTaken };
 
@@ -38,7 +39,7 @@ struct AheadFolder {
   }
 
   std::atomic<size_t>& live_count;
-  State state;
+  std::atomic<State> state;
   size_t index = 0;             // in its parent's listing
   size_t depth = 0;             // the root's is 0
   std::string name;             // native, in its parent
@@ -50,6 +51,9 @@ struct AheadFolder {
   bool has_offered = false;  // its subfolders were offered (or none could be)
   std::vector<std::shared_ptr<AheadFolder>> subfolders;  // by index
 };
+
+// How many times the walk looks at a folder being read before it waits to be woken.
+constexpr int kWatchRounds = 200;
 
 // What a worker owns: a converter (iconv handles are not shared) and a reader with its buffer.
 struct ReadAhead::Worker {
@@ -101,6 +105,11 @@ std::shared_ptr<AheadFolder> ReadAhead::FindSubfolder(const AheadFolder& parent,
 
 bool ReadAhead::TakeListing(AheadFolder& folder, const FolderIdentity& identity, bool with_info,
                             FolderListing& listing) {
+  // A folder being read is mostly read within microseconds: watching it a while spares the walk
+  // falling asleep and being woken for nearly every folder.
+  for (int i = 0; i < kWatchRounds && folder.state.load() == AheadFolder::kListing; ++i) {
+    std::this_thread::yield();
+  }
   std::unique_lock<std::mutex> lock(mutex_);
   folder_done_.wait(lock, [&folder] { return folder.state != AheadFolder::kListing; });
   const bool is_ready = folder.state == AheadFolder::kReady;
