@@ -103,15 +103,29 @@ std::shared_ptr<AheadFolder> ReadAhead::FindSubfolder(const AheadFolder& parent,
   return *found;
 }
 
-bool ReadAhead::TakeListing(AheadFolder& folder, const FolderIdentity& identity, bool with_info,
-                            FolderListing& listing) {
-  // A folder being read is mostly read within microseconds: watching it a while spares the walk
-  // falling asleep and being woken for nearly every folder.
+// A folder being read is mostly read within microseconds: watching it a while spares the walk
+// falling asleep and being woken for nearly every folder.
+std::unique_lock<std::mutex> ReadAhead::WaitWhileListing(AheadFolder& folder) {
   for (int i = 0; i < kWatchRounds && folder.state.load() == AheadFolder::kListing; ++i) {
     std::this_thread::yield();
   }
   std::unique_lock<std::mutex> lock(mutex_);
   folder_done_.wait(lock, [&folder] { return folder.state != AheadFolder::kListing; });
+  return lock;
+}
+
+bool ReadAhead::IsReady(AheadFolder& folder, bool with_info, FolderIdentity& identity) {
+  std::unique_lock<std::mutex> lock = WaitWhileListing(folder);
+  if (folder.state != AheadFolder::kReady || folder.with_info != with_info) return false;
+  identity = folder.identity;
+  return true;
+}
+
+bool ReadAhead::HasOffered(const AheadFolder& folder) const { return folder.has_offered; }
+
+bool ReadAhead::TakeListing(AheadFolder& folder, const FolderIdentity& identity, bool with_info,
+                            FolderListing& listing) {
+  std::unique_lock<std::mutex> lock = WaitWhileListing(folder);
   const bool is_ready = folder.state == AheadFolder::kReady;
   folder.MarkTaken();
   lock.unlock();

@@ -66,6 +66,11 @@ class ReadAhead {
   std::shared_ptr<AheadFolder> NewEntered(size_t depth);
   // The node of subfolder `index` of the folder of `parent`; null when none was offered.
   std::shared_ptr<AheadFolder> FindSubfolder(const AheadFolder& parent, size_t index) const;
+  // True when a worker has read `folder` with `with_info`, waiting while one reads it; its
+  // identity then is the folder's as the worker's descriptor told it.
+  bool IsReady(AheadFolder& folder, bool with_info, FolderIdentity& identity);
+  // False when the walk must offer the subfolders of `folder` itself.
+  bool HasOffered(const AheadFolder& folder) const;
   // Takes the listing a worker read of `folder` into `listing`, waiting while one reads it, when
   // it was read as `identity` with `with_info`. False when the walk must read it itself.
   bool TakeListing(AheadFolder& folder, const FolderIdentity& identity, bool with_info,
@@ -86,6 +91,7 @@ class ReadAhead {
   friend struct AheadDescriptor;
   struct Worker;
 
+  std::unique_lock<std::mutex> WaitWhileListing(AheadFolder& folder);
   void RunWorker();
   bool ListAhead(Worker& worker, const AheadReading& reading, AheadFolder& folder,
                  std::vector<std::shared_ptr<AheadFolder>>& subfolders);

@@ -125,6 +125,10 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   const FolderListing& listing = levels_[depth]->listing;
   // Only an entry listed as a folder is opened; anything else cannot be entered anyway.
   if (index >= listing.Size() || !listing.Entries()[index].IsFolder) return false;
+  if (ahead_) {
+    const Entering prepared = EnterPrepared(index);
+    if (prepared != Entering::kNotPrepared) return prepared == Entering::kEntered;
+  }
   const int parent_fd = descriptors_.Descriptor(depth);
   if (parent_fd < 0) return false;
   // A folder the listing has already looked at (with sizes and times) is known by that look;
@@ -145,18 +149,44 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
   return PushLevel(fd, name, index, through_link, is_known ? &known : nullptr);
 }
 
+// A subfolder a worker has read is entered without being opened: the walk needs its descriptor
+// only to open a subfolder no worker read, and the descriptor cache opens it by its name then.
+// What the worker read is a folder (no link) on its parent's device, known by its descriptor.
+PosixFolderWalker::Entering PosixFolderWalker::EnterPrepared(size_t index) {
+  const size_t depth = Depth() - 1;
+  const Level& parent = *levels_[depth];
+  const std::shared_ptr<AheadFolder> prepared =
+      parent.ahead ? ahead_->FindSubfolder(*parent.ahead, index) : nullptr;
+  FolderIdentity identity;
+  if (!prepared || !ahead_->IsReady(*prepared, with_info_, identity)) {
+    return Entering::kNotPrepared;
+  }
+  // The parent's listing saw another folder there: the walk looks for itself.
+  FolderIdentity known;
+  if (parent.listing.FolderStatId(index, known) && known != identity) {
+    return Entering::kNotPrepared;
+  }
+  const bool on_other_file_system = identity.Volume != descriptors_.Identity(0).Volume;
+  if (IsKeptOutByRules(rules_, false, on_other_file_system)) return Entering::kKeptOut;
+  const char* name = parent.listing.NativeName(index);
+  return PushLevel(-1, name, index, false, &identity) ? Entering::kEntered : Entering::kKeptOut;
+}
+
 bool PosixFolderWalker::ListFolder(bool with_info) {
   if (Depth() == 0) return false;
   const size_t depth = Depth() - 1;
   FolderListing& listing = levels_[depth]->listing;
   listing.Clear();
-  const int fd = descriptors_.Descriptor(depth);
-  if (fd < 0) return false;
   failure_.clear();
   if (ahead_ && levels_[depth]->ahead && TakeListing(depth, with_info)) {
-    ahead_->OfferSubfolders(*levels_[depth]->ahead, listing, fd, descriptors_.Identity(depth).Volume);
+    AheadFolder& prepared = *levels_[depth]->ahead;
+    if (ahead_->HasOffered(prepared)) return true;
+    const int fd = descriptors_.Descriptor(depth);
+    if (fd >= 0) ahead_->OfferSubfolders(prepared, listing, fd, descriptors_.Identity(depth).Volume);
     return true;
   }
+  const int fd = descriptors_.Descriptor(depth);
+  if (fd < 0) return false;
   const bool rewind = descriptors_.MarkRead(depth);
   errno = 0;
   if (reader_.Read(fd, rewind, with_info, rules_.FilesWanted, rules_.KindsWanted, listing)) {
@@ -215,7 +245,7 @@ bool PosixFolderWalker::PushLevel(int fd, const char* name, size_t index, bool t
   if ((known == nullptr && !ReadFolderIdentity(fd, identity)) ||
       !loops_.MayEnter(identity, through_link, parent_below_link) ||
       IsKeptOut(identity, fd, through_link)) {
-    close(fd);
+    if (fd >= 0) close(fd);
     return false;
   }
   const bool below_link = through_link || parent_below_link;

@@ -60,6 +60,8 @@ class PosixFolderWalker : public FolderWalker {
                  const FolderIdentity* known);
   bool IsKeptOut(const FolderIdentity& identity, int fd, bool through_link) const;
   void RecordOuterFolders();
+  enum class Entering { kNotPrepared, kEntered, kKeptOut };
+  Entering EnterPrepared(size_t index);
   void StartThreads();
   bool TakeListing(size_t depth, bool with_info);
 
