@@ -25,9 +25,14 @@ const std::vector<FolderEntry> kNoEntries;
 // of a limit of 64.
 constexpr size_t kLeastOpenForThreads = 16;
 
-// The threads of a walk that leaves the choice to the walker: one per core, measured the best
-// on a warm cache; more only burden the walk's own thread with waking them.
-size_t DefaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
+// The threads of a walk that leaves the choice to the walker: four per core, one on a single
+// core. Measured on two cores, a cold disk answers many requests at once (1.1 million entries:
+// 8 threads took 0.4 to 0.7 of the time of 2), while a warm cache charts about as fast with 8
+// as with 2.
+size_t DefaultThreads() {
+  const size_t cores = std::thread::hardware_concurrency();
+  return cores <= 1 ? 1 : 4 * cores;
+}
 
 // True when entry `index` of `listing`, in the folder open as `fd`, is a symbolic link.
 bool IsLinkEntry(int fd, const FolderListing& listing, size_t index) {
