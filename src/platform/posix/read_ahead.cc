@@ -40,12 +40,12 @@ struct AheadFolder {
 
   std::atomic<size_t>& live_count;
   std::atomic<State> state;
-  size_t index = 0;             // in its parent's listing
-  size_t depth = 0;             // the root's is 0
-  std::string name;             // native, in its parent
-  uint64_t parent_volume = 0;   // a folder on another device is left to the walk
+  size_t index = 0;                       // in its parent's listing
+  size_t depth = 0;                       // the root's is 0
+  std::string name;                       // native, in its parent
+  uint64_t parent_volume = 0;             // a folder on another device is left to the walk
   std::shared_ptr<AheadDescriptor> base;  // the parent's, until this one is opened
-  FolderIdentity identity;      // as the worker's descriptor tells it
+  FolderIdentity identity;                // as the worker's descriptor tells it
   bool with_info = false;
   FolderListing listing;
   bool has_offered = false;  // its subfolders were offered (or none could be)
@@ -94,11 +94,9 @@ std::shared_ptr<AheadFolder> ReadAhead::NewEntered(size_t depth) {
 std::shared_ptr<AheadFolder> ReadAhead::FindSubfolder(const AheadFolder& parent,
                                                       size_t index) const {
   // The parent is the walk's (kTaken): no worker changes its subfolders any more.
-  const auto found = std::lower_bound(
-      parent.subfolders.begin(), parent.subfolders.end(), index,
-      [](const std::shared_ptr<AheadFolder>& folder, size_t wanted) {
-        return folder->index < wanted;
-      });
+  const auto found = std::lower_bound(parent.subfolders.begin(), parent.subfolders.end(), index,
+                                      [](const std::shared_ptr<AheadFolder>& folder,
+                                         size_t wanted) { return folder->index < wanted; });
   if (found == parent.subfolders.end() || (*found)->index != index) return nullptr;
   return *found;
 }

@@ -77,8 +77,8 @@ void PosixFolderWalker::StartThreads() {
   // The walk's own thread is one of them: it reads what no worker has started. The workers
   // hold at most half as many descriptors as the walk may, beside its own.
   if (!ahead_) {
-    ahead_ = std::make_unique<ReadAhead>(threads - 1, utc_offset_seconds_, max_open_ / 2,
-                                         worker_pause_);
+    ahead_ =
+        std::make_unique<ReadAhead>(threads - 1, utc_offset_seconds_, max_open_ / 2, worker_pause_);
   }
   AheadReading reading;
   reading.with_files = rules_.FilesWanted;
@@ -187,7 +187,9 @@ bool PosixFolderWalker::ListFolder(bool with_info) {
     AheadFolder& prepared = *levels_[depth]->ahead;
     if (ahead_->HasOffered(prepared)) return true;
     const int fd = descriptors_.Descriptor(depth);
-    if (fd >= 0) ahead_->OfferSubfolders(prepared, listing, fd, descriptors_.Identity(depth).Volume);
+    if (fd >= 0) {
+      ahead_->OfferSubfolders(prepared, listing, fd, descriptors_.Identity(depth).Volume);
+    }
     return true;
   }
   const int fd = descriptors_.Descriptor(depth);

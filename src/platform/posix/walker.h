@@ -50,7 +50,7 @@ class PosixFolderWalker : public FolderWalker {
  private:
   struct Level {
     FolderListing listing;
-    bool below_link = false;  // reached through a link, or lies below a folder that was
+    bool below_link = false;             // reached through a link, or lies below a folder that was
     std::shared_ptr<AheadFolder> ahead;  // what the workers prepare below it (with threads)
   };
 
