@@ -2,6 +2,8 @@
 //   floor enum DIR       reads every folder with getdents64 (fd-relative, recursive)
 //   floor stat DIR       the same, plus one fstatat per entry
 //   floor write N FILE   writes N lines of 60 bytes, one write(2) each
+//   floor penum T DIR    enum spread over T threads: a shared stack of open folders, each
+//   floor pstat T DIR    thread taking the top; a thread finding the stack full walks on itself
 // Each prints only a count at the end. Like the chart, the walk leaves out every folder whose
 // name starts with a dot, and all below it; the count is of the entries a chart shows.
 #include <dirent.h>
@@ -10,12 +12,17 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <functional>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -90,6 +97,86 @@ int CountEntries(const char* root, bool with_stat) {
   return 0;
 }
 
+// The parallel walk: open folders wait on a bounded stack; `busy` counts the stacked folders and
+// those being read, and the walk ends when it drops to zero.
+struct SharedWalk {
+  static constexpr size_t kMostStacked = 256;
+  bool WithStat = false;
+  std::atomic<uint64_t> Entries{0};
+  std::mutex Lock;
+  std::condition_variable Changed;
+  std::vector<int> Stack;
+  size_t Busy = 0;
+};
+
+void ReadShared(SharedWalk& walk, int fd, std::vector<char>& buffer) {
+  size_t used = ReadFolder(fd, buffer);
+  uint64_t entries = 0;
+  std::vector<int> children;
+  for (size_t at = 0; at < used;) {
+    const KernelDirent& entry = *reinterpret_cast<const KernelDirent*>(buffer.data() + at);
+    at += entry.Length;
+    bool is_folder = IsFolderEntry(fd, entry);
+    if (is_folder && entry.Name[0] == '.') continue;
+    entries++;
+    struct stat info;
+    if (walk.WithStat) fstatat(fd, entry.Name, &info, 0);
+    if (!is_folder) continue;
+    int child = openat(fd, entry.Name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (child >= 0) children.push_back(child);
+  }
+  close(fd);
+  walk.Entries += entries;
+  std::vector<int> own;
+  {
+    std::lock_guard<std::mutex> lock(walk.Lock);
+    for (int child : children) {
+      if (walk.Stack.size() < SharedWalk::kMostStacked) {
+        walk.Stack.push_back(child);
+        walk.Busy++;
+      } else {
+        own.push_back(child);
+      }
+    }
+  }
+  walk.Changed.notify_all();
+  std::vector<char> deeper;
+  for (int child : own) ReadShared(walk, child, deeper);
+}
+
+void RunSharedWorker(SharedWalk& walk) {
+  std::vector<char> buffer;
+  std::unique_lock<std::mutex> lock(walk.Lock);
+  for (;;) {
+    walk.Changed.wait(lock, [&walk] { return !walk.Stack.empty() || walk.Busy == 0; });
+    if (walk.Stack.empty()) return;
+    int fd = walk.Stack.back();
+    walk.Stack.pop_back();
+    lock.unlock();
+    ReadShared(walk, fd, buffer);
+    lock.lock();
+    if (--walk.Busy == 0) walk.Changed.notify_all();
+  }
+}
+
+int CountEntriesInParallel(const char* threads_text, const char* root, bool with_stat) {
+  const unsigned long threads = std::strtoul(threads_text, nullptr, 10);
+  int fd = open(root, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 || threads == 0) {
+    std::perror(root);
+    return 1;
+  }
+  SharedWalk walk;
+  walk.WithStat = with_stat;
+  walk.Stack.push_back(fd);
+  walk.Busy = 1;
+  std::vector<std::thread> workers;
+  for (unsigned long i = 0; i < threads; ++i) workers.emplace_back(RunSharedWorker, std::ref(walk));
+  for (std::thread& worker : workers) worker.join();
+  std::printf("%llu\n", static_cast<unsigned long long>(walk.Entries.load()));
+  return 0;
+}
+
 int WriteLines(const char* count_text, const char* path) {
   unsigned long long count = std::strtoull(count_text, nullptr, 10);
   int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -116,6 +203,10 @@ int main(int argc, char** argv) {
   if (argc == 3 && mode == "enum") return CountEntries(argv[2], false);
   if (argc == 3 && mode == "stat") return CountEntries(argv[2], true);
   if (argc == 4 && mode == "write") return WriteLines(argv[2], argv[3]);
-  std::fprintf(stderr, "usage: floor enum DIR | floor stat DIR | floor write N FILE\n");
+  if (argc == 4 && mode == "penum") return CountEntriesInParallel(argv[2], argv[3], false);
+  if (argc == 4 && mode == "pstat") return CountEntriesInParallel(argv[2], argv[3], true);
+  std::fprintf(stderr,
+               "usage: floor enum DIR | floor stat DIR | floor write N FILE | floor penum T DIR |"
+               " floor pstat T DIR\n");
   return 2;
 }

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Times quovrel against the system-call floor and its peers on generated trees; prints markdown.
 #
-#   bench/run.sh [--small] [--entries N] [--runs N] [--export]
+#   bench/run.sh [--small] [--entries N] [--runs N] [--export] [--cold]
 #
 # Builds quovrel (Release) and the bench tools in build-bench/ (or $QUOVREL_BENCH_BUILD), makes
 # the trees when missing (under $QUOVREL_BENCH_TREES, default /work/bench-trees), then runs
 # every command once to warm up and N more times (default 5), interleaved round by round so that
 # each pair compared in a ratio is measured under the same conditions. Prints median wall times,
-# peak memory and ratios.
+# peak memory and ratios. The parallel rows chart with /Threads=1, 2 and the default against
+# the parallel floor and the parallel peers; with --cold only those run, each after the page
+# cache is dropped (as root: sync; echo 3 > /proc/sys/vm/drop_caches).
 # The command labels are markdown: their backquotes are text, not command substitutions.
 # shellcheck disable=SC2016
 set -euo pipefail
@@ -16,6 +18,7 @@ runs=5
 entries=1100000
 small_only=0
 export_only=0
+cold=0
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUOVREL_BENCH_BUILD:-$repo/build-bench}
 trees=${QUOVREL_BENCH_TREES:-/work/bench-trees}
@@ -27,6 +30,7 @@ usage() {
   echo "  --entries N  entries of the large tree (default 1100000: a tenth folders)"
   echo "  --runs N     timed runs of each command after one warm-up (default 5)"
   echo "  --export     the saved scans instead: /Export beside ncdu -o and gdu -o, and /Import"
+  echo "  --cold       only the parallel rows, the page cache dropped before each run"
 }
 
 log() { echo "run.sh: $*" >&2; }
@@ -38,6 +42,7 @@ parse_arguments() {
       --entries) entries=${2:?}; shift ;;
       --runs) runs=${2:?}; shift ;;
       --export) export_only=1 ;;
+      --cold) cold=1 ;;
       -h|--help) usage; exit 0 ;;
       *) usage >&2; exit 2 ;;
     esac
@@ -51,10 +56,9 @@ install_missing() {
   [ -x /usr/bin/time ] || need+=(time)
   command -v cmake >/dev/null || need+=(cmake)
   command -v ninja >/dev/null || need+=(ninja-build)
-  if [ "$export_only" = 1 ]; then
-    command -v ncdu >/dev/null || need+=(ncdu)
-    command -v gdu >/dev/null || need+=(gdu)
-  fi
+  command -v gdu >/dev/null || need+=(gdu)
+  command -v ncdu >/dev/null || need+=(ncdu)
+  command -v fdfind >/dev/null || need+=(fd-find)
   [ ${#need[@]} -eq 0 ] && return
   log "installing ${need[*]}"
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >&2
@@ -102,6 +106,20 @@ make_tree_if_missing() {  # seed entries
 # to each other, so both meet the same cache and machine load.
 command_keys=(q_start q_dirs floor_enum tree_d q_files tree_a q_full floor_stat floor_write
   tree_full du find q_depth1 q_depth1_total du_depth1 q_du du_s)
+# The parallel rows: the full chart and folders only with one, two and the default threads,
+# beside the parallel floor and the peers that walk with many threads.
+parallel_keys=(q_full_j1 q_full_j2 q_full_jd floor_pstat floor_pstat8 du gdu ncdu
+  q_dirs_j1 q_dirs_j2 q_dirs_jd fdfind)
+
+# Warm, the parallel rows join the others (du is one already); cold, they run alone.
+# The streaming row is measured in the plain warm run alone.
+stream_wanted() { [ "$export_only" = 0 ] && [ "$cold" = 0 ]; }
+
+choose_keys() {
+  local key
+  if [ "$cold" = 1 ]; then command_keys=("${parallel_keys[@]}"); return; fi
+  for key in "${parallel_keys[@]}"; do [ "$key" = du ] || command_keys+=("$key"); done
+}
 
 # With --export: each export, then the imports of the files the round's exports just wrote, and
 # the scans whose memory an import of the same chart must not pass.
@@ -134,6 +152,17 @@ declare -A labels=(
   [du_depth1]='`du --max-depth=1 DIR > /dev/null`'
   [q_du]='`quovrel /F /Size /Time /Sum /Total /SS /DiskUsage DIR > file`'
   [du_s]='`du -sB1 DIR > /dev/null`'
+  [q_full_j1]='`quovrel /F /Size /Time /Sum /Total /SS /DotFolders /Threads=1 DIR > file`'
+  [q_full_j2]='`quovrel /F /Size /Time /Sum /Total /SS /DotFolders /Threads=2 DIR > file`'
+  [q_full_jd]='`quovrel /F /Size /Time /Sum /Total /SS /DotFolders DIR > file` (default threads)'
+  [q_dirs_j1]='`quovrel /DotFolders /Threads=1 DIR > /dev/null`'
+  [q_dirs_j2]='`quovrel /DotFolders /Threads=2 DIR > /dev/null`'
+  [q_dirs_jd]='`quovrel /DotFolders DIR > /dev/null` (default threads)'
+  [floor_pstat]='`floor pstat CORES DIR` (getdents64 + fstatat on one thread per core)'
+  [floor_pstat8]='`floor pstat 8 DIR`'
+  [gdu]='`gdu -n DIR > /dev/null`'
+  [ncdu]='`ncdu -0 -o /dev/null DIR`'
+  [fdfind]='`fdfind -HI . DIR > /dev/null`'
 )
 
 declare -A entries_of lines_of tree_of
@@ -170,6 +199,18 @@ set_command() {  # key dir lines
       local saved=$out/q-dot.json
       [ "$1" = q_import_q_full ] || saved=$out/ncdu.json
       cmd=("$quovrel" "/Import=$saved" /F /Size /Time /Sum /Total /SS); target=$out/q-import.txt ;;
+    q_full_j1|q_full_j2|q_full_jd)
+      cmd=("$quovrel" /F /Size /Time /Sum /Total /SS /DotFolders "$2")
+      [ "$1" = q_full_jd ] || cmd+=("/Threads=${1#q_full_j}")
+      target=$out/q-full-j.txt ;;
+    q_dirs_j1|q_dirs_j2|q_dirs_jd)
+      cmd=("$quovrel" /DotFolders "$2")
+      [ "$1" = q_dirs_jd ] || cmd+=("/Threads=${1#q_dirs_j}") ;;
+    floor_pstat) cmd=("$floor" pstat "$(nproc)" "$2") ;;
+    floor_pstat8) cmd=("$floor" pstat 8 "$2") ;;
+    gdu) cmd=(gdu -n "$2") ;;
+    ncdu) cmd=(ncdu -0 -o /dev/null "$2") ;;
+    fdfind) cmd=(fdfind -HI . "$2") ;;
   esac
 }
 
@@ -177,6 +218,7 @@ set_command() {  # key dir lines
 # under /usr/bin/time (no shell between), so the peak memory is the program's own.
 run_once() {  # tree key
   local start end status=0
+  [ "$cold" = 0 ] || { sync; echo 3 > /proc/sys/vm/drop_caches; }
   start=${EPOCHREALTIME/./}
   /usr/bin/time -f %M -o "$out/mem" "${cmd[@]}" > "$target" 2>/dev/null || status=$?
   end=${EPOCHREALTIME/./}
@@ -322,6 +364,32 @@ print_ratios() {
   done
 }
 
+# The parallel walk's targets, warm or cold: "label|op|bound|a|b", a and b command keys.
+parallel_targets=(
+  'full chart, default threads / one thread|<=|0.65|q_full_jd|q_full_j1'
+  'folders only, default threads / one thread|<=|0.65|q_dirs_jd|q_dirs_j1'
+  'full chart, default threads / gdu -n|<=|0.5|q_full_jd|gdu'
+  'full chart, default threads / floor pstat CORES|<=|1.5|q_full_jd|floor_pstat'
+  'full chart, default threads / floor pstat 8|<=|1.5|q_full_jd|floor_pstat8'
+  'folders only, default threads / fdfind -HI .|<=|1|q_dirs_jd|fdfind'
+)
+
+print_parallel_ratios() {
+  local header=" parallel ratio ($([ "$cold" = 1 ] && echo cold || echo warm)) | target |"
+  local rule="---|---|" name target label op bound a b
+  for name in "${measured[@]}"; do header+=" $name |"; rule+="---:|"; done
+  echo "|$header"; echo "|$rule"
+  for target in "${parallel_targets[@]}"; do
+    IFS='|' read -r label op bound a b <<< "$target"
+    local row="| $label | $op $bound |"
+    for name in "${measured[@]}"; do
+      row+=" $(ratio_cell "$(median_seconds "$name" "$a")" "$(median_seconds "$name" "$b")" \
+        "$op" "$bound") |"
+    done
+    echo "$row"
+  done
+}
+
 # Linear growth: what the large tree costs over the small one, for each quovrel run.
 print_growth() {
   local key
@@ -355,7 +423,9 @@ print_report() {
   local name
   echo "Run of \`bench/run.sh$(printf ' %s' "${arguments[@]}")\` on $(date -u +%Y-%m-%d):" \
     "$(nproc) cores, $(free -g | awk '/^Mem/ { print $2 }') GiB," \
-    "$(uname -sr), $(df --output=fstype "$trees" | tail -1); warm cache, 1 warm-up + $runs timed runs;" \
+    "$(uname -sr), $(df --output=fstype "$trees" | tail -1);" \
+    "$([ "$cold" = 1 ] && echo "cold cache (dropped before each run)" || echo "warm cache")," \
+    "1 warm-up + $runs timed runs;" \
     "load average $load_before before, $(cut -d' ' -f1-3 /proc/loadavg) after."
   echo
   for name in "${measured[@]}"; do
@@ -365,16 +435,18 @@ print_report() {
   done
   echo; print_commands
   [ "$export_only" = 0 ] || return 0
-  echo; print_ratios; echo; print_stream
+  [ "$cold" = 1 ] || { echo; print_ratios; echo; print_stream; }
+  echo; print_parallel_ratios
   if any_run_failed; then
     echo; echo "**Some runs failed (exit status in the table): the ratios that use them mean nothing.**"
   fi
-  [ "${#measured[@]}" -lt 2 ] || { echo; print_growth; }
+  [ "${#measured[@]}" -lt 2 ] || [ "$cold" = 1 ] || { echo; print_growth; }
 }
 
 main() {
   arguments=("$@")
   parse_arguments "$@"
+  choose_keys
   install_missing
   build_tools
   local small=$((entries / 10))
@@ -387,12 +459,12 @@ main() {
   measured=(small)
   tree_of[small]=$(tree_path 2 "$small")
   measure_tree small "${tree_of[small]}"
-  measure_stream small "${tree_of[small]}"
+  ! stream_wanted || measure_stream small "${tree_of[small]}"
   if [ "$small_only" != 1 ]; then
     measured+=(large)
     tree_of[large]=$(tree_path 1 "$entries")
     measure_tree large "${tree_of[large]}"
-    measure_stream large "${tree_of[large]}"
+    ! stream_wanted || measure_stream large "${tree_of[large]}"
   fi
   print_report
 }

@@ -67,6 +67,8 @@ struct AppOptions {
   bool CountDiskUsage = false;
   bool CountApparentSizes = false;
   // What the chart shows beyond the classic options.
+  // "/Threads=N": threads that read folders for the walk; 0 lets the walker choose.
+  size_t WalkThreads = 0;
   int32_t MaxDepth = kNoDepthLimit;  // "/Depth=N": entries deeper than N are not drawn
   bool ShowDotFolders = false;       // "/DotFolders+": folders named ".name" are charted
   bool ShowHumanSizes = false;       // "/Human+": sizes and byte sums in units of 1,024

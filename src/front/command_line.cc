@@ -93,6 +93,8 @@ constexpr KeywordRow kKeywords[] = {
     {"IMPORT-", 56},
     {"EXPORT", 53},
     {"EXPORT-", 54},
+    {"THREADS", 57}, {"J", 57},
+    {"THREADS-", 58},
 };
 // clang-format on
 
@@ -139,8 +141,9 @@ OptionRead ReadOption(const OptionGrammar& grammar, const std::vector<PathText>&
   const EqualsSplit split = SplitAtFirstEquals(argument);
   if (IsLongOption(argument.Shown)) return ReadLongOption(arguments, i, split);
   OptionRead read{FindAction(grammar.Keywords, argument.Shown, is_utf8), split.After, false};
-  // "-L N", where the grammar has it: the depth is the next argument, case as typed.
-  if (grammar.IsDepthApartAllowed && argument.Shown == "-L" && i + 1 < arguments.size()) {
+  // "-L N" and "-j N", where the grammar has them: the value is the next argument, case as typed.
+  const bool is_apart = argument.Shown == "-L" || argument.Shown == "-j";
+  if (grammar.IsDepthApartAllowed && is_apart && i + 1 < arguments.size()) {
     read.Value = arguments[i + 1];
     read.TakesNext = true;
   }
@@ -216,6 +219,21 @@ int SetMaxDepth(Platform& platform, AppOptions& options, const PathText& argumen
   int64_t depth = 0;
   for (char digit : value) depth = std::min<int64_t>(depth * 10 + (digit - '0'), kNoDepthLimit);
   options.MaxDepth = static_cast<int32_t>(depth);
+  return 0;
+}
+
+// Action 57: the walk's threads, a whole number from 1 to kMostWalkThreads in decimal digits.
+int SetWalkThreads(Platform& platform, AppOptions& options, const PathText& argument,
+                   std::string_view value) {
+  constexpr size_t kMostWalkThreads = 1024;
+  const bool is_digits =
+      !value.empty() && value.find_first_not_of("0123456789") == std::string_view::npos;
+  size_t threads = 0;
+  for (char digit : is_digits ? value : std::string_view()) {
+    threads = std::min(threads * 10 + static_cast<size_t>(digit - '0'), kMostWalkThreads + 1);
+  }
+  if (threads == 0 || threads > kMostWalkThreads) return RefuseOption(platform, argument);
+  options.WalkThreads = threads;
   return 0;
 }
 
@@ -308,6 +326,8 @@ int PerformAction(Platform& platform, AppOptions& o, int action, const PathText&
     case kJsonOffAction: o.ShowJson = false; break;
     case 55: return SetImportFileName(platform, o, argument, value);
     case 56: o.ImportFileName = PathText{}; break;
+    case 57: return SetWalkThreads(platform, o, argument, value.Shown);
+    case 58: o.WalkThreads = 0; break;
     case 53: return SetExportFileName(platform, o, argument, value);
     case 54: o.ExportFileName = PathText{}; break;
     default: return RefuseOption(platform, argument);

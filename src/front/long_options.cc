@@ -68,6 +68,7 @@ constexpr LongOptionRow kLongOptions[] = {
     {"json", LongValue::kNone, 51},                     // /Json+
     {"import", LongValue::kNeeded, 55},                 // /Import=FILE
     {"export", LongValue::kNeeded, 53},                 // /Export=FILE
+    {"threads", LongValue::kNeeded, 57},                // /Threads=N
     {"help", LongValue::kNone, 39},
     {"version", LongValue::kNone, 40},
     {"charset", LongValue::kNeeded, 0, kCharsetChoices},  // /UTF8+, /UTF8-

@@ -79,8 +79,12 @@ ProgressLine::ProgressLine(Platform& platform, ProgressScreen& screen, bool is_u
       quiet_ms_(quiet_ms) {}
 
 bool ProgressLine::NoteFolder(size_t files, int64_t now_ms) {
-  ++folders_;
-  files_ += files;
+  return NoteTotals(folders_ + 1, files_ + files, now_ms);
+}
+
+bool ProgressLine::NoteTotals(uint64_t folders, uint64_t files, int64_t now_ms) {
+  folders_ = folders;
+  files_ = files;
   if (now_ms - begin_ms_ <= quiet_ms_) return false;
   return !has_drawn_ || now_ms - drawn_ms_ >= kRedrawMilliseconds;
 }

@@ -28,6 +28,8 @@ class ProgressLine {
 
   // Counts one folder read, with `files` files in it. True when the line is due to be drawn.
   bool NoteFolder(size_t files, int64_t now_ms);
+  // Counts `folders` read in all, with `files` files, where threads read ahead of the walk.
+  bool NoteTotals(uint64_t folders, uint64_t files, int64_t now_ms);
 
   // Draws the counts and `folder` (shown, the folder being read), cut to the screen's width;
   // nothing while the run is in the background.

@@ -27,10 +27,18 @@ bool ProgressWalker::EnterSubfolder(size_t index) {
 // The clock is read once per folder, which costs far less than reading the folder did.
 bool ProgressWalker::ListFolder(bool with_info) {
   const bool listed = walker_->ListFolder(with_info);
-  size_t files = walker_->LeftOutFiles();
-  for (const FolderEntry& entry : walker_->Entries()) files += entry.IsFolder ? 0 : 1;
   const int64_t now = screen_.NowMilliseconds();
-  if (line_.NoteFolder(files, now)) line_.Show(ShownPath(), now);
+  uint64_t all_folders = 0;
+  uint64_t all_files = 0;
+  bool is_due = false;
+  if (walker_->CountListed(all_folders, all_files)) {
+    is_due = line_.NoteTotals(all_folders, all_files, now);
+  } else {
+    size_t files = walker_->LeftOutFiles();
+    for (const FolderEntry& entry : walker_->Entries()) files += entry.IsFolder ? 0 : 1;
+    is_due = line_.NoteFolder(files, now);
+  }
+  if (is_due) line_.Show(ShownPath(), now);
   return listed;
 }
 

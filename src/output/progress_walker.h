@@ -26,6 +26,9 @@ class ProgressWalker : public FolderWalker {
   void LeaveFolder() override;
   size_t LeftOutFiles() const override { return walker_->LeftOutFiles(); }
   std::string FailureText() const override { return walker_->FailureText(); }
+  bool CountListed(uint64_t& folders, uint64_t& files) const override {
+    return walker_->CountListed(folders, files);
+  }
 
  private:
   std::string ShownPath() const;

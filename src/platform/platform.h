@@ -97,6 +97,10 @@ class FolderWalker {
   // How many files the current folder held beyond Entries(): those a listing without files
   // (WalkRules::FilesWanted) counted but made no entries for.
   virtual size_t LeftOutFiles() const = 0;
+
+  // The folders and files read so far, where threads read ahead of the walk (WalkRules::Threads)
+  // and so read more than the walk has entered. False where the walk reads each folder itself.
+  virtual bool CountListed(uint64_t& /*folders*/, uint64_t& /*files*/) const { return false; }
 };
 
 // Standard error where it is a terminal (a console on Windows): the screen of a long scan's

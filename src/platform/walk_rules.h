@@ -32,6 +32,15 @@ struct WalkRules {
   bool KindsWanted = false;
   // Each entry's own information is read (FolderEntry::Own), the root's too: for an export.
   bool OwnInfoWanted = false;
+  // Threads that read folders for the walk: 1 reads them one by one on the walk's own thread,
+  // 0 lets the walker choose. A walker may read with one thread whatever is asked; the chart is
+  // the same byte for byte with any number.
+  size_t Threads = 1;
+  // Folders whose names start with "." are charted; when not, a walker that reads ahead spares
+  // itself reading them.
+  bool DotFoldersWanted = true;
+  // The walk enters no folder this deep (the root is 0): a walker that reads ahead stops above.
+  size_t DepthLimit = SIZE_MAX;
 };
 
 // True when `rules` keep a folder out of the walk: it is reached through a link and links are

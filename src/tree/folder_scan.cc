@@ -5,6 +5,7 @@
 // listing serves the subfolder pass and, after every subfolder's subtree, the file pass.
 #include "tree/folder_scan.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -279,6 +280,9 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   rules.NeedLinkTargets = options.ShowLinkTargets;
   rules.CountLinksThemselves = options.CountDiskUsage;
   rules.OwnInfoWanted = listener != nullptr;
+  rules.Threads = options.WalkThreads;
+  rules.DotFoldersWanted = options.ShowDotFolders;
+  rules.DepthLimit = static_cast<size_t>(std::max(options.ScanDepthLimit, 0));
   walker.SetWalkRules(rules);
   for (const std::string& pattern : options.ExcludePatterns) {
     state.exclude_patterns.push_back(pattern);

@@ -274,10 +274,11 @@ RunResult RunInProcess(const std::string& folder, std::vector<std::string> argum
 
 // Standard output, the exit status and the total file of one run, as one text; `detail` gets the
 // status and the start of standard error, to tell a changed chart from a run that failed.
-std::string RunRecord(const TempTree& tree, const Combination& combination, std::string& detail) {
+std::string RunRecord(const TempTree& tree, const Combination& combination, std::string& detail,
+                      const char* threads = "/Threads=1") {
   const std::string total_file = tree.Path("total.txt");
   unlink(total_file.c_str());
-  std::vector<std::string> arguments{"t"};
+  std::vector<std::string> arguments{"t", threads};
   arguments.insert(arguments.end(), combination.options.begin(), combination.options.end());
   const RunResult run = RunInProcess(tree.Path(), arguments);
   const std::string record =
@@ -304,19 +305,22 @@ struct Differences {
 };
 
 // Charts every `step`-th combination from `first` on a fixture tree of its own and compares each
-// with its stored chart.
+// with its stored chart, which one thread made: the walk's threads take turns, so every count
+// charts a share of the combinations.
 void CheckCombinations(const std::vector<Combination>& all, const ChartStore& stored, size_t first,
                        size_t step, Differences& found) {
+  constexpr const char* kThreads[] = {"/Threads=1", "/Threads=2", "/Threads=8", "/Threads=64"};
   TempTree tree;
   MakeFixtureTree(tree);
   FixtureSurroundings surroundings;
   std::string expected;
   for (size_t i = first; i < all.size(); i += step) {
     std::string detail;
-    const std::string record = RunRecord(tree, all[i], detail);
+    const std::string record = RunRecord(tree, all[i], detail, kThreads[(i / step) % 4]);
     if (stored.Find(all[i].key, expected) && expected == record) continue;
     if (found.keys.empty()) {
-      found.first = "\"" + all[i].key + "\" (" + detail + "): " + FirstDifference(expected, record);
+      found.first = "\"" + all[i].key + "\" " + kThreads[(i / step) % 4] + " (" + detail +
+                    "): " + FirstDifference(expected, record);
     }
     found.keys.push_back(all[i].key);
   }

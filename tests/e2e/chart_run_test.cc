@@ -251,7 +251,7 @@ TEST(ChartRun, AWebOfLinksBelowALinkIsWalkedOnce) {
   }
   ASSERT_TRUE(tree.MakeFolder("r"));
   ASSERT_EQ(0, symlink("../web/w0", tree.Path("r/in").c_str()));
-  RunResult run = RunProgram({"r", "/F", "/A"}, RunSettings{tree.Path(), {}, 60});
+  RunResult run = RunProgram({"r", "/F", "/A", "/Threads=1"}, RunSettings{tree.Path(), {}, 60});
   ASSERT_EQ(0, run.status) << "no end within 60 seconds";
   EXPECT_EQ("", run.err);
   std::vector<std::string> lines;
@@ -270,6 +270,11 @@ TEST(ChartRun, AWebOfLinksBelowALinkIsWalkedOnce) {
       }
     }
     EXPECT_EQ(1u, shown) << file;
+  }
+  // Byte for byte the same whatever number of threads reads ahead of the walk.
+  for (const char* threads : {"/Threads=2", "/Threads=8", "/Threads=64"}) {
+    EXPECT_EQ(run.out, RunProgram({"r", "/F", "/A", threads}, RunSettings{tree.Path()}).out)
+        << threads;
   }
 }
 

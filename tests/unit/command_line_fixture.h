@@ -68,7 +68,8 @@ inline std::string Describe(const AppOptions& o) {
   for (const std::string& pattern : o.ExcludePatterns) s << pattern << "|";
   s << "] extensionHelp=" << o.ShowExtensionHelp << " versionAlone=" << o.ShowVersionAlone
     << " export=[" << Describe(o.ExportFileName) << "] exportOnOutput=" << o.IsExportOnOutput
-    << " needs=[" << DescribeNeeds(o) << "] scanDepth=" << o.ScanDepthLimit << " glyphs=["
+    << " needs=[" << DescribeNeeds(o) << "] scanDepth=" << o.ScanDepthLimit
+    << " threads=" << o.WalkThreads << " glyphs=["
     << o.GlyphLast << "|" << o.GlyphMiddle << "|" << o.GlyphContinue << "]";
   return s.str();
 }

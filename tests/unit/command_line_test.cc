@@ -220,6 +220,10 @@ TEST_F(ParseCommandLineTest, InvalidOptionsAreEchoedUpperCasedBeforeTheEqualsSig
       {"/L=1.5", "/L=1.5"},
       {"/L= 1", "/L= 1"},
       {"/depth=1k", "/DEPTH=1k"},
+      {"/Threads=0", "/THREADS=0"},  // threads: 1 to 1024
+      {"/j=1025", "/J=1025"},
+      {"/threads=99999999999999999999", "/THREADS=99999999999999999999"},
+      {"/Threads", "/THREADS"},
       {"/x=", "/X="},  // a pattern: not empty, no "/"
       {"/Exclude", "/EXCLUDE"},
       {"/X=src/*.o", "/X=src/*.o"},
@@ -271,6 +275,10 @@ TEST_F(ParseCommandLineTest, DepthExcludeAndExportTakeTheirValues) {
       {{"/Export=-", "/L=1"}, "scanDepth=2147483647"},  // an export holds every level
       {{"--export", "-"}, "export=[-] exportOnOutput=1"},
       {{"/Export=a", "/Export-"}, "export=[] exportOnOutput=0"},
+      {{}, "threads=0"},  // the walker chooses
+      {{"/Threads=8"}, "threads=8"},
+      {{"--threads=1024", "/J=01"}, "threads=1"},
+      {{"/J=3", "/Threads-"}, "threads=0"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.arguments));

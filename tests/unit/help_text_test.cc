@@ -119,7 +119,7 @@ TEST_F(HelpTextTest, ExtensionsBlockFollowsTheHelpTextOnRequest) {
   EXPECT_TRUE(platform.lines.empty());
   options.ShowHelp = true;
   ASSERT_EQ(0, PrintHelp(platform, options));
-  ASSERT_EQ(43u + 57u, platform.lines.size());
+  ASSERT_EQ(43u + 60u, platform.lines.size());
   for (size_t i = 0; i < 43; ++i) {
     EXPECT_EQ(std::string(kExpectedHelp[i]) + "\r\n", platform.lines[i]) << "line " << i + 1;
   }
@@ -133,7 +133,7 @@ TEST_F(HelpTextTest, ExtensionsBlockFollowsTheHelpTextOnRequest) {
   }
   EXPECT_EQ(
       "/Depth=<深さ> /DotFolders+ /Exclude=<パターン> "
-      "/Human+ /DiskUsage+ /Apparent+ /Json+ /Import=<ファイル>, /Export=<ファイル>, /UTF8+ /OneFileSystem+ /Links+ /Color+ --files, --sort=<name|extension|size|time|none>, "
+      "/Human+ /DiskUsage+ /Apparent+ /Json+ /Import=<ファイル>, /Export=<ファイル>, /UTF8+ /OneFileSystem+ /Links+ /Threads=<数> /Color+ --files, --sort=<name|extension|size|time|none>, "
       "--help\r\n --version\r\n --\r\n ",
       syntax);
 }

@@ -62,13 +62,14 @@ TEST_F(ParseCommandLineTest, BadLongOptionsAreNamedInTheMessage) {
   }
 }
 
-// "-L N" takes the next argument only where the parser is told to; "-L=N" always works.
+// "-L N" and "-j N" take the next argument only where the parser is told to; "-L=N" always works.
 TEST_F(ParseCommandLineTest, DepthApartOnlyWhereAllowed) {
   for (const bool is_allowed : {false, true}) {
-    std::vector<PathText> arguments = RunArguments({"-L", "2", "C:\\Work\\Sub"});
+    std::vector<PathText> arguments = RunArguments({"-L", "2", "-j", "3", "C:\\Work\\Sub"});
     options = AppOptions{};
     EXPECT_EQ(is_allowed ? 0 : -1, ParseCommandLine(platform, arguments, options, is_allowed));
     EXPECT_EQ(is_allowed ? 2 : kNoDepthLimit, options.MaxDepth);
+    EXPECT_EQ(is_allowed ? 3u : 0u, options.WalkThreads);
   }
 }
 

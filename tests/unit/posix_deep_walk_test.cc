@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "classic_platform.h"
@@ -214,6 +219,57 @@ TEST(PosixDeepWalk, AFolderReplacedAfterItsListingIsFoundAgainWithTwoDescriptors
   ASSERT_EQ((Names{"a", "z"}), EntryNames(walker));
   EXPECT_TRUE(walker.EnterSubfolder(1)) << "\"renamed\" could not be opened again";
   EXPECT_TRUE(walker.ListFolder(true));
+}
+
+// Every folder's entries with their sizes, depth first, entering every subfolder.
+std::string WalkEverything(FolderWalker& walker, const std::string& root) {
+  std::string seen;
+  std::vector<size_t> next{0};
+  if (!walker.EnterRoot(SameText(root)) || !walker.ListFolder(true)) return "root not listed";
+  while (!next.empty()) {
+    const std::vector<FolderEntry>& entries = walker.Entries();
+    if (next.back() == entries.size()) {
+      walker.LeaveFolder();
+      next.pop_back();
+      continue;
+    }
+    const FolderEntry& entry = entries[next.back()++];
+    seen += std::to_string(next.size()) + " " + std::string(entry.Name) + " " +
+            std::to_string(entry.Size) + "\n";
+    if (!entry.IsFolder || !walker.EnterSubfolder(next.back() - 1)) continue;
+    if (!walker.ListFolder(true)) seen += "unlisted\n";
+    next.push_back(0);
+  }
+  return seen;
+}
+
+// Eight threads, the walk's own and seven that each pause at random before a folder they read
+// ahead: the walk takes listings ready, half read or not yet started, and sees what one thread
+// sees, 10,000 levels down (each level's chain folder last, so the workers' descriptors are given
+// back as they go down).
+TEST(PosixDeepWalk, EightDelayedThreadsWalkTenThousandLevelsAsOneDoes) {
+  TempFolder folder;
+  ASSERT_TRUE(MakeChain(folder.path(), "zz", 10000));
+  TextConverter converter;
+  PosixFolderWalker alone(converter, 0, MaxOpenFolders());
+  const std::string expected = WalkEverything(alone, folder.path());
+  ASSERT_EQ(30002, std::count(expected.begin(), expected.end(), '\n'));
+  std::atomic<int> pauses{0};
+  PosixFolderWalker delayed(converter, 0, MaxOpenFolders(), [&pauses] {
+    thread_local std::minstd_rand random(std::hash<std::thread::id>()(std::this_thread::get_id()));
+    ++pauses;
+    if (random() % 4 == 0) std::this_thread::sleep_for(std::chrono::microseconds(random() % 50));
+  });
+  WalkRules rules;
+  rules.Threads = 8;
+  delayed.SetWalkRules(rules);
+  EXPECT_EQ(expected, WalkEverything(delayed, folder.path()));
+  EXPECT_GT(pauses.load(), 10000) << "the workers read too few folders to test the hand-over";
+  uint64_t folders = 0;
+  uint64_t files = 0;
+  ASSERT_TRUE(delayed.CountListed(folders, files));
+  EXPECT_EQ(20002u, folders);  // each level and its "z", and the root
+  EXPECT_EQ(10001u, files);
 }
 
 }  // namespace

@@ -118,6 +118,15 @@ TEST_F(ProgressLineTest, DrawsTheCountsBetweenTheEraseBytes) {
   EXPECT_EQ("\rフォルダ 1  ファイル 1  ...\x1b[K|", screen_.drawn);
 }
 
+// Where threads read ahead of the walk, the line shows the totals they all read.
+TEST_F(ProgressLineTest, TotalsReplaceTheCounts) {
+  ProgressLine line(fake_, screen_, false, 0);
+  line.NoteFolder(3, 10);
+  EXPECT_TRUE(line.NoteTotals(40, 500, 2000));
+  line.Show("/x", 2000);
+  EXPECT_EQ(Cp932("\rフォルダ 40  ファイル 500  /x\x1b[K|"), screen_.drawn);
+}
+
 TEST_F(ProgressLineTest, NothingIsDrawnUnlessShown) {
   ProgressLine line(fake_, screen_, false, 0);
   for (int64_t now = 0; now < 3000; now += 7) line.NoteFolder(1, now);

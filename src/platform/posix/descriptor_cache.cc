@@ -55,6 +55,7 @@ int DescriptorCache::OpenAt(int base_fd, const char* name, size_t keep_depth, in
 void DescriptorCache::Push(int fd, const FolderIdentity& identity, bool identity_from_descriptor,
                            const char* name) {
   levels_.push_back(Level{-1, false, identity, identity_from_descriptor, name});
+  if (fd < 0) return;  // entered closed: Descriptor opens it when it is first needed
   SetFd(levels_.size() - 1, fd);
   Trim(levels_.size() - 1);
 }

@@ -52,7 +52,8 @@ class DescriptorCache {
   // opened.
   int OpenAt(int base_fd, const char* name, size_t keep_depth, int extra_flags = 0);
 
-  // Enters the folder opened as `fd`, one level below the deepest entered one. `identity` is
+  // Enters the folder opened as `fd`, one level below the deepest entered one; with `fd` -1
+  // the folder is entered closed, and opened by its name when its descriptor is first asked for. `identity` is
   // read from `fd` itself, or (`identity_from_descriptor` false) from the parent's listing.
   // `name` is its native name in its parent, for reopening (null for the root): it must stay
   // put while the folder is entered, as a name in the parent's listing does.

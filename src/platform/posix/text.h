@@ -32,6 +32,7 @@ class TextConverter {
   bool IsUtf8() const { return is_utf8_; }
   // From now on WriteDisplayName writes the native bytes unchanged (Platform::KeepNativeNames).
   void KeepNative() { is_native_kept_ = true; }
+  bool IsNativeKept() const { return is_native_kept_; }
   // The room the shown form of a native text of `native_length` bytes may need: as many bytes in
   // code page 932, three times as many in UTF-8 (a byte that is no UTF-8 becomes U+FFFD).
   size_t MaxShownLength(size_t native_length) const {

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,12 +23,15 @@
 #include "platform/platform.h"
 #include "platform/posix/descriptor_cache.h"
 #include "platform/posix/listing.h"
+#include "platform/posix/read_ahead.h"
 #include "platform/posix/text.h"
 
 class PosixFolderWalker : public FolderWalker {
  public:
-  // `converter` belongs to the platform and must outlive the walker.
-  PosixFolderWalker(TextConverter& converter, int64_t utc_offset_seconds, size_t max_open);
+  // `converter` belongs to the platform and must outlive the walker. `worker_pause`, for tests,
+  // is called by each worker thread before each folder it reads (WalkRules::Threads).
+  PosixFolderWalker(TextConverter& converter, int64_t utc_offset_seconds, size_t max_open,
+                    std::function<void()> worker_pause = {});
 
   bool EnterRoot(const PathText& path) override;
   bool EnterSubfolder(size_t index) override;
@@ -38,6 +42,7 @@ class PosixFolderWalker : public FolderWalker {
   void LeaveFolder() override;
   size_t LeftOutFiles() const override;
   std::string FailureText() const override { return failure_; }
+  bool CountListed(uint64_t& folders, uint64_t& files) const override;
 
   // For tests: descriptors held now, never more than max_open.
   size_t OpenDescriptors() const { return descriptors_.OpenCount(); }
@@ -45,17 +50,32 @@ class PosixFolderWalker : public FolderWalker {
  private:
   struct Level {
     FolderListing listing;
-    bool below_link = false;  // reached through a link, or lies below a folder that was
+    bool below_link = false;             // reached through a link, or lies below a folder that was
+    std::shared_ptr<AheadFolder> ahead;  // what the workers prepare below it (with threads)
   };
 
   size_t Depth() const { return descriptors_.Depth(); }
-  bool PushLevel(int fd, const char* name, bool through_link, const FolderIdentity* known);
+  // `index` in the parent's listing (SIZE_MAX for the root).
+  bool PushLevel(int fd, const char* name, size_t index, bool through_link,
+                 const FolderIdentity* known);
   bool IsKeptOut(const FolderIdentity& identity, int fd, bool through_link) const;
   void RecordOuterFolders();
+  enum class Entering { kNotPrepared, kEntered, kKeptOut };
+  Entering EnterPrepared(size_t index);
+  void StartThreads();
+  bool TakeListing(size_t depth, bool with_info);
 
   FolderReader reader_;
   DescriptorCache descriptors_;
   LoopRules loops_;
+  TextConverter& converter_;
+  const int64_t utc_offset_seconds_;
+  const size_t max_open_;
+  std::function<void()> worker_pause_;
+  // The workers, with WalkRules::Threads above one; declared before the levels, whose nodes
+  // they count, so that the levels go first.
+  std::unique_ptr<ReadAhead> ahead_;
+  bool with_info_ = false;  // as the walk's last listing asked
   // One per entered folder, [0, Depth()); those past it are kept with their storage for reuse.
   std::vector<std::unique_ptr<Level>> levels_;
   WalkRules rules_;

@@ -1,0 +1,278 @@
+// The workers that list folders ahead of the POSIX walk, and the hand-over of their listings.
+#include "platform/posix/read_ahead.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "platform/posix/text.h"
+
+// A descriptor the workers hold for the subfolders still to be opened against it.
+struct AheadDescriptor {
+  AheadDescriptor(int descriptor, ReadAhead& ahead) : fd(descriptor), owner(ahead) {}
+  ~AheadDescriptor() {
+    close(fd);
+    owner.ReleaseDescriptor();
+  }
+  const int fd;
+  ReadAhead& owner;
+};
+
+// One folder offered to the workers. The mutex of its ReadAhead guards every change of `state`
+// (atomic only so that the walk may watch it without the lock) and `subfolders`; the rest
+// belongs to whoever set the state to kListing (a worker) or kTaken (the walk).
+struct AheadFolder {
+  enum State { kOffered, kListing, kReady, kFailed, kTaken };
+
+  // Counted in `live` while offered and not yet taken: what the workers run ahead with.
+  AheadFolder(std::atomic<size_t>& live, State first) : live_count(live), state(first) {
+    if (state != kTaken) ++live_count;
+  }
+  ~AheadFolder() { MarkTaken(); }
+  void MarkTaken() {
+    if (state != kTaken) --live_count;
+    state = kTaken;
+  }
+
+  std::atomic<size_t>& live_count;
+  std::atomic<State> state;
+  size_t index = 0;                       // in its parent's listing
+  size_t depth = 0;                       // the root's is 0
+  std::string name;                       // native, in its parent
+  uint64_t parent_volume = 0;             // a folder on another device is left to the walk
+  std::shared_ptr<AheadDescriptor> base;  // the parent's, until this one is opened
+  FolderIdentity identity;                // as the worker's descriptor tells it
+  bool with_info = false;
+  FolderListing listing;
+  bool has_offered = false;  // its subfolders were offered (or none could be)
+  std::vector<std::shared_ptr<AheadFolder>> subfolders;  // by index
+};
+
+// How many times the walk looks at a folder being read before it waits to be woken.
+constexpr int kWatchRounds = 200;
+
+// What a worker owns: a converter (iconv handles are not shared) and a reader with its buffer.
+struct ReadAhead::Worker {
+  explicit Worker(int64_t utc_offset_seconds) : reader(converter, utc_offset_seconds) {}
+  TextConverter converter;
+  FolderReader reader;
+};
+
+ReadAhead::ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descriptors,
+                     std::function<void()> pause)
+    : utc_offset_seconds_(utc_offset_seconds),
+      most_descriptors_(std::max<size_t>(descriptors, 1)),
+      pause_(std::move(pause)) {
+  for (size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { RunWorker(); });
+}
+
+ReadAhead::~ReadAhead() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    is_stopping_ = true;
+  }
+  work_offered_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+  stack_.clear();
+}
+
+void ReadAhead::SetReading(const AheadReading& reading) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  reading_ = reading;
+}
+
+std::shared_ptr<AheadFolder> ReadAhead::NewEntered(size_t depth) {
+  auto folder = std::make_shared<AheadFolder>(live_folders_, AheadFolder::kTaken);
+  folder->depth = depth;
+  return folder;
+}
+
+std::shared_ptr<AheadFolder> ReadAhead::FindSubfolder(const AheadFolder& parent,
+                                                      size_t index) const {
+  // The parent is the walk's (kTaken): no worker changes its subfolders any more.
+  const auto found = std::lower_bound(parent.subfolders.begin(), parent.subfolders.end(), index,
+                                      [](const std::shared_ptr<AheadFolder>& folder,
+                                         size_t wanted) { return folder->index < wanted; });
+  if (found == parent.subfolders.end() || (*found)->index != index) return nullptr;
+  return *found;
+}
+
+// A folder being read is mostly read within microseconds: watching it a while spares the walk
+// falling asleep and being woken for nearly every folder.
+std::unique_lock<std::mutex> ReadAhead::WaitWhileListing(AheadFolder& folder) {
+  for (int i = 0; i < kWatchRounds && folder.state.load() == AheadFolder::kListing; ++i) {
+    std::this_thread::yield();
+  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  folder_done_.wait(lock, [&folder] { return folder.state != AheadFolder::kListing; });
+  return lock;
+}
+
+bool ReadAhead::IsReady(AheadFolder& folder, bool with_info, FolderIdentity& identity) {
+  std::unique_lock<std::mutex> lock = WaitWhileListing(folder);
+  if (folder.state != AheadFolder::kReady || folder.with_info != with_info) return false;
+  identity = folder.identity;
+  return true;
+}
+
+bool ReadAhead::HasOffered(const AheadFolder& folder) const { return folder.has_offered; }
+
+bool ReadAhead::TakeListing(AheadFolder& folder, const FolderIdentity& identity, bool with_info,
+                            FolderListing& listing) {
+  std::unique_lock<std::mutex> lock = WaitWhileListing(folder);
+  const bool is_ready = folder.state == AheadFolder::kReady;
+  folder.MarkTaken();
+  lock.unlock();
+  if (!is_ready) return false;
+  // Another folder than the walk's (replaced in between), or read otherwise: read again.
+  if (folder.identity != identity || folder.with_info != with_info) {
+    DropSubfolders(folder);
+    folder.has_offered = false;
+    return false;
+  }
+  std::swap(listing, folder.listing);
+  return true;
+}
+
+void ReadAhead::OfferSubfolders(AheadFolder& folder, const FolderListing& listing, int fd,
+                                uint64_t volume) {
+  if (folder.has_offered) return;
+  folder.has_offered = true;
+  if (live_folders_.load() >= kMostAhead || !AcquireDescriptor()) return;
+  const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) {
+    ReleaseDescriptor();
+    return;
+  }
+  AheadReading reading;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reading = reading_;
+  }
+  const auto base = std::make_shared<AheadDescriptor>(copy, *this);
+  auto subfolders = MakeSubfolders(folder, listing, base, volume, reading);
+  std::lock_guard<std::mutex> lock(mutex_);
+  PublishLocked(folder, std::move(subfolders));
+}
+
+void ReadAhead::Drop(std::shared_ptr<AheadFolder> folder) {
+  if (folder) DropSubfolders(*folder);
+}
+
+// Lets go iteratively: a chain of prepared folders may be deep, and the stack is not.
+void ReadAhead::DropSubfolders(AheadFolder& folder) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::shared_ptr<AheadFolder>> pending = std::move(folder.subfolders);
+  folder.subfolders.clear();
+  while (!pending.empty()) {
+    std::shared_ptr<AheadFolder> next = std::move(pending.back());
+    pending.pop_back();
+    if (next->state == AheadFolder::kListing) continue;  // its worker lets go of it
+    for (std::shared_ptr<AheadFolder>& sub : next->subfolders) pending.push_back(std::move(sub));
+    next->subfolders.clear();
+  }
+}
+
+void ReadAhead::NoteListed(const FolderListing& listing) {
+  size_t files = listing.LeftOutFiles();
+  for (const FolderEntry& entry : listing.Entries()) files += entry.IsFolder ? 0 : 1;
+  listed_folders_.fetch_add(1, std::memory_order_relaxed);
+  listed_files_.fetch_add(files, std::memory_order_relaxed);
+}
+
+void ReadAhead::RunWorker() {
+  Worker worker(utc_offset_seconds_);
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    work_offered_.wait(lock, [this] { return is_stopping_ || !stack_.empty(); });
+    if (is_stopping_) return;
+    std::shared_ptr<AheadFolder> folder = stack_.back().lock();
+    stack_.pop_back();
+    if (!folder || folder->state != AheadFolder::kOffered) continue;
+    folder->state = AheadFolder::kListing;
+    const AheadReading reading = reading_;
+    lock.unlock();
+    if (pause_) pause_();
+    std::vector<std::shared_ptr<AheadFolder>> subfolders;
+    const bool is_listed = ListAhead(worker, reading, *folder, subfolders);
+    lock.lock();
+    // The state and the subfolders change together: the walk reads the subfolders of a folder
+    // it took without the lock.
+    if (is_listed) PublishLocked(*folder, std::move(subfolders));
+    folder->state = is_listed ? AheadFolder::kReady : AheadFolder::kFailed;
+    folder_done_.notify_all();
+    folder.reset();  // a folder the walk let go meanwhile ends here
+  }
+}
+
+// Opens and reads `folder` as the walk would, and makes its subfolders' nodes while its
+// descriptor is open. False when the walk must read it itself.
+bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFolder& folder,
+                          std::vector<std::shared_ptr<AheadFolder>>& subfolders) {
+  worker.converter.SetUtf8(reading.is_utf8);
+  if (reading.is_native_kept) worker.converter.KeepNative();
+  worker.reader.SetLinkReading(reading.with_targets, reading.links_themselves);
+  worker.reader.SetOwnReading(reading.with_own);
+  const std::shared_ptr<AheadDescriptor> parent = std::move(folder.base);
+  if (!AcquireDescriptor()) return false;
+  const int fd =
+      openat(parent->fd, folder.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    ReleaseDescriptor();
+    return false;
+  }
+  auto own = std::make_shared<AheadDescriptor>(fd, *this);
+  struct stat status {};
+  if (fstat(fd, &status) != 0 || status.st_dev != folder.parent_volume) return false;
+  folder.identity = FolderIdentity{status.st_dev, status.st_ino};
+  folder.with_info = reading.with_info;
+  if (!worker.reader.Read(fd, false, reading.with_info, reading.with_files, reading.with_kinds,
+                          folder.listing)) {
+    return false;
+  }
+  NoteListed(folder.listing);
+  if (live_folders_.load() >= kMostAhead) return true;  // the walk offers them when it gets there
+  folder.has_offered = true;
+  subfolders = MakeSubfolders(folder, folder.listing, own, status.st_dev, reading);
+  return true;
+}
+
+std::vector<std::shared_ptr<AheadFolder>> ReadAhead::MakeSubfolders(
+    const AheadFolder& parent, const FolderListing& listing,
+    const std::shared_ptr<AheadDescriptor>& base, uint64_t volume, const AheadReading& reading) {
+  std::vector<std::shared_ptr<AheadFolder>> subfolders;
+  if (parent.depth + 1 >= reading.depth_limit) return subfolders;
+  const std::vector<FolderEntry>& entries = listing.Entries();
+  for (size_t i = 0; i < entries.size() && live_folders_.load() < kMostAhead; ++i) {
+    if (!entries[i].IsFolder || entries[i].IsLink) continue;
+    const char* name = listing.NativeName(i);
+    if (!reading.dot_folders_wanted && name[0] == '.') continue;
+    auto folder = std::make_shared<AheadFolder>(live_folders_, AheadFolder::kOffered);
+    folder->index = i;
+    folder->depth = parent.depth + 1;
+    folder->name = name;
+    folder->parent_volume = volume;
+    folder->base = base;
+    subfolders.push_back(std::move(folder));
+  }
+  return subfolders;
+}
+
+// Hands the subfolders to their parent and to the workers, the first on top of the stack.
+void ReadAhead::PublishLocked(AheadFolder& folder,
+                              std::vector<std::shared_ptr<AheadFolder>> subfolders) {
+  if (subfolders.empty()) return;
+  for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) stack_.push_back(*it);
+  folder.subfolders = std::move(subfolders);
+  work_offered_.notify_all();
+}
+
+bool ReadAhead::AcquireDescriptor() {
+  if (open_descriptors_.fetch_add(1) < most_descriptors_) return true;
+  open_descriptors_.fetch_sub(1);
+  return false;
+}

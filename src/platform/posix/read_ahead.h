@@ -1,0 +1,121 @@
+// Folders listed ahead of the walk by worker threads, so that the walk itself only takes
+// listings that are ready.
+//
+// The walk keeps every decision (which folder it enters, the loop rules, the order) on its own
+// thread, in the order of a walk with one thread; the workers only read. Each folder the walk
+// lists offers its subfolders (not links: the loop rules judge those) to the workers on a stack,
+// the first one on top, and each worker that lists one offers that one's subfolders the same way,
+// so the workers go depth first in the order the walk will want them. A worker opens a subfolder
+// against its parent's descriptor, which the parent's node holds until the last of its subfolders
+// has been opened, and reads it with its own reader and converter (neither is shared). The walk,
+// entering a folder, takes its listing when a worker has read it, waits while one reads it, and
+// reads it itself when none has started, or when the folder a worker read is not the one the walk
+// entered (replaced in between), or sits on another device (a mount point: the walk judges it).
+//
+// Bounds: at most kMostAhead folders are waiting or ready at once (memory), and the workers hold
+// at most a share of the walk's descriptors; past either a subfolder is simply not offered, and
+// the walk lists it itself when it gets there, offering its subfolders then.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/posix/listing.h"
+#include "platform/walk_rules.h"
+
+// How a listing is read: every worker reads as the walk would.
+struct AheadReading {
+  bool with_info = false;
+  bool with_files = true;
+  bool with_kinds = false;
+  bool with_targets = false;
+  bool links_themselves = false;
+  bool with_own = false;
+  bool is_utf8 = false;
+  bool is_native_kept = false;
+  bool dot_folders_wanted = true;  // else a subfolder whose name starts with "." is not offered
+  size_t depth_limit = SIZE_MAX;   // no subfolder this deep is offered (the root is 0)
+};
+
+struct AheadFolder;
+struct AheadDescriptor;
+
+class ReadAhead {
+ public:
+  static constexpr size_t kMostAhead = 1024;
+
+  // Starts `threads` workers, which may hold `descriptors` descriptors between them; `pause`, if
+  // set, is called by a worker before each folder it lists (tests delay the workers with it).
+  ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descriptors,
+            std::function<void()> pause);
+  ~ReadAhead();  // stops and joins every worker
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // How folders are read from now on.
+  void SetReading(const AheadReading& reading);
+  // A node for a folder the walk entered at `depth` with none prepared, to offer its subfolders
+  // from.
+  std::shared_ptr<AheadFolder> NewEntered(size_t depth);
+  // The node of subfolder `index` of the folder of `parent`; null when none was offered.
+  std::shared_ptr<AheadFolder> FindSubfolder(const AheadFolder& parent, size_t index) const;
+  // True when a worker has read `folder` with `with_info`, waiting while one reads it; its
+  // identity then is the folder's as the worker's descriptor told it.
+  bool IsReady(AheadFolder& folder, bool with_info, FolderIdentity& identity);
+  // False when the walk must offer the subfolders of `folder` itself.
+  bool HasOffered(const AheadFolder& folder) const;
+  // Takes the listing a worker read of `folder` into `listing`, waiting while one reads it, when
+  // it was read as `identity` with `with_info`. False when the walk must read it itself.
+  bool TakeListing(AheadFolder& folder, const FolderIdentity& identity, bool with_info,
+                   FolderListing& listing);
+  // Offers the subfolders in `listing`, the folder of `folder` open as `fd` on `volume`, unless
+  // they were offered already.
+  void OfferSubfolders(AheadFolder& folder, const FolderListing& listing, int fd, uint64_t volume);
+  // Lets go of the folder left and of everything prepared below it.
+  void Drop(std::shared_ptr<AheadFolder> folder);
+  // Notes a folder the walk read itself, for the counts below.
+  void NoteListed(const FolderListing& listing);
+  // Folders and files read so far by the walk and the workers together.
+  uint64_t ListedFolders() const { return listed_folders_.load(std::memory_order_relaxed); }
+  uint64_t ListedFiles() const { return listed_files_.load(std::memory_order_relaxed); }
+
+ private:
+  friend struct AheadFolder;
+  friend struct AheadDescriptor;
+  struct Worker;
+
+  std::unique_lock<std::mutex> WaitWhileListing(AheadFolder& folder);
+  void RunWorker();
+  bool ListAhead(Worker& worker, const AheadReading& reading, AheadFolder& folder,
+                 std::vector<std::shared_ptr<AheadFolder>>& subfolders);
+  std::vector<std::shared_ptr<AheadFolder>> MakeSubfolders(
+      const AheadFolder& parent, const FolderListing& listing,
+      const std::shared_ptr<AheadDescriptor>& base, uint64_t volume, const AheadReading& reading);
+  void PublishLocked(AheadFolder& folder, std::vector<std::shared_ptr<AheadFolder>> subfolders);
+  void DropSubfolders(AheadFolder& folder);
+  bool AcquireDescriptor();
+  void ReleaseDescriptor() { open_descriptors_.fetch_sub(1); }
+
+  const int64_t utc_offset_seconds_;
+  const size_t most_descriptors_;
+  const std::function<void()> pause_;
+  std::atomic<size_t> open_descriptors_{0};
+  std::atomic<size_t> live_folders_{0};  // offered and not yet let go
+  std::atomic<uint64_t> listed_folders_{0};
+  std::atomic<uint64_t> listed_files_{0};
+
+  mutable std::mutex mutex_;  // guards what follows and every node's state and subfolders
+  std::condition_variable work_offered_;
+  std::condition_variable folder_done_;
+  std::vector<std::weak_ptr<AheadFolder>> stack_;  // the next folder on top
+  AheadReading reading_;
+  bool is_stopping_ = false;
+  std::vector<std::thread> threads_;
+};
