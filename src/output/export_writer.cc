@@ -95,7 +95,9 @@ int ExportWriter::Finish() {
 // information of an excluded item, and the device where it is its folder's.
 void ExportWriter::WriteItem(const FolderEntry& entry, ScanMark mark, bool is_folder) {
   const EntryOwnInfo& own = entry.Own;
-  if (buffer_.back() != '[') buffer_.append(",\n");
+  // An empty buffer was just flushed after an item: only a folder's first item, right after the
+  // "[" that BeginFolder put in the buffer, needs no comma.
+  if (buffer_.empty() || buffer_.back() != '[') buffer_.append(",\n");
   buffer_.append("{\"name\":");
   AppendRawJsonString(buffer_, own.NativeName);
   // An identity of 0 is one the system did not give (a Windows link): no device, no inode.

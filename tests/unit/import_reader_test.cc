@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "output/export_writer.h"
 #include "front/run_driver.h"
 #include "run_arguments.h"
 
@@ -86,6 +87,31 @@ TEST(ReadImportedScan, ReadsNestingOfAnyDepthInOneStack) {
   for (int i = 1; i < kDepth; ++i) record = ReadImportedRecord(scan, record.Next);
   EXPECT_TRUE(record.Item.HasChildren);
   EXPECT_EQ("f", ReadImportedRecord(scan, record.Next).Name);
+}
+
+// The writer flushes every 32 KiB, after an item: the next item still gets its comma.
+TEST(ReadImportedScan, ReadsAnExportLargerThanTheWritersBuffer) {
+  struct StringFile : OutputFile {
+    std::string bytes;
+    void Write(std::string_view part) override { bytes.append(part); }
+    int Finish() override { return 0; }
+    std::string FailureText() const override { return {}; }
+  } file;
+  ExportWriter writer(file, false);
+  writer.WriteHeader(0);
+  FolderEntry entry;
+  entry.Own.NativeName = "/r";
+  writer.BeginFolder(entry, ScanMark::kRead);
+  const std::string name(60, 'n');
+  entry.Own.NativeName = name;
+  constexpr int kFiles = 2000;  // over 120 KiB
+  for (int i = 0; i < kFiles; ++i) writer.AddEntry(entry, ScanMark::kRead);
+  writer.EndFolder();
+  ASSERT_EQ(0, writer.Finish());
+  ImportedScan scan;
+  std::string error;
+  ASSERT_EQ(0, ReadImportedScan(nullptr, file.bytes, scan, error)) << error;
+  EXPECT_EQ(kFiles + 1u, scan.ItemCount);
 }
 
 // A Linux name's bytes that are no UTF-8 read as U+FFFD each; UTF-8 stays, in a file read in
