@@ -492,5 +492,11 @@ int ParseCommandLine(Platform& platform, std::vector<PathText>& arguments, AppOp
   }
   DeriveSettings(options);
   options.ShowColor = IsColorShown(platform, options);
+  // A streamed chart with a sort key walks in the chart's order, and a web of links reached from
+  // two folders the sort swaps would be expanded under the other one. The classic chart decides
+  // that in the listing's order, so there a sorted chart that follows links waits for the walk.
+  if (platform.IsClassicMode() && options.FollowLinks && options.SortKey != NoSort) {
+    options.IsChartStreamed = false;
+  }
   return 0;
 }

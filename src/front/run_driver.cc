@@ -80,6 +80,10 @@ int StreamTree(Platform& platform, const AppOptions& options, const PathText& fo
     unread.clear();
   };
   SetItemName(store, root, folder.Shown);
+  // Nothing is left to do once nobody reads a streamed chart (it has no total file, export or
+  // document to finish): the Linux mode ends as the programs of a pipeline do, so that
+  // `quovrel /usr | head -3` ends with its third line. The classic program keeps walking.
+  if (!is_classic) platform.EndRunWhenOutputCloses();
   {
     StreamedChart chart(platform, options, root, shared_files, tell_unread);
     const std::unique_ptr<FolderWalker> walker = NewScanWalker(platform, options.IsUtf8Chart);

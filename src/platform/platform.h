@@ -243,6 +243,10 @@ class Platform {
   virtual bool IsColorScreen() { return false; }
   // The value of environment variable `name` as the system gives it; empty when it is not set.
   virtual std::string ReadEnvironment(std::string_view /*name*/) { return {}; }
+  // From now on a line that finds standard output closed (a pipe whose reader has gone) ends the
+  // run at once, as the system ends a program that writes to a closed pipe: for a chart that has
+  // nothing left to do once nobody reads it. Where the platform does not tell, the run goes on.
+  virtual void EndRunWhenOutputCloses() {}
   // Writes one whole line, its CR LF included, to standard output at once. Errors are ignored.
   // In a UTF-8 chart a platform whose lines end with LF alone (POSIX) leaves the CR out.
   virtual void WriteLine(std::string_view line) = 0;

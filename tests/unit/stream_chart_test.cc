@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/app_options.h"
@@ -116,10 +117,26 @@ TEST_F(StreamChartTest, WritesTheStoredChartsBytes) {
 // A wide tree walked in chart order: no more folders' children held than the deepest path.
 TEST_F(StreamChartTest, HoldsTheOpenFoldersAlone) {
   fake_ = FakePlatform();
+  fake_.classic_mode = false;
   for (int i = 0; i < 50; ++i) fake_.AddFile("C:/W/f" + std::to_string(100 + i) + "/a/b/c.txt");
   Parse({"/F", "/Size", "/SN", "C:\\W"});
   EXPECT_EQ(StoredChart(), StreamedLines());
   EXPECT_EQ(4u, peak_held_);  // C:/W, f1nn, a, b
+}
+
+// The classic mode decides a web of links in the listing's order: its sorted charts that follow
+// links wait for the walk's end.
+TEST_F(StreamChartTest, ClassicSortedChartsFollowingLinksWaitForTheWalk) {
+  fake_.classic_mode = true;
+  const std::vector<std::pair<std::vector<std::string>, bool>> rows = {
+      {{"/F", "/SN", "C:\\Work"}, false},
+      {{"/F", "/SN", "/Links-", "C:\\Work"}, true},
+      {{"/F", "/Sum", "C:\\Work"}, true},
+  };
+  for (const auto& [row, is_streamed] : rows) {
+    Parse(row);
+    EXPECT_EQ(is_streamed, options_.IsChartStreamed) << row[1];
+  }
 }
 
 }  // namespace

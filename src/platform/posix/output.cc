@@ -101,7 +101,13 @@ std::string_view Console::Shown(std::string_view line, bool converted) {
 
 void Console::WriteLine(std::string_view line) {
   if (progress_) progress_->Erase();
-  WriteAllBytes(STDOUT_FILENO, Shown(line, is_output_converted_));
+  const std::string_view shown = Shown(line, is_output_converted_);
+  errno = 0;
+  if (WriteAllBytes(STDOUT_FILENO, shown) < shown.size() && errno == EPIPE &&
+      is_ended_by_closed_output_) {
+    signal(SIGPIPE, SIG_DFL);
+    raise(SIGPIPE);
+  }
 }
 
 void Console::WriteErrorLine(std::string_view line) {

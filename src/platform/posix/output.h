@@ -34,6 +34,9 @@ class Console {
   // Writes one whole line, its CR LF included, to standard output with one write, after the
   // progress line is taken off the screen.
   void WriteLine(std::string_view line);
+  // A line that finds standard output closed (EPIPE) ends the run from now on: the progress line
+  // erased, then the process ended by SIGPIPE, as a pipeline expects of its writers.
+  void EndRunWhenOutputCloses() { is_ended_by_closed_output_ = true; }
   // The same for standard error.
   void WriteErrorLine(std::string_view line);
 
@@ -61,6 +64,7 @@ class Console {
   std::unique_ptr<ChartCharsetConverter> locale_;  // null: UTF-8 lines are written as they are
   std::unique_ptr<TerminalConverter> terminal_;  // null unless a terminal takes UTF-8
   bool is_output_converted_ = false;
+  bool is_ended_by_closed_output_ = false;
   bool is_error_converted_ = false;
   std::unique_ptr<TerminalScreen> progress_;
 };

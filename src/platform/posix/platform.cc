@@ -132,6 +132,7 @@ class PosixPlatform : public Platform {
   }
 
   void WriteLine(std::string_view line) override { console_.WriteLine(line); }
+  void EndRunWhenOutputCloses() override { console_.EndRunWhenOutputCloses(); }
 
   void AppendTotalFile(const PathText& name, std::string_view line) override {
     // The Linux mode ends the total file's lines as its chart's, with LF alone.
