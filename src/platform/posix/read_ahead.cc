@@ -67,7 +67,22 @@ ReadAhead::ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descript
     : utc_offset_seconds_(utc_offset_seconds),
       most_descriptors_(std::max<size_t>(descriptors, 1)),
       pause_(std::move(pause)) {
-  for (size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { RunWorker(); });
+  // Workers start with small stacks, as they only read listings. One that cannot be started
+  // (scarce memory, a limit on threads) is simply not there: the walk reads what no worker has
+  // started, so the run goes on with fewer threads rather than ending.
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) return;
+  pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
+  for (size_t i = 0; i < threads; ++i) {
+    pthread_t thread;
+    const auto start = [](void* self) -> void* {
+      static_cast<ReadAhead*>(self)->RunWorker();
+      return nullptr;
+    };
+    if (pthread_create(&thread, &attributes, start, this) != 0) break;
+    threads_.push_back(thread);
+  }
+  pthread_attr_destroy(&attributes);
 }
 
 ReadAhead::~ReadAhead() {
@@ -76,7 +91,7 @@ ReadAhead::~ReadAhead() {
     is_stopping_ = true;
   }
   work_offered_.notify_all();
-  for (std::thread& thread : threads_) thread.join();
+  for (pthread_t thread : threads_) pthread_join(thread, nullptr);
   stack_.clear();
 }
 

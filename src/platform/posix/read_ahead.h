@@ -17,6 +17,8 @@
 // the walk lists it itself when it gets there, offering its subfolders then.
 #pragma once
 
+#include <pthread.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
@@ -24,7 +26,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "platform/posix/listing.h"
@@ -50,6 +51,7 @@ struct AheadDescriptor;
 class ReadAhead {
  public:
   static constexpr size_t kMostAhead = 1024;
+  static constexpr size_t kWorkerStackBytes = 1024 * 1024;
 
   // Starts `threads` workers, which may hold `descriptors` descriptors between them; `pause`, if
   // set, is called by a worker before each folder it lists (tests delay the workers with it).
@@ -117,5 +119,5 @@ class ReadAhead {
   std::vector<std::weak_ptr<AheadFolder>> stack_;  // the next folder on top
   AheadReading reading_;
   bool is_stopping_ = false;
-  std::vector<std::thread> threads_;
+  std::vector<pthread_t> threads_;
 };
