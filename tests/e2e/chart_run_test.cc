@@ -210,6 +210,24 @@ TEST(ChartRun, ClosedOutputPipeStopsOnlyTheLinuxModesStreamedChart) {
   EXPECT_EQ(std::to_string(299 * 300 / 2) + "\n", ReadFileBytes(tree.Path("t.txt")));
 }
 
+// Standard output on a file is written in blocks of lines: the file gets the pipe's bytes, the
+// last block included, in both modes and for a chart longer than one block.
+TEST(ChartRun, AFileGetsThePipesBytes) {
+  TempTree tree;
+  for (int i = 0; i < 3000; ++i)
+    ASSERT_TRUE(tree.MakeFile("r/d" + std::to_string(i % 9) + "/f" + std::to_string(i)));
+  for (const char* locale : {"LC_ALL=C", "LC_ALL=C.UTF-8"}) {
+    SCOPED_TRACE(locale);
+    RunSettings settings{tree.Path(), {locale}};
+    const RunResult piped = RunProgram({"r", "/F", "/Size"}, settings);
+    settings.wrapper = {"sh", "-c", "exec \"$0\" \"$@\" > out.txt"};
+    const RunResult filed = RunProgram({"r", "/F", "/Size"}, settings);
+    EXPECT_EQ(0, filed.status);
+    EXPECT_GT(piped.out.size(), 80'000u);  // more than one block
+    EXPECT_EQ(piped.out, ReadFileBytes(tree.Path("out.txt")));
+  }
+}
+
 // A folder that holds a symbolic link to "/", as every wine prefix's dosdevices/z: does: the
 // folder that holds the charted one is not walked again through the link, so the run ends at once.
 // Were it walked, the run would go through the whole file system, /proc and /sys included, and

@@ -10,6 +10,7 @@
 #include "common/fixed_texts.h"
 #include "platform/platform.h"
 #include "platform/posix/fd_write.h"
+#include "platform/posix/gathered_output.h"
 #include "platform/posix/progress_screen.h"
 
 namespace {
@@ -32,6 +33,7 @@ void SetOutOfMemoryLine(std::string_view message, std::string_view ending) {
 void EndForWantOfMemory() {
   if (out_of_memory_length == 0) SetOutOfMemoryLine(kOutOfMemoryMessageCp932, "\r\n");
   EraseProgressLineAtOnce();
+  WriteGatheredLinesAtOnce();
   WriteAllBytes(STDERR_FILENO, std::string_view(out_of_memory_line, out_of_memory_length));
   _exit(kOutOfMemoryStatus);
 }

@@ -8,7 +8,9 @@
 #include <csignal>
 
 #include "common/fixed_texts.h"
+#include "platform/posix/ending_signals.h"
 #include "platform/posix/fd_write.h"
+#include "platform/posix/gathered_output.h"
 #include "platform/posix/memory_end.h"
 
 void IgnoreWriteSignals() {
@@ -32,6 +34,7 @@ void CutOffFragment(int fd, size_t written) {
 
 int AppendLineToFile(const std::string& native_name, std::string_view line) {
   if (native_name.empty()) return ENOENT;
+  WriteGatheredLines();  // the chart comes first, should the total file be standard output's
   // O_NONBLOCK: opening a FIFO that has no reader fails at once (ENXIO) instead of waiting.
   const int fd = open(native_name.c_str(),
                       O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
@@ -59,12 +62,15 @@ Console::Console() {
   is_error_converted_ = is_error_terminal && terminal_ != nullptr;
   if (is_error_terminal) {
     progress_ = std::make_unique<TerminalScreen>(STDERR_FILENO, terminal_.get());
-    EraseProgressLineOnSignals();
+    HandleEndingSignals();
   }
+  is_output_gathered_ = !is_output_terminal && IsGatheredOutput(STDOUT_FILENO);
+  if (is_output_gathered_) GatherOutputOf(STDOUT_FILENO);
   SetOutOfMemoryErrorLine();
 }
 
 Console::~Console() {
+  WriteGatheredLines();
   if (progress_) progress_->Erase();
 }
 
@@ -102,6 +108,10 @@ std::string_view Console::Shown(std::string_view line, bool converted) {
 void Console::WriteLine(std::string_view line) {
   if (progress_) progress_->Erase();
   const std::string_view shown = Shown(line, is_output_converted_);
+  if (is_output_gathered_) {
+    GatherLine(shown);
+    return;
+  }
   errno = 0;
   if (WriteAllBytes(STDOUT_FILENO, shown) < shown.size() && errno == EPIPE &&
       is_ended_by_closed_output_) {
@@ -111,6 +121,7 @@ void Console::WriteLine(std::string_view line) {
 }
 
 void Console::WriteErrorLine(std::string_view line) {
+  WriteGatheredLines();  // in its place among the chart's lines, where both go to one file
   if (progress_) progress_->Erase();
   WriteAllBytes(STDERR_FILENO, Shown(line, is_error_converted_));
 }

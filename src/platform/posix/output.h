@@ -21,9 +21,10 @@ void IgnoreWriteSignals();
 int AppendLineToFile(const std::string& native_name, std::string_view line);
 
 // Standard output and error as the run found them. A pipe or a file gets the code page 932 bytes
-// unchanged; a terminal whose locale is UTF-8 gets each line in UTF-8. A UTF-8 chart is written
-// as it is everywhere, its lines ending with LF alone. Standard error carries the progress line,
-// and only when it is a terminal.
+// unchanged (a file or a device that is no terminal in blocks of whole lines, GatherLine); a
+// terminal whose locale is UTF-8 gets each line in UTF-8. A UTF-8 chart is written as it is
+// everywhere, its lines ending with LF alone. Standard error carries the progress line, and only
+// when it is a terminal.
 class Console {
  public:
   Console();
@@ -31,8 +32,8 @@ class Console {
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
 
-  // Writes one whole line, its CR LF included, to standard output with one write, after the
-  // progress line is taken off the screen.
+  // Writes one whole line, its CR LF included, to standard output with one write (or gathered
+  // for a file), after the progress line is taken off the screen.
   void WriteLine(std::string_view line);
   // A line that finds standard output closed (EPIPE) ends the run from now on: the progress line
   // erased, then the process ended by SIGPIPE, as a pipeline expects of its writers.
@@ -60,10 +61,11 @@ class Console {
 
   bool is_output_utf8_terminal_ = false;
   bool is_utf8_texts_ = false;
-  std::string buffer_;  // a UTF-8 line without its CR
+  std::string buffer_;                             // a UTF-8 line without its CR
   std::unique_ptr<ChartCharsetConverter> locale_;  // null: UTF-8 lines are written as they are
-  std::unique_ptr<TerminalConverter> terminal_;  // null unless a terminal takes UTF-8
+  std::unique_ptr<TerminalConverter> terminal_;    // null unless a terminal takes UTF-8
   bool is_output_converted_ = false;
+  bool is_output_gathered_ = false;  // a file or a device: lines are written in blocks
   bool is_ended_by_closed_output_ = false;
   bool is_error_converted_ = false;
   std::unique_ptr<TerminalScreen> progress_;

@@ -4,16 +4,11 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 
 #include "platform/posix/fd_write.h"
 
 namespace {
-
-// The signals whose handler erases the line: SIGTSTP stops the run, the others end it. Each
-// blocks the others while its handler runs.
-constexpr int kErasingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
 
 // The descriptor on which a progress line may be on the screen now, or -1: all that a signal
 // handler may read, and so kept where the handler finds it. Set before the line's write, so a
@@ -27,47 +22,7 @@ bool IsForegroundOn(int fd) {
   return foreground == -1 || foreground == getpgrp();
 }
 
-void InstallEraser(int signal_number, void (*handler)(int)) {
-  struct sigaction erase {};
-  erase.sa_handler = handler;
-  sigemptyset(&erase.sa_mask);
-  for (int other : kErasingSignals) sigaddset(&erase.sa_mask, other);  // one erase, one end
-  sigaction(signal_number, &erase, nullptr);
-}
-
-// Erases the line, then ends the process by the same signal, as it would have ended without this
-// handler (the shell sees the signal, not an exit status).
-void EraseAndEnd(int signal_number) {
-  EraseProgressLineAtOnce();
-  signal(signal_number, SIG_DFL);
-  raise(signal_number);
-}
-
-// Erases the line, then stops the process as the default action would. The stop comes once the
-// signal is unblocked, inside this handler; after SIGCONT the handler is put back for the next
-// Ctrl-Z. The line stays marked as shown, so the next line drawn replaces what is there.
-void EraseAndStop(int signal_number) {
-  const int saved_errno = errno;
-  EraseProgressLineAtOnce();
-  signal(signal_number, SIG_DFL);
-  sigset_t stop;
-  sigemptyset(&stop);
-  sigaddset(&stop, signal_number);
-  raise(signal_number);
-  sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // the stop happens here
-  InstallEraser(signal_number, EraseAndStop);
-  errno = saved_errno;
-}
-
 }  // namespace
-
-void EraseProgressLineOnSignals() {
-  for (int signal_number : kErasingSignals) {
-    struct sigaction found {};
-    if (sigaction(signal_number, nullptr, &found) != 0 || found.sa_handler == SIG_IGN) continue;
-    InstallEraser(signal_number, signal_number == SIGTSTP ? EraseAndStop : EraseAndEnd);
-  }
-}
 
 void EraseProgressLineAtOnce() {
   const int fd = shown_fd_for_signals;

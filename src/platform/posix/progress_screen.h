@@ -10,12 +10,6 @@
 #include "platform/platform.h"
 #include "platform/posix/terminal.h"
 
-// From now on SIGINT, SIGTERM, SIGHUP and SIGQUIT first erase a progress line that is shown, then
-// end the process as they would have; SIGTSTP erases it, then stops the process as it would have,
-// and the line is drawn again when it next is due after SIGCONT. A signal that was ignored when
-// the program started stays ignored.
-void EraseProgressLineOnSignals();
-
 // Erases a progress line that is shown, with one write(2) and nothing else: safe in a signal
 // handler and where no memory is left.
 void EraseProgressLineAtOnce();

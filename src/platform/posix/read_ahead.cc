@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/posix/ending_signals.h"
 #include "platform/posix/text.h"
 
 // A descriptor the workers hold for the subfolders still to be opened against it.
@@ -73,6 +74,7 @@ ReadAhead::ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descript
   pthread_attr_t attributes;
   if (pthread_attr_init(&attributes) != 0) return;
   pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
+  const EndingSignalsBlocked blocked;  // the workers inherit the mask: Ctrl-C is the chart's
   for (size_t i = 0; i < threads; ++i) {
     pthread_t thread;
     const auto start = [](void* self) -> void* {
