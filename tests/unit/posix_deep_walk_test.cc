@@ -3,10 +3,12 @@
 // chart 10,000 levels with the whole program, under the same limit.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <random>
 #include <string>
 #include <thread>
@@ -222,7 +224,8 @@ TEST(PosixDeepWalk, AFolderReplacedAfterItsListingIsFoundAgainWithTwoDescriptors
 }
 
 // Every folder's entries with their sizes, depth first, entering every subfolder.
-std::string WalkEverything(FolderWalker& walker, const std::string& root) {
+std::string WalkEverything(
+    FolderWalker& walker, const std::string& root, const std::function<void()>& pace = [] {}) {
   std::string seen;
   std::vector<size_t> next{0};
   if (!walker.EnterRoot(SameText(root)) || !walker.ListFolder(true)) return "root not listed";
@@ -236,16 +239,19 @@ std::string WalkEverything(FolderWalker& walker, const std::string& root) {
     const FolderEntry& entry = entries[next.back()++];
     seen += std::to_string(next.size()) + " " + std::string(entry.Name) + " " +
             std::to_string(entry.Size) + "\n";
-    if (!entry.IsFolder || !walker.EnterSubfolder(next.back() - 1)) continue;
+    if (!entry.IsFolder) continue;
+    pace();
+    if (!walker.EnterSubfolder(next.back() - 1)) continue;
     if (!walker.ListFolder(true)) seen += "unlisted\n";
     next.push_back(0);
   }
   return seen;
 }
 
-// Eight threads, the walk's own and seven that each pause at random before a folder they read
-// ahead: the walk takes listings ready, half read or not yet started, and sees what one thread
-// sees, 10,000 levels down (each level's chain folder last, so the workers' descriptors are given
+// Eight threads, the walk's own and seven, each pausing at random before a folder it reads (the
+// walk before it enters one, lest it outrun workers that a busy machine wakes late): the walk
+// takes listings ready, half read or not yet started, and sees what one thread sees, 10,000
+// levels down (each level's chain folder last, so the workers' descriptors are given
 // back as they go down).
 TEST(PosixDeepWalk, EightDelayedThreadsWalkTenThousandLevelsAsOneDoes) {
   TempFolder folder;
@@ -255,21 +261,50 @@ TEST(PosixDeepWalk, EightDelayedThreadsWalkTenThousandLevelsAsOneDoes) {
   const std::string expected = WalkEverything(alone, folder.path());
   ASSERT_EQ(30002, std::count(expected.begin(), expected.end(), '\n'));
   std::atomic<int> pauses{0};
-  PosixFolderWalker delayed(converter, 0, MaxOpenFolders(), [&pauses] {
+  const auto pause = [] {
     thread_local std::minstd_rand random(std::hash<std::thread::id>()(std::this_thread::get_id()));
-    ++pauses;
     if (random() % 4 == 0) std::this_thread::sleep_for(std::chrono::microseconds(random() % 50));
+  };
+  PosixFolderWalker delayed(converter, 0, MaxOpenFolders(), [&pauses, &pause] {
+    ++pauses;
+    pause();
   });
   WalkRules rules;
   rules.Threads = 8;
   delayed.SetWalkRules(rules);
-  EXPECT_EQ(expected, WalkEverything(delayed, folder.path()));
-  EXPECT_GT(pauses.load(), 10000) << "the workers read too few folders to test the hand-over";
+  EXPECT_EQ(expected, WalkEverything(delayed, folder.path(), pause));
+  EXPECT_GT(pauses.load(), 2000) << "the workers read too few folders to test the hand-over";
   uint64_t folders = 0;
   uint64_t files = 0;
   ASSERT_TRUE(delayed.CountListed(folders, files));
   EXPECT_EQ(20002u, folders);  // each level and its "z", and the root
   EXPECT_EQ(10001u, files);
+}
+
+// The workers read ahead of a walk that stands still only as far as the window: 3,000 folders
+// offered, at most 1,024 listings held (and one being read by each worker).
+TEST(PosixDeepWalk, WorkersReadAheadOfAStandingWalkOnlyAsFarAsTheWindow) {
+  TempFolder folder;
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_EQ(0, mkdir((folder.path() + "/" + LevelName(i)).c_str(), 0755));
+  }
+  TextConverter converter;
+  PosixFolderWalker walker(converter, 0, MaxOpenFolders());
+  WalkRules rules;
+  rules.Threads = 4;
+  walker.SetWalkRules(rules);
+  ASSERT_TRUE(walker.EnterRoot(SameText(folder.path())));
+  ASSERT_TRUE(walker.ListFolder(false));
+  uint64_t folders = 0;
+  uint64_t files = 0;
+  uint64_t before = 0;
+  for (int round = 0; round < 100 && (round < 3 || folders != before); ++round) {
+    before = folders;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(walker.CountListed(folders, files));
+  }
+  EXPECT_GE(folders, 1u + 1000u) << "the workers stopped before the window was full";
+  EXPECT_LE(folders, 1u + 1024u + 3u);
 }
 
 }  // namespace

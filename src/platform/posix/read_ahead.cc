@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <utility>
 
@@ -29,17 +30,25 @@ struct AheadDescriptor {
 struct AheadFolder {
   enum State { kOffered, kListing, kReady, kFailed, kTaken };
 
-  // Counted in `live` while offered and not yet taken: what the workers run ahead with.
-  AheadFolder(std::atomic<size_t>& live, State first) : live_count(live), state(first) {
-    if (state != kTaken) ++live_count;
-  }
+  AheadFolder(std::atomic<size_t>& ahead, State first) : ahead_count(ahead), state(first) {}
   ~AheadFolder() { MarkTaken(); }
+  // From when a worker starts listing it until the walk takes it (or lets it go), it counts in
+  // `ahead`: the listings the workers hold ahead of the walk. False when it is no longer offered.
+  bool MarkListing() {
+    State offered = kOffered;
+    if (!state.compare_exchange_strong(offered, kListing)) return false;
+    ++ahead_count;
+    is_counted = true;
+    return true;
+  }
   void MarkTaken() {
-    if (state != kTaken) --live_count;
+    if (is_counted) --ahead_count;
+    is_counted = false;
     state = kTaken;
   }
 
-  std::atomic<size_t>& live_count;
+  std::atomic<size_t>& ahead_count;
+  bool is_counted = false;
   std::atomic<State> state;
   size_t index = 0;                       // in its parent's listing
   size_t depth = 0;                       // the root's is 0
@@ -54,7 +63,10 @@ struct AheadFolder {
 };
 
 // How many times the walk looks at a folder being read before it waits to be woken.
-constexpr int kWatchRounds = 200;
+constexpr int kWatchRounds = 20;
+
+// How often a worker waiting for the walk to take listings looks at the window again.
+constexpr std::chrono::milliseconds kWindowRecheck(2);
 
 // What a worker owns: a converter (iconv handles are not shared) and a reader with its buffer.
 struct ReadAhead::Worker {
@@ -67,6 +79,7 @@ ReadAhead::ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descript
                      std::function<void()> pause)
     : utc_offset_seconds_(utc_offset_seconds),
       most_descriptors_(std::max<size_t>(descriptors, 1)),
+      most_opening_(most_descriptors_ + threads),
       pause_(std::move(pause)) {
   // Workers start with small stacks, as they only read listings. One that cannot be started
   // (scarce memory, a limit on threads) is simply not there: the walk reads what no worker has
@@ -103,7 +116,7 @@ void ReadAhead::SetReading(const AheadReading& reading) {
 }
 
 std::shared_ptr<AheadFolder> ReadAhead::NewEntered(size_t depth) {
-  auto folder = std::make_shared<AheadFolder>(live_folders_, AheadFolder::kTaken);
+  auto folder = std::make_shared<AheadFolder>(listed_ahead_, AheadFolder::kTaken);
   folder->depth = depth;
   return folder;
 }
@@ -119,19 +132,21 @@ std::shared_ptr<AheadFolder> ReadAhead::FindSubfolder(const AheadFolder& parent,
 }
 
 // A folder being read is mostly read within microseconds: watching it a while spares the walk
-// falling asleep and being woken for nearly every folder.
-std::unique_lock<std::mutex> ReadAhead::WaitWhileListing(AheadFolder& folder) {
+// falling asleep and being woken for nearly every folder. Mostly it is read already, and the
+// walk takes no lock at all: what the worker wrote comes before its state.
+bool ReadAhead::WaitWhileListing(AheadFolder& folder) {
   for (int i = 0; i < kWatchRounds && folder.state.load() == AheadFolder::kListing; ++i) {
     std::this_thread::yield();
   }
-  std::unique_lock<std::mutex> lock(mutex_);
-  folder_done_.wait(lock, [&folder] { return folder.state != AheadFolder::kListing; });
-  return lock;
+  if (folder.state.load() == AheadFolder::kListing) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    folder_done_.wait(lock, [&folder] { return folder.state != AheadFolder::kListing; });
+  }
+  return folder.state.load() == AheadFolder::kReady;
 }
 
 bool ReadAhead::IsReady(AheadFolder& folder, bool with_info, FolderIdentity& identity) {
-  std::unique_lock<std::mutex> lock = WaitWhileListing(folder);
-  if (folder.state != AheadFolder::kReady || folder.with_info != with_info) return false;
+  if (!WaitWhileListing(folder) || folder.with_info != with_info) return false;
   identity = folder.identity;
   return true;
 }
@@ -140,10 +155,14 @@ bool ReadAhead::HasOffered(const AheadFolder& folder) const { return folder.has_
 
 bool ReadAhead::TakeListing(AheadFolder& folder, const FolderIdentity& identity, bool with_info,
                             FolderListing& listing) {
-  std::unique_lock<std::mutex> lock = WaitWhileListing(folder);
-  const bool is_ready = folder.state == AheadFolder::kReady;
+  // An offered folder no worker has started is the walk's from now on; one being read is the
+  // walk's once read.
+  AheadFolder::State state = AheadFolder::kOffered;
+  if (folder.state.compare_exchange_strong(state, AheadFolder::kTaken)) return false;
+  const bool is_ready = WaitWhileListing(folder);
+  const bool was_window_full = listed_ahead_.load() >= kMostAhead;
   folder.MarkTaken();
-  lock.unlock();
+  if (was_window_full) work_offered_.notify_one();
   if (!is_ready) return false;
   // Another folder than the walk's (replaced in between), or read otherwise: read again.
   if (folder.identity != identity || folder.with_info != with_info) {
@@ -159,7 +178,7 @@ void ReadAhead::OfferSubfolders(AheadFolder& folder, const FolderListing& listin
                                 uint64_t volume) {
   if (folder.has_offered) return;
   folder.has_offered = true;
-  if (live_folders_.load() >= kMostAhead || !AcquireDescriptor()) return;
+  if (!AcquireDescriptor(most_descriptors_)) return;
   const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
   if (copy < 0) {
     ReleaseDescriptor();
@@ -180,8 +199,10 @@ void ReadAhead::Drop(std::shared_ptr<AheadFolder> folder) {
   if (folder) DropSubfolders(*folder);
 }
 
-// Lets go iteratively: a chain of prepared folders may be deep, and the stack is not.
+// Lets go iteratively: a chain of prepared folders may be deep, and the stack is not. The folder
+// is the walk's: no worker changes its subfolders, and most folders have none to let go.
 void ReadAhead::DropSubfolders(AheadFolder& folder) {
+  if (folder.subfolders.empty()) return;
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<std::shared_ptr<AheadFolder>> pending = std::move(folder.subfolders);
   folder.subfolders.clear();
@@ -207,23 +228,38 @@ void ReadAhead::RunWorker() {
   for (;;) {
     work_offered_.wait(lock, [this] { return is_stopping_ || !stack_.empty(); });
     if (is_stopping_) return;
-    std::shared_ptr<AheadFolder> folder = stack_.back().lock();
-    stack_.pop_back();
-    if (!folder || folder->state != AheadFolder::kOffered) continue;
-    folder->state = AheadFolder::kListing;
-    const AheadReading reading = reading_;
-    lock.unlock();
-    if (pause_) pause_();
-    std::vector<std::shared_ptr<AheadFolder>> subfolders;
-    const bool is_listed = ListAhead(worker, reading, *folder, subfolders);
-    lock.lock();
-    // The state and the subfolders change together: the walk reads the subfolders of a folder
-    // it took without the lock.
-    if (is_listed) PublishLocked(*folder, std::move(subfolders));
-    folder->state = is_listed ? AheadFolder::kReady : AheadFolder::kFailed;
-    folder_done_.notify_all();
-    folder.reset();  // a folder the walk let go meanwhile ends here
+    // A full window waits for the walk to take listings. The walk wakes a worker when it takes
+    // one, not when it lets a prepared folder go, so the worker looks again now and then.
+    if (!ListNextOffered(lock, worker) && listed_ahead_.load() >= kMostAhead) {
+      work_offered_.wait_for(lock, kWindowRecheck);
+    }
   }
+}
+
+// Lists the folder on top of the stack with `lock` let go meanwhile. False when there is none,
+// or the window is full.
+bool ReadAhead::ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& worker) {
+  std::shared_ptr<AheadFolder> folder;
+  while (!folder && !stack_.empty() && listed_ahead_.load() < kMostAhead) {
+    folder = stack_.back().lock();
+    stack_.pop_back();
+    // The walk may take an offered folder without the lock: whoever changes its state first has it.
+    if (folder && !folder->MarkListing()) folder.reset();
+  }
+  if (!folder) return false;
+  const AheadReading reading = reading_;
+  lock.unlock();
+  if (pause_) pause_();
+  std::vector<std::shared_ptr<AheadFolder>> subfolders;
+  const bool is_listed = ListAhead(worker, reading, *folder, subfolders);
+  lock.lock();
+  // The state and the subfolders change together: the walk reads the subfolders of a folder it
+  // took without the lock.
+  if (is_listed) PublishLocked(*folder, std::move(subfolders));
+  folder->state = is_listed ? AheadFolder::kReady : AheadFolder::kFailed;
+  folder_done_.notify_all();
+  folder.reset();  // a folder the walk let go meanwhile ends here
+  return true;
 }
 
 // Opens and reads `folder` as the walk would, and makes its subfolders' nodes while its
@@ -235,7 +271,9 @@ bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFold
   worker.reader.SetLinkReading(reading.with_targets, reading.links_themselves);
   worker.reader.SetOwnReading(reading.with_own);
   const std::shared_ptr<AheadDescriptor> parent = std::move(folder.base);
-  if (!AcquireDescriptor()) return false;
+  // Each worker may open one folder beyond the workers' share: kept, its descriptor is counted
+  // in the share below.
+  if (!AcquireDescriptor(most_opening_)) return false;
   const int fd =
       openat(parent->fd, folder.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
@@ -252,7 +290,9 @@ bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFold
     return false;
   }
   NoteListed(folder.listing);
-  if (live_folders_.load() >= kMostAhead) return true;  // the walk offers them when it gets there
+  // Kept open for its subfolders only within the share; else the walk offers them when it gets
+  // there.
+  if (open_descriptors_.load() > most_descriptors_) return true;
   folder.has_offered = true;
   subfolders = MakeSubfolders(folder, folder.listing, own, status.st_dev, reading);
   return true;
@@ -264,11 +304,11 @@ std::vector<std::shared_ptr<AheadFolder>> ReadAhead::MakeSubfolders(
   std::vector<std::shared_ptr<AheadFolder>> subfolders;
   if (parent.depth + 1 >= reading.depth_limit) return subfolders;
   const std::vector<FolderEntry>& entries = listing.Entries();
-  for (size_t i = 0; i < entries.size() && live_folders_.load() < kMostAhead; ++i) {
+  for (size_t i = 0; i < entries.size(); ++i) {
     if (!entries[i].IsFolder || entries[i].IsLink) continue;
     const char* name = listing.NativeName(i);
     if (!reading.dot_folders_wanted && name[0] == '.') continue;
-    auto folder = std::make_shared<AheadFolder>(live_folders_, AheadFolder::kOffered);
+    auto folder = std::make_shared<AheadFolder>(listed_ahead_, AheadFolder::kOffered);
     folder->index = i;
     folder->depth = parent.depth + 1;
     folder->name = name;
@@ -288,8 +328,8 @@ void ReadAhead::PublishLocked(AheadFolder& folder,
   work_offered_.notify_all();
 }
 
-bool ReadAhead::AcquireDescriptor() {
-  if (open_descriptors_.fetch_add(1) < most_descriptors_) return true;
+bool ReadAhead::AcquireDescriptor(size_t most) {
+  if (open_descriptors_.fetch_add(1) < most) return true;
   open_descriptors_.fetch_sub(1);
   return false;
 }

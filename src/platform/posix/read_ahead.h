@@ -12,9 +12,9 @@
 // reads it itself when none has started, or when the folder a worker read is not the one the walk
 // entered (replaced in between), or sits on another device (a mount point: the walk judges it).
 //
-// Bounds: at most kMostAhead folders are waiting or ready at once (memory), and the workers hold
-// at most a share of the walk's descriptors; past either a subfolder is simply not offered, and
-// the walk lists it itself when it gets there, offering its subfolders then.
+// Bounds: the workers hold at most kMostAhead listings the walk has not taken (memory), waiting
+// beyond; and at most a share of the walk's descriptors: a folder listed beyond the share keeps
+// no descriptor for its subfolders, which the walk offers when it takes its listing.
 #pragma once
 
 #include <pthread.h>
@@ -93,8 +93,10 @@ class ReadAhead {
   friend struct AheadDescriptor;
   struct Worker;
 
-  std::unique_lock<std::mutex> WaitWhileListing(AheadFolder& folder);
+  // True when a worker has read `folder`, waiting while one reads it.
+  bool WaitWhileListing(AheadFolder& folder);
   void RunWorker();
+  bool ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& worker);
   bool ListAhead(Worker& worker, const AheadReading& reading, AheadFolder& folder,
                  std::vector<std::shared_ptr<AheadFolder>>& subfolders);
   std::vector<std::shared_ptr<AheadFolder>> MakeSubfolders(
@@ -102,14 +104,16 @@ class ReadAhead {
       const std::shared_ptr<AheadDescriptor>& base, uint64_t volume, const AheadReading& reading);
   void PublishLocked(AheadFolder& folder, std::vector<std::shared_ptr<AheadFolder>> subfolders);
   void DropSubfolders(AheadFolder& folder);
-  bool AcquireDescriptor();
+  // False when `most` descriptors are held already.
+  bool AcquireDescriptor(size_t most);
   void ReleaseDescriptor() { open_descriptors_.fetch_sub(1); }
 
   const int64_t utc_offset_seconds_;
   const size_t most_descriptors_;
+  const size_t most_opening_;  // the share and one for each worker to open a folder with
   const std::function<void()> pause_;
   std::atomic<size_t> open_descriptors_{0};
-  std::atomic<size_t> live_folders_{0};  // offered and not yet let go
+  std::atomic<size_t> listed_ahead_{0};  // listed or being listed, not yet taken
   std::atomic<uint64_t> listed_folders_{0};
   std::atomic<uint64_t> listed_files_{0};
 
