@@ -83,10 +83,9 @@ class ReadAhead {
   // Lets go of the folder left and of everything prepared below it.
   void Drop(std::shared_ptr<AheadFolder> folder);
   // Notes a folder the walk read itself, for the counts below.
-  void NoteListed(const FolderListing& listing);
+  void NoteListed(const FolderListing& listing) { NoteListed(listing, counts_[0]); }
   // Folders and files read so far by the walk and the workers together.
-  uint64_t ListedFolders() const { return listed_folders_.load(std::memory_order_relaxed); }
-  uint64_t ListedFiles() const { return listed_files_.load(std::memory_order_relaxed); }
+  void CountListed(uint64_t& folders, uint64_t& files) const;
 
  private:
   friend struct AheadFolder;
@@ -102,7 +101,10 @@ class ReadAhead {
   std::vector<std::shared_ptr<AheadFolder>> MakeSubfolders(
       const AheadFolder& parent, const FolderListing& listing,
       const std::shared_ptr<AheadDescriptor>& base, uint64_t volume, const AheadReading& reading);
-  void PublishLocked(AheadFolder& folder, std::vector<std::shared_ptr<AheadFolder>> subfolders);
+  // Hands the subfolders to their parent and to the workers, the first on top of the stack;
+  // returns how many.
+  size_t PublishLocked(AheadFolder& folder, std::vector<std::shared_ptr<AheadFolder>> subfolders);
+  void NotifyOffered(size_t count);
   void DropSubfolders(AheadFolder& folder);
   // False when `most` descriptors are held already.
   bool AcquireDescriptor(size_t most);
@@ -111,13 +113,24 @@ class ReadAhead {
   const int64_t utc_offset_seconds_;
   const size_t most_descriptors_;
   const size_t most_opening_;  // the share and one for each worker to open a folder with
+  const size_t worker_count_;  // asked for; fewer may have started
   const std::function<void()> pause_;
-  std::atomic<size_t> open_descriptors_{0};
-  std::atomic<size_t> listed_ahead_{0};  // listed or being listed, not yet taken
-  std::atomic<uint64_t> listed_folders_{0};
-  std::atomic<uint64_t> listed_files_{0};
+  // What one thread has read, alone on its cache line: every thread counts at every folder, and a
+  // line they all wrote would go back and forth between their cores. Only its thread writes it.
+  struct alignas(64) ListedCounts {
+    std::atomic<uint64_t> folders{0};
+    std::atomic<uint64_t> files{0};
+  };
+  void NoteListed(const FolderListing& listing, ListedCounts& counts);
 
-  mutable std::mutex mutex_;  // guards what follows and every node's state and subfolders
+  // Each on a line of its own, for the same reason.
+  alignas(64) std::atomic<size_t> open_descriptors_{0};
+  alignas(64) std::atomic<size_t> listed_ahead_{0};  // listed or being listed, not yet taken
+  std::unique_ptr<ListedCounts[]> counts_;           // the walk's, then one for each worker
+  std::atomic<size_t> next_counts_{1};               // the next worker's
+
+  alignas(
+      64) mutable std::mutex mutex_;  // guards what follows and every node's state and subfolders
   std::condition_variable work_offered_;
   std::condition_variable folder_done_;
   std::vector<std::weak_ptr<AheadFolder>> stack_;  // the next folder on top
