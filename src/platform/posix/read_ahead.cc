@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <list>
 #include <string>
 #include <thread>
 #include <utility>
@@ -52,6 +53,9 @@ struct AheadFolder {
   std::atomic<size_t>& ahead_count;
   bool is_counted = false;
   std::atomic<State> state;
+  // Its place among the folders offered, while it has one; its subfolders take it when offered.
+  std::list<std::weak_ptr<AheadFolder>>::iterator place;
+  bool has_place = false;
   size_t index = 0;                       // in its parent's listing
   size_t depth = 0;                       // the root's is 0
   std::string name;                       // native, in its parent
@@ -129,7 +133,7 @@ ReadAhead::~ReadAhead() {
   }
   work_offered_.notify_all();
   for (pthread_t thread : threads_) pthread_join(thread, nullptr);
-  stack_.clear();
+  pending_.clear();
 }
 
 void ReadAhead::SetReading(const AheadReading& reading) {
@@ -261,26 +265,36 @@ void ReadAhead::CountListed(uint64_t& folders, uint64_t& files) const {
 void ReadAhead::RunWorker() {
   Worker worker(utc_offset_seconds_, counts_[next_counts_.fetch_add(1)]);
   std::unique_lock<std::mutex> lock(mutex_);
-  for (;;) {
-    work_offered_.wait(lock, [this] { return is_stopping_ || !stack_.empty(); });
-    if (is_stopping_) return;
+  while (!is_stopping_) {
+    const uint64_t offers_seen = offers_;
+    if (ListNextOffered(lock, worker)) continue;
     // A full window waits for the walk to take listings. The walk wakes a worker when it takes
     // one, not when it lets a prepared folder go, so the worker looks again now and then.
-    if (!ListNextOffered(lock, worker) && listed_ahead_.load() >= kMostAhead) {
+    if (listed_ahead_.load() >= kMostAhead) {
       work_offered_.wait_for(lock, kWindowRecheck);
+      continue;
     }
+    work_offered_.wait(lock, [&] { return is_stopping_ || offers_ != offers_seen; });
   }
 }
 
-// Lists the folder on top of the stack with `lock` let go meanwhile. False when there is none,
-// or the window is full.
+// Lists the first folder offered, in the walk's order, with `lock` let go meanwhile. False when
+// there is none, or the window is full.
 bool ReadAhead::ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& worker) {
   std::shared_ptr<AheadFolder> folder;
-  while (!folder && !stack_.empty() && listed_ahead_.load() < kMostAhead) {
-    folder = stack_.back().lock();
-    stack_.pop_back();
-    // The walk may take an offered folder without the lock: whoever changes its state first has it.
-    if (folder && !folder->MarkListing()) folder.reset();
+  auto it = pending_.begin();
+  while (!folder && it != pending_.end() && listed_ahead_.load() < kMostAhead) {
+    std::shared_ptr<AheadFolder> next = it->lock();
+    // The walk may take an offered folder without the lock: whoever changes its state first has
+    // it. One being read keeps its place for its subfolders; one let go or taken gives it up.
+    if (next && next->MarkListing()) {
+      folder = std::move(next);
+    } else if (next && next->state == AheadFolder::kListing) {
+      ++it;
+    } else {
+      if (next) next->has_place = false;
+      it = pending_.erase(it);
+    }
   }
   if (!folder) return false;
   const AheadReading reading = reading_;
@@ -291,7 +305,7 @@ bool ReadAhead::ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& work
   lock.lock();
   // The state and the subfolders change together: the walk reads the subfolders of a folder it
   // took without the lock.
-  const size_t offered = is_listed ? PublishLocked(*folder, std::move(subfolders)) : 0;
+  const size_t offered = PublishLocked(*folder, std::move(subfolders));
   folder->state = is_listed ? AheadFolder::kReady : AheadFolder::kFailed;
   // Woken with the lock let go, the others need not wait for it.
   lock.unlock();
@@ -361,7 +375,17 @@ std::vector<std::shared_ptr<AheadFolder>> ReadAhead::MakeSubfolders(
 
 size_t ReadAhead::PublishLocked(AheadFolder& folder,
                                 std::vector<std::shared_ptr<AheadFolder>> subfolders) {
-  for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) stack_.push_back(*it);
+  // The walk comes to a folder's subfolders right after the folder, before any folder offered
+  // after it: they take its place. The walk's own folder had none, or gave it up: its subfolders
+  // come first.
+  const auto where = folder.has_place ? folder.place : pending_.begin();
+  for (const std::shared_ptr<AheadFolder>& subfolder : subfolders) {
+    subfolder->place = pending_.insert(where, subfolder);
+    subfolder->has_place = true;
+  }
+  if (folder.has_place) pending_.erase(folder.place);
+  folder.has_place = false;
+  if (!subfolders.empty()) ++offers_;
   const size_t count = subfolders.size();
   folder.subfolders = std::move(subfolders);
   return count;

@@ -3,14 +3,17 @@
 //
 // The walk keeps every decision (which folder it enters, the loop rules, the order) on its own
 // thread, in the order of a walk with one thread; the workers only read. Each folder the walk
-// lists offers its subfolders (not links: the loop rules judge those) to the workers on a stack,
-// the first one on top, and each worker that lists one offers that one's subfolders the same way,
-// so the workers go depth first in the order the walk will want them. A worker opens a subfolder
-// against its parent's descriptor, which the parent's node holds until the last of its subfolders
-// has been opened, and reads it with its own reader and converter (neither is shared). The walk,
-// entering a folder, takes its listing when a worker has read it, waits while one reads it, and
-// reads it itself when none has started, or when the folder a worker read is not the one the walk
-// entered (replaced in between), or sits on another device (a mount point: the walk judges it).
+// lists offers its subfolders (not links: the loop rules judge those) to the workers, and each
+// worker that lists one offers that one's subfolders the same way. The folders offered are kept
+// in the order the walk will want them (a folder's subfolders take its place, before everything
+// offered after it), and the workers read the first ones: the walk finds the next folder it
+// enters read, or being read, rather than left behind while the workers read far ahead. A worker
+// opens a subfolder against its parent's descriptor, which the parent's node holds until the last
+// of its subfolders has been opened, and reads it with its own reader and converter (neither is
+// shared). The walk, entering a folder, takes its listing when a worker has read it, waits while
+// one reads it, and reads it itself when none has started, or when the folder a worker read is not
+// the one the walk entered (replaced in between), or sits on another device (a mount point: the
+// walk judges it).
 //
 // Bounds: the workers hold at most kMostAhead listings the walk has not taken (memory), waiting
 // beyond; and at most a share of the walk's descriptors: a folder listed beyond the share keeps
@@ -24,6 +27,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -101,8 +105,8 @@ class ReadAhead {
   std::vector<std::shared_ptr<AheadFolder>> MakeSubfolders(
       const AheadFolder& parent, const FolderListing& listing,
       const std::shared_ptr<AheadDescriptor>& base, uint64_t volume, const AheadReading& reading);
-  // Hands the subfolders to their parent and to the workers, the first on top of the stack;
-  // returns how many.
+  // Hands the subfolders to their parent and to the workers, in the walk's order; returns how
+  // many.
   size_t PublishLocked(AheadFolder& folder, std::vector<std::shared_ptr<AheadFolder>> subfolders);
   void NotifyOffered(size_t count);
   void DropSubfolders(AheadFolder& folder);
@@ -129,11 +133,13 @@ class ReadAhead {
   std::unique_ptr<ListedCounts[]> counts_;           // the walk's, then one for each worker
   std::atomic<size_t> next_counts_{1};               // the next worker's
 
-  alignas(
-      64) mutable std::mutex mutex_;  // guards what follows and every node's state and subfolders
+  // Guards what follows and every node's state and subfolders.
+  alignas(64) mutable std::mutex mutex_;
   std::condition_variable work_offered_;
   std::condition_variable folder_done_;
-  std::vector<std::weak_ptr<AheadFolder>> stack_;  // the next folder on top
+  // The folders offered and not yet taken, in the walk's order: the workers read the first.
+  std::list<std::weak_ptr<AheadFolder>> pending_;
+  uint64_t offers_ = 0;  // how many times folders were offered
   AheadReading reading_;
   bool is_stopping_ = false;
   std::vector<pthread_t> threads_;
