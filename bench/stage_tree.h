@@ -33,6 +33,7 @@ class NullPlatform : public Platform {
     date = "/";
     time = ":";
   }
+  std::unique_ptr<OutputFile> CreateOutputFile(const PathText&) override { return nullptr; }
   void WriteErrorLine(std::string_view) override {}
   void WriteLine(std::string_view line) override { bytes_written += line.size(); }
   void AppendTotalFile(const PathText&, std::string_view) override {}
