@@ -135,7 +135,7 @@ inline constexpr std::array<std::string_view, 60> kExtensionHelpLines = {
     "　フォルダへのリンクをたどります(/Links+)／たどりません(/Links-)。",
     "",
     "/Threads=<数> (/J=<数>, --threads=<数>), /Threads-",
-    "　フォルダを <数> 個のスレッドで並行して読みます(/Threads=<数>)／CPU のコア数に応じた数（コアあたり 4 個）で読みます(/Threads-)。どの数でも結果は同じです。Linux モードでは -j <数> も使えます。Windows 版は 1 個のスレッドで読みます。",
+    "　フォルダを <数> 個のスレッドで並行して読みます(/Threads=<数>)／CPU のコア数に応じた数（コアあたり 8 個、最大 64 個。フォルダがキャッシュにある間はコア数だけが同時に読みます）で読みます(/Threads-)。どの数でも結果は同じです。Linux モードでは -j <数> も使えます。Windows 版は 1 個のスレッドで読みます。",
     "",
     "/Color+ (/Color), /Color-, --color=<auto|always|never>",
     "　ファイル名とフォルダ名を種類に応じて色付けします(/Color+, --color=always)／色付けしません(/Color-, --color=never)。既定の --color=auto では、UTF-8 で端末に出力するときだけ色付けします。ただし環境変数 NO_COLOR が設定されているときと TERM が dumb のときは色付けしません。色は環境変数 LS_COLORS に従い、設定されていなければ既定の色を使います。",
@@ -246,7 +246,7 @@ inline constexpr std::string_view kExtensionHelpText =
     "  Follow (/Links+) or do not follow (/Links-) links to folders.\n"
     "\n"
     "/Threads=<count> (/J=<count>, --threads=<count>), /Threads-\n"
-    "  Read folders with <count> threads at once (/Threads=<count>) or with a number chosen from the processor's cores, four per core (/Threads-). The chart is the same with any count. In the Linux mode -j <count> works too. The Windows program reads with one thread.\n"
+    "  Read folders with <count> threads at once (/Threads=<count>) or with a number chosen from the processor's cores, eight per core, up to 64, as many of them reading at once as there are cores while the folders come from the cache (/Threads-). The chart is the same with any count. In the Linux mode -j <count> works too. The Windows program reads with one thread.\n"
     "\n"
     "/Color+ (/Color), /Color-, --color=<auto|always|never>\n"
     "  Colour the names of files and folders by their kind (/Color+, --color=always) or not (/Color-, --color=never). The default, --color=auto, colours only a UTF-8 chart on a terminal, and not when the environment variable NO_COLOR is set or TERM is dumb. The colours follow the environment variable LS_COLORS, and default colours where it is not set.\n"

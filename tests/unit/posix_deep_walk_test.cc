@@ -16,6 +16,7 @@
 
 #include "classic_platform.h"
 #include "platform/platform.h"
+#include "platform/posix/read_ahead.h"
 #include "platform/posix/text.h"
 #include "platform/posix/walker.h"
 #include "posix_test_folder.h"
@@ -305,6 +306,22 @@ TEST(PosixDeepWalk, WorkersReadAheadOfAStandingWalkOnlyAsFarAsTheWindow) {
   }
   EXPECT_GE(folders, 1u + 1000u) << "the workers stopped before the window was full";
   EXPECT_LE(folders, 1u + 1024u + 3u);
+}
+
+// How many workers read at once: from the cores' count up to all of them within a few steps while
+// the disk is read, and back while it is not.
+TEST(ReadAheadSteering, AllWorkersReadWhileTheDiskIsReadAndAsManyAsCoresWhileNot) {
+  struct Step {
+    bool read_from_disk;
+    size_t limit;
+  };
+  const std::vector<Step> steps = {{false, 2}, {true, 4},  {true, 8},  {true, 15}, {true, 15},
+                                   {false, 7}, {true, 14}, {false, 7}, {false, 3}, {false, 2}};
+  size_t limit = 2;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    limit = SteeredLimit(limit, 2, 15, steps[i].read_from_disk);
+    EXPECT_EQ(steps[i].limit, limit) << "step " << i;
+  }
 }
 
 }  // namespace

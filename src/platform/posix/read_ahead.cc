@@ -2,8 +2,9 @@
 #include "platform/posix/read_ahead.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <time.h>
 #include <malloc.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <utility>
 
 #include "platform/posix/ending_signals.h"
+#include "platform/posix/folder_identity.h"
 #include "platform/posix/text.h"
 
 // A descriptor the workers hold for the subfolders still to be opened against it.
@@ -60,6 +62,8 @@ struct AheadFolder {
   size_t depth = 0;                       // the root's is 0
   std::string name;                       // native, in its parent
   uint64_t parent_volume = 0;             // a folder on another device is left to the walk
+  FolderIdentity known;                   // as the parent's listing saw it, when it looked
+  bool is_known = false;
   std::shared_ptr<AheadDescriptor> base;  // the parent's, until this one is opened
   FolderIdentity identity;                // as the worker's descriptor tells it
   bool with_info = false;
@@ -74,11 +78,16 @@ constexpr int kWatchRounds = 20;
 // How often a worker waiting for the walk to take listings looks at the window again.
 constexpr std::chrono::milliseconds kWindowRecheck(2);
 
+// How often the walk steers how many workers read at once.
+constexpr std::chrono::microseconds kSteerEvery(20000);
+
 // The C library gives each thread a memory arena of its own, and each keeps what its thread's
 // largest listings needed: some 2 MB a thread, so that the memory of a chart written as the walk
 // goes would grow with the threads. The workers share a few arenas instead (one for every two
 // cores, two at least), which measured no slower here.
 namespace {
+
+size_t ProcessorCount() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 void ShareMallocArenas() {
 #ifdef M_ARENA_MAX
@@ -99,13 +108,16 @@ struct ReadAhead::Worker {
 };
 
 ReadAhead::ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descriptors,
-                     std::function<void()> pause)
+                     bool is_steered, std::function<void()> pause)
     : utc_offset_seconds_(utc_offset_seconds),
       most_descriptors_(std::max<size_t>(descriptors, 1)),
       most_opening_(most_descriptors_ + threads),
       worker_count_(threads),
       pause_(std::move(pause)),
-      counts_(std::make_unique<ListedCounts[]>(threads + 1)) {
+      counts_(std::make_unique<ListedCounts[]>(threads + 1)),
+      least_active_(is_steered ? std::min<size_t>(threads, ProcessorCount()) : threads) {
+  active_limit_ = least_active_;
+  steered_limit_ = least_active_;
   // Workers start with small stacks, as they only read listings. One that cannot be started
   // (scarce memory, a limit on threads) is simply not there: the walk reads what no worker has
   // started, so the run goes on with fewer threads rather than ending.
@@ -132,6 +144,7 @@ ReadAhead::~ReadAhead() {
     is_stopping_ = true;
   }
   work_offered_.notify_all();
+  more_wanted_.notify_all();
   for (pthread_t thread : threads_) pthread_join(thread, nullptr);
   pending_.clear();
 }
@@ -155,6 +168,33 @@ std::shared_ptr<AheadFolder> ReadAhead::FindSubfolder(const AheadFolder& parent,
                                          size_t wanted) { return folder->index < wanted; });
   if (found == parent.subfolders.end() || (*found)->index != index) return nullptr;
   return *found;
+}
+
+size_t SteeredLimit(size_t limit, size_t least, size_t most, bool read_from_disk) {
+  return std::clamp(read_from_disk ? limit * 2 : limit / 2, least, most);
+}
+
+// Measured every kSteerEvery on the blocks the process read from the disk, which getrusage sums
+// over its threads: none while every folder comes from the cache.
+void ReadAhead::Steer() {
+  if (least_active_ >= worker_count_) return;
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  const int64_t now_us = static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+  if (now_us - steered_at_us_ < kSteerEvery.count()) return;
+  steered_at_us_ = now_us;
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return;
+  const bool read_from_disk = usage.ru_inblock != blocks_read_;
+  blocks_read_ = usage.ru_inblock;
+  const size_t limit = SteeredLimit(steered_limit_, least_active_, worker_count_, read_from_disk);
+  if (limit == steered_limit_) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    active_limit_ = limit;
+  }
+  if (limit > steered_limit_) more_wanted_.notify_all();
+  steered_limit_ = limit;
 }
 
 // A folder being read is mostly read within microseconds: watching it a while spares the walk
@@ -183,6 +223,7 @@ bool ReadAhead::TakeListing(AheadFolder& folder, const FolderIdentity& identity,
                             FolderListing& listing) {
   // An offered folder no worker has started is the walk's from now on; one being read is the
   // walk's once read.
+  Steer();
   AheadFolder::State state = AheadFolder::kOffered;
   if (folder.state.compare_exchange_strong(state, AheadFolder::kTaken)) return false;
   const bool is_ready = WaitWhileListing(folder);
@@ -197,7 +238,21 @@ bool ReadAhead::TakeListing(AheadFolder& folder, const FolderIdentity& identity,
     return false;
   }
   std::swap(listing, folder.listing);
+  KeepSpare(folder.listing);
   return true;
+}
+
+void ReadAhead::KeepSpare(FolderListing& listing) {
+  listing.Recycle();
+  std::lock_guard<std::mutex> lock(spare_mutex_);
+  if (spare_listings_.size() < kMostSpare) spare_listings_.push_back(std::move(listing));
+}
+
+void ReadAhead::TakeSpare(FolderListing& listing) {
+  std::lock_guard<std::mutex> lock(spare_mutex_);
+  if (spare_listings_.empty()) return;
+  std::swap(listing, spare_listings_.back());
+  spare_listings_.pop_back();
 }
 
 void ReadAhead::OfferSubfolders(AheadFolder& folder, const FolderListing& listing, int fd,
@@ -265,9 +320,24 @@ void ReadAhead::CountListed(uint64_t& folders, uint64_t& files) const {
 void ReadAhead::RunWorker() {
   Worker worker(utc_offset_seconds_, counts_[next_counts_.fetch_add(1)]);
   std::unique_lock<std::mutex> lock(mutex_);
+  bool is_active = false;
   while (!is_stopping_) {
+    if (!is_active) {
+      if (active_workers_ >= active_limit_) {
+        more_wanted_.wait(lock);
+        continue;
+      }
+      ++active_workers_;
+      is_active = true;
+    }
     const uint64_t offers_seen = offers_;
-    if (ListNextOffered(lock, worker)) continue;
+    if (ListNextOffered(lock, worker)) {
+      if (active_workers_ > active_limit_) {
+        --active_workers_;
+        is_active = false;
+      }
+      continue;
+    }
     // A full window waits for the walk to take listings. The walk wakes a worker when it takes
     // one, not when it lets a prepared folder go, so the worker looks again now and then.
     if (listed_ahead_.load() >= kMostAhead) {
@@ -325,6 +395,8 @@ bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFold
   worker.reader.SetLinkReading(reading.with_targets, reading.links_themselves);
   worker.reader.SetOwnReading(reading.with_own);
   const std::shared_ptr<AheadDescriptor> parent = std::move(folder.base);
+  // A folder the parent's listing saw on another device is the walk's to judge: not even opened.
+  if (folder.is_known && folder.known.Volume != folder.parent_volume) return false;
   // Each worker may open one folder beyond the workers' share: kept, its descriptor is counted
   // in the share below.
   if (!AcquireDescriptor(most_opening_)) return false;
@@ -335,10 +407,13 @@ bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFold
     return false;
   }
   auto own = std::make_shared<AheadDescriptor>(fd, *this);
-  struct stat status {};
-  if (fstat(fd, &status) != 0 || status.st_dev != folder.parent_volume) return false;
-  folder.identity = FolderIdentity{status.st_dev, status.st_ino};
+  // Known by the parent's look, the folder is taken for what that look saw, as the walk takes
+  // it: O_NOFOLLOW made sure no link took its place since.
+  folder.identity = folder.known;
+  if (!folder.is_known && !ReadFolderIdentity(fd, folder.identity)) return false;
+  if (folder.identity.Volume != folder.parent_volume) return false;
   folder.with_info = reading.with_info;
+  TakeSpare(folder.listing);
   if (!worker.reader.Read(fd, false, reading.with_info, reading.with_files, reading.with_kinds,
                           folder.listing)) {
     return false;
@@ -348,7 +423,7 @@ bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFold
   // there.
   if (open_descriptors_.load() > most_descriptors_) return true;
   folder.has_offered = true;
-  subfolders = MakeSubfolders(folder, folder.listing, own, status.st_dev, reading);
+  subfolders = MakeSubfolders(folder, folder.listing, own, folder.identity.Volume, reading);
   return true;
 }
 
@@ -367,6 +442,7 @@ std::vector<std::shared_ptr<AheadFolder>> ReadAhead::MakeSubfolders(
     folder->depth = parent.depth + 1;
     folder->name = name;
     folder->parent_volume = volume;
+    folder->is_known = listing.FolderStatId(i, folder->known);
     folder->base = base;
     subfolders.push_back(std::move(folder));
   }

@@ -52,6 +52,12 @@ struct AheadReading {
 struct AheadFolder;
 struct AheadDescriptor;
 
+// The workers that may read at once, `limit` until now: doubled while the walk reads from the
+// disk, which answers many requests at once, and halved while every folder comes from the cache,
+// where more threads than processors would only take turns on them. Always from `least` to
+// `most`.
+size_t SteeredLimit(size_t limit, size_t least, size_t most, bool read_from_disk);
+
 class ReadAhead {
  public:
   static constexpr size_t kMostAhead = 1024;
@@ -59,7 +65,9 @@ class ReadAhead {
 
   // Starts `threads` workers, which may hold `descriptors` descriptors between them; `pause`, if
   // set, is called by a worker before each folder it lists (tests delay the workers with it).
-  ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descriptors,
+  // With `is_steered`, as many read at once as there are processors, and more while the walk
+  // reads from the disk (see Steer).
+  ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descriptors, bool is_steered,
             std::function<void()> pause);
   ~ReadAhead();  // stops and joins every worker
   ReadAhead(const ReadAhead&) = delete;
@@ -87,7 +95,10 @@ class ReadAhead {
   // Lets go of the folder left and of everything prepared below it.
   void Drop(std::shared_ptr<AheadFolder> folder);
   // Notes a folder the walk read itself, for the counts below.
-  void NoteListed(const FolderListing& listing) { NoteListed(listing, counts_[0]); }
+  void NoteListed(const FolderListing& listing) {
+    Steer();
+    NoteListed(listing, counts_[0]);
+  }
   // Folders and files read so far by the walk and the workers together.
   void CountListed(uint64_t& folders, uint64_t& files) const;
 
@@ -109,6 +120,13 @@ class ReadAhead {
   // many.
   size_t PublishLocked(AheadFolder& folder, std::vector<std::shared_ptr<AheadFolder>> subfolders);
   void NotifyOffered(size_t count);
+  // On the walk's thread, now and then: lets more workers read while the walk reads from the
+  // disk, and fewer while it reads from the cache (see SteeredLimit).
+  void Steer();
+  // Keeps the storage of a listing the walk is done with for a worker's next listing, or frees
+  // it when enough are kept; gives it to `listing`, which holds none yet.
+  void KeepSpare(FolderListing& listing);
+  void TakeSpare(FolderListing& listing);
   void DropSubfolders(AheadFolder& folder);
   // False when `most` descriptors are held already.
   bool AcquireDescriptor(size_t most);
@@ -143,4 +161,22 @@ class ReadAhead {
   AheadReading reading_;
   bool is_stopping_ = false;
   std::vector<pthread_t> threads_;
+  // The workers that may read at once, and those that hold a place among them; the rest sleep
+  // on `more_wanted_`, so that a new folder never wakes one only for it to sleep again.
+  size_t active_limit_;
+  size_t active_workers_ = 0;
+  std::condition_variable more_wanted_;
+
+  // The walk's own: the limit it set last, when, and the blocks read from the disk by then.
+  const size_t least_active_;
+  size_t steered_limit_;
+  int64_t steered_at_us_ = 0;
+  long blocks_read_ = 0;
+
+  // Listings the walk has taken, kept for the workers to read into: else each listing's storage
+  // would be allocated on a worker and freed on the walk's thread, each time a trip through the
+  // shared arenas' locks. A few dozen suffice, as the walk takes them as fast as they are read.
+  static constexpr size_t kMostSpare = 64;
+  alignas(64) std::mutex spare_mutex_;
+  std::vector<FolderListing> spare_listings_;
 };
