@@ -41,6 +41,9 @@ struct WalkRules {
   bool DotFoldersWanted = true;
   // The walk enters no folder this deep (the root is 0): a walker that reads ahead stops above.
   size_t DepthLimit = SIZE_MAX;
+  // The chart is written as the walk goes and holds little besides: a walker that reads ahead
+  // holds less ahead of it.
+  bool ChartIsStreamed = false;
 };
 
 // True when `rules` keep a folder out of the walk: it is reached through a link and links are

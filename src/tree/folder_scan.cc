@@ -283,6 +283,7 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
   rules.Threads = options.WalkThreads;
   rules.DotFoldersWanted = options.ShowDotFolders;
   rules.DepthLimit = static_cast<size_t>(std::max(options.ScanDepthLimit, 0));
+  rules.ChartIsStreamed = options.IsChartStreamed;
   walker.SetWalkRules(rules);
   for (const std::string& pattern : options.ExcludePatterns) {
     state.exclude_patterns.push_back(pattern);

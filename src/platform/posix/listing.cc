@@ -78,13 +78,15 @@ void FolderListing::Clear() {
   left_out_files_ = 0;
 }
 
+size_t FolderListing::HeldBytes() const {
+  return CapacityBytes(native_bytes_) + CapacityBytes(names_) + CapacityBytes(shown_bytes_) +
+         CapacityBytes(entries_) + CapacityBytes(folder_stats_) + CapacityBytes(target_bytes_) +
+         CapacityBytes(target_spans_);
+}
+
 void FolderListing::Recycle() {
   Clear();
-  const size_t held = CapacityBytes(native_bytes_) + CapacityBytes(names_) +
-                      CapacityBytes(shown_bytes_) + CapacityBytes(entries_) +
-                      CapacityBytes(folder_stats_) + CapacityBytes(target_bytes_) +
-                      CapacityBytes(target_spans_);
-  if (held <= kKeptCapacity) return;
+  if (HeldBytes() <= kKeptCapacity) return;
   FreeStorage(native_bytes_);
   FreeStorage(names_);
   FreeStorage(shown_bytes_);
@@ -104,7 +106,8 @@ bool FolderListing::FolderStatId(size_t index, FolderIdentity& identity) const {
 }
 
 FolderReader::FolderReader(TextConverter& converter, int64_t utc_offset_seconds)
-    : converter_(converter), utc_offset_seconds_(utc_offset_seconds), block_(kBlockSize) {}
+    : converter_(converter), utc_offset_seconds_(utc_offset_seconds),
+      block_(new char[kBlockSize]) {}
 
 bool FolderReader::Read(int fd, bool rewind, bool with_info, bool with_files, bool with_kinds,
                         FolderListing& listing) {
@@ -119,7 +122,7 @@ bool FolderReader::Read(int fd, bool rewind, bool with_info, bool with_files, bo
 bool FolderReader::ReadNames(int fd, bool with_files, FolderListing& listing) {
   bool first_block = true;
   for (;;) {
-    const long got = syscall(SYS_getdents64, fd, block_.data(), block_.size());
+    const long got = syscall(SYS_getdents64, fd, block_.get(), kBlockSize);
     if (got < 0 && errno == EINTR) continue;
     // Like an enumeration that fails midway: what was read stands, the rest is missed.
     if (got < 0) return !first_block;
@@ -129,9 +132,9 @@ bool FolderReader::ReadNames(int fd, bool with_files, FolderListing& listing) {
     size_t at = 0;
     while (at + kNameAt < end) {
       uint16_t record_length = 0;
-      std::memcpy(&record_length, block_.data() + at + kRecordLengthAt, sizeof record_length);
+      std::memcpy(&record_length, block_.get() + at + kRecordLengthAt, sizeof record_length);
       if (record_length <= kNameAt || at + record_length > end) break;  // never read past a record
-      const char* name = block_.data() + at + kNameAt;
+      const char* name = block_.get() + at + kNameAt;
       const std::string_view native(name, strnlen(name, record_length - kNameAt));
       const unsigned char type = static_cast<unsigned char>(block_[at + kTypeAt]);
       if (native.empty() || IsDotOrDotDot(native)) {

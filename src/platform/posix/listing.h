@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,8 @@ class FolderListing {
   // other entry.
   bool FolderStatId(size_t index, FolderIdentity& identity) const;
 
+  // The bytes of storage it holds, used or kept for the next listing.
+  size_t HeldBytes() const;
   // Forgets the entries but keeps the storage for the next listing.
   void Clear();
   // Forgets the entries and frees storage grown large, so a huge folder does not pin its memory.
@@ -109,7 +112,8 @@ class FolderReader {
 
   TextConverter& converter_;
   int64_t utc_offset_seconds_;
-  std::vector<char> block_;
+  // Left uninitialised: a worker's reader touches only the pages its folders fill.
+  std::unique_ptr<char[]> block_;
   bool with_targets_ = false;
   bool links_themselves_ = false;
   bool with_own_ = false;

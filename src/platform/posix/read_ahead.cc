@@ -35,25 +35,36 @@ struct AheadDescriptor {
 struct AheadFolder {
   enum State { kOffered, kListing, kReady, kFailed, kTaken };
 
-  AheadFolder(std::atomic<size_t>& ahead, State first) : ahead_count(ahead), state(first) {}
+  AheadFolder(ReadAhead::Window& ahead, State first) : window(ahead), state(first) {}
   ~AheadFolder() { MarkTaken(); }
   // From when a worker starts listing it until the walk takes it (or lets it go), it counts in
-  // `ahead`: the listings the workers hold ahead of the walk. False when it is no longer offered.
+  // the window of listings the workers hold ahead of the walk. False when it is no longer
+  // offered.
   bool MarkListing() {
     State offered = kOffered;
     if (!state.compare_exchange_strong(offered, kListing)) return false;
-    ++ahead_count;
+    ++window.listings;
     is_counted = true;
     return true;
   }
+  // Once listed, its storage counts in the window too.
+  void MarkListed() {
+    held_bytes = listing.HeldBytes();
+    window.bytes += held_bytes;
+  }
   void MarkTaken() {
-    if (is_counted) --ahead_count;
+    if (is_counted) {
+      --window.listings;
+      window.bytes -= held_bytes;
+    }
     is_counted = false;
+    held_bytes = 0;
     state = kTaken;
   }
 
-  std::atomic<size_t>& ahead_count;
+  ReadAhead::Window& window;
   bool is_counted = false;
+  size_t held_bytes = 0;
   std::atomic<State> state;
   // Its place among the folders offered, while it has one; its subfolders take it when offered.
   std::list<std::weak_ptr<AheadFolder>>::iterator place;
@@ -152,10 +163,11 @@ ReadAhead::~ReadAhead() {
 void ReadAhead::SetReading(const AheadReading& reading) {
   std::lock_guard<std::mutex> lock(mutex_);
   reading_ = reading;
+  window_.most_bytes = reading.most_ahead_bytes;
 }
 
 std::shared_ptr<AheadFolder> ReadAhead::NewEntered(size_t depth) {
-  auto folder = std::make_shared<AheadFolder>(listed_ahead_, AheadFolder::kTaken);
+  auto folder = std::make_shared<AheadFolder>(window_, AheadFolder::kTaken);
   folder->depth = depth;
   return folder;
 }
@@ -227,7 +239,7 @@ bool ReadAhead::TakeListing(AheadFolder& folder, const FolderIdentity& identity,
   AheadFolder::State state = AheadFolder::kOffered;
   if (folder.state.compare_exchange_strong(state, AheadFolder::kTaken)) return false;
   const bool is_ready = WaitWhileListing(folder);
-  const bool was_window_full = listed_ahead_.load() >= kMostAhead;
+  const bool was_window_full = window_.IsFull();
   folder.MarkTaken();
   if (was_window_full) work_offered_.notify_one();
   if (!is_ready) return false;
@@ -340,7 +352,7 @@ void ReadAhead::RunWorker() {
     }
     // A full window waits for the walk to take listings. The walk wakes a worker when it takes
     // one, not when it lets a prepared folder go, so the worker looks again now and then.
-    if (listed_ahead_.load() >= kMostAhead) {
+    if (window_.IsFull()) {
       work_offered_.wait_for(lock, kWindowRecheck);
       continue;
     }
@@ -353,7 +365,7 @@ void ReadAhead::RunWorker() {
 bool ReadAhead::ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& worker) {
   std::shared_ptr<AheadFolder> folder;
   auto it = pending_.begin();
-  while (!folder && it != pending_.end() && listed_ahead_.load() < kMostAhead) {
+  while (!folder && it != pending_.end() && !window_.IsFull()) {
     std::shared_ptr<AheadFolder> next = it->lock();
     // The walk may take an offered folder without the lock: whoever changes its state first has
     // it. One being read keeps its place for its subfolders; one let go or taken gives it up.
@@ -370,7 +382,7 @@ bool ReadAhead::ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& work
   const AheadReading reading = reading_;
   lock.unlock();
   if (pause_) pause_();
-  std::vector<std::shared_ptr<AheadFolder>> subfolders;
+  Offers subfolders;
   const bool is_listed = ListAhead(worker, reading, *folder, subfolders);
   lock.lock();
   // The state and the subfolders change together: the walk reads the subfolders of a folder it
@@ -389,7 +401,7 @@ bool ReadAhead::ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& work
 // Opens and reads `folder` as the walk would, and makes its subfolders' nodes while its
 // descriptor is open. False when the walk must read it itself.
 bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFolder& folder,
-                          std::vector<std::shared_ptr<AheadFolder>>& subfolders) {
+                          Offers& subfolders) {
   worker.converter.SetUtf8(reading.is_utf8);
   if (reading.is_native_kept) worker.converter.KeepNative();
   worker.reader.SetLinkReading(reading.with_targets, reading.links_themselves);
@@ -418,6 +430,7 @@ bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFold
                           folder.listing)) {
     return false;
   }
+  folder.MarkListed();
   NoteListed(folder.listing, worker.listed);
   // Kept open for its subfolders only within the share; else the walk offers them when it gets
   // there.
@@ -427,43 +440,42 @@ bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFold
   return true;
 }
 
-std::vector<std::shared_ptr<AheadFolder>> ReadAhead::MakeSubfolders(
-    const AheadFolder& parent, const FolderListing& listing,
-    const std::shared_ptr<AheadDescriptor>& base, uint64_t volume, const AheadReading& reading) {
-  std::vector<std::shared_ptr<AheadFolder>> subfolders;
+ReadAhead::Offers ReadAhead::MakeSubfolders(const AheadFolder& parent,
+                                            const FolderListing& listing,
+                                            const std::shared_ptr<AheadDescriptor>& base,
+                                            uint64_t volume, const AheadReading& reading) {
+  Offers subfolders;
   if (parent.depth + 1 >= reading.depth_limit) return subfolders;
   const std::vector<FolderEntry>& entries = listing.Entries();
   for (size_t i = 0; i < entries.size(); ++i) {
     if (!entries[i].IsFolder || entries[i].IsLink) continue;
     const char* name = listing.NativeName(i);
     if (!reading.dot_folders_wanted && name[0] == '.') continue;
-    auto folder = std::make_shared<AheadFolder>(listed_ahead_, AheadFolder::kOffered);
+    auto folder = std::make_shared<AheadFolder>(window_, AheadFolder::kOffered);
     folder->index = i;
     folder->depth = parent.depth + 1;
     folder->name = name;
     folder->parent_volume = volume;
     folder->is_known = listing.FolderStatId(i, folder->known);
     folder->base = base;
-    subfolders.push_back(std::move(folder));
+    folder->place = subfolders.places.insert(subfolders.places.end(), folder);
+    folder->has_place = true;
+    subfolders.folders.push_back(std::move(folder));
   }
   return subfolders;
 }
 
-size_t ReadAhead::PublishLocked(AheadFolder& folder,
-                                std::vector<std::shared_ptr<AheadFolder>> subfolders) {
+size_t ReadAhead::PublishLocked(AheadFolder& folder, Offers subfolders) {
   // The walk comes to a folder's subfolders right after the folder, before any folder offered
   // after it: they take its place. The walk's own folder had none, or gave it up: its subfolders
-  // come first.
+  // come first. Their places keep pointing at them when linked in.
   const auto where = folder.has_place ? folder.place : pending_.begin();
-  for (const std::shared_ptr<AheadFolder>& subfolder : subfolders) {
-    subfolder->place = pending_.insert(where, subfolder);
-    subfolder->has_place = true;
-  }
+  pending_.splice(where, subfolders.places);
   if (folder.has_place) pending_.erase(folder.place);
   folder.has_place = false;
-  if (!subfolders.empty()) ++offers_;
-  const size_t count = subfolders.size();
-  folder.subfolders = std::move(subfolders);
+  const size_t count = subfolders.folders.size();
+  if (count > 0) ++offers_;
+  folder.subfolders = std::move(subfolders.folders);
   return count;
 }
 

@@ -15,8 +15,8 @@
 // the one the walk entered (replaced in between), or sits on another device (a mount point: the
 // walk judges it).
 //
-// Bounds: the workers hold at most kMostAhead listings the walk has not taken (memory), waiting
-// beyond; and at most a share of the walk's descriptors: a folder listed beyond the share keeps
+// Bounds: the workers hold at most kMostAhead listings the walk has not taken, and at most
+// AheadReading::most_ahead_bytes of their storage (memory), waiting beyond; and at most a share of the walk's descriptors: a folder listed beyond the share keeps
 // no descriptor for its subfolders, which the walk offers when it takes its listing.
 #pragma once
 
@@ -47,6 +47,7 @@ struct AheadReading {
   bool is_native_kept = false;
   bool dot_folders_wanted = true;  // else a subfolder whose name starts with "." is not offered
   size_t depth_limit = SIZE_MAX;   // no subfolder this deep is offered (the root is 0)
+  size_t most_ahead_bytes = SIZE_MAX;  // the storage of the listings held ahead, at most
 };
 
 struct AheadFolder;
@@ -61,6 +62,11 @@ size_t SteeredLimit(size_t limit, size_t least, size_t most, bool read_from_disk
 class ReadAhead {
  public:
   static constexpr size_t kMostAhead = 1024;
+  // The storage held ahead where the chart keeps the whole tree anyway, and where it is written
+  // as the walk goes: 1 MiB slowed the whole chart by a twentieth, 4 MiB took the streamed
+  // chart's memory to 18 MB.
+  static constexpr size_t kMostAheadBytes = 4 * 1024 * 1024;
+  static constexpr size_t kMostAheadBytesStreamed = 1024 * 1024;
   static constexpr size_t kWorkerStackBytes = 1024 * 1024;
 
   // Starts `threads` workers, which may hold `descriptors` descriptors between them; `pause`, if
@@ -106,19 +112,25 @@ class ReadAhead {
   friend struct AheadFolder;
   friend struct AheadDescriptor;
   struct Worker;
+  // Subfolders to offer, each with its place among the folders offered made ahead, so that the
+  // lock is held only to link them in.
+  struct Offers {
+    std::vector<std::shared_ptr<AheadFolder>> folders;  // by index
+    std::list<std::weak_ptr<AheadFolder>> places;
+  };
 
   // True when a worker has read `folder`, waiting while one reads it.
   bool WaitWhileListing(AheadFolder& folder);
   void RunWorker();
   bool ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& worker);
   bool ListAhead(Worker& worker, const AheadReading& reading, AheadFolder& folder,
-                 std::vector<std::shared_ptr<AheadFolder>>& subfolders);
-  std::vector<std::shared_ptr<AheadFolder>> MakeSubfolders(
-      const AheadFolder& parent, const FolderListing& listing,
-      const std::shared_ptr<AheadDescriptor>& base, uint64_t volume, const AheadReading& reading);
+                 Offers& subfolders);
+  Offers MakeSubfolders(const AheadFolder& parent, const FolderListing& listing,
+                        const std::shared_ptr<AheadDescriptor>& base, uint64_t volume,
+                        const AheadReading& reading);
   // Hands the subfolders to their parent and to the workers, in the walk's order; returns how
   // many.
-  size_t PublishLocked(AheadFolder& folder, std::vector<std::shared_ptr<AheadFolder>> subfolders);
+  size_t PublishLocked(AheadFolder& folder, Offers subfolders);
   void NotifyOffered(size_t count);
   // On the walk's thread, now and then: lets more workers read while the walk reads from the
   // disk, and fewer while it reads from the cache (see SteeredLimit).
@@ -147,7 +159,16 @@ class ReadAhead {
 
   // Each on a line of its own, for the same reason.
   alignas(64) std::atomic<size_t> open_descriptors_{0};
-  alignas(64) std::atomic<size_t> listed_ahead_{0};  // listed or being listed, not yet taken
+  // Listed or being listed and not yet taken, and the storage of those listed.
+  struct Window {
+    std::atomic<size_t> listings{0};
+    std::atomic<size_t> bytes{0};
+    std::atomic<size_t> most_bytes{SIZE_MAX};
+    bool IsFull() const {
+      return listings.load() >= kMostAhead || bytes.load() >= most_bytes.load();
+    }
+  };
+  alignas(64) Window window_;
   std::unique_ptr<ListedCounts[]> counts_;           // the walk's, then one for each worker
   std::atomic<size_t> next_counts_{1};               // the next worker's
 
@@ -176,7 +197,7 @@ class ReadAhead {
   // Listings the walk has taken, kept for the workers to read into: else each listing's storage
   // would be allocated on a worker and freed on the walk's thread, each time a trip through the
   // shared arenas' locks. A few dozen suffice, as the walk takes them as fast as they are read.
-  static constexpr size_t kMostSpare = 64;
+  static constexpr size_t kMostSpare = 16;
   alignas(64) std::mutex spare_mutex_;
   std::vector<FolderListing> spare_listings_;
 };

@@ -95,6 +95,8 @@ void PosixFolderWalker::StartThreads() {
   reading.is_native_kept = converter_.IsNativeKept();
   reading.dot_folders_wanted = rules_.DotFoldersWanted;
   reading.depth_limit = rules_.DepthLimit;
+  reading.most_ahead_bytes =
+      rules_.ChartIsStreamed ? ReadAhead::kMostAheadBytesStreamed : ReadAhead::kMostAheadBytes;
   // The listing's information follows the walk's first ListFolder; until then, a guess.
   reading.with_info = with_info_;
   ahead_->SetReading(reading);
