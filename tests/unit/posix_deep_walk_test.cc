@@ -282,30 +282,45 @@ TEST(PosixDeepWalk, EightDelayedThreadsWalkTenThousandLevelsAsOneDoes) {
   EXPECT_EQ(10001u, files);
 }
 
-// The workers read ahead of a walk that stands still only as far as the window: 3,000 folders
-// offered, at most 1,024 listings held (and one being read by each worker).
+// The workers read ahead of a walk that stands still only as far as the window: at most 1,024
+// listings held (and one being read by each worker), and where the chart is written as the walk
+// goes, at most 1 MiB of them (folders of 64 files list in some 10 KiB each).
 TEST(PosixDeepWalk, WorkersReadAheadOfAStandingWalkOnlyAsFarAsTheWindow) {
-  TempFolder folder;
-  for (int i = 0; i < 3000; ++i) {
-    ASSERT_EQ(0, mkdir((folder.path() + "/" + LevelName(i)).c_str(), 0755));
+  struct Case {
+    int folders;
+    int files_each;
+    bool is_streamed;
+    uint64_t least_listed;
+    uint64_t most_listed;
+  };
+  for (const Case& c : {Case{3000, 0, false, 1000, 1024 + 3}, Case{200, 64, true, 20, 150}}) {
+    TempFolder folder;
+    for (int i = 0; i < c.folders; ++i) {
+      const std::string level = folder.path() + "/" + LevelName(i);
+      ASSERT_EQ(0, mkdir(level.c_str(), 0755));
+      for (int f = 0; f < c.files_each; ++f) {
+        ASSERT_TRUE(folder.MakeFile(LevelName(i) + "/" + LevelName(f)));
+      }
+    }
+    TextConverter converter;
+    PosixFolderWalker walker(converter, 0, MaxOpenFolders());
+    WalkRules rules;
+    rules.Threads = 4;
+    rules.ChartIsStreamed = c.is_streamed;
+    walker.SetWalkRules(rules);
+    ASSERT_TRUE(walker.EnterRoot(SameText(folder.path())));
+    ASSERT_TRUE(walker.ListFolder(false));
+    uint64_t folders = 0;
+    uint64_t files = 0;
+    uint64_t before = 0;
+    for (int round = 0; round < 100 && (round < 3 || folders != before); ++round) {
+      before = folders;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      ASSERT_TRUE(walker.CountListed(folders, files));
+    }
+    EXPECT_GE(folders, 1u + c.least_listed) << c.folders << " folders: the workers stopped early";
+    EXPECT_LE(folders, 1u + c.most_listed) << c.folders << " folders";
   }
-  TextConverter converter;
-  PosixFolderWalker walker(converter, 0, MaxOpenFolders());
-  WalkRules rules;
-  rules.Threads = 4;
-  walker.SetWalkRules(rules);
-  ASSERT_TRUE(walker.EnterRoot(SameText(folder.path())));
-  ASSERT_TRUE(walker.ListFolder(false));
-  uint64_t folders = 0;
-  uint64_t files = 0;
-  uint64_t before = 0;
-  for (int round = 0; round < 100 && (round < 3 || folders != before); ++round) {
-    before = folders;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(walker.CountListed(folders, files));
-  }
-  EXPECT_GE(folders, 1u + 1000u) << "the workers stopped before the window was full";
-  EXPECT_LE(folders, 1u + 1024u + 3u);
 }
 
 // How many workers read at once: from the cores' count up to all of them within a few steps while
