@@ -447,8 +447,10 @@ ReadAhead::Offers ReadAhead::MakeSubfolders(const AheadFolder& parent,
   Offers subfolders;
   if (parent.depth + 1 >= reading.depth_limit) return subfolders;
   const std::vector<FolderEntry>& entries = listing.Entries();
+  const auto is_offered = [](const FolderEntry& entry) { return entry.IsFolder && !entry.IsLink; };
+  subfolders.folders.reserve(std::count_if(entries.begin(), entries.end(), is_offered));
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (!entries[i].IsFolder || entries[i].IsLink) continue;
+    if (!is_offered(entries[i])) continue;
     const char* name = listing.NativeName(i);
     if (!reading.dot_folders_wanted && name[0] == '.') continue;
     auto folder = std::make_shared<AheadFolder>(window_, AheadFolder::kOffered);
