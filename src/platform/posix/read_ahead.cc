@@ -119,16 +119,16 @@ struct ReadAhead::Worker {
 };
 
 ReadAhead::ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descriptors,
-                     bool is_steered, std::function<void()> pause)
+                     std::function<void()> pause)
     : utc_offset_seconds_(utc_offset_seconds),
       most_descriptors_(std::max<size_t>(descriptors, 1)),
       most_opening_(most_descriptors_ + threads),
       worker_count_(threads),
       pause_(std::move(pause)),
       counts_(std::make_unique<ListedCounts[]>(threads + 1)),
-      least_active_(is_steered ? std::min<size_t>(threads, ProcessorCount()) : threads) {
-  active_limit_ = least_active_;
-  steered_limit_ = least_active_;
+      active_limit_(threads),
+      least_active_(threads),
+      steered_limit_(threads) {
   // Workers start with small stacks, as they only read listings. One that cannot be started
   // (scarce memory, a limit on threads) is simply not there: the walk reads what no worker has
   // started, so the run goes on with fewer threads rather than ending.
@@ -180,6 +180,18 @@ std::shared_ptr<AheadFolder> ReadAhead::FindSubfolder(const AheadFolder& parent,
                                          size_t wanted) { return folder->index < wanted; });
   if (found == parent.subfolders.end() || (*found)->index != index) return nullptr;
   return *found;
+}
+
+void ReadAhead::SetSteered(bool is_steered) {
+  const size_t limit =
+      is_steered ? std::min<size_t>(worker_count_, ProcessorCount()) : worker_count_;
+  least_active_ = limit;
+  steered_limit_ = limit;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    active_limit_ = limit;
+  }
+  more_wanted_.notify_all();
 }
 
 size_t SteeredLimit(size_t limit, size_t least, size_t most, bool read_from_disk) {

@@ -71,9 +71,8 @@ class ReadAhead {
 
   // Starts `threads` workers, which may hold `descriptors` descriptors between them; `pause`, if
   // set, is called by a worker before each folder it lists (tests delay the workers with it).
-  // With `is_steered`, as many read at once as there are processors, and more while the walk
-  // reads from the disk (see Steer).
-  ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descriptors, bool is_steered,
+  // All of them read at once until SetSteered says otherwise.
+  ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descriptors,
             std::function<void()> pause);
   ~ReadAhead();  // stops and joins every worker
   ReadAhead(const ReadAhead&) = delete;
@@ -81,6 +80,9 @@ class ReadAhead {
 
   // How folders are read from now on.
   void SetReading(const AheadReading& reading);
+  // With `is_steered`, as many workers read at once as there are processors, and more while the
+  // walk reads from the disk (see Steer); else all of them.
+  void SetSteered(bool is_steered);
   // A node for a folder the walk entered at `depth` with none prepared, to offer its subfolders
   // from.
   std::shared_ptr<AheadFolder> NewEntered(size_t depth);
@@ -189,7 +191,7 @@ class ReadAhead {
   std::condition_variable more_wanted_;
 
   // The walk's own: the limit it set last, when, and the blocks read from the disk by then.
-  const size_t least_active_;
+  size_t least_active_;
   size_t steered_limit_;
   int64_t steered_at_us_ = 0;
   long blocks_read_ = 0;

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -82,8 +83,7 @@ void PosixFolderWalker::StartThreads() {
   // hold at most half as many descriptors as the walk may, beside its own.
   if (!ahead_) {
     ahead_ =
-        std::make_unique<ReadAhead>(threads - 1, utc_offset_seconds_, max_open_ / 2,
-                                    rules_.Threads == 0, worker_pause_);
+        std::make_unique<ReadAhead>(threads - 1, utc_offset_seconds_, max_open_ / 2, worker_pause_);
   }
   AheadReading reading;
   reading.with_files = rules_.FilesWanted;
@@ -117,7 +117,12 @@ bool PosixFolderWalker::EnterRoot(const PathText& path) {
     return false;
   }
   struct stat status {};
-  if (fstat(fd, &status) == 0) {
+  const bool is_known = fstat(fd, &status) == 0;
+  // The workers are steered by the blocks the process reads from its disk, which a network,
+  // FUSE or memory file system never counts. Those have device numbers of major 0 (as btrfs's
+  // subvolumes do), and there every worker reads.
+  if (ahead_) ahead_->SetSteered(rules_.Threads == 0 && is_known && major(status.st_dev) != 0);
+  if (is_known) {
     root_entry_.IsFolder = true;
     root_entry_.HasInfo = true;
     root_entry_.Size = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
