@@ -106,7 +106,8 @@ bool FolderListing::FolderStatId(size_t index, FolderIdentity& identity) const {
 }
 
 FolderReader::FolderReader(TextConverter& converter, int64_t utc_offset_seconds)
-    : converter_(converter), utc_offset_seconds_(utc_offset_seconds),
+    : converter_(converter),
+      utc_offset_seconds_(utc_offset_seconds),
       block_(new char[kBlockSize]) {}
 
 bool FolderReader::Read(int fd, bool rewind, bool with_info, bool with_files, bool with_kinds,

@@ -2,9 +2,9 @@
 #include "platform/posix/read_ahead.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <time.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,11 +69,11 @@ struct AheadFolder {
   // Its place among the folders offered, while it has one; its subfolders take it when offered.
   std::list<std::weak_ptr<AheadFolder>>::iterator place;
   bool has_place = false;
-  size_t index = 0;                       // in its parent's listing
-  size_t depth = 0;                       // the root's is 0
-  std::string name;                       // native, in its parent
-  uint64_t parent_volume = 0;             // a folder on another device is left to the walk
-  FolderIdentity known;                   // as the parent's listing saw it, when it looked
+  size_t index = 0;            // in its parent's listing
+  size_t depth = 0;            // the root's is 0
+  std::string name;            // native, in its parent
+  uint64_t parent_volume = 0;  // a folder on another device is left to the walk
+  FolderIdentity known;        // as the parent's listing saw it, when it looked
   bool is_known = false;
   std::shared_ptr<AheadDescriptor> base;  // the parent's, until this one is opened
   FolderIdentity identity;                // as the worker's descriptor tells it
@@ -127,8 +127,7 @@ ReadAhead::ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descript
       pause_(std::move(pause)),
       counts_(std::make_unique<ListedCounts[]>(threads + 1)),
       active_limit_(threads),
-      least_active_(threads),
-      steered_limit_(threads) {
+      least_active_(threads) {
   // Workers start with small stacks, as they only read listings. One that cannot be started
   // (scarce memory, a limit on threads) is simply not there: the walk reads what no worker has
   // started, so the run goes on with fewer threads rather than ending.
@@ -186,7 +185,6 @@ void ReadAhead::SetSteered(bool is_steered) {
   const size_t limit =
       is_steered ? std::min<size_t>(worker_count_, ProcessorCount()) : worker_count_;
   least_active_ = limit;
-  steered_limit_ = limit;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     active_limit_ = limit;
@@ -211,14 +209,12 @@ void ReadAhead::Steer() {
   if (getrusage(RUSAGE_SELF, &usage) != 0) return;
   const bool read_from_disk = usage.ru_inblock != blocks_read_;
   blocks_read_ = usage.ru_inblock;
-  const size_t limit = SteeredLimit(steered_limit_, least_active_, worker_count_, read_from_disk);
-  if (limit == steered_limit_) return;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    active_limit_ = limit;
-  }
-  if (limit > steered_limit_) more_wanted_.notify_all();
-  steered_limit_ = limit;
+  std::unique_lock<std::mutex> lock(mutex_);
+  const size_t was = active_limit_;
+  active_limit_ = SteeredLimit(was, least_active_, worker_count_, read_from_disk);
+  const bool is_more = active_limit_ > was;
+  lock.unlock();
+  if (is_more) more_wanted_.notify_all();
 }
 
 // A folder being read is mostly read within microseconds: watching it a while spares the walk
@@ -452,8 +448,7 @@ bool ReadAhead::ListAhead(Worker& worker, const AheadReading& reading, AheadFold
   return true;
 }
 
-ReadAhead::Offers ReadAhead::MakeSubfolders(const AheadFolder& parent,
-                                            const FolderListing& listing,
+ReadAhead::Offers ReadAhead::MakeSubfolders(const AheadFolder& parent, const FolderListing& listing,
                                             const std::shared_ptr<AheadDescriptor>& base,
                                             uint64_t volume, const AheadReading& reading) {
   Offers subfolders;

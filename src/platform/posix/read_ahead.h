@@ -16,8 +16,9 @@
 // walk judges it).
 //
 // Bounds: the workers hold at most kMostAhead listings the walk has not taken, and at most
-// AheadReading::most_ahead_bytes of their storage (memory), waiting beyond; and at most a share of the walk's descriptors: a folder listed beyond the share keeps
-// no descriptor for its subfolders, which the walk offers when it takes its listing.
+// AheadReading::most_ahead_bytes of their storage (memory), waiting beyond; and at most a share
+// of the walk's descriptors: a folder listed beyond the share keeps no descriptor for its
+// subfolders, which the walk offers when it takes its listing.
 #pragma once
 
 #include <pthread.h>
@@ -45,8 +46,8 @@ struct AheadReading {
   bool with_own = false;
   bool is_utf8 = false;
   bool is_native_kept = false;
-  bool dot_folders_wanted = true;  // else a subfolder whose name starts with "." is not offered
-  size_t depth_limit = SIZE_MAX;   // no subfolder this deep is offered (the root is 0)
+  bool dot_folders_wanted = true;      // else a subfolder whose name starts with "." is not offered
+  size_t depth_limit = SIZE_MAX;       // no subfolder this deep is offered (the root is 0)
   size_t most_ahead_bytes = SIZE_MAX;  // the storage of the listings held ahead, at most
 };
 
@@ -171,8 +172,8 @@ class ReadAhead {
     }
   };
   alignas(64) Window window_;
-  std::unique_ptr<ListedCounts[]> counts_;           // the walk's, then one for each worker
-  std::atomic<size_t> next_counts_{1};               // the next worker's
+  std::unique_ptr<ListedCounts[]> counts_;  // the walk's, then one for each worker
+  std::atomic<size_t> next_counts_{1};      // the next worker's
 
   // Guards what follows and every node's state and subfolders.
   alignas(64) mutable std::mutex mutex_;
@@ -190,15 +191,15 @@ class ReadAhead {
   size_t active_workers_ = 0;
   std::condition_variable more_wanted_;
 
-  // The walk's own: the limit it set last, when, and the blocks read from the disk by then.
+  // The walk's own: the fewest that read at once, when it steered last, and the blocks read from
+  // the disk by then.
   size_t least_active_;
-  size_t steered_limit_;
   int64_t steered_at_us_ = 0;
   long blocks_read_ = 0;
 
   // Listings the walk has taken, kept for the workers to read into: else each listing's storage
   // would be allocated on a worker and freed on the walk's thread, each time a trip through the
-  // shared arenas' locks. A few dozen suffice, as the walk takes them as fast as they are read.
+  // shared arenas' locks. A few suffice, as the walk takes them as fast as they are read.
   static constexpr size_t kMostSpare = 16;
   alignas(64) std::mutex spare_mutex_;
   std::vector<FolderListing> spare_listings_;
