@@ -351,11 +351,9 @@ void ReadAhead::RunWorker() {
       is_active = true;
     }
     const uint64_t offers_seen = offers_;
-    if (ListNextOffered(lock, worker)) {
-      if (active_workers_ > active_limit_) {
-        --active_workers_;
-        is_active = false;
-      }
+    std::shared_ptr<AheadFolder> folder = TakeFirstOffered();
+    if (folder) {
+      ListFrom(lock, worker, std::move(folder), is_active);
       continue;
     }
     // A full window waits for the walk to take listings. The walk wakes a worker when it takes
@@ -368,42 +366,57 @@ void ReadAhead::RunWorker() {
   }
 }
 
-// Lists the first folder offered, in the walk's order, with `lock` let go meanwhile. False when
-// there is none, or the window is full.
-bool ReadAhead::ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& worker) {
-  std::shared_ptr<AheadFolder> folder;
+// The first folder offered, in the walk's order, marked as being read; null when there is none,
+// or the window is full.
+std::shared_ptr<AheadFolder> ReadAhead::TakeFirstOffered() {
   auto it = pending_.begin();
-  while (!folder && it != pending_.end() && !window_.IsFull()) {
+  while (it != pending_.end() && !window_.IsFull()) {
     std::shared_ptr<AheadFolder> next = it->lock();
     // The walk may take an offered folder without the lock: whoever changes its state first has
     // it. One being read keeps its place for its subfolders; one let go or taken gives it up.
-    if (next && next->MarkListing()) {
-      folder = std::move(next);
-    } else if (next && next->state == AheadFolder::kListing) {
+    if (next && next->MarkListing()) return next;
+    if (next && next->state == AheadFolder::kListing) {
       ++it;
     } else {
       if (next) next->has_place = false;
       it = pending_.erase(it);
     }
   }
-  if (!folder) return false;
-  const AheadReading reading = reading_;
+  return nullptr;
+}
+
+// Lists `folder`, then the first folder offered after it, and so on while there is one and the
+// worker keeps its place among those reading, with `lock` let go meanwhile. The next folder is
+// taken in the same hold of the lock as the last one is handed over: the lock is the line every
+// thread writes, and each hold of it moves that line between their cores.
+void ReadAhead::ListFrom(std::unique_lock<std::mutex>& lock, Worker& worker,
+                         std::shared_ptr<AheadFolder> folder, bool& is_active) {
+  AheadReading reading = reading_;
   lock.unlock();
-  if (pause_) pause_();
-  Offers subfolders;
-  const bool is_listed = ListAhead(worker, reading, *folder, subfolders);
+  while (folder) {
+    if (pause_) pause_();
+    Offers subfolders;
+    const bool is_listed = ListAhead(worker, reading, *folder, subfolders);
+    lock.lock();
+    // The state and the subfolders change together: the walk reads the subfolders of a folder
+    // it took without the lock.
+    const size_t offered = PublishLocked(*folder, std::move(subfolders));
+    folder->state = is_listed ? AheadFolder::kReady : AheadFolder::kFailed;
+    std::shared_ptr<AheadFolder> next;
+    if (active_workers_ > active_limit_) {
+      --active_workers_;
+      is_active = false;
+    } else if (!is_stopping_) {
+      next = TakeFirstOffered();
+      reading = reading_;
+    }
+    // Woken with the lock let go, the others need not wait for it.
+    lock.unlock();
+    folder_done_.notify_all();
+    NotifyOffered(offered);
+    folder = std::move(next);  // a folder the walk let go meanwhile ends here
+  }
   lock.lock();
-  // The state and the subfolders change together: the walk reads the subfolders of a folder it
-  // took without the lock.
-  const size_t offered = PublishLocked(*folder, std::move(subfolders));
-  folder->state = is_listed ? AheadFolder::kReady : AheadFolder::kFailed;
-  // Woken with the lock let go, the others need not wait for it.
-  lock.unlock();
-  folder_done_.notify_all();
-  NotifyOffered(offered);
-  folder.reset();  // a folder the walk let go meanwhile ends here
-  lock.lock();
-  return true;
 }
 
 // Opens and reads `folder` as the walk would, and makes its subfolders' nodes while its

@@ -125,7 +125,9 @@ class ReadAhead {
   // True when a worker has read `folder`, waiting while one reads it.
   bool WaitWhileListing(AheadFolder& folder);
   void RunWorker();
-  bool ListNextOffered(std::unique_lock<std::mutex>& lock, Worker& worker);
+  std::shared_ptr<AheadFolder> TakeFirstOffered();
+  void ListFrom(std::unique_lock<std::mutex>& lock, Worker& worker,
+                std::shared_ptr<AheadFolder> folder, bool& is_active);
   bool ListAhead(Worker& worker, const AheadReading& reading, AheadFolder& folder,
                  Offers& subfolders);
   Offers MakeSubfolders(const AheadFolder& parent, const FolderListing& listing,

@@ -172,7 +172,7 @@ bool PosixFolderWalker::EnterSubfolder(size_t index) {
 PosixFolderWalker::Entering PosixFolderWalker::EnterPrepared(size_t index) {
   const size_t depth = Depth() - 1;
   const Level& parent = *levels_[depth];
-  const std::shared_ptr<AheadFolder> prepared =
+  std::shared_ptr<AheadFolder> prepared =
       parent.ahead ? ahead_->FindSubfolder(*parent.ahead, index) : nullptr;
   FolderIdentity identity;
   if (!prepared || !ahead_->IsReady(*prepared, with_info_, identity)) {
@@ -186,7 +186,8 @@ PosixFolderWalker::Entering PosixFolderWalker::EnterPrepared(size_t index) {
   const bool on_other_file_system = identity.Volume != descriptors_.Identity(0).Volume;
   if (IsKeptOutByRules(rules_, false, on_other_file_system)) return Entering::kKeptOut;
   const char* name = parent.listing.NativeName(index);
-  return PushLevel(-1, name, index, false, &identity) ? Entering::kEntered : Entering::kKeptOut;
+  return PushLevel(-1, name, index, false, &identity, std::move(prepared)) ? Entering::kEntered
+                                                                           : Entering::kKeptOut;
 }
 
 bool PosixFolderWalker::ListFolder(bool with_info) {
@@ -255,9 +256,11 @@ void PosixFolderWalker::LeaveFolder() {
 }
 
 // Enters the folder opened as `fd` unless the loop rules, the walk rules or a kernel file system
-// keep it out; its descriptor is closed then.
+// keep it out; its descriptor is closed then. `prepared` is its node among its parent's, when the
+// caller has found it already.
 bool PosixFolderWalker::PushLevel(int fd, const char* name, size_t index, bool through_link,
-                                  const FolderIdentity* known) {
+                                  const FolderIdentity* known,
+                                  std::shared_ptr<AheadFolder> prepared) {
   FolderIdentity identity = known != nullptr ? *known : FolderIdentity{};
   const bool parent_below_link = Depth() > 0 && levels_[Depth() - 1]->below_link;
   if ((known == nullptr && !ReadFolderIdentity(fd, identity)) ||
@@ -273,8 +276,9 @@ bool PosixFolderWalker::PushLevel(int fd, const char* name, size_t index, bool t
   level.below_link = below_link;
   level.listing.Clear();
   if (ahead_) {
-    std::shared_ptr<AheadFolder> prepared;
-    if (Depth() > 0) prepared = ahead_->FindSubfolder(*levels_[Depth() - 1]->ahead, index);
+    if (!prepared && Depth() > 0) {
+      prepared = ahead_->FindSubfolder(*levels_[Depth() - 1]->ahead, index);
+    }
     level.ahead = prepared ? std::move(prepared) : ahead_->NewEntered(Depth());
   }
   descriptors_.Push(fd, identity, known == nullptr, name);

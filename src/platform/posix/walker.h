@@ -57,7 +57,7 @@ class PosixFolderWalker : public FolderWalker {
   size_t Depth() const { return descriptors_.Depth(); }
   // `index` in the parent's listing (SIZE_MAX for the root).
   bool PushLevel(int fd, const char* name, size_t index, bool through_link,
-                 const FolderIdentity* known);
+                 const FolderIdentity* known, std::shared_ptr<AheadFolder> prepared = nullptr);
   bool IsKeptOut(const FolderIdentity& identity, int fd, bool through_link) const;
   void RecordOuterFolders();
   enum class Entering { kNotPrepared, kEntered, kKeptOut };
@@ -81,5 +81,5 @@ class PosixFolderWalker : public FolderWalker {
   WalkRules rules_;
   FolderEntry root_entry_;
   std::string root_native_;  // the charted path, which the root entry's own name shows
-  std::string failure_;  // strerror of the last failure to open or read a folder
+  std::string failure_;      // strerror of the last failure to open or read a folder
 };
