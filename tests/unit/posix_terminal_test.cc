@@ -1,7 +1,5 @@
 // Terminal display on POSIX: the charset test, the locale left as found, CP932 shown as UTF-8,
 // and the progress line's screen.
-#include "platform/posix/terminal.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "platform/posix/progress_screen.h"
+#include "platform/posix/terminal.h"
 
 namespace {
 
@@ -144,7 +143,8 @@ TEST(TerminalConverter, GivesAsciiBackUntouched) {
 }
 
 // On a pipe, which counts as the foreground: a code page 932 line is shown in UTF-8 until the
-// texts are UTF-8 themselves, and a drawn line is erased once.
+// texts are UTF-8 themselves, in the locale's charset where that is another (EUC-JP), and a
+// drawn line is erased once.
 TEST(TerminalScreen, ShowsTheLineAsTheTerminalReadsItAndErasesItOnce) {
   int fds[2];
   ASSERT_EQ(0, pipe2(fds, O_NONBLOCK));
@@ -157,9 +157,12 @@ TEST(TerminalScreen, ShowsTheLineAsTheTerminalReadsItAndErasesItOnce) {
   screen.SetUtf8Texts(true);
   screen.Draw("\rフ\x1b[K");
   screen.Erase();
+  screen.ConvertUtf8LinesTo("EUC-JP");
+  screen.Draw("\rフ\x1b[K");
   char bytes[64];
   const ssize_t got = read(fds[0], bytes, sizeof bytes);
-  EXPECT_EQ("\rフ\x1b[K\r\x1b[K\rフ\x1b[K\r\x1b[K", std::string(bytes, std::max<ssize_t>(got, 0)));
+  EXPECT_EQ("\rフ\x1b[K\r\x1b[K\rフ\x1b[K\r\x1b[K\r\xA5\xD5\x1b[K",
+            std::string(bytes, std::max<ssize_t>(got, 0)));
   close(fds[0]);
   close(fds[1]);
 }

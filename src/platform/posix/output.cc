@@ -92,6 +92,7 @@ void Console::SetOutOfMemoryErrorLine() {
 
 void Console::ConvertUtf8LinesTo(const std::string& codeset) {
   locale_ = std::make_unique<ChartCharsetConverter>(codeset);
+  if (progress_) progress_->ConvertUtf8LinesTo(codeset);
 }
 
 std::string_view Console::Shown(std::string_view line, bool converted) {

@@ -41,10 +41,12 @@ bool TerminalScreen::IsForeground() { return IsForegroundOn(fd_); }
 size_t TerminalScreen::Columns() { return static_cast<size_t>(TerminalColumns(fd_)); }
 
 void TerminalScreen::Draw(std::string_view line) {
-  const bool is_converted = terminal_ != nullptr && !is_utf8_texts_;
+  std::string_view shown = line;
+  if (!is_utf8_texts_ && terminal_ != nullptr) shown = terminal_->ToUtf8(line);
+  if (is_utf8_texts_ && locale_) shown = locale_->FromUtf8(line);
   shown_fd_for_signals = fd_;
   is_shown_ = true;
-  WriteAllBytes(fd_, is_converted ? terminal_->ToUtf8(line) : line);
+  WriteAllBytes(fd_, shown);
 }
 
 void TerminalScreen::Erase() {
