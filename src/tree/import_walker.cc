@@ -78,15 +78,16 @@ bool ImportWalker::EnterRoot(const PathText&) {
 
 bool ImportWalker::EnterSubfolder(size_t index) {
   failure_.clear();
-  const Level& level = *levels_[depth_ - 1];
+  Level& level = *levels_[depth_ - 1];
   const auto found =
       std::lower_bound(level.Folders.begin(), level.Folders.end(), index,
                        [](const ListedItem& folder, size_t i) { return folder.EntryIndex < i; });
   if (found == level.Folders.end() || found->EntryIndex != index) return false;  // a file
-  const ListedItem& item = *found;
+  ListedItem& item = *found;
   if (item.IsNotEntered) return false;
   const bool is_other_device = item.Device != root_device_;
   if (IsKeptOutByRules(rules_, false, is_other_device)) return false;
+  item.WasEntered = true;
   return PushLevel(item);
 }
 
@@ -112,6 +113,16 @@ void ImportWalker::ReleaseChildren(const ListedItem& folder) {
   for (uint64_t position = folder.FirstChild; position < folder.SubtreeEnd;) {
     const ImportedRecord record = ReadImportedRecord(scan_, position, folder.Device);
     position = record.Item.IsFolder ? record.Tail.SubtreeEnd : record.Next;
+    ReleaseImportedRecord(scan_, record, reuse_);
+  }
+}
+
+// Releases every record below a folder the walk did not enter (kept out by a pattern, the depth
+// or its device): nothing else would, and each one would keep its block from being freed.
+void ImportWalker::ReleaseSubtree(const ListedItem& folder) {
+  for (uint64_t position = folder.FirstChild; position < folder.SubtreeEnd;) {
+    const ImportedRecord record = ReadImportedRecord(scan_, position, folder.Device);
+    position = record.Next;
     ReleaseImportedRecord(scan_, record, reuse_);
   }
 }
@@ -163,6 +174,9 @@ void ImportWalker::LeaveFolder() {
   // A large folder's listing is freed, so that it does not pin its memory for the rest of the
   // walk; a small one keeps its room for the next folder at its level.
   Level& level = *levels_[--depth_];
+  for (const ListedItem& folder : level.Folders) {
+    if (!folder.WasEntered) ReleaseSubtree(folder);
+  }
   if (level.Entries.capacity() > kKeptEntries) {
     std::vector<FolderEntry>().swap(level.Entries);
     std::vector<ListedItem>().swap(level.Folders);

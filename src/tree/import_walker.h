@@ -45,6 +45,7 @@ class ImportWalker : public FolderWalker {
     bool IsNotEntered = false;
     bool HasChildren = false;
     bool HasReadError = false;
+    bool WasEntered = false;  // by the walk; else its items are released when its folder is left
   };
   struct Level {
     ListedItem Folder;  // the folder entered
@@ -58,6 +59,7 @@ class ImportWalker : public FolderWalker {
   FolderEntry MakeEntry(const ImportedItem& item, bool with_info) const;
   bool PushLevel(const ListedItem& folder);
   void FindChildren(const ListedItem& folder, Level& level);
+  void ReleaseSubtree(const ListedItem& folder);
   void ReleaseChildren(const ListedItem& folder);
 
   ImportedScan& scan_;

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "fake_platform.h"
-#include "output/export_writer.h"
 #include "front/run_driver.h"
+#include "output/export_writer.h"
 #include "run_arguments.h"
+#include "tree/import_walker.h"
 
 namespace {
 
@@ -139,6 +140,25 @@ TEST(ReadImportedScan, ReadsBytesThatAreNoUtf8AsReplacementCharacters) {
                                   error));
     EXPECT_EQ(expected.RootName, scan.RootName) << row.name;
   }
+}
+
+// A folder the walk does not enter (a pattern, the depth) gives its records up when its parent is
+// left: otherwise each would keep its block, and the whole subtree's memory, to the end.
+TEST(ImportWalker, LeavingAFolderFreesTheSubfoldersNotEntered) {
+  std::string text = kHead + R"([{"name":"kept out"},[{"name":"deeper"},)";
+  for (int i = 0; i < 1000; ++i)
+    text += R"({"name":"file)" + std::to_string(i) + R"(","asize":1},)";
+  text += R"({"name":"last"}]],{"name":"z"}]])";
+  ImportedScan scan;
+  std::string error;
+  ASSERT_EQ(0, ReadImportedScan(nullptr, text, scan, error)) << error;
+  ASSERT_GT(scan.Blocks.size(), 2u);
+  FakePlatform platform;
+  ImportWalker walker(scan, platform);
+  ASSERT_TRUE(walker.EnterRoot(PathText{}));
+  ASSERT_TRUE(walker.ListFolder(true));
+  walker.LeaveFolder();
+  for (const ImportedBlock& block : scan.Blocks) EXPECT_EQ(0u, block.LiveBytes);
 }
 
 // The file's order is not the chart's: the listings are in the folder's own order. The entry
