@@ -101,10 +101,13 @@ TEST(ChartUtf8, ClustersAndLayoutControlsKeepTheColumns) {
                            "r/x\u2028y", "r/u\u0378v"}) {
     ASSERT_TRUE(tree.MakeFile(name, 12345));
   }
+  RunResult run = ChartR(tree, {"/F", "/Size", "/UTF8"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
   EXPECT_EQ(Utf8Lines({"r", "    e\u0301             12,345", "    u\u0378v            12,345",
                        "    x?y           12,345",
                        "    \U0001F468\u200D\U0001F469\u200D\U0001F467.txt        12,345"}),
-            ChartR(tree, {"/F", "/Size", "/UTF8"}).out);
+            run.out);
 }
 
 // A message is in the chart's encoding, the echoed argument too, whatever came first.

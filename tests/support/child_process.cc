@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string_view>
 
 extern char** environ;
@@ -95,6 +96,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildSettings& 
   int out_pipe[2] = {-1, -1};
   int err_pipe[2] = {-1, -1};
   if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) {
+    result.err = std::string("test: no pipe for the child: ") + std::strerror(errno) + "\n";
     CloseBoth(out_pipe);
     return result;
   }
@@ -104,6 +106,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildSettings& 
   }
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
+  const int fork_errno = errno;
   if (pid == 0) {
     StartChild(out_pipe[1], err_pipe[1], settings.working_directory.c_str(), arg_pointers.data(),
                env_pointers.data());
@@ -114,7 +117,10 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildSettings& 
                                              settings.timeout_seconds);
   if (out_pipe[0] >= 0) close(out_pipe[0]);
   close(err_pipe[0]);
-  if (pid < 0) return result;
+  if (pid < 0) {
+    result.err = std::string("test: cannot fork: ") + std::strerror(fork_errno) + "\n";
+    return result;
+  }
   if (!finished) kill(-pid, SIGKILL);
   int wait_status = 0;
   while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
