@@ -40,25 +40,28 @@ constexpr int kOutOfMemoryStatus = 2;
 int ScanTree(Platform& platform, const AppOptions& options, const PathText& folder,
              ImportedScan* saved_scan, TreeStore& store, TreeItem& root,
              std::vector<SharedFile>& shared_files, std::vector<UnreadFolder>* unread,
-             bool is_exported) {
+             bool is_exported, FolderFinish* finish) {
   // The walker, and the memory of its listings, lasts the scan alone.
   const std::unique_ptr<FolderWalker> walker =
       saved_scan != nullptr ? std::make_unique<ImportWalker>(*saved_scan, platform, &store)
                             : NewScanWalker(platform, options.IsUtf8Chart);
   if (!is_exported) {
-    ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread);
+    ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread, nullptr,
+               nullptr, finish);
     return 0;
   }
   const PathText& name = options.ExportFileName;
   const std::unique_ptr<OutputFile> file = platform.CreateOutputFile(name);
   if (!file) {
     ReportUnwrittenExport(platform, name.Shown, platform.OutputFileFailure());
-    ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread);
+    ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread, nullptr,
+               nullptr, finish);
     return -1;
   }
   ExportWriter writer(*file, options.OneFileSystem);
   writer.WriteHeader(platform.NowUnixSeconds());
-  ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread, &writer);
+  ScanFolder(*walker, platform, options, store, folder, root, &shared_files, unread, &writer,
+             nullptr, finish);
   if (writer.Finish() == 0) return 0;
   ReportUnwrittenExport(platform, name.Shown, file->FailureText());
   return -1;
@@ -95,6 +98,38 @@ int StreamTree(Platform& platform, const AppOptions& options, const PathText& fo
   return has_unread ? 1 : 0;
 }
 
+// Each folder's sums, order and file columns, set as the walk leaves it rather than in passes
+// over the whole tree after the walk: the walk's thread does them while it would wait for the
+// next listing, and no core idles through them once the last one is read. Not where each file
+// counts once (CountDiskUsage), whose first name is decided in an order the walk does not follow.
+class ChartFolderFinish : public FolderFinish {
+ public:
+  ChartFolderFinish(Platform& platform, const AppOptions& options)
+      : platform_(platform),
+        options_(options),
+        with_columns_(!options.ShowJson && !options.IsExportOnOutput) {}
+  static bool Suits(const AppOptions& options) { return !options.CountDiskUsage; }
+
+  void Finish(TreeItem& folder) override {
+    if (options_.NeedOwnSums) SumFinishedFolder(options_, folder);
+    SortAndMarkChildren(options_, folder, items_);
+    if (with_columns_) SetFolderFileColumns(platform_, options_, folder);
+    last_ = &folder;
+  }
+  // Finishes `root` unless the walk did, as its last folder: once only, as a descending order
+  // sorted again would turn equal keys around.
+  void FinishRoot(TreeItem& root) {
+    if (last_ != &root) Finish(root);
+  }
+
+ private:
+  Platform& platform_;
+  const AppOptions& options_;
+  const bool with_columns_;
+  std::vector<TreeItem*> items_;  // reused for every folder's sort
+  const TreeItem* last_ = nullptr;
+};
+
 // Returns the run's status: 1 when a folder could not be read or the total file could not be
 // written, which only the Linux mode tells (the classic mode is silent, and its status 0), or
 // when the export (of this folder, with `is_exported`) could not be written, in either mode.
@@ -109,19 +144,26 @@ int ChartTree(Platform& platform, const AppOptions& options, const PathText& fol
   std::vector<SharedFile> shared_files;  // files with other names, to count each once
   // The classic mode is silent about unread folders, but its JSON document still tells them.
   const bool need_unread = !is_classic || options.ShowJson;
+  ChartFolderFinish finish(platform, options);
+  const bool is_finished_in_walk = ChartFolderFinish::Suits(options);
   const int export_status = ScanTree(platform, options, folder, saved_scan, store, root,
-                                     shared_files, need_unread ? &unread : nullptr, is_exported);
+                                     shared_files, need_unread ? &unread : nullptr, is_exported,
+                                     is_finished_in_walk ? &finish : nullptr);
   // The warnings come before the chart, as the walk met them.
   for (const UnreadFolder& folder : unread) {
     if (!is_classic) WarnUnreadFolder(platform, folder.Path, folder.Reason);
   }
-  AggregateTree(options, root, shared_files);
-  SortAndMarkTree(options, root);
+  if (is_finished_in_walk) {
+    finish.FinishRoot(root);
+  } else {
+    AggregateTree(options, root, shared_files);
+    SortAndMarkTree(options, root);
+  }
   SetItemName(store, root, folder.Shown);
   if (options.ShowJson) {
     PrintJsonTree(platform, options, root, unread, report);
   } else if (!options.IsExportOnOutput) {  // an export on standard output has it to itself
-    SetColumnWidths(platform, options, root);
+    if (!is_finished_in_walk) SetColumnWidths(platform, options, root);
     PrintTree(platform, options, root);
   }
   int status = (unread.empty() || is_classic) && export_status == 0 ? 0 : 1;

@@ -123,6 +123,10 @@ void SumOwnFiles(const AppOptions& options, TreeItem& folder) {
   SumFolder(folder, false, options.CountDiskUsage);
 }
 
+void SumFinishedFolder(const AppOptions& options, TreeItem& folder) {
+  SumFolder(folder, options.NeedCumulativeTotals, options.CountDiskUsage);
+}
+
 void CountNewSharedFilesOnce(std::vector<SharedFile>& new_files, SeenFiles& seen) {
   for (const SharedFile& file : new_files) {
     if (!seen.insert(file.FileId).second) file.Item->Size = 0;

@@ -22,6 +22,10 @@ void AggregateTree(const AppOptions& options, TreeItem& root,
 // Counts and sums `folder`'s own files as the pass does; a folder without children keeps its own
 // space where that is counted, and 0 otherwise.
 void SumOwnFiles(const AppOptions& options, TreeItem& folder);
+// Sums `folder` as the pass does, its totals too, once every subfolder is summed: for a chart
+// whose folders are finished as the walk leaves them (FolderFinish), without CountDiskUsage, whose
+// files count once in an order the walk does not follow.
+void SumFinishedFolder(const AppOptions& options, TreeItem& folder);
 // The files met once already, by identity.
 using SeenFiles = std::unordered_set<FolderIdentity, FolderIdentityHash>;
 // Counts each file of `new_files` (the shared files of one folder, in listing order) once: a file

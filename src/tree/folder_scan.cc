@@ -54,6 +54,7 @@ struct ScanState {
   std::vector<size_t> path_ends;
   ScanListener* listener;
   TreeFeed* feed;
+  FolderFinish* finish;
 };
 
 // Notes the folder at `path` as unread when the walker says why it failed; a folder the rules
@@ -200,6 +201,7 @@ void FinishFolder(ScanState& state) {
     state.path_ends.pop_back();
   }
   if (state.feed) state.feed->FolderWalked(folder);
+  if (state.finish) state.finish->Finish(folder);
 }
 
 // A subfolder the walk did not enter: unread when the walker says why, else kept out by the
@@ -230,6 +232,7 @@ void EnterSubfolder(ScanState& state, TreeItem& subfolder, size_t index) {
     if (state.listener) TellNotEntered(state, entry);
     subfolder.IsFolder = true;
     if (state.feed) state.feed->FolderWalked(subfolder);
+    if (state.finish) state.finish->Finish(subfolder);
   }
 }
 
@@ -263,13 +266,14 @@ bool StepIntoNextSubfolder(ScanState& state) {
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,
                 std::vector<SharedFile>* shared_files, std::vector<UnreadFolder>* unread,
-                ScanListener* listener, TreeFeed* feed) {
+                ScanListener* listener, TreeFeed* feed, FolderFinish* finish) {
   ScanState state{walker,     EntryInfoContext{platform, options, store, {}},
                   {},         {},
                   {},         shared_files,
                   unread,     platform.PathSeparator(),
                   path.Shown, {},
-                  listener,   feed};
+                  listener,   feed,
+                  finish};
   WalkRules rules;
   // File entries that nothing reads are not made.
   rules.FilesWanted = options.NeedFileEntries || listener != nullptr;

@@ -12,6 +12,17 @@ class FolderWalker;
 class ScanListener;
 class TreeFeed;
 class Platform;
+
+// Told of each folder as soon as the walk is done with it: its children all made, its subfolders
+// each told before it, a subfolder the walk does not enter as it passes it by. The folder's steps
+// that would otherwise wait for the whole tree (its sums, its order, its columns) are done then,
+// while the folder is fresh in the cache and the walk's thread would mostly wait for the next
+// listing anyway.
+class FolderFinish {
+ public:
+  virtual ~FolderFinish() = default;
+  virtual void Finish(TreeItem& folder) = 0;
+};
 struct AppOptions;
 
 // A file entry whose file has other names (hard links), and which file it is: what counting each
@@ -31,14 +42,15 @@ struct SharedFile {
 // `shared_files` (when given) gets every file entry that has other names. A `listener` is told
 // of every entry listed, with each file's and the root's own information (an export); the
 // listings then hold every file. A `feed` is told of each folder's children as soon as they are
-// made, in stores of its own (tree/tree_feed.h), for a chart written as the walk goes.
+// made, in stores of its own (tree/tree_feed.h), for a chart written as the walk goes. A `finish`
+// is told of each folder done with.
 struct UnreadFolder {
-  std::string Path;    // shown, the charted folder's path and the names below it
-  std::string Reason;  // the system's words (FolderWalker::FailureText)
+  std::string Path;                  // shown, the charted folder's path and the names below it
+  std::string Reason;                // the system's words (FolderWalker::FailureText)
   const TreeItem* Folder = nullptr;  // its entry, which stands empty in the tree
 };
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,
                 std::vector<SharedFile>* shared_files = nullptr,
                 std::vector<UnreadFolder>* unread = nullptr, ScanListener* listener = nullptr,
-                TreeFeed* feed = nullptr);
+                TreeFeed* feed = nullptr, FolderFinish* finish = nullptr);
