@@ -12,18 +12,17 @@ class FolderWalker;
 class ScanListener;
 class TreeFeed;
 class Platform;
+struct AppOptions;
 
 // Told of each folder as soon as the walk is done with it: its children all made, its subfolders
 // each told before it, a subfolder the walk does not enter as it passes it by. The folder's steps
 // that would otherwise wait for the whole tree (its sums, its order, its columns) are done then,
-// while the folder is fresh in the cache and the walk's thread would mostly wait for the next
-// listing anyway.
+// while its entries are still in the processor's cache.
 class FolderFinish {
  public:
   virtual ~FolderFinish() = default;
   virtual void Finish(TreeItem& folder) = 0;
 };
-struct AppOptions;
 
 // A file entry whose file has other names (hard links), and which file it is: what counting each
 // file once needs to know.
