@@ -40,7 +40,7 @@ constexpr int kOutOfMemoryStatus = 2;
 int ScanTree(Platform& platform, const AppOptions& options, const PathText& folder,
              ImportedScan* saved_scan, TreeStore& store, TreeItem& root,
              std::vector<SharedFile>& shared_files, std::vector<UnreadFolder>* unread,
-             bool is_exported, FolderFinish* finish) {
+             bool is_exported, const FolderFinish* finish) {
   // The walker, and the memory of its listings, lasts the scan alone.
   const std::unique_ptr<FolderWalker> walker =
       saved_scan != nullptr ? std::make_unique<ImportWalker>(*saved_scan, platform, &store)
@@ -103,7 +103,7 @@ int StreamTree(Platform& platform, const AppOptions& options, const PathText& fo
 // large chart with one thread), and with several threads less is left for the walk's thread
 // alone once the last listing is read. Not where each file counts once (CountDiskUsage), whose
 // first name is decided in an order the walk does not follow.
-class ChartFolderFinish : public FolderFinish {
+class ChartFolderFinish {
  public:
   ChartFolderFinish(Platform& platform, const AppOptions& options)
       : platform_(platform),
@@ -111,7 +111,7 @@ class ChartFolderFinish : public FolderFinish {
         with_columns_(!options.ShowJson && !options.IsExportOnOutput) {}
   static bool Suits(const AppOptions& options) { return !options.CountDiskUsage; }
 
-  void Finish(TreeItem& folder) override {
+  void Finish(TreeItem& folder) {
     if (options_.NeedOwnSums) SumFinishedFolder(options_, folder);
     SortAndMarkChildren(options_, folder, items_);
     if (with_columns_) SetFolderFileColumns(platform_, options_, folder);
@@ -147,9 +147,10 @@ int ChartTree(Platform& platform, const AppOptions& options, const PathText& fol
   const bool need_unread = !is_classic || options.ShowJson;
   ChartFolderFinish finish(platform, options);
   const bool is_finished_in_walk = ChartFolderFinish::Suits(options);
+  const FolderFinish finish_folder = [&finish](TreeItem& done) { finish.Finish(done); };
   const int export_status = ScanTree(platform, options, folder, saved_scan, store, root,
                                      shared_files, need_unread ? &unread : nullptr, is_exported,
-                                     is_finished_in_walk ? &finish : nullptr);
+                                     is_finished_in_walk ? &finish_folder : nullptr);
   // The warnings come before the chart, as the walk met them.
   for (const UnreadFolder& folder : unread) {
     if (!is_classic) WarnUnreadFolder(platform, folder.Path, folder.Reason);

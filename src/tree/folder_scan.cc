@@ -54,7 +54,7 @@ struct ScanState {
   std::vector<size_t> path_ends;
   ScanListener* listener;
   TreeFeed* feed;
-  FolderFinish* finish;
+  const FolderFinish* finish;
 };
 
 // Notes the folder at `path` as unread when the walker says why it failed; a folder the rules
@@ -201,7 +201,7 @@ void FinishFolder(ScanState& state) {
     state.path_ends.pop_back();
   }
   if (state.feed) state.feed->FolderWalked(folder);
-  if (state.finish) state.finish->Finish(folder);
+  if (state.finish) (*state.finish)(folder);
 }
 
 // A subfolder the walk did not enter: unread when the walker says why, else kept out by the
@@ -232,7 +232,7 @@ void EnterSubfolder(ScanState& state, TreeItem& subfolder, size_t index) {
     if (state.listener) TellNotEntered(state, entry);
     subfolder.IsFolder = true;
     if (state.feed) state.feed->FolderWalked(subfolder);
-    if (state.finish) state.finish->Finish(subfolder);
+    if (state.finish) (*state.finish)(subfolder);
   }
 }
 
@@ -266,7 +266,7 @@ bool StepIntoNextSubfolder(ScanState& state) {
 void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& options,
                 TreeStore& store, const PathText& path, TreeItem& root,
                 std::vector<SharedFile>* shared_files, std::vector<UnreadFolder>* unread,
-                ScanListener* listener, TreeFeed* feed, FolderFinish* finish) {
+                ScanListener* listener, TreeFeed* feed, const FolderFinish* finish) {
   ScanState state{walker,     EntryInfoContext{platform, options, store, {}},
                   {},         {},
                   {},         shared_files,

@@ -1,6 +1,7 @@
 // The walk of the file system below the charted folder that builds the tree.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,7 @@ struct AppOptions;
 // each told before it, a subfolder the walk does not enter as it passes it by. The folder's steps
 // that would otherwise wait for the whole tree (its sums, its order, its columns) are done then,
 // while its entries are still in the processor's cache.
-class FolderFinish {
- public:
-  virtual ~FolderFinish() = default;
-  virtual void Finish(TreeItem& folder) = 0;
-};
+using FolderFinish = std::function<void(TreeItem& folder)>;
 
 // A file entry whose file has other names (hard links), and which file it is: what counting each
 // file once needs to know.
@@ -52,4 +49,4 @@ void ScanFolder(FolderWalker& walker, Platform& platform, const AppOptions& opti
                 TreeStore& store, const PathText& path, TreeItem& root,
                 std::vector<SharedFile>* shared_files = nullptr,
                 std::vector<UnreadFolder>* unread = nullptr, ScanListener* listener = nullptr,
-                TreeFeed* feed = nullptr, FolderFinish* finish = nullptr);
+                TreeFeed* feed = nullptr, const FolderFinish* finish = nullptr);
