@@ -5,7 +5,9 @@
 //   floor penum T DIR    enum spread over T threads: a shared stack of open folders, each
 //   floor pstat T DIR    thread taking the top; a thread finding the stack full walks on itself
 // Each prints only a count at the end. Like the chart, the walk leaves out every folder whose
-// name starts with a dot, and all below it; the count is of the entries a chart shows.
+// name starts with a dot, and all below it; the count is of the entries a chart shows. With
+// "dot" after DIR, penum and pstat walk the dot-folders too, as the chart does with /DotFolders:
+// the floor of the parallel rows, which chart them to compare with tools that always do.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,6 +59,10 @@ size_t ReadFolder(int fd, std::vector<char>& buffer) {
   }
 }
 
+bool IsDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
 // True when the entry is a folder; the type comes from the folder listing where it is known.
 bool IsFolderEntry(int fd, const KernelDirent& entry) {
   if (entry.Type != DT_UNKNOWN) return entry.Type == DT_DIR;
@@ -103,6 +109,7 @@ int CountEntries(const char* root, bool with_stat) {
 struct SharedWalk {
   static constexpr size_t kMostStacked = 256;
   bool WithStat = false;
+  bool WithDotFolders = false;
   std::atomic<uint64_t> Entries{0};
   std::mutex Lock;
   std::condition_variable Changed;
@@ -118,7 +125,8 @@ void ReadShared(SharedWalk& walk, int fd, std::vector<char>& buffer) {
     const KernelDirent& entry = *reinterpret_cast<const KernelDirent*>(buffer.data() + at);
     at += entry.Length;
     bool is_folder = IsFolderEntry(fd, entry);
-    if (is_folder && entry.Name[0] == '.') continue;
+    if (is_folder && IsDotOrDotDot(entry.Name)) continue;
+    if (is_folder && entry.Name[0] == '.' && !walk.WithDotFolders) continue;
     entries++;
     struct stat info;
     if (walk.WithStat) fstatat(fd, entry.Name, &info, 0);
@@ -160,7 +168,8 @@ void RunSharedWorker(SharedWalk& walk) {
   }
 }
 
-int CountEntriesInParallel(const char* threads_text, const char* root, bool with_stat) {
+int CountEntriesInParallel(const char* threads_text, const char* root, bool with_stat,
+                           bool with_dot_folders) {
   const unsigned long threads = std::strtoul(threads_text, nullptr, 10);
   int fd = open(root, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0 || threads == 0) {
@@ -169,6 +178,7 @@ int CountEntriesInParallel(const char* threads_text, const char* root, bool with
   }
   SharedWalk walk;
   walk.WithStat = with_stat;
+  walk.WithDotFolders = with_dot_folders;
   walk.Stack.push_back(fd);
   walk.Busy = 1;
   std::vector<std::thread> workers;
@@ -216,10 +226,12 @@ int main(int argc, char** argv) {
   if (argc == 3 && mode == "enum") return CountEntries(argv[2], false);
   if (argc == 3 && mode == "stat") return CountEntries(argv[2], true);
   if (argc == 4 && mode == "write") return WriteLines(argv[2], argv[3]);
-  if (argc == 4 && mode == "penum") return CountEntriesInParallel(argv[2], argv[3], false);
-  if (argc == 4 && mode == "pstat") return CountEntriesInParallel(argv[2], argv[3], true);
+  const bool with_dots = argc == 5 && std::string_view(argv[4]) == "dot";
+  if ((argc == 4 || with_dots) && (mode == "penum" || mode == "pstat")) {
+    return CountEntriesInParallel(argv[2], argv[3], mode == "pstat", with_dots);
+  }
   std::fprintf(stderr,
-               "usage: floor enum DIR | floor stat DIR | floor write N FILE | floor penum T DIR |"
-               " floor pstat T DIR\n");
+               "usage: floor enum DIR | floor stat DIR | floor write N FILE |"
+               " floor penum T DIR [dot] | floor pstat T DIR [dot]\n");
   return 2;
 }

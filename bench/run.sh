@@ -158,8 +158,8 @@ declare -A labels=(
   [q_dirs_j1]='`quovrel /DotFolders /Threads=1 DIR > /dev/null`'
   [q_dirs_j2]='`quovrel /DotFolders /Threads=2 DIR > /dev/null`'
   [q_dirs_jd]='`quovrel /DotFolders DIR > /dev/null` (default threads)'
-  [floor_pstat]='`floor pstat CORES DIR` (getdents64 + fstatat on one thread per core)'
-  [floor_pstat8]='`floor pstat 8 DIR`'
+  [floor_pstat]='`floor pstat CORES DIR dot` (getdents64 + fstatat on one thread per core)'
+  [floor_pstat8]='`floor pstat 8 DIR dot`'
   [gdu]='`gdu -n DIR > /dev/null`'
   [ncdu]='`ncdu -0 -o /dev/null DIR`'
   [fdfind]='`fdfind -HI . DIR > /dev/null`'
@@ -206,8 +206,8 @@ set_command() {  # key dir lines
     q_dirs_j1|q_dirs_j2|q_dirs_jd)
       cmd=("$quovrel" /DotFolders "$2")
       [ "$1" = q_dirs_jd ] || cmd+=("/Threads=${1#q_dirs_j}") ;;
-    floor_pstat) cmd=("$floor" pstat "$(nproc)" "$2") ;;
-    floor_pstat8) cmd=("$floor" pstat 8 "$2") ;;
+    floor_pstat) cmd=("$floor" pstat "$(nproc)" "$2" dot) ;;
+    floor_pstat8) cmd=("$floor" pstat 8 "$2" dot) ;;
     gdu) cmd=(gdu -n "$2") ;;
     ncdu) cmd=(ncdu -0 -o /dev/null "$2") ;;
     fdfind) cmd=(fdfind -HI . "$2") ;;
