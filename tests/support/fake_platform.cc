@@ -75,7 +75,8 @@ class FakeWalker : public FolderWalker {
     const bool through_link = !listed->link_target.empty();
     FakePlatform::Node* node = platform_.Resolve(*listed);
     std::string key = level.path + "\\" + listed->name;
-    if (!node || !node->is_folder || platform_.refuse_enter.count(key)) return false;
+    failure_ = platform_.refuse_enter.count(key) ? kRefused : "";
+    if (!node || !node->is_folder || !failure_.empty()) return false;
     int device = listed->device != 0 ? listed->device : level.device;
     if (through_link) device = platform_.DeviceOf(listed->link_target);
     if (IsKeptOutByRules(rules_, through_link, device != levels_.front().device)) return false;
@@ -91,7 +92,8 @@ class FakeWalker : public FolderWalker {
     level.entries.clear();
     level.listed.clear();
     ++platform_.listings;
-    if (platform_.refuse_listing.count(level.path)) return false;
+    failure_ = platform_.refuse_listing.count(level.path) ? kRefused : "";
+    if (!failure_.empty()) return false;
     for (auto& child : level.node->children) {
       const FakePlatform::Node* shown = platform_.Resolve(*child);
       if (!shown) shown = child.get();  // a dangling link shows itself, as a file
@@ -130,7 +132,11 @@ class FakeWalker : public FolderWalker {
 
   size_t LeftOutFiles() const override { return 0; }  // the fake lists every file
 
+  // Why the last folder refused could not be entered or listed, as a system would tell it.
+  std::string FailureText() const override { return failure_; }
+
  private:
+  static constexpr const char* kRefused = "Permission denied";
   struct Level {
     FakePlatform::Node* node;
     std::string path;
@@ -161,6 +167,7 @@ class FakeWalker : public FolderWalker {
   WalkRules rules_;
   LoopRules loops_;
   std::vector<Level> levels_;
+  std::string failure_;
 };
 
 // The texts beyond ASCII that the unit tests write in code page 932, with its bytes: the fake's

@@ -19,13 +19,13 @@
 
 namespace {
 
-
 class FolderScanTest : public ::testing::Test {
  protected:
   // Scans with the settings the parser would derive from options_.
-  void Scan(std::string_view path = "C:\\Work") {
+  void Scan(std::string_view path = "C:\\Work", std::vector<UnreadFolder>* unread = nullptr) {
     DeriveSettings(options_);
-    ScanFolder(*fake_.NewFolderWalker(), fake_, options_, store_, SameText(path), root_);
+    ScanFolder(*fake_.NewFolderWalker(), fake_, options_, store_, SameText(path), root_, nullptr,
+               unread);
   }
 
   // The entry at `path` below the root, names separated by "/"; null when there is none.
@@ -318,14 +318,24 @@ TEST_F(FolderScanTest, AFolderThatCannotBeListedOrEnteredStaysEmpty) {
     fake_.AddFile("C:/Work/A/x.txt");
     fake_.AddFolder("C:/Work/A/sub");
     fake_.AddFile("C:/Work/B/y.txt");
+    fake_.AddFile("C:/Work/B/deep/z.txt");
     fake_.AddFile("C:/Work/r.txt");
     (fake_.*row.refusals).insert("C:\\Work\\A");
-    Scan();
+    (fake_.*row.refusals).insert("C:\\Work\\B\\deep");
+    std::vector<UnreadFolder> unread;
+    Scan("C:\\Work", &unread);
     EXPECT_EQ((Names{"A", "B", "r.txt"}), ChildNames(root_));
     EXPECT_TRUE(At("A")->IsFolder);
     EXPECT_EQ(nullptr, At("A")->Children.First);
     EXPECT_TRUE(At("B")->IsFolder);
-    EXPECT_EQ((Names{"y.txt"}), ChildNames(*At("B")));
+    EXPECT_EQ((Names{"deep", "y.txt"}), ChildNames(*At("B")));
+    EXPECT_EQ(nullptr, At("B/deep")->Children.First);
+    // Each told with its whole path, the path of a folder left behind taken off again.
+    ASSERT_EQ(2u, unread.size());
+    EXPECT_EQ("C:\\Work\\A", unread[0].Path);
+    EXPECT_EQ(At("A"), unread[0].Folder);
+    EXPECT_EQ("C:\\Work\\B\\deep", unread[1].Path);
+    EXPECT_EQ("Permission denied", unread[1].Reason);
   }
 }
 
