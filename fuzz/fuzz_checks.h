@@ -33,6 +33,29 @@ inline bool SplitCleanLines(std::string_view bytes, std::vector<std::string_view
   return true;
 }
 
+// `bytes` without the colour sequences a coloured chart writes (ESC "[", digits and ";", "m"),
+// which a chart asked for in colour holds by design; any other control byte is left to be found.
+inline std::string WithoutColourSequences(std::string_view bytes) {
+  std::string kept;
+  kept.reserve(bytes.size());
+  size_t at = 0;
+  while (at < bytes.size()) {
+    if (bytes[at] == '\x1b' && at + 1 < bytes.size() && bytes[at + 1] == '[') {
+      size_t end = at + 2;
+      while (end < bytes.size() &&
+             ((bytes[end] >= '0' && bytes[end] <= '9') || bytes[end] == ';')) {
+        ++end;
+      }
+      if (end < bytes.size() && bytes[end] == 'm') {
+        at = end + 1;
+        continue;
+      }
+    }
+    kept.push_back(bytes[at++]);
+  }
+  return kept;
+}
+
 // True when the system's converter reads every byte of `bytes` as part of a code page 932
 // character, as `iconv -f CP932` must for a chart to reach its reader whole.
 inline bool IsValidCp932(std::string_view bytes) {
