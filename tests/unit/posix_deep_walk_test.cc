@@ -282,6 +282,40 @@ TEST(PosixDeepWalk, EightDelayedThreadsWalkTenThousandLevelsAsOneDoes) {
   EXPECT_EQ(10001u, files);
 }
 
+// With one worker, held before the first folder it reads until twenty more are read, the walk
+// (which waits for the worker to start before it enters a folder) reads the folders after the one
+// it waits for itself, and still sees what one thread sees.
+TEST(PosixDeepWalk, TheWalkReadsTheNextFoldersWhileItsWorkerReadsTheOneItWants) {
+  TempFolder folder;
+  for (int i = 0; i < 40; ++i) ASSERT_TRUE(folder.MakeFolder(LevelName(i)));
+  TextConverter converter;
+  PosixFolderWalker alone(converter, 0, MaxOpenFolders());
+  const std::string expected = WalkEverything(alone, folder.path());
+  std::atomic<bool> is_held{false};
+  std::atomic<bool> was_helped{false};
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  PosixFolderWalker* walk = nullptr;
+  PosixFolderWalker helped(converter, 0, MaxOpenFolders(), [&] {
+    if (is_held.exchange(true)) return;
+    uint64_t folders = 0;
+    uint64_t files = 0;
+    while (folders < 21 && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      walk->CountListed(folders, files);
+    }
+    was_helped = folders >= 21;
+  });
+  walk = &helped;
+  WalkRules rules;
+  rules.Threads = 2;
+  helped.SetWalkRules(rules);
+  EXPECT_EQ(expected, WalkEverything(helped, folder.path(), [&] {
+              while (!is_held && std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+            }));
+  EXPECT_TRUE(was_helped.load()) << "the walk waited on its worker";
+}
+
 // The workers read ahead of a walk that stands still only as far as the window: at most 1,024
 // listings held (and one being read by each worker), and where the chart is written as the walk
 // goes, at most 1 MiB of them (folders of 64 files list in some 10 KiB each).

@@ -217,10 +217,15 @@ void ReadAhead::Steer() {
   if (is_more) more_wanted_.notify_all();
 }
 
-// A folder being read is mostly read within microseconds: watching it a while spares the walk
-// falling asleep and being woken for nearly every folder. Mostly it is read already, and the
-// walk takes no lock at all: what the worker wrote comes before its state.
+// While a worker reads the folder the walk wants, the walk reads the next one offered itself, as
+// a worker would: it has nothing else to do, and with one worker it would else wait on the very
+// folder that worker reads, at each folder. Then a folder being read is mostly read within
+// microseconds: watching it a while spares the walk falling asleep and being woken for nearly
+// every folder. Mostly it is read already, and the walk takes no lock at all: what the worker
+// wrote comes before its state.
 bool ReadAhead::WaitWhileListing(AheadFolder& folder) {
+  while (folder.state.load() == AheadFolder::kListing && ListNextOffered()) {
+  }
   for (int i = 0; i < kWatchRounds && folder.state.load() == AheadFolder::kListing; ++i) {
     std::this_thread::yield();
   }
@@ -337,6 +342,19 @@ void ReadAhead::CountListed(uint64_t& folders, uint64_t& files) const {
   }
 }
 
+bool ReadAhead::ListNextOffered() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  std::shared_ptr<AheadFolder> folder = TakeFirstOffered();
+  if (!folder) return false;
+  const AheadReading reading = reading_;
+  lock.unlock();
+  if (!walk_worker_) walk_worker_ = std::make_unique<Worker>(utc_offset_seconds_, counts_[0]);
+  const size_t offered = ListOne(lock, *walk_worker_, reading, *folder);
+  lock.unlock();
+  NotifyListed(offered);
+  return true;
+}
+
 void ReadAhead::RunWorker() {
   Worker worker(utc_offset_seconds_, counts_[next_counts_.fetch_add(1)]);
   std::unique_lock<std::mutex> lock(mutex_);
@@ -394,14 +412,7 @@ void ReadAhead::ListFrom(std::unique_lock<std::mutex>& lock, Worker& worker,
   AheadReading reading = reading_;
   lock.unlock();
   while (folder) {
-    if (pause_) pause_();
-    Offers subfolders;
-    const bool is_listed = ListAhead(worker, reading, *folder, subfolders);
-    lock.lock();
-    // The state and the subfolders change together: the walk reads the subfolders of a folder
-    // it took without the lock.
-    const size_t offered = PublishLocked(*folder, std::move(subfolders));
-    folder->state = is_listed ? AheadFolder::kReady : AheadFolder::kFailed;
+    const size_t offered = ListOne(lock, worker, reading, *folder);
     std::shared_ptr<AheadFolder> next;
     if (active_workers_ > active_limit_) {
       --active_workers_;
@@ -412,11 +423,28 @@ void ReadAhead::ListFrom(std::unique_lock<std::mutex>& lock, Worker& worker,
     }
     // Woken with the lock let go, the others need not wait for it.
     lock.unlock();
-    folder_done_.notify_all();
-    NotifyOffered(offered);
+    NotifyListed(offered);
     folder = std::move(next);  // a folder the walk let go meanwhile ends here
   }
   lock.lock();
+}
+
+size_t ReadAhead::ListOne(std::unique_lock<std::mutex>& lock, Worker& worker,
+                          const AheadReading& reading, AheadFolder& folder) {
+  if (pause_) pause_();
+  Offers subfolders;
+  const bool is_listed = ListAhead(worker, reading, folder, subfolders);
+  lock.lock();
+  // The state and the subfolders change together: the walk reads the subfolders of a folder it
+  // took without the lock.
+  const size_t offered = PublishLocked(folder, std::move(subfolders));
+  folder.state = is_listed ? AheadFolder::kReady : AheadFolder::kFailed;
+  return offered;
+}
+
+void ReadAhead::NotifyListed(size_t offered) {
+  folder_done_.notify_all();
+  NotifyOffered(offered);
 }
 
 // Opens and reads `folder` as the walk would, and makes its subfolders' nodes while its

@@ -71,8 +71,8 @@ class ReadAhead {
   static constexpr size_t kWorkerStackBytes = 1024 * 1024;
 
   // Starts `threads` workers, which may hold `descriptors` descriptors between them; `pause`, if
-  // set, is called by a worker before each folder it lists (tests delay the workers with it).
-  // All of them read at once until SetSteered says otherwise.
+  // set, is called before each folder a worker lists, or the walk as one (tests delay them with
+  // it). All of them read at once until SetSteered says otherwise.
   ReadAhead(size_t threads, int64_t utc_offset_seconds, size_t descriptors,
             std::function<void()> pause);
   ~ReadAhead();  // stops and joins every worker
@@ -128,6 +128,14 @@ class ReadAhead {
   std::shared_ptr<AheadFolder> TakeFirstOffered();
   void ListFrom(std::unique_lock<std::mutex>& lock, Worker& worker,
                 std::shared_ptr<AheadFolder> folder, bool& is_active);
+  // Lists `folder`, taken by `worker`, and publishes it with `lock` held (locked on return);
+  // returns how many subfolders it offered, for NotifyListed once `lock` is let go.
+  size_t ListOne(std::unique_lock<std::mutex>& lock, Worker& worker, const AheadReading& reading,
+                 AheadFolder& folder);
+  void NotifyListed(size_t offered);
+  // On the walk's thread: lists the first folder offered, as a worker would. False when there is
+  // none, or the window is full.
+  bool ListNextOffered();
   bool ListAhead(Worker& worker, const AheadReading& reading, AheadFolder& folder,
                  Offers& subfolders);
   Offers MakeSubfolders(const AheadFolder& parent, const FolderListing& listing,
@@ -187,6 +195,7 @@ class ReadAhead {
   AheadReading reading_;
   bool is_stopping_ = false;
   std::vector<pthread_t> threads_;
+  std::unique_ptr<Worker> walk_worker_;  // the walk's, made when it first lists as a worker
   // The workers that may read at once, and those that hold a place among them; the rest sleep
   // on `more_wanted_`, so that a new folder never wakes one only for it to sleep again.
   size_t active_limit_;
