@@ -373,4 +373,20 @@ TEST(ReadAheadSteering, AllWorkersReadWhileTheDiskIsReadAndAsManyAsCoresWhileNot
   }
 }
 
+// A step reads from the disk as a cold walk does when it reads a block or more for each folder it
+// lists: a warm walk's few stray blocks do not count.
+TEST(ReadAheadSteering, AStepReadsFromTheDiskWithABlockOrMoreForEachFolder) {
+  struct Step {
+    uint64_t blocks;
+    uint64_t folders;
+    bool read_from_disk;
+  };
+  for (const Step& step :
+       {Step{0, 0, false}, Step{0, 2300, false}, Step{192, 2300, false}, Step{2299, 2300, false},
+        Step{2300, 2300, true}, Step{8384, 660, true}, Step{8, 0, true}}) {
+    EXPECT_EQ(step.read_from_disk, ReadsFromDisk(step.blocks, step.folders))
+        << step.blocks << " blocks, " << step.folders << " folders";
+  }
+}
+
 }  // namespace

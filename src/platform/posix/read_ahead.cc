@@ -196,8 +196,10 @@ size_t SteeredLimit(size_t limit, size_t least, size_t most, bool read_from_disk
   return std::clamp(read_from_disk ? limit * 2 : limit / 2, least, most);
 }
 
+bool ReadsFromDisk(uint64_t blocks, uint64_t folders) { return blocks > 0 && blocks >= folders; }
+
 // Measured every kSteerEvery on the blocks the process read from the disk, which getrusage sums
-// over its threads: none while every folder comes from the cache.
+// over its threads, against the folders listed meanwhile.
 void ReadAhead::Steer() {
   if (least_active_ >= worker_count_) return;
   timespec now{};
@@ -207,8 +209,13 @@ void ReadAhead::Steer() {
   steered_at_us_ = now_us;
   rusage usage{};
   if (getrusage(RUSAGE_SELF, &usage) != 0) return;
-  const bool read_from_disk = usage.ru_inblock != blocks_read_;
+  uint64_t folders = 0;
+  uint64_t files = 0;
+  CountListed(folders, files);
+  const bool read_from_disk = ReadsFromDisk(static_cast<uint64_t>(usage.ru_inblock - blocks_read_),
+                                            folders - folders_listed_);
   blocks_read_ = usage.ru_inblock;
+  folders_listed_ = folders;
   std::unique_lock<std::mutex> lock(mutex_);
   const size_t was = active_limit_;
   active_limit_ = SteeredLimit(was, least_active_, worker_count_, read_from_disk);

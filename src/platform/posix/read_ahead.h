@@ -60,6 +60,12 @@ struct AheadDescriptor;
 // `most`.
 size_t SteeredLimit(size_t limit, size_t least, size_t most, bool read_from_disk);
 
+// Whether a step of the walk that read `blocks` from the disk and listed `folders` read from the
+// disk as a cold walk does: a block or more for each folder. A cold walk here reads some ten; a
+// warm one reads now and then a few blocks that the machine let go, then fewer than one for every
+// ten folders, and more workers would only take turns on the processors.
+bool ReadsFromDisk(uint64_t blocks, uint64_t folders);
+
 class ReadAhead {
  public:
   static constexpr size_t kMostAhead = 1024;
@@ -203,10 +209,11 @@ class ReadAhead {
   std::condition_variable more_wanted_;
 
   // The walk's own: the fewest that read at once, when it steered last, and the blocks read from
-  // the disk by then.
+  // the disk and the folders listed by then.
   size_t least_active_;
   int64_t steered_at_us_ = 0;
   long blocks_read_ = 0;
+  uint64_t folders_listed_ = 0;
 
   // Listings the walk has taken, kept for the workers to read into: else each listing's storage
   // would be allocated on a worker and freed on the walk's thread, each time a trip through the
