@@ -358,34 +358,21 @@ TEST(PosixDeepWalk, WorkersReadAheadOfAStandingWalkOnlyAsFarAsTheWindow) {
 }
 
 // How many workers read at once: from the cores' count up to all of them within a few steps while
-// the disk is read, and back while it is not.
+// the disk is read as a cold walk reads it (a block or more for each folder listed), and back
+// while it is not, or only a warm walk's few stray blocks are.
 TEST(ReadAheadSteering, AllWorkersReadWhileTheDiskIsReadAndAsManyAsCoresWhileNot) {
-  struct Step {
-    bool read_from_disk;
-    size_t limit;
-  };
-  const std::vector<Step> steps = {{false, 2}, {true, 4},  {true, 8},  {true, 15}, {true, 15},
-                                   {false, 7}, {true, 14}, {false, 7}, {false, 3}, {false, 2}};
-  size_t limit = 2;
-  for (size_t i = 0; i < steps.size(); ++i) {
-    limit = SteeredLimit(limit, 2, 15, steps[i].read_from_disk);
-    EXPECT_EQ(steps[i].limit, limit) << "step " << i;
-  }
-}
-
-// A step reads from the disk as a cold walk does when it reads a block or more for each folder it
-// lists: a warm walk's few stray blocks do not count.
-TEST(ReadAheadSteering, AStepReadsFromTheDiskWithABlockOrMoreForEachFolder) {
   struct Step {
     uint64_t blocks;
     uint64_t folders;
-    bool read_from_disk;
+    size_t limit;
   };
-  for (const Step& step :
-       {Step{0, 0, false}, Step{0, 2300, false}, Step{192, 2300, false}, Step{2299, 2300, false},
-        Step{2300, 2300, true}, Step{8384, 660, true}, Step{8, 0, true}}) {
-    EXPECT_EQ(step.read_from_disk, ReadsFromDisk(step.blocks, step.folders))
-        << step.blocks << " blocks, " << step.folders << " folders";
+  const std::vector<Step> steps = {
+      {0, 2300, 2},   {8384, 660, 4},  {3720, 660, 8},  {8, 0, 15}, {2300, 2300, 15},
+      {192, 2300, 7}, {8384, 660, 14}, {2299, 2300, 7}, {0, 0, 3},  {0, 2300, 2}};
+  size_t limit = 2;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    limit = SteeredLimit(limit, 2, 15, ReadsFromDisk(steps[i].blocks, steps[i].folders));
+    EXPECT_EQ(steps[i].limit, limit) << "step " << i;
   }
 }
 
