@@ -316,9 +316,9 @@ TEST(PosixDeepWalk, TheWalkReadsTheNextFoldersWhileItsWorkerReadsTheOneItWants) 
   EXPECT_TRUE(was_helped.load()) << "the walk waited on its worker";
 }
 
-// The workers read ahead of a walk that stands still only as far as the window: at most 1,024
-// listings held (and one being read by each worker), and where the chart is written as the walk
-// goes, at most 1 MiB of them (folders of 64 files list in some 10 KiB each).
+// The workers read ahead of a walk that stands still only as far as the window: at most
+// ReadAhead::kMostAhead listings held (and one being read by each worker), and where the chart is
+// written as the walk goes, at most 1 MiB of them (folders of 64 files list in some 10 KiB each).
 TEST(PosixDeepWalk, WorkersReadAheadOfAStandingWalkOnlyAsFarAsTheWindow) {
   struct Case {
     int folders;
@@ -327,7 +327,9 @@ TEST(PosixDeepWalk, WorkersReadAheadOfAStandingWalkOnlyAsFarAsTheWindow) {
     uint64_t least_listed;
     uint64_t most_listed;
   };
-  for (const Case& c : {Case{3000, 0, false, 1000, 1024 + 3}, Case{200, 64, true, 20, 150}}) {
+  constexpr int kWindow = ReadAhead::kMostAhead;
+  for (const Case& c :
+       {Case{kWindow + 100, 0, false, kWindow - 24, kWindow + 3}, Case{200, 64, true, 20, 150}}) {
     TempFolder folder;
     for (int i = 0; i < c.folders; ++i) {
       const std::string level = folder.path() + "/" + LevelName(i);
