@@ -202,7 +202,7 @@ TEST(PosixDeepWalk, AFolderReplacedAfterItsListingIsFoundAgainWithTwoDescriptors
     ASSERT_TRUE(folder.MakeFolder(made)) << made;
   }
   TextConverter converter;
-  PosixFolderWalker walker(converter, 0, 2);
+  PosixFolderWalker walker(converter, 0, 2, 1);
   ASSERT_TRUE(walker.EnterRoot(SameText(folder.path())));
   ASSERT_TRUE(walker.ListFolder(true));
   ASSERT_EQ(0, rmdir(folder.Path("renamed").c_str()));
@@ -258,7 +258,7 @@ TEST(PosixDeepWalk, EightDelayedThreadsWalkTenThousandLevelsAsOneDoes) {
   TempFolder folder;
   ASSERT_TRUE(MakeChain(folder.path(), "zz", 10000));
   TextConverter converter;
-  PosixFolderWalker alone(converter, 0, MaxOpenFolders());
+  PosixFolderWalker alone(converter, 0, MaxOpenFolders(), MaxOpenAhead());
   const std::string expected = WalkEverything(alone, folder.path());
   ASSERT_EQ(30002, std::count(expected.begin(), expected.end(), '\n'));
   std::atomic<int> pauses{0};
@@ -266,7 +266,7 @@ TEST(PosixDeepWalk, EightDelayedThreadsWalkTenThousandLevelsAsOneDoes) {
     thread_local std::minstd_rand random(std::hash<std::thread::id>()(std::this_thread::get_id()));
     if (random() % 4 == 0) std::this_thread::sleep_for(std::chrono::microseconds(random() % 50));
   };
-  PosixFolderWalker delayed(converter, 0, MaxOpenFolders(), [&pauses, &pause] {
+  PosixFolderWalker delayed(converter, 0, MaxOpenFolders(), MaxOpenAhead(), [&pauses, &pause] {
     ++pauses;
     pause();
   });
@@ -289,13 +289,13 @@ TEST(PosixDeepWalk, TheWalkReadsTheNextFoldersWhileItsWorkerReadsTheOneItWants) 
   TempFolder folder;
   for (int i = 0; i < 40; ++i) ASSERT_TRUE(folder.MakeFolder(LevelName(i)));
   TextConverter converter;
-  PosixFolderWalker alone(converter, 0, MaxOpenFolders());
+  PosixFolderWalker alone(converter, 0, MaxOpenFolders(), MaxOpenAhead());
   const std::string expected = WalkEverything(alone, folder.path());
   std::atomic<bool> is_held{false};
   std::atomic<bool> was_helped{false};
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   PosixFolderWalker* walk = nullptr;
-  PosixFolderWalker helped(converter, 0, MaxOpenFolders(), [&] {
+  PosixFolderWalker helped(converter, 0, MaxOpenFolders(), MaxOpenAhead(), [&] {
     if (is_held.exchange(true)) return;
     uint64_t folders = 0;
     uint64_t files = 0;
@@ -339,7 +339,7 @@ TEST(PosixDeepWalk, WorkersReadAheadOfAStandingWalkOnlyAsFarAsTheWindow) {
       }
     }
     TextConverter converter;
-    PosixFolderWalker walker(converter, 0, MaxOpenFolders());
+    PosixFolderWalker walker(converter, 0, MaxOpenFolders(), MaxOpenAhead());
     WalkRules rules;
     rules.Threads = 4;
     rules.ChartIsStreamed = c.is_streamed;

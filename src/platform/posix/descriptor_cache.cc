@@ -18,15 +18,27 @@ namespace {
 constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY;
 constexpr size_t kFewestOpen = 4;
 constexpr size_t kMostOpen = 128;
+// Each folder the workers listed ahead holds its descriptor until they have opened its last
+// subfolder, and one listed beyond their share offers none: the walk offers them when it gets
+// there, and meanwhile the workers read folders it reaches late. Cold, on 1.1 million entries,
+// a share of 64 left the processors idle for up to a fifth of the run, and a share of 1,024
+// charted in 0.88 of the time; 32 threads then listed folders alone in 2.3 s, not in 5 to 9.
+constexpr size_t kFewestOpenAhead = 2;
+constexpr size_t kMostOpenAhead = 1024;
+
+// A quarter of RLIMIT_NOFILE, from `fewest` to `most`.
+size_t QuarterOfLimit(size_t fewest, size_t most) {
+  struct rlimit limit {};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return most;
+  const rlim_t quarter = limit.rlim_cur / 4;
+  return static_cast<size_t>(std::clamp<rlim_t>(quarter, fewest, most));
+}
 
 }  // namespace
 
-size_t MaxOpenFolders() {
-  struct rlimit limit {};
-  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kMostOpen;
-  const rlim_t quarter = limit.rlim_cur / 4;
-  return static_cast<size_t>(std::clamp<rlim_t>(quarter, kFewestOpen, kMostOpen));
-}
+size_t MaxOpenFolders() { return QuarterOfLimit(kFewestOpen, kMostOpen); }
+
+size_t MaxOpenAhead() { return QuarterOfLimit(kFewestOpenAhead, kMostOpenAhead); }
 
 DescriptorCache::DescriptorCache(size_t max_open, IdentityChanged on_identity_changed)
     : max_open_(std::max<size_t>(max_open, 2)),

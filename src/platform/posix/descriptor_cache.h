@@ -27,6 +27,9 @@
 
 // How many directory descriptors a walk may hold: a quarter of RLIMIT_NOFILE, 4 to 128.
 size_t MaxOpenFolders();
+// How many the workers reading ahead of the walk may hold between them, beside the walk's own:
+// another quarter of RLIMIT_NOFILE, 2 to 1,024.
+size_t MaxOpenAhead();
 
 class DescriptorCache {
  public:
@@ -53,10 +56,10 @@ class DescriptorCache {
   int OpenAt(int base_fd, const char* name, size_t keep_depth, int extra_flags = 0);
 
   // Enters the folder opened as `fd`, one level below the deepest entered one; with `fd` -1
-  // the folder is entered closed, and opened by its name when its descriptor is first asked for. `identity` is
-  // read from `fd` itself, or (`identity_from_descriptor` false) from the parent's listing.
-  // `name` is its native name in its parent, for reopening (null for the root): it must stay
-  // put while the folder is entered, as a name in the parent's listing does.
+  // the folder is entered closed, and opened by its name when its descriptor is first asked for.
+  // `identity` is read from `fd` itself, or (`identity_from_descriptor` false) from the parent's
+  // listing. `name` is its native name in its parent, for reopening (null for the root): it must
+  // stay put while the folder is entered, as a name in the parent's listing does.
   void Push(int fd, const FolderIdentity& identity, bool identity_from_descriptor,
             const char* name);
   // Leaves the deepest entered folder, closing its descriptor; its parent's comes back through

@@ -107,7 +107,8 @@ class PosixPlatform : public Platform {
     // Before the walk, which may hold the last free descriptor, and after the command line has
     // settled the chart's encoding, in which the run ends when they cannot be had.
     PrepareLowerCase();
-    return std::make_unique<PosixFolderWalker>(converter_, utc_offset_seconds_, MaxOpenFolders());
+    return std::make_unique<PosixFolderWalker>(converter_, utc_offset_seconds_, MaxOpenFolders(),
+                                               MaxOpenAhead());
   }
 
   ProgressScreen* GetProgressScreen() override { return console_.Progress(); }

@@ -17,7 +17,7 @@
 //
 // Bounds: the workers hold at most kMostAhead listings the walk has not taken, and at most
 // AheadReading::most_ahead_bytes of their storage (memory), waiting beyond; and at most a share
-// of the walk's descriptors: a folder listed beyond the share keeps no descriptor for its
+// of descriptors beside the walk's: a folder listed beyond the share keeps no descriptor for its
 // subfolders, which the walk offers when it takes its listing.
 #pragma once
 

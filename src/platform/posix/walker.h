@@ -28,10 +28,11 @@
 
 class PosixFolderWalker : public FolderWalker {
  public:
-  // `converter` belongs to the platform and must outlive the walker. `worker_pause`, for tests,
-  // is called by each worker thread before each folder it reads (WalkRules::Threads).
+  // `converter` belongs to the platform and must outlive the walker. The walk holds at most
+  // `max_open` descriptors, and its workers (WalkRules::Threads) `max_open_ahead` beside them.
+  // `worker_pause`, for tests, is called by each worker thread before each folder it reads.
   PosixFolderWalker(TextConverter& converter, int64_t utc_offset_seconds, size_t max_open,
-                    std::function<void()> worker_pause = {});
+                    size_t max_open_ahead, std::function<void()> worker_pause = {});
 
   bool EnterRoot(const PathText& path) override;
   bool EnterSubfolder(size_t index) override;
@@ -71,6 +72,7 @@ class PosixFolderWalker : public FolderWalker {
   TextConverter& converter_;
   const int64_t utc_offset_seconds_;
   const size_t max_open_;
+  const size_t max_open_ahead_;
   std::function<void()> worker_pause_;
   // The workers, with WalkRules::Threads above one; declared before the levels, whose nodes
   // they count, so that the levels go first.
