@@ -211,21 +211,4 @@ TEST(FewDescriptors, OneFreeDescriptorLowerCasesUtf8Names) {
   EXPECT_EQ(0, run.status);
 }
 
-// The walk's descriptors and the workers' come from one limit: 64 threads within 64 descriptors
-// chart every folder, as one thread does.
-TEST(FewDescriptors, SixtyFourThreadsWithinSixtyFourDescriptorsChartEveryFolder) {
-  TempTree tree;
-  for (const char* a : {"a", "b", "c", "d", "e"})
-    for (const char* b : {"/f", "/g", "/h", "/i", "/j"})
-      for (const char* c : {"/k", "/l", "/m", "/n", "/o"})
-        ASSERT_TRUE(tree.MakeFile(std::string(a) + b + c + "/x"));
-  const std::string chart = "exec \"$Q\" " + ShellWord(tree.Path()) + " /F /A /Threads=";
-  const ShellRun alone = RunShell(chart + "1");
-  const ShellRun many = RunShell("ulimit -n 64; " + chart + "64");
-  EXPECT_EQ(0, many.status);
-  EXPECT_EQ("", many.err);
-  EXPECT_EQ(alone.out, many.out);
-  EXPECT_EQ(281u, static_cast<size_t>(std::count(alone.out.begin(), alone.out.end(), '\n')));
-}
-
 }  // namespace
