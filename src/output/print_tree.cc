@@ -7,6 +7,18 @@
 #include <string_view>
 #include <vector>
 
+// The Windows program's C++ library (mingw-w64's win32 threads) has no std::thread: it draws on
+// one thread.
+#if defined(_WIN32)
+#define QUOVREL_DRAWS_BESIDE_WRITING 0
+#else
+#define QUOVREL_DRAWS_BESIDE_WRITING 1
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#endif
+
 #include "common/app_options.h"
 #include "common/fixed_texts.h"
 #include "common/number_text.h"
@@ -33,6 +45,15 @@ struct LineTexts {
 namespace {
 
 constexpr std::string_view kBlankSegment = "    ";
+
+// Asks for the memory at `address` ahead of its use; nothing where the compiler cannot.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
 
 // The user's colours, else the build's default ones; none at all where the user's cannot be
 // read, as ls does.
@@ -125,12 +146,12 @@ void AppendFileDetails(Platform& platform, const LineTexts& texts, const TreeIte
   }
 }
 
-// Builds the line of `item` at `depth` in `line`, after `prefix`: the segments of depths 1 to
+// Appends the line of `item` at `depth` to `line`, after `prefix`: the segments of depths 1 to
 // depth - 1, each following its ancestor's vertical line.
-void BuildLine(Platform& platform, const LineTexts& texts, const TreeItem& item, size_t depth,
-               std::string_view prefix, std::string& line) {
+void AppendLine(Platform& platform, const LineTexts& texts, const TreeItem& item, size_t depth,
+                std::string_view prefix, std::string& line) {
   const AppOptions& options = *texts.Options;
-  line.assign(prefix);
+  line += prefix;
   if (depth >= 1) {
     // A file never gets a branch: it hangs on its folder's line while a folder follows it.
     if (item.IsFolder) {
@@ -162,13 +183,16 @@ ChartLineWriter::~ChartLineWriter() = default;
 
 void ChartLineWriter::WriteLine(const TreeItem& item, size_t depth, std::string_view prefix) {
   if (!item.IsFolder && !texts_->Options->ShowFiles) return;
-  BuildLine(platform_, *texts_, item, depth, prefix, line_);
+  line_.clear();
+  AppendLine(platform_, *texts_, item, depth, prefix, line_);
   platform_.WriteLine(line_);
 }
 
-void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& root) {
-  const LineTexts texts = MakeLineTexts(platform, options);
-  std::string line;  // reused for every line
+namespace {
+
+// Calls `draw(item, depth, prefix)` for every entry drawn, in pre-order, down to the depth shown.
+template <typename Draw>
+void ForEachDrawn(const AppOptions& options, const TreeItem& root, Draw draw) {
   // pending[d - 1] is the next entry to draw at depth d; an explicit stack for deep trees.
   // The depth of an entry in this walk is its Level.
   std::vector<const TreeItem*> pending;
@@ -180,10 +204,13 @@ void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& ro
   const TreeItem* item = &root;
   while (item) {
     size_t depth = pending.size();
-    if (item->IsFolder || options.ShowFiles) {
-      BuildLine(platform, texts, *item, depth, prefix, line);
-      platform.WriteLine(line);
-    }
+    // The entries that may come next are fetched while this line is built: in an order by size
+    // or time, one entry's neighbour lies anywhere in the tree's memory, and waiting for it took
+    // a fifth of the drawing.
+    Prefetch(item->NextSibling);
+    Prefetch(item->Children.First);
+    Prefetch(item->NameBytes);
+    if (item->IsFolder || options.ShowFiles) draw(*item, depth, std::string_view(prefix));
     // Nothing deeper than MaxDepth is drawn, whatever the walk made for the sums.
     if (item->Children.First && depth < static_cast<size_t>(options.MaxDepth)) {
       prefix_lengths.push_back(prefix.size());
@@ -204,4 +231,127 @@ void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& ro
       }
     }
   }
+}
+
+void DrawOnOneThread(Platform& platform, const LineTexts& texts, const TreeItem& root) {
+  std::string line;  // reused for every line
+  ForEachDrawn(*texts.Options, root,
+               [&](const TreeItem& item, size_t depth, std::string_view prefix) {
+                 line.clear();
+                 AppendLine(platform, texts, item, depth, prefix, line);
+                 platform.WriteLine(line);
+               });
+}
+
+#if QUOVREL_DRAWS_BESIDE_WRITING
+
+// Lines built and not yet written, whole, one after another.
+struct LineBatch {
+  std::string bytes;
+  std::vector<size_t> ends;  // where each line ends in `bytes`
+};
+
+// The batches between the thread that builds lines and the one that writes them: a few at once,
+// so that the memory stays that of a few batches however large the chart.
+class BatchQueue {
+ public:
+  static constexpr size_t kBatchBytes = 64 * 1024;
+  static constexpr size_t kMostBatches = 4;
+
+  // A batch to fill, empty; waits while kMostBatches are built and not yet written.
+  LineBatch TakeEmpty() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return built_.size() + 1 < kMostBatches; });
+    LineBatch batch;
+    if (!spare_.empty()) {
+      batch = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    batch.bytes.clear();
+    batch.ends.clear();
+    return batch;
+  }
+  void PutBuilt(LineBatch batch) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      built_.push_back(std::move(batch));
+    }
+    changed_.notify_all();
+  }
+  void Finish() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      is_finished_ = true;
+    }
+    changed_.notify_all();
+  }
+  // The next batch built, in order; false once every batch is taken.
+  bool TakeBuilt(LineBatch& batch) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !built_.empty() || is_finished_; });
+    if (built_.empty()) return false;
+    batch = std::move(built_.front());
+    built_.pop_front();
+    return true;
+  }
+  void PutWritten(LineBatch batch) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      spare_.push_back(std::move(batch));
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<LineBatch> built_;
+  std::vector<LineBatch> spare_;
+  bool is_finished_ = false;
+};
+
+// Builds the lines on a thread of their own while this one writes those built before: building
+// takes about as long as writing, so a large chart is drawn in about half the time where a
+// second processor is free.
+void DrawBesideWriting(Platform& platform, const LineTexts& texts, const TreeItem& root) {
+  BatchQueue queue;
+  std::thread builder([&] {
+    LineBatch batch = queue.TakeEmpty();
+    ForEachDrawn(*texts.Options, root,
+                 [&](const TreeItem& item, size_t depth, std::string_view prefix) {
+                   AppendLine(platform, texts, item, depth, prefix, batch.bytes);
+                   batch.ends.push_back(batch.bytes.size());
+                   if (batch.bytes.size() < BatchQueue::kBatchBytes) return;
+                   queue.PutBuilt(std::move(batch));
+                   batch = queue.TakeEmpty();
+                 });
+    if (!batch.ends.empty()) queue.PutBuilt(std::move(batch));
+    queue.Finish();
+  });
+  LineBatch batch;
+  while (queue.TakeBuilt(batch)) {
+    size_t start = 0;
+    for (const size_t end : batch.ends) {
+      platform.WriteLine(std::string_view(batch.bytes).substr(start, end - start));
+      start = end;
+    }
+    queue.PutWritten(std::move(batch));
+  }
+  builder.join();
+}
+
+#endif
+
+}  // namespace
+
+void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& root) {
+  const LineTexts texts = MakeLineTexts(platform, options);
+#if QUOVREL_DRAWS_BESIDE_WRITING
+  // One thread asked for is one thread used.
+  if (options.WalkThreads != 1) {
+    DrawBesideWriting(platform, texts, root);
+    return;
+  }
+#endif
+  DrawOnOneThread(platform, texts, root);
 }

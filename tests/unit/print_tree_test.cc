@@ -478,6 +478,22 @@ TEST_F(PrintTreeTest, TenThousandLevelsDeep) {
   EXPECT_EQ(kCorner + "b\r\n", platform.last_line);
 }
 
+// A chart of many batches of lines, built beside the writing, is the one-thread chart: every
+// line once, in order, none split at a batch's end.
+TEST_F(PrintTreeTest, ManyBatchesGiveTheOneThreadChart) {
+  WorkedExampleOptions();
+  for (int i = 0; i < 40; ++i) {
+    TreeItem* folder = Folder(*root_, "folder " + std::to_string(i));
+    for (int j = 0; j < 200; ++j) File(*folder, "file " + std::to_string(j) + ".txt", i * j);
+  }
+  options_.WalkThreads = 1;
+  const std::string one_thread = Chart();
+  ASSERT_GT(one_thread.size(), 4u * 64 * 1024);  // more batches than are held at once
+  platform_.output.clear();
+  options_.WalkThreads = 0;
+  EXPECT_EQ(one_thread, Chart());
+}
+
 }  // namespace
 
 // Only names take colour: the connectors, the fill and the size column keep their bytes and
