@@ -120,8 +120,36 @@ bool FolderReader::Read(int fd, bool rewind, bool with_info, bool with_files, bo
   return true;
 }
 
+// Calls `visit(name, type)` for each record of the `end` bytes of `block` that getdents64 filled,
+// until it returns false; false then.
+template <typename Visit>
+bool VisitRecords(const char* block, size_t end, Visit visit) {
+  size_t at = 0;
+  while (at + kNameAt < end) {
+    uint16_t record_length = 0;
+    std::memcpy(&record_length, block + at + kRecordLengthAt, sizeof record_length);
+    if (record_length <= kNameAt || at + record_length > end) break;  // never read past a record
+    const char* name = block + at + kNameAt;
+    const std::string_view native(name, strnlen(name, record_length - kNameAt));
+    if (!visit(native, static_cast<unsigned char>(block[at + kTypeAt]))) return false;
+    at += record_length;
+  }
+  return true;
+}
+
+// Makes room in `items` for `more` beyond its size at once, growing at least twofold as
+// push_back would: a folder's names arrive block by block.
+template <typename T>
+void ReserveMore(std::vector<T>& items, size_t more) {
+  const size_t wanted = items.size() + more;
+  if (wanted > items.capacity()) items.reserve(std::max(wanted, items.capacity() * 2));
+}
+
 bool FolderReader::ReadNames(int fd, bool with_files, FolderListing& listing) {
   bool first_block = true;
+  const auto is_kept = [with_files](std::string_view native, unsigned char type) {
+    return !native.empty() && !IsDotOrDotDot(native) && (with_files || !IsKnownFile(type));
+  };
   for (;;) {
     const long got = syscall(SYS_getdents64, fd, block_.get(), kBlockSize);
     if (got < 0 && errno == EINTR) continue;
@@ -130,23 +158,26 @@ bool FolderReader::ReadNames(int fd, bool with_files, FolderListing& listing) {
     if (got == 0) return true;
     first_block = false;
     const size_t end = static_cast<size_t>(got);
-    size_t at = 0;
-    while (at + kNameAt < end) {
-      uint16_t record_length = 0;
-      std::memcpy(&record_length, block_.get() + at + kRecordLengthAt, sizeof record_length);
-      if (record_length <= kNameAt || at + record_length > end) break;  // never read past a record
-      const char* name = block_.get() + at + kNameAt;
-      const std::string_view native(name, strnlen(name, record_length - kNameAt));
-      const unsigned char type = static_cast<unsigned char>(block_[at + kTypeAt]);
-      if (native.empty() || IsDotOrDotDot(native)) {
-        // never an entry
-      } else if (!with_files && IsKnownFile(type)) {
-        ++listing.left_out_files_;
-      } else if (!AddName(native, type, listing)) {
-        return true;
+    // The block's names are counted first and the listing grown once for them: growing it name
+    // by name cost the workers more in allocations than anything else they do.
+    size_t names = 0;
+    size_t name_bytes = 0;
+    VisitRecords(block_.get(), end, [&](std::string_view native, unsigned char type) {
+      if (is_kept(native, type)) {
+        ++names;
+        name_bytes += native.size() + 1;
       }
-      at += record_length;
-    }
+      return true;
+    });
+    ReserveMore(listing.names_, names);
+    ReserveMore(listing.native_bytes_, name_bytes);
+    const bool is_whole =
+        VisitRecords(block_.get(), end, [&](std::string_view native, unsigned char type) {
+          if (is_kept(native, type)) return AddName(native, type, listing);
+          if (!native.empty() && !IsDotOrDotDot(native)) ++listing.left_out_files_;
+          return true;
+        });
+    if (!is_whole) return true;
   }
 }
 
