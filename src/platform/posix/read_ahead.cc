@@ -67,7 +67,7 @@ struct AheadFolder {
   size_t held_bytes = 0;
   std::atomic<State> state;
   // Its place among the folders offered, while it has one; its subfolders take it when offered.
-  std::list<std::weak_ptr<AheadFolder>>::iterator place;
+  std::list<AheadPlace>::iterator place;
   bool has_place = false;
   size_t index = 0;            // in its parent's listing
   size_t depth = 0;            // the root's is 0
@@ -396,16 +396,20 @@ void ReadAhead::RunWorker() {
 std::shared_ptr<AheadFolder> ReadAhead::TakeFirstOffered() {
   auto it = pending_.begin();
   while (it != pending_.end() && !window_.IsFull()) {
-    std::shared_ptr<AheadFolder> next = it->lock();
-    // The walk may take an offered folder without the lock: whoever changes its state first has
-    // it. One being read keeps its place for its subfolders; one let go or taken gives it up.
-    if (next && next->MarkListing()) return next;
-    if (next && next->state == AheadFolder::kListing) {
+    // One being read keeps its place for its subfolders until it is listed.
+    if (it->is_listing) {
       ++it;
-    } else {
-      if (next) next->has_place = false;
-      it = pending_.erase(it);
+      continue;
     }
+    std::shared_ptr<AheadFolder> next = it->folder.lock();
+    // The walk may take an offered folder without the lock: whoever changes its state first has
+    // it. One let go or taken gives its place up.
+    if (next && next->MarkListing()) {
+      it->is_listing = true;
+      return next;
+    }
+    if (next) next->has_place = false;
+    it = pending_.erase(it);
   }
   return nullptr;
 }
@@ -515,7 +519,7 @@ ReadAhead::Offers ReadAhead::MakeSubfolders(const AheadFolder& parent, const Fol
     folder->parent_volume = volume;
     folder->is_known = listing.FolderStatId(i, folder->known);
     folder->base = base;
-    folder->place = subfolders.places.insert(subfolders.places.end(), folder);
+    folder->place = subfolders.places.insert(subfolders.places.end(), AheadPlace{folder});
     folder->has_place = true;
     subfolders.folders.push_back(std::move(folder));
   }

@@ -54,6 +54,14 @@ struct AheadReading {
 struct AheadFolder;
 struct AheadDescriptor;
 
+// A folder's place among the folders offered. One a worker reads keeps its place for its
+// subfolders, marked, so that the search for the first folder nobody reads yet steps over it
+// without touching the folder's shared count, a line every thread writes.
+struct AheadPlace {
+  std::weak_ptr<AheadFolder> folder;
+  bool is_listing = false;
+};
+
 // The workers that may read at once, `limit` until now: doubled while the walk reads from the
 // disk, which answers many requests at once, and halved while every folder comes from the cache,
 // where more threads than processors would only take turns on them. Always from `least` to
@@ -129,7 +137,7 @@ class ReadAhead {
   // lock is held only to link them in.
   struct Offers {
     std::vector<std::shared_ptr<AheadFolder>> folders;  // by index
-    std::list<std::weak_ptr<AheadFolder>> places;
+    std::list<AheadPlace> places;
   };
 
   // True when a worker has read `folder`, waiting while one reads it.
@@ -200,7 +208,7 @@ class ReadAhead {
   std::condition_variable work_offered_;
   std::condition_variable folder_done_;
   // The folders offered and not yet taken, in the walk's order: the workers read the first.
-  std::list<std::weak_ptr<AheadFolder>> pending_;
+  std::list<AheadPlace> pending_;
   uint64_t offers_ = 0;  // how many times folders were offered
   AheadReading reading_;
   bool is_stopping_ = false;
