@@ -2,6 +2,7 @@
 // depth shown.
 #include "output/print_tree.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #endif
 
@@ -248,7 +250,7 @@ void DrawOnOneThread(Platform& platform, const LineTexts& texts, const TreeItem&
 // Lines built and not yet written, whole, one after another.
 struct LineBatch {
   std::string bytes;
-  std::vector<size_t> ends;  // where each line ends in `bytes`
+  std::vector<uint32_t> ends;  // where each line ends in `bytes`, which never reaches 4 GiB
 };
 
 // The batches between the thread that builds lines and the one that writes them: a few at once,
@@ -257,6 +259,17 @@ class BatchQueue {
  public:
   static constexpr size_t kBatchBytes = 64 * 1024;
   static constexpr size_t kMostBatches = 4;
+
+  // Makes every batch there will be before the first line is built: memory that runs out then
+  // ends the run before the chart starts, not midway through it. A batch holds one line past
+  // kBatchBytes, mostly a short one; a longer line grows it.
+  BatchQueue() {
+    spare_.resize(kMostBatches + 1);
+    for (LineBatch& batch : spare_) {
+      batch.bytes.reserve(kBatchBytes + 1024);
+      batch.ends.reserve(kBatchBytes / 8);
+    }
+  }
 
   // A batch to fill, empty; waits while kMostBatches are built and not yet written.
   LineBatch TakeEmpty() {
@@ -312,32 +325,39 @@ class BatchQueue {
 
 // Builds the lines on a thread of their own while this one writes those built before: building
 // takes about as long as writing, so a large chart is drawn in about half the time where a
-// second processor is free.
-void DrawBesideWriting(Platform& platform, const LineTexts& texts, const TreeItem& root) {
+// second processor is free. False, with nothing written, when no thread could be started (a
+// limit on threads, or an address space too small for its stack).
+bool DrawBesideWriting(Platform& platform, const LineTexts& texts, const TreeItem& root) {
   BatchQueue queue;
-  std::thread builder([&] {
-    LineBatch batch = queue.TakeEmpty();
-    ForEachDrawn(*texts.Options, root,
-                 [&](const TreeItem& item, size_t depth, std::string_view prefix) {
-                   AppendLine(platform, texts, item, depth, prefix, batch.bytes);
-                   batch.ends.push_back(batch.bytes.size());
-                   if (batch.bytes.size() < BatchQueue::kBatchBytes) return;
-                   queue.PutBuilt(std::move(batch));
-                   batch = queue.TakeEmpty();
-                 });
-    if (!batch.ends.empty()) queue.PutBuilt(std::move(batch));
-    queue.Finish();
-  });
+  std::thread builder;
+  try {
+    builder = std::thread([&] {
+      LineBatch batch = queue.TakeEmpty();
+      ForEachDrawn(*texts.Options, root,
+                   [&](const TreeItem& item, size_t depth, std::string_view prefix) {
+                     AppendLine(platform, texts, item, depth, prefix, batch.bytes);
+                     batch.ends.push_back(static_cast<uint32_t>(batch.bytes.size()));
+                     if (batch.bytes.size() < BatchQueue::kBatchBytes) return;
+                     queue.PutBuilt(std::move(batch));
+                     batch = queue.TakeEmpty();
+                   });
+      if (!batch.ends.empty()) queue.PutBuilt(std::move(batch));
+      queue.Finish();
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
   LineBatch batch;
   while (queue.TakeBuilt(batch)) {
     size_t start = 0;
-    for (const size_t end : batch.ends) {
+    for (const uint32_t end : batch.ends) {
       platform.WriteLine(std::string_view(batch.bytes).substr(start, end - start));
       start = end;
     }
     queue.PutWritten(std::move(batch));
   }
   builder.join();
+  return true;
 }
 
 #endif
@@ -348,10 +368,7 @@ void PrintTree(Platform& platform, const AppOptions& options, const TreeItem& ro
   const LineTexts texts = MakeLineTexts(platform, options);
 #if QUOVREL_DRAWS_BESIDE_WRITING
   // One thread asked for is one thread used.
-  if (options.WalkThreads != 1) {
-    DrawBesideWriting(platform, texts, root);
-    return;
-  }
+  if (options.WalkThreads != 1 && DrawBesideWriting(platform, texts, root)) return;
 #endif
   DrawOnOneThread(platform, texts, root);
 }
