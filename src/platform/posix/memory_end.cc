@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -31,6 +32,12 @@ void SetOutOfMemoryLine(std::string_view message, std::string_view ending) {
 }
 
 void EndForWantOfMemory() {
+  // Two threads may run out at once: the first ends the run, the other waits for that end, so
+  // that the message comes once.
+  static std::atomic<bool> is_ending{false};
+  if (is_ending.exchange(true)) {
+    for (;;) pause();
+  }
   if (out_of_memory_length == 0) SetOutOfMemoryLine(kOutOfMemoryMessageCp932, "\r\n");
   EraseProgressLineAtOnce();
   WriteGatheredLinesAtOnce();
