@@ -171,6 +171,14 @@ void AppendLine(Platform& platform, const LineTexts& texts, const TreeItem& item
   line += "\r\n";
 }
 
+// Writes the line of `item` at `depth` after `prefix`, built in `line`.
+void WriteItemLine(Platform& platform, const LineTexts& texts, const TreeItem& item, size_t depth,
+                   std::string_view prefix, std::string& line) {
+  line.clear();
+  AppendLine(platform, texts, item, depth, prefix, line);
+  platform.WriteLine(line);
+}
+
 }  // namespace
 
 void AppendChildPrefix(const AppOptions& options, const TreeItem& folder, size_t depth,
@@ -185,9 +193,7 @@ ChartLineWriter::~ChartLineWriter() = default;
 
 void ChartLineWriter::WriteLine(const TreeItem& item, size_t depth, std::string_view prefix) {
   if (!item.IsFolder && !texts_->Options->ShowFiles) return;
-  line_.clear();
-  AppendLine(platform_, *texts_, item, depth, prefix, line_);
-  platform_.WriteLine(line_);
+  WriteItemLine(platform_, *texts_, item, depth, prefix, line_);
 }
 
 namespace {
@@ -239,9 +245,7 @@ void DrawOnOneThread(Platform& platform, const LineTexts& texts, const TreeItem&
   std::string line;  // reused for every line
   ForEachDrawn(*texts.Options, root,
                [&](const TreeItem& item, size_t depth, std::string_view prefix) {
-                 line.clear();
-                 AppendLine(platform, texts, item, depth, prefix, line);
-                 platform.WriteLine(line);
+                 WriteItemLine(platform, texts, item, depth, prefix, line);
                });
 }
 

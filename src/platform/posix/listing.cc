@@ -147,8 +147,11 @@ void ReserveMore(std::vector<T>& items, size_t more) {
 
 bool FolderReader::ReadNames(int fd, bool with_files, FolderListing& listing) {
   bool first_block = true;
-  const auto is_kept = [with_files](std::string_view native, unsigned char type) {
-    return !native.empty() && !IsDotOrDotDot(native) && (with_files || !IsKnownFile(type));
+  const auto is_entry = [](std::string_view native) {
+    return !native.empty() && !IsDotOrDotDot(native);
+  };
+  const auto is_kept = [&](std::string_view native, unsigned char type) {
+    return is_entry(native) && (with_files || !IsKnownFile(type));
   };
   for (;;) {
     const long got = syscall(SYS_getdents64, fd, block_.get(), kBlockSize);
@@ -174,7 +177,7 @@ bool FolderReader::ReadNames(int fd, bool with_files, FolderListing& listing) {
     const bool is_whole =
         VisitRecords(block_.get(), end, [&](std::string_view native, unsigned char type) {
           if (is_kept(native, type)) return AddName(native, type, listing);
-          if (!native.empty() && !IsDotOrDotDot(native)) ++listing.left_out_files_;
+          if (is_entry(native)) ++listing.left_out_files_;
           return true;
         });
     if (!is_whole) return true;
