@@ -209,6 +209,16 @@ TEST_F(PosixPlatformTest, Utf8TextsLowerShowAndMeasure) {
   std::string text = "ÀÉ.TXT Ａ Ω \u0130 😀";
   platform_->LowerCase(text.data(), text.size());
   EXPECT_EQ("àé.txt ａ ω \u0130 😀", text);
+  // Every ASCII byte, in whole words of eight and in a tail, before and after a capital beyond it.
+  std::string ascii;
+  std::string ascii_lower;
+  for (int c = 1; c < 0x80; ++c) {
+    ascii += static_cast<char>(c);
+    ascii_lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 0x20 : c);
+  }
+  text = ascii + "É" + ascii;
+  platform_->LowerCase(text.data(), text.size());
+  EXPECT_EQ(ascii_lower + "é" + ascii_lower, text);
   EXPECT_EQ("a\xEF\xBF\xBD" "b?c", platform_->TextFromNative("a\xFF" "b\xC2\x85" "c").Shown);
   // An old five-byte form and a surrogate are no characters: U+FFFD for each of their bytes.
   std::string replaced;

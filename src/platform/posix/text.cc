@@ -38,17 +38,23 @@ size_t ValidCharacterLength(std::string_view text) {
 bool IsPrintableAscii(std::string_view text) {
   // Eight bytes at a time: with no high bit set, a byte below 0x20 borrows into its high bit
   // when 0x20 is taken away, and 0x7F alone carries into it when 1 is added.
-  constexpr uint64_t kOnes = 0x0101010101010101ull;
-  constexpr uint64_t kHighBits = 0x8080808080808080ull;
-  size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
+  const auto is_printable_word = [](const char* bytes) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
     uint64_t word;
-    std::memcpy(&word, text.data() + i, sizeof word);
+    std::memcpy(&word, bytes, sizeof word);
     const uint64_t below_space = (word - 0x20 * kOnes) & ~word;
-    if (((word | (word + kOnes) | below_space) & kHighBits) != 0) return false;
+    return ((word | (word + kOnes) | below_space) & kHighBits) == 0;
+  };
+  if (text.size() >= 8) {
+    for (size_t i = 0; i + 8 < text.size(); i += 8) {
+      if (!is_printable_word(text.data() + i)) return false;
+    }
+    // The last eight bytes, overlapping the word before where the length is no multiple of 8.
+    return is_printable_word(text.data() + text.size() - 8);
   }
   bool printable = true;
-  for (; i < text.size(); ++i) printable &= static_cast<unsigned char>(text[i] - 0x20) < 0x5F;
+  for (char c : text) printable &= static_cast<unsigned char>(c - 0x20) < 0x5F;
   return printable;
 }
 

@@ -6,6 +6,7 @@
 #include <utf8proc.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
@@ -55,6 +56,31 @@ size_t DecodeCharacter(std::string_view text, char32_t& character) {
   return length;
 }
 
+void LowerCaseAscii(char& byte) {
+  if (byte >= 'A' && byte <= 'Z') byte = static_cast<char>(byte + 0x20);
+}
+
+// Lower-cases the leading words of eight ASCII bytes of `text`; returns where the first word
+// that is not all ASCII, or the tail shorter than a word, starts. In a word without high bits,
+// adding 0x80 - 'A' to a byte sets its high bit when the byte is 'A' or above, and adding
+// 0x7F - 'Z' when it is above 'Z'; no byte carries into the next.
+size_t LowerCaseAsciiWords(char* text, size_t length) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighBits = 0x80 * kOnes;
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text + i, sizeof word);
+    if ((word & kHighBits) != 0) break;
+    const uint64_t from_a = word + (0x80 - 'A') * kOnes;
+    const uint64_t above_z = word + (0x7F - 'Z') * kOnes;
+    const uint64_t capitals = from_a & ~above_z & kHighBits;
+    word |= capitals >> 2;  // 0x80 >> 2 is 0x20, the bit that makes a capital small
+    std::memcpy(text + i, &word, sizeof word);
+  }
+  return i;
+}
+
 }  // namespace
 
 locale_t Utf8Locale() {
@@ -87,12 +113,15 @@ size_t WriteUtf8ShownName(std::string_view native, std::span<char> out) {
 }
 
 void LowerCaseUtf8(char* text, size_t length) {
+  // Most names are ASCII to their end, and ASCII needs no locale: the switch to it and back
+  // cost more than the lower-casing.
+  size_t i = LowerCaseAsciiWords(text, length);
+  for (; i < length && static_cast<unsigned char>(text[i]) < 0x80; ++i) LowerCaseAscii(text[i]);
+  if (i == length) return;
   const Utf8LocaleScope utf8;
-  size_t i = 0;
   while (i < length) {
-    const unsigned char byte = static_cast<unsigned char>(text[i]);
-    if (byte < 0x80) {
-      if (byte >= 'A' && byte <= 'Z') text[i] = static_cast<char>(byte + 0x20);
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      LowerCaseAscii(text[i]);
       ++i;
       continue;
     }
