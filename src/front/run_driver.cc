@@ -127,7 +127,7 @@ class ChartFolderFinish {
   Platform& platform_;
   const AppOptions& options_;
   const bool with_columns_;
-  std::vector<TreeItem*> items_;  // reused for every folder's sort
+  SortRoom items_;  // reused for every folder's sort
   const TreeItem* last_ = nullptr;
 };
 

@@ -13,7 +13,18 @@ struct AppOptions;
 // rather than in a second walk that meets a large tree's entries in their new, scattered order.
 void SortAndMarkTree(const AppOptions& options, TreeItem& root);
 
+// An entry beside the number an order by size or time compares.
+struct NumberKeyed {
+  ByteSum key;
+  TreeItem* item;
+};
+
+// The room a sort works in, reused for every folder.
+struct SortRoom {
+  std::vector<TreeItem*> items;
+  std::vector<NumberKeyed> keyed;
+};
+
 // The same for `folder`'s children alone, whose order compares only siblings: for a chart
-// written as the walk goes. `items` is room the caller reuses for every folder.
-void SortAndMarkChildren(const AppOptions& options, TreeItem& folder,
-                         std::vector<TreeItem*>& items);
+// written as the walk goes. `room` is the caller's, reused for every folder.
+void SortAndMarkChildren(const AppOptions& options, TreeItem& folder, SortRoom& room);

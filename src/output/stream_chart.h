@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/tree_item.h"
+#include "order/sort_tree.h"
 #include "output/print_tree.h"
 #include "tree/aggregate.h"
 #include "tree/folder_scan.h"
@@ -69,7 +70,7 @@ class StreamedChart final : public TreeFeed {
   std::function<void()> before_lines_;
   ChartLineWriter writer_;
   SeenFiles seen_files_;
-  std::vector<TreeItem*> sort_room_;
+  SortRoom sort_room_;
   std::unordered_map<const TreeItem*, HeldFolder> held_;
   size_t held_lists_ = 0;
   size_t peak_held_lists_ = 0;
