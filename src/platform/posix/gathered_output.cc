@@ -37,18 +37,21 @@ void GatherOutputOf(int fd) {
   HandleEndingSignals();
 }
 
-void GatherLine(std::string_view line) {
+void GatherLine(std::string_view line, std::string_view end) {
   const size_t held = static_cast<size_t>(gathered_length);
-  if (held + line.size() > kGatherBytes) {
+  const size_t length = line.size() + end.size();
+  if (held + length > kGatherBytes) {
     WriteGatheredLines();
-    if (line.size() > kGatherBytes) {
+    if (length > kGatherBytes) {
       WriteAllBytes(gathered_fd, line);
+      WriteAllBytes(gathered_fd, end);
       return;
     }
   }
   const size_t start = static_cast<size_t>(gathered_length);
   std::memcpy(gathered + start, line.data(), line.size());
-  gathered_length = static_cast<sig_atomic_t>(start + line.size());
+  if (!end.empty()) std::memcpy(gathered + start + line.size(), end.data(), end.size());
+  gathered_length = static_cast<sig_atomic_t>(start + length);
 }
 
 void WriteGatheredLines() {

@@ -16,9 +16,9 @@ bool IsGatheredOutput(int fd);
 // ignored when the program started stays ignored).
 void GatherOutputOf(int fd);
 
-// Adds one whole line. What is gathered is written first when the line does not fit beside it,
-// and a line longer than the room is written at once.
-void GatherLine(std::string_view line);
+// Adds one whole line, `line` followed by `end`. What is gathered is written first when the line
+// does not fit beside it, and a line longer than the room is written at once.
+void GatherLine(std::string_view line, std::string_view end = {});
 
 // Writes what is gathered. The signals that end the run wait meanwhile, so that their handler
 // writes nothing twice.

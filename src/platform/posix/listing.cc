@@ -210,6 +210,7 @@ void FolderReader::SortNames(FolderListing& listing) {
 }
 
 void FolderReader::FillEntries(int fd, bool with_info, bool with_kinds, FolderListing& listing) {
+  // Read cleared the listing, so every entry starts as a fresh FolderEntry.
   listing.entries_.resize(listing.names_.size());
   // Room for every converted name at once, made before the first is written, each name given
   // the most its shown form can take, so the buffer never moves and the names already pointing
@@ -220,7 +221,6 @@ void FolderReader::FillEntries(int fd, bool with_info, bool with_kinds, FolderLi
     const FolderListing::NativeNameSpan& span = listing.names_[i];
     const std::string_view native(listing.native_bytes_.data() + span.offset, span.length);
     FolderEntry& entry = listing.entries_[i];
-    entry = FolderEntry{};
     // The common case, a name of printable ASCII, shares the native bytes.
     entry.Name = span.converted ? WriteShownName(native, shown_room) : native;
     ReadEntryStatus(fd, i, with_info, with_kinds, listing);

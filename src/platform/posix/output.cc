@@ -108,6 +108,12 @@ std::string_view Console::Shown(std::string_view line, bool converted) {
 
 void Console::WriteLine(std::string_view line) {
   if (progress_) progress_->Erase();
+  // The usual chart into a file: the line is gathered with its end made "\n" on the way, where
+  // Shown would copy it once more.
+  if (is_output_gathered_ && is_utf8_texts_ && !locale_ && line.ends_with("\r\n")) {
+    GatherLine(line.substr(0, line.size() - 2), "\n");
+    return;
+  }
   const std::string_view shown = Shown(line, is_output_converted_);
   if (is_output_gathered_) {
     GatherLine(shown);
