@@ -8,19 +8,26 @@
 namespace {
 
 // Writes the grouped text of `value` so that it ends just before `end`; returns its first byte.
-// Filled from the right, so a "," goes in before every fourth digit, and no byte moves after.
+// Filled from the right, a whole group of three and its "," at a time, so no byte moves after.
 char* WriteGroupedBackwards(uint64_t value, char* end) {
   char* next = end;
-  int group = 0;
-  do {
-    if (group == 3) {
-      *--next = ',';
-      group = 0;
-    }
-    *--next = static_cast<char>('0' + value % 10);
-    value /= 10;
-    ++group;
-  } while (value != 0);
+  while (value >= 1000) {
+    const auto group = static_cast<unsigned>(value % 1000);
+    value /= 1000;
+    next -= 4;
+    next[0] = ',';
+    next[1] = static_cast<char>('0' + group / 100);
+    PutTwoDigits(next + 2, group % 100);
+  }
+  // The leading group, one to three digits.
+  const auto lead = static_cast<unsigned>(value);
+  if (lead >= 10) {
+    next -= 2;
+    PutTwoDigits(next, lead % 100);
+  } else {
+    *--next = static_cast<char>('0' + lead);
+  }
+  if (lead >= 100) *--next = static_cast<char>('0' + lead / 100);
   return next;
 }
 

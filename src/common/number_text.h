@@ -2,6 +2,7 @@
 // progress line's one way of writing a number; and sizes in units of 1,024 ("1.5M").
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,6 +12,22 @@
 
 // The longest grouped text of a 64-bit value: "18,446,744,073,709,551,615".
 constexpr size_t kMaxNumberTextLength = GroupedNumberLength(UINT64_MAX);
+
+// "00" to "99" one after another, made by the compiler: two digits for one division.
+inline constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+// Writes the two digits of `value`, below 100, at `out`.
+inline void PutTwoDigits(char* out, unsigned value) {
+  out[0] = kDigitPairs[2 * value];
+  out[1] = kDigitPairs[2 * value + 1];
+}
 
 // Appends the grouped text of `value` to `out`; allocates nothing once `out` has room.
 void AppendNumber(std::string& out, uint64_t value);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/calendar.h"
+#include "common/number_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -32,13 +33,6 @@ TimeFields FieldsFromCalendar(FileTime local) {
   return TimeFields{static_cast<unsigned>(time.Year), time.Month, time.Day, time.Hour, time.Minute};
 }
 
-void PutDigits(char* out, unsigned value, int count) {
-  for (int i = count - 1; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-}
-
 }  // namespace
 
 TimeSeparators ReadTimeSeparators(Platform& platform) {
@@ -59,14 +53,15 @@ void AppendTimeText(Platform& platform, FileTime local, TimeSeparators separator
                           ? FieldsFromDos(dos_date, dos_time)
                           : FieldsFromCalendar(local);
   char text[kTimeTextLength];
-  PutDigits(text, fields.Year, 4);
+  PutTwoDigits(text, fields.Year / 100);
+  PutTwoDigits(text + 2, fields.Year % 100);
   text[4] = separators.Date;
-  PutDigits(text + 5, fields.Month, 2);
+  PutTwoDigits(text + 5, fields.Month);
   text[7] = separators.Date;
-  PutDigits(text + 8, fields.Day, 2);
+  PutTwoDigits(text + 8, fields.Day);
   text[10] = ' ';
-  PutDigits(text + 11, fields.Hour, 2);
+  PutTwoDigits(text + 11, fields.Hour);
   text[13] = separators.Time;
-  PutDigits(text + 14, fields.Minute, 2);
+  PutTwoDigits(text + 14, fields.Minute);
   out.append(text, kTimeTextLength);
 }
