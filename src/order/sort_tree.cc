@@ -12,6 +12,11 @@ namespace {
 
 using ItemIterator = std::vector<TreeItem*>::iterator;
 
+// The most entries of a group sorted by their numbers drawn out: 32 bytes each, and as many
+// again for the sort's own room, where a larger group (a folder of millions of files) is sorted
+// by its pointers alone and costs no memory beyond them.
+constexpr size_t kMostNumberKeyed = 65536;
+
 // The primary key of an order by size or time, read once for each entry.
 ByteSum NumberKey(const TreeItem& item, int32_t sort_key) {
   return sort_key == SortBySize ? item_order_detail::SizeKey(item) : FileTimeValue(item.WriteTime);
@@ -40,7 +45,8 @@ void SortByNumber(ItemIterator begin, ItemIterator end, const AppOptions& option
 // holds both ways for equal keys, which no library sort may be handed.
 void SortGroup(ItemIterator begin, ItemIterator end, const AppOptions& options,
                std::vector<NumberKeyed>& keyed) {
-  if (options.SortKey == SortBySize || options.SortKey == SortByTime) {
+  const bool is_by_number = options.SortKey == SortBySize || options.SortKey == SortByTime;
+  if (is_by_number && static_cast<size_t>(end - begin) <= kMostNumberKeyed) {
     SortByNumber(begin, end, options, keyed);
   } else {
     auto less = [&options](const TreeItem* a, const TreeItem* b) {

@@ -37,7 +37,8 @@ class SortTreeTest : public ::testing::Test {
     root_->IsFolder = true;
   }
 
-  TreeItem* Add(TreeItem& parent, const Child& child) {
+  // Appends after `last`, the parent's last child, where the caller keeps it; else finds it.
+  TreeItem* Add(TreeItem& parent, const Child& child, TreeItem* last = nullptr) {
     TreeItem* item = store_.NewItem(parent.Level + 1);
     item->IsFolder = child.folder;
     std::string key = child.name;
@@ -52,7 +53,7 @@ class SortTreeTest : public ::testing::Test {
       item->Size = child.size;
     }
     item->WriteTime = MakeFileTime(child.time);
-    AppendChild(parent, item);
+    AppendChildAfter(parent, last ? last : LastChild(parent), item);
     return item;
   }
 
@@ -209,35 +210,41 @@ TEST_F(SortTreeTest, EveryFolderAtEveryDepthIsSorted) {
 }
 
 // Enough fully equal keys that a sort which is not stable would show it: the 64 spellings of
-// "abcdef" that differ only in case, between entries with other keys.
+// "abcdef" that differ only in case, between entries with other keys; for the orders by size and
+// time also in a folder of more than 65,536 files, which is sorted by its pointers alone.
 TEST_F(SortTreeTest, ManyEqualKeysKeepTheirOrderAndReverseIt) {
   for (int32_t key = SortByName; key <= SortByTime; ++key) {
-    for (bool ascending : {true, false}) {
-      store_.Clear();
-      root_->Children = ChildList{};
-      options_.SortKey = key;
-      options_.Ascending = ascending;
-      std::vector<std::string> twins;
-      for (int mask = 0; mask < 64; ++mask) {
-        std::string name = "abcdef";
-        for (int bit = 0; bit < 6; ++bit) {
-          if (mask & (1 << bit)) name[bit] = static_cast<char>(name[bit] - 'a' + 'A');
+    for (const int others : {1, 512}) {
+      if (others > 1 && key != SortBySize && key != SortByTime) continue;
+      for (bool ascending : {true, false}) {
+        store_.Clear();
+        root_->Children = ChildList{};
+        options_.SortKey = key;
+        options_.Ascending = ascending;
+        std::vector<std::string> twins;
+        TreeItem* last = nullptr;
+        for (int mask = 0; mask < 64; ++mask) {
+          std::string name = "abcdef";
+          for (int bit = 0; bit < 6; ++bit) {
+            if (mask & (1 << bit)) name[bit] = static_cast<char>(name[bit] - 'a' + 'A');
+          }
+          twins.push_back(name);
+          for (int i = 0; i < others; ++i) last = Add(*root_, {"zz", false, 9, 9}, last);
+          last = Add(*root_, {twins.back().c_str(), false, 5, 5}, last);
+          for (int i = 0; i < others; ++i) last = Add(*root_, {"aa", false, 1, 1}, last);
         }
-        twins.push_back(name);
-        Add(*root_, {"zz", false, 9, 9});
-        Add(*root_, {twins.back().c_str(), false, 5, 5});
-        Add(*root_, {"aa", false, 1, 1});
+        std::string expected;
+        auto append = [&expected](const std::string& name) {
+          if (!expected.empty()) expected += ' ';
+          expected += name;
+        };
+        for (int i = 0; i < 64 * others; ++i) append(ascending ? "aa" : "zz");
+        for (int i = 0; i < 64; ++i) append(twins[ascending ? i : 63 - i]);
+        for (int i = 0; i < 64 * others; ++i) append(ascending ? "zz" : "aa");
+        SortAndMarkTree(options_, *root_);
+        EXPECT_EQ(expected, Names(*root_))
+            << "key " << key << (ascending ? " ascending" : "") << " " << others;
       }
-      std::string expected;
-      auto append = [&expected](const std::string& name) {
-        if (!expected.empty()) expected += ' ';
-        expected += name;
-      };
-      for (int i = 0; i < 64; ++i) append(ascending ? "aa" : "zz");
-      for (int i = 0; i < 64; ++i) append(twins[ascending ? i : 63 - i]);
-      for (int i = 0; i < 64; ++i) append(ascending ? "zz" : "aa");
-      SortAndMarkTree(options_, *root_);
-      EXPECT_EQ(expected, Names(*root_)) << "key " << key << (ascending ? " ascending" : "");
     }
   }
 }
